@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets up everything on a Debian 12 machine, builds Carvenna, installs it into its
+# program folder (default ~/Carvenna, or the folder given as first argument) and starts it.
+# The program folder holds all data; a rebuild or "git clean" never touches it.
+set -euo pipefail
+cd "$(dirname "$0")"
+target=${1:-"$HOME/Carvenna"}
+scripts/install-deps.sh run
+scripts/build.sh
+mkdir -p "$target"
+install -m 755 build/carvenna "$target/carvenna"
+# The password file is written only once: later installs keep the password the office chose.
+if [ ! -e "$target/unins000.dll" ]; then
+    build/carvenna_setpassword "$target/unins000.dll" CARVENNA
+    echo "Password file created; the first password is CARVENNA."
+fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "Carvenna is installed in $target, but there is no display to show it on."
+    echo "Start it on a desktop session with:  $target/carvenna"
+    echo "or without a screen, under a virtual one:  xvfb-run -a $target/carvenna"
+    exit 1
+fi
+exec "$target/carvenna"

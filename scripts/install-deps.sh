@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Carvenna needs to build, run and test; skips what is there.
+# Usage: scripts/install-deps.sh [run|test]
+set -euo pipefail
+mode=${1:-run}
+pkgs=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6
+      qt6-translations-l10n qt6-qpa-plugins fonts-liberation fonts-dejavu-core gstreamer1.0-plugins-base
+      gstreamer1.0-plugins-good xdg-utils libbenchmark-dev)
+if [ "$mode" = test ]; then
+    pkgs+=(xvfb xauth poppler-utils)
+fi
+missing=()
+for p in "${pkgs[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+SUDO=
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO=sudo
+fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,32 @@
+#include "storage/Dates.h"
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+QDate ParseDate(const QString& text) {
+    if (text.size() != 10 || text.at(2) != u'/' || text.at(5) != u'/')
+        return {};
+    for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (text.at(i) < u'0' || text.at(i) > u'9')
+            return {};
+    const int d = text.mid(0, 2).toInt();
+    const int m = text.mid(3, 2).toInt();
+    const int y = text.mid(6, 4).toInt();
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || m < 1 || m > 12 || d < 1)
+        return {};
+    const int last = days[m - 1] + ((m == 2 && IsLeapYear(y)) ? 1 : 0);
+    if (d > last)
+        return {};
+    return QDate(y, m, d);
+}
+
+QString FormatDate(const QDate& d) {
+    if (!d.isValid())
+        return {};
+    return QStringLiteral("%1/%2/%3")
+        .arg(d.day(), 2, 10, QLatin1Char('0'))
+        .arg(d.month(), 2, 10, QLatin1Char('0'))
+        .arg(d.year(), 4, 10, QLatin1Char('0'));
+}
+
+bool IsValidDate(const QString& text) { return ParseDate(text).isValid(); }

@@ -1,0 +1,134 @@
+#include "storage/IniFile.h"
+#include "storage/Text.h"
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace {
+struct Lines {
+    QStringList lines;
+    bool ok = true; // false when the file exists but cannot be read
+};
+
+Lines Load(const QString& path) {
+    Lines out;
+    QFileInfo info(path);
+    if (!info.exists())
+        return out;
+    QFile f(path);
+    if (!info.isFile() || !f.open(QIODevice::ReadOnly)) {
+        out.ok = false;
+        return out;
+    }
+    const QByteArray bytes = f.readAll();
+    QString text;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        text = QString::fromUtf8(bytes.mid(3));
+    else
+        text = FromWin1252(bytes);
+    out.lines = text.split(u'\n');
+    for (QString& l : out.lines)
+        if (l.endsWith(u'\r'))
+            l.chop(1);
+    if (!out.lines.isEmpty() && out.lines.last().isEmpty())
+        out.lines.removeLast(); // the final line end
+    return out;
+}
+
+// Section name of a "[name]" line, or a null string for any other line.
+QString SectionOf(const QString& line) {
+    const QString t = TrimText(line);
+    if (!t.startsWith(u'['))
+        return {};
+    const int close = t.indexOf(u']');
+    if (close < 0)
+        return {};
+    return TrimText(t.mid(1, close - 1));
+}
+
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// Finds `key` in `section`: returns the line index of the key (or -1) and, in `sectionEnd`, the
+// index after the section's last non-blank line (-1 when the section is missing).
+int FindKey(const QStringList& lines, const QString& section, const QString& key, int* sectionEnd) {
+    bool inSection = false;
+    int end = -1;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString name = SectionOf(lines[i]);
+        if (!name.isNull()) {
+            if (inSection)
+                break; // the first matching section is the one that counts
+            inSection = SameName(name, section);
+            if (inSection)
+                end = i + 1;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        const QString t = TrimText(lines[i]);
+        if (t.isEmpty())
+            continue;
+        end = i + 1;
+        if (t.startsWith(u';') || t.startsWith(u'#'))
+            continue;
+        const int eq = lines[i].indexOf(u'=');
+        if (eq > 0 && SameName(TrimText(lines[i].left(eq)), key)) {
+            if (sectionEnd)
+                *sectionEnd = end;
+            return i;
+        }
+    }
+    if (sectionEnd)
+        *sectionEnd = end;
+    return -1;
+}
+} // namespace
+
+QString IniRead(const QString& path, const QString& section, const QString& key, bool* ok) {
+    const Lines file = Load(path);
+    if (ok)
+        *ok = file.ok;
+    const int at = FindKey(file.lines, section, key, nullptr);
+    if (at < 0)
+        return {};
+    const QString& line = file.lines[at];
+    return TrimText(line.mid(line.indexOf(u'=') + 1));
+}
+
+bool IniWrite(const QString& path, const QString& section, const QString& key, const QString& value,
+              QString* error) {
+    Lines file = Load(path);
+    if (!file.ok) {
+        if (error)
+            *error = QStringLiteral("cannot read %1").arg(path);
+        return false;
+    }
+    int sectionEnd = -1;
+    const int at = FindKey(file.lines, section, key, &sectionEnd);
+    if (at >= 0) {
+        const QString& line = file.lines[at];
+        file.lines[at] = line.left(line.indexOf(u'=')).trimmed() + u'=' + value;
+    } else if (sectionEnd >= 0) {
+        file.lines.insert(sectionEnd, key + u'=' + value);
+    } else {
+        if (!file.lines.isEmpty() && !TrimText(file.lines.last()).isEmpty())
+            file.lines << QString();
+        file.lines << u'[' + section + u']' << key + u'=' + value;
+    }
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
+    QByteArray bytes;
+    for (const QString& l : file.lines)
+        bytes += ToWin1252(l) + "\r\n";
+    if (out.write(bytes) != bytes.size() || !out.commit()) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
+    return true;
+}

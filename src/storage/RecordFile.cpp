@@ -1,0 +1,212 @@
+#include "storage/RecordFile.h"
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The lock covers one byte far beyond any real data, so readers are never blocked and the
+// file never grows because of it.
+constexpr off_t kSentinel = off_t(1) << 40;
+qint64 g_shortWrite = -1;
+
+QString Errno(const char* what) { return QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(strerror(errno))); }
+} // namespace
+
+RecordFile::RecordFile(int recordSize) : m_size(recordSize) {}
+
+RecordFile::~RecordFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void RecordFile::InjectShortWrite(qint64 bytes) { g_shortWrite = bytes; }
+
+bool RecordFile::Fail(const QString& what) {
+    m_error = what;
+    return false;
+}
+
+bool RecordFile::OpenOrCreate(const QString& path) {
+    Close();
+    m_path = path;
+    m_error.clear();
+    const QByteArray native = QFile::encodeName(path);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        if (m_fd >= 0)
+            break;
+        // Something is there but cannot be opened (read-only, a folder...): never replace it.
+        struct stat st;
+        if (::stat(native.constData(), &st) == 0 || errno != ENOENT)
+            return Fail(Errno("open"));
+        m_fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd >= 0)
+            break;
+        if (errno != EEXIST) // another workstation created it a moment ago: open that one
+            return Fail(Errno("create"));
+    }
+    if (m_fd < 0)
+        return Fail(Errno("open"));
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return Fail(QStringLiteral("not a regular file"));
+    }
+    return true;
+}
+
+qint64 RecordFile::RecordCount() {
+    if (m_fd < 0)
+        return Fail(QStringLiteral("file not open")), -1;
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0)
+        return Fail(Errno("stat")), -1;
+    return qint64(st.st_size) / m_size;
+}
+
+bool RecordFile::ReadRaw(qint64 index, QByteArray& out) {
+    if (m_fd < 0)
+        return Fail(QStringLiteral("file not open"));
+    if (index < 0)
+        return Fail(QStringLiteral("negative record index"));
+    out.resize(m_size);
+    qint64 done = 0;
+    while (done < m_size) {
+        const ssize_t n = ::pread(m_fd, out.data() + done, size_t(m_size - done), off_t(index * m_size + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Fail(Errno("read"));
+        if (n == 0)
+            return Fail(QStringLiteral("record %1 is beyond the end of the file").arg(index + 1));
+        done += n;
+    }
+    return true;
+}
+
+bool RecordFile::WriteAt(qint64 offset, const QByteArray& data) {
+    qint64 limit = data.size();
+    if (g_shortWrite >= 0) {
+        limit = qMin(limit, g_shortWrite);
+        g_shortWrite = -1;
+    }
+    qint64 done = 0;
+    while (done < limit) {
+        const ssize_t n = ::pwrite(m_fd, data.constData() + done, size_t(limit - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return Fail(Errno("write"));
+        done += n;
+    }
+    if (done != data.size())
+        return Fail(QStringLiteral("short write: %1 of %2 bytes").arg(done).arg(data.size()));
+    return true;
+}
+
+bool RecordFile::Lock(bool on) {
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = on ? F_WRLCK : F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kSentinel;
+    fl.l_len = 1;
+    while (::fcntl(m_fd, F_SETLKW, &fl) != 0) {
+        if (errno != EINTR)
+            return Fail(Errno("lock"));
+    }
+    return true;
+}
+
+bool RecordFile::AppendRaw(const QByteArray& rec, qint64* position) {
+    if (m_fd < 0)
+        return Fail(QStringLiteral("file not open"));
+    if (rec.size() != m_size)
+        return Fail(QStringLiteral("record of wrong size"));
+    if (!Lock(true))
+        return false;
+    // The count is taken under the lock: another workstation's append cannot slip in between.
+    const qint64 count = RecordCount();
+    bool ok = count >= 0 && WriteAt(count * m_size, rec);
+    const QString err = m_error;
+    Lock(false);
+    if (!ok)
+        return Fail(err);
+    if (position)
+        *position = count + 1;
+    return true;
+}
+
+bool RecordFile::OverwriteRaw(qint64 index, const QByteArray& rec) {
+    if (m_fd < 0)
+        return Fail(QStringLiteral("file not open"));
+    if (rec.size() != m_size)
+        return Fail(QStringLiteral("record of wrong size"));
+    if (!Lock(true))
+        return false;
+    const qint64 count = RecordCount();
+    bool ok = count >= 0;
+    if (ok && (index < 0 || index >= count))
+        ok = Fail(QStringLiteral("record %1 does not exist").arg(index + 1));
+    ok = ok && WriteAt(index * m_size, rec);
+    const QString err = m_error;
+    Lock(false);
+    return ok ? true : Fail(err);
+}
+
+bool RecordFile::Scan(const std::function<bool(qint64, const char*)>& visit) {
+    const qint64 count = RecordCount();
+    if (count < 0)
+        return false;
+    const qint64 perBlock = qMax<qint64>(1, (1 << 20) / m_size);
+    QByteArray block;
+    for (qint64 first = 0; first < count; first += perBlock) {
+        const qint64 n = qMin(perBlock, count - first);
+        block.resize(n * m_size);
+        qint64 done = 0;
+        while (done < block.size()) {
+            const ssize_t r =
+                ::pread(m_fd, block.data() + done, size_t(block.size() - done), off_t(first * m_size + done));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                return Fail(Errno("read"));
+            if (r == 0)
+                break; // the file shrank under us: keep the whole records read so far
+            done += r;
+        }
+        const qint64 whole = done / m_size;
+        for (qint64 i = 0; i < whole; ++i)
+            if (!visit(first + i, block.constData() + i * m_size))
+                return true;
+        if (whole < n)
+            break;
+    }
+    return true;
+}
+
+bool RecordFile::ReadAllRaw(QByteArray& out) {
+    out.clear();
+    const qint64 count = RecordCount();
+    if (count < 0)
+        return false;
+    out.reserve(count * m_size);
+    return Scan([&](qint64, const char* rec) {
+        out.append(rec, m_size);
+        return true;
+    });
+}
+
+bool RecordFile::Close() {
+    if (m_fd < 0)
+        return true;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        return Fail(Errno("close"));
+    return true;
+}

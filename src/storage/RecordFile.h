@@ -1,0 +1,50 @@
+#pragma once
+// A headerless file of fixed-size records, opened for the length of one user action.
+// Appends and overwrites hold an exclusive lock on a sentinel byte far beyond the data, so
+// that workstations sharing the folder never write over each other's records.
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+class RecordFile {
+public:
+    explicit RecordFile(int recordSize);
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    /// Opens the file for reading and writing; creates it empty when it does not exist.
+    /// An existing file that cannot be opened is never replaced.
+    bool OpenOrCreate(const QString& path);
+    bool IsOpen() const { return m_fd >= 0; }
+    /// Number of whole records; a trailing partial record does not count. -1 on failure.
+    qint64 RecordCount();
+    /// Reads record `index` (0-based) into `out` (recordSize bytes).
+    bool ReadRaw(qint64 index, QByteArray& out);
+    /// Writes `rec` at the end (over a trailing partial record); `position` gets the new 1-based position.
+    bool AppendRaw(const QByteArray& rec, qint64* position = nullptr);
+    /// Writes `rec` over record `index` (0-based); the index must hold a whole record.
+    bool OverwriteRaw(qint64 index, const QByteArray& rec);
+    /// Reads every whole record in large blocks and hands each one to `visit(index, bytes)`;
+    /// stops early when visit returns false.
+    bool Scan(const std::function<bool(qint64, const char*)>& visit);
+    /// Reads all whole records' bytes in one go.
+    bool ReadAllRaw(QByteArray& out);
+    bool Close();
+
+    QString ErrorString() const { return m_error; }
+    int RecordSize() const { return m_size; }
+
+    /// Test hook: makes the next write fail after writing this many bytes (-1: off).
+    static void InjectShortWrite(qint64 bytes);
+
+private:
+    bool Fail(const QString& what);
+    bool WriteAt(qint64 offset, const QByteArray& data);
+    bool Lock(bool on);
+
+    int m_size;
+    int m_fd = -1;
+    QString m_path;
+    QString m_error;
+};

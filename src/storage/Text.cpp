@@ -1,0 +1,70 @@
+#include "storage/Text.h"
+
+namespace {
+// Code points of the bytes 0x80-0x9F in Windows-1252; the five unassigned bytes map to
+// themselves so that every byte round-trips.
+const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                            0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int ByteFor(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == c)
+            return 0x80 + i;
+    return -1;
+}
+} // namespace
+
+QString TrimText(const QString& s) {
+    int b = 0, e = s.size();
+    while (b < e && s.at(b).unicode() <= 0x20)
+        ++b;
+    while (e > b && s.at(e - 1).unicode() <= 0x20)
+        --e;
+    return (b == 0 && e == s.size()) ? s : s.mid(b, e - b);
+}
+
+QString UpperAZ(const QString& s) {
+    QString r = s;
+    for (QChar& c : r)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    return r;
+}
+
+QString LowerAZ(const QString& s) {
+    QString r = s;
+    for (QChar& c : r)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return r;
+}
+
+QByteArray ToWin1252(const QString& s) {
+    QByteArray out;
+    out.reserve(s.size());
+    for (QChar c : s) {
+        const int b = ByteFor(c.unicode());
+        out.append(char(b < 0 ? '?' : b));
+    }
+    return out;
+}
+
+QString FromWin1252(const char* data, int len) {
+    QString out(len, Qt::Uninitialized);
+    QChar* d = out.data();
+    for (int i = 0; i < len; ++i) {
+        const unsigned char b = static_cast<unsigned char>(data[i]);
+        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
+    }
+    return out;
+}
+
+bool IsWin1252(const QString& s) {
+    for (QChar c : s)
+        if (ByteFor(c.unicode()) < 0)
+            return false;
+    return true;
+}

@@ -1,0 +1,184 @@
+// Text rules, the field codec, dates and the list building blocks.
+#include "storage/Dates.h"
+#include "storage/FixedField.h"
+#include "storage/Lists.h"
+#include "storage/Text.h"
+#include <QTest>
+
+class TestText : public QObject {
+    Q_OBJECT
+private slots:
+    void trim_data() {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("blanks") << "  abc  " << "abc";
+        QTest::newRow("controls") << QString("\t\r\nabc\x01\x1f") << "abc";
+        QTest::newRow("inner kept") << " a  b " << "a  b";
+        QTest::newRow("only blanks") << " \t " << "";
+        QTest::newRow("nbsp kept") << QStringLiteral("\u00A0x\u00A0") << QStringLiteral("\u00A0x\u00A0");
+        QTest::newRow("empty") << "" << "";
+    }
+    void trim() {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        QCOMPARE(TrimText(in), out);
+    }
+
+    void caseFolding_data() {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<QString>("lower");
+        QTest::newRow("ascii") << "Rossi Mario" << "ROSSI MARIO" << "rossi mario";
+        QTest::newRow("accents untouched") << QStringLiteral("àÈéÀ") << QStringLiteral("àÈéÀ") << QStringLiteral("àÈéÀ");
+        QTest::newRow("digits and signs") << "a1-Z9" << "A1-Z9" << "a1-z9";
+    }
+    void caseFolding() {
+        QFETCH(QString, in);
+        QFETCH(QString, upper);
+        QFETCH(QString, lower);
+        QCOMPARE(UpperAZ(in), upper);
+        QCOMPARE(LowerAZ(in), lower);
+    }
+
+    void win1252_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ascii") << "Abc" << QByteArray("Abc");
+        QTest::newRow("euro") << QStringLiteral("€") << QByteArray("\x80");
+        QTest::newRow("latin1") << QStringLiteral("àèìòù") << QByteArray("\xe0\xe8\xec\xf2\xf9");
+        QTest::newRow("quotes and dash") << QStringLiteral("\u201c\u201d\u2013") << QByteArray("\x93\x94\x96");
+        QTest::newRow("polish l lost") << QStringLiteral("ł") << QByteArray("?");
+    }
+    void win1252() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(ToWin1252(text), bytes);
+        if (text != QStringLiteral("ł"))
+            QCOMPARE(FromWin1252(bytes), text);
+    }
+    void win1252EveryByteRoundTrips() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        QCOMPARE(ToWin1252(FromWin1252(all)), all);
+    }
+
+    void fieldEncode_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("expected"); // length byte + text
+        QTest::newRow("fits") << 10 << "abc" << QByteArray("\x03" "abc");
+        QTest::newRow("trimmed") << 10 << "  abc \t" << QByteArray("\x03" "abc");
+        QTest::newRow("exact width") << 3 << "abc" << QByteArray("\x03" "abc");
+        QTest::newRow("cut") << 3 << "abcd" << QByteArray("\x03" "abc");
+        QTest::newRow("empty") << 5 << "   " << QByteArray("\x00", 1);
+        QTest::newRow("euro one byte") << 4 << QStringLiteral("5 €") << QByteArray("\x03" "5 \x80");
+    }
+    void fieldEncode() {
+        QFETCH(int, width);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, expected);
+        QByteArray buf(width + 1, '#');
+        EncodeField(buf.data(), width, value);
+        QCOMPARE(buf.left(expected.size()), expected);
+        // Bytes after the text keep whatever the buffer held.
+        QCOMPARE(buf.mid(expected.size()), QByteArray(width + 1 - expected.size(), '#'));
+        QCOMPARE(DecodeField(buf.constData(), width), TrimText(value).left(width));
+    }
+    void damagedLengthByteIsClamped() {
+        // Length 200 in a 5-wide field followed by the next field's bytes: only the field is read.
+        QByteArray buf("\xc8" "abcde" "NEXTFIELD");
+        QCOMPARE(DecodeField(buf.constData(), 5), QString("abcde"));
+    }
+
+    void dates_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("plain") << "10/12/2026" << true;
+        QTest::newRow("leap 2024") << "29/02/2024" << true;
+        QTest::newRow("leap 2000") << "29/02/2000" << true;
+        QTest::newRow("not leap 1900") << "29/02/1900" << false;
+        QTest::newRow("not leap 2023") << "29/02/2023" << false;
+        QTest::newRow("31 april") << "31/04/2026" << false;
+        QTest::newRow("31 december") << "31/12/2026" << true;
+        QTest::newRow("month 13") << "01/13/2026" << false;
+        QTest::newRow("day 0") << "00/01/2026" << false;
+        QTest::newRow("one-digit day") << "1/01/2026" << false;
+        QTest::newRow("two-digit year") << "01/01/26" << false;
+        QTest::newRow("dashes") << "01-01-2026" << false;
+        QTest::newRow("blank inside") << "01/ 1/2026" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("year 0") << "01/01/0000" << false;
+    }
+    void dates() {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QCOMPARE(IsValidDate(text), valid);
+        if (valid)
+            QCOMPARE(FormatDate(ParseDate(text)), text);
+    }
+    void formatDatePadsDayMonth() { QCOMPARE(FormatDate(QDate(2026, 3, 5)), QString("05/03/2026")); }
+
+    void fixedColumn_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("padded") << "ab" << 5 << "ab   ";
+        QTest::newRow("cut") << "abcdef" << 3 << "abc";
+        QTest::newRow("trimmed first") << "  ab  " << 3 << "ab ";
+        QTest::newRow("empty") << "" << 2 << "  ";
+    }
+    void fixedColumn() {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(QString, out);
+        QCOMPARE(FixedColumn(text, width), out);
+    }
+
+    void criteria_data() {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("criteria");
+        QTest::addColumn<bool>("match");
+        QTest::newRow("none filled lists all") << QStringList{"Rossi", "x"} << QStringList{"", "  "} << true;
+        QTest::newRow("capitals find small") << QStringList{"mario rossi"} << QStringList{"ROSSI"} << true;
+        QTest::newRow("middle") << QStringList{"Bianchi Rossi Verdi"} << QStringList{"rossi"} << true;
+        QTest::newRow("accent not folded") << QStringList{QStringLiteral("NICOLÒ")} << QStringList{QStringLiteral("nicolò")}
+                                           << false;
+        QTest::newRow("leading blank kept") << QStringList{"Rossi Mario"} << QStringList{" Rossi"} << false;
+        QTest::newRow("leading blank inside") << QStringList{"De Rossi"} << QStringList{" rossi"} << true;
+        QTest::newRow("both needed") << QStringList{"Rossi", "03/2024"} << QStringList{"rossi", "04/2024"} << false;
+        QTest::newRow("both found") << QStringList{"Rossi", "10/03/2024"} << QStringList{"rossi", "03/2024"}
+                                    << true;
+    }
+    void criteria() {
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, criteria);
+        QFETCH(bool, match);
+        QCOMPARE(MatchesCriteria(QVector<QString>(fields.begin(), fields.end()),
+                                 QVector<QString>(criteria.begin(), criteria.end())),
+                 match);
+    }
+
+    void findInList() {
+        const QStringList lines{"Rossi Mario", "Bianchi Anna", "rossi luca", "Verdi"};
+        ListFinder f;
+        QCOMPARE(f.Find(lines, -1, "ROSSI"), 0); // new key: from the top, first line tested
+        QCOMPARE(f.Find(lines, 0, "ROSSI"), 2);  // same key: moves on
+        QCOMPARE(f.Find(lines, 2, "ROSSI"), 0);  // wraps round
+        QCOMPARE(f.Find(lines, 0, "verdi"), 3);  // a new key starts again from the top
+        QCOMPARE(f.Find(lines, 3, "nessuno"), -1);
+        QCOMPARE(f.Find(lines, 3, ""), -1); // an empty key never matches
+        QCOMPARE(f.Find({}, -1, "x"), -1);
+        f.Reset();
+        QCOMPARE(f.Find(lines, 2, "rossi"), 0); // forgotten key: from the top again
+    }
+    void findSingleMatchStaysOnIt() {
+        ListFinder f;
+        const QStringList lines{"a", "bx", "c"};
+        QCOMPARE(f.Find(lines, 0, "x"), 1);
+        QCOMPARE(f.Find(lines, 1, "x"), 1); // the start line is tested again last
+    }
+};
+
+QTEST_GUILESS_MAIN(TestText)
+#include "tst_text.moc"
