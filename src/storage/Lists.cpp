@@ -57,3 +57,44 @@ int ListFinder::Find(const QStringList& lines, int selected, const QString& keyA
     }
     return -1;
 }
+
+#include <cstring>
+
+namespace {
+inline char FoldByte(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+} // namespace
+
+RecordMatcher::RecordMatcher(const QVector<FieldSpec>& fields, const QVector<QString>& criteria) {
+    m_filled = FilledCriteria(criteria);
+    for (int i = 0; i < criteria.size() && i < fields.size(); ++i) {
+        const QString& c = criteria.at(i);
+        m_criteria.append({fields.at(i), ToWin1252(LowerAZ(c)), IsWin1252(c)});
+    }
+}
+
+bool RecordMatcher::Matches(const char* record) const {
+    int found = 0;
+    for (const Criterion& c : m_criteria) {
+        if (c.folded.isEmpty() || !c.possible)
+            continue;
+        const char* text = record + c.field.offset + 1;
+        int n = static_cast<unsigned char>(text[-1]);
+        if (n > c.field.width)
+            n = c.field.width;
+        // Stored fields are trimmed, but a foreign file may not be: match what a reader shows.
+        int b = 0;
+        while (b < n && static_cast<unsigned char>(text[b]) <= 0x20)
+            ++b;
+        while (n > b && static_cast<unsigned char>(text[n - 1]) <= 0x20)
+            --n;
+        const int len = n - b;
+        if (len < c.folded.size())
+            continue;
+        char folded[256];
+        for (int k = 0; k < len; ++k)
+            folded[k] = FoldByte(text[b + k]);
+        if (memmem(folded, size_t(len), c.folded.constData(), size_t(c.folded.size())))
+            ++found;
+    }
+    return found >= m_filled;
+}

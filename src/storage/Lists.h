@@ -31,3 +31,24 @@ private:
     bool m_hasLast = false;
     QString m_last;
 };
+
+#include "storage/FixedField.h"
+#include <QByteArray>
+
+/// Counted-criteria match straight on stored records, for scanning readers: a record is
+/// decoded only when it matches. Gives the same answer as MatchesCriteria on decoded fields.
+class RecordMatcher {
+public:
+    /// `fields[i]` is the field that `criteria[i]` is matched against.
+    RecordMatcher(const QVector<FieldSpec>& fields, const QVector<QString>& criteria);
+    bool Matches(const char* record) const;
+
+private:
+    struct Criterion {
+        FieldSpec field;
+        QByteArray folded; // Windows-1252, A-Z folded; empty: never occurs
+        bool possible;     // false when the text holds a character no stored field can hold
+    };
+    QVector<Criterion> m_criteria;
+    int m_filled = 0;
+};

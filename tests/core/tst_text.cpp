@@ -146,6 +146,8 @@ private slots:
                                            << false;
         QTest::newRow("leading blank kept") << QStringList{"Rossi Mario"} << QStringList{" Rossi"} << false;
         QTest::newRow("leading blank inside") << QStringList{"De Rossi"} << QStringList{" rossi"} << true;
+        QTest::newRow("character no file can hold") << QStringList{"Rossi"} << QStringList{QStringLiteral("ł")}
+                                                    << false;
         QTest::newRow("both needed") << QStringList{"Rossi", "03/2024"} << QStringList{"rossi", "04/2024"} << false;
         QTest::newRow("both found") << QStringList{"Rossi", "10/03/2024"} << QStringList{"rossi", "03/2024"}
                                     << true;
@@ -154,9 +156,17 @@ private slots:
         QFETCH(QStringList, fields);
         QFETCH(QStringList, criteria);
         QFETCH(bool, match);
-        QCOMPARE(MatchesCriteria(QVector<QString>(fields.begin(), fields.end()),
-                                 QVector<QString>(criteria.begin(), criteria.end())),
-                 match);
+        const QVector<QString> f(fields.begin(), fields.end()), c(criteria.begin(), criteria.end());
+        QCOMPARE(MatchesCriteria(f, c), match);
+        // The same fields stored in a record (40 wide each, leftover bytes 'Q' after the text)
+        // give the same answer when matched raw.
+        QVector<FieldSpec> specs;
+        QByteArray rec(int(f.size()) * 41, 'Q');
+        for (int i = 0; i < f.size(); ++i) {
+            specs.append({"f", 40, i * 41});
+            EncodeField(rec.data() + i * 41, 40, f[i]);
+        }
+        QCOMPARE(RecordMatcher(specs, c).Matches(rec.constData()), match);
     }
 
     void findInList() {

@@ -1,0 +1,26 @@
+#pragma once
+// Production implementations of the platform services.
+#include "app/Platform.h"
+
+class SystemClock : public Clock {
+public:
+    QDate Today() const override;
+    QDateTime Now() const override;
+};
+
+class DialogMessages : public Messages {
+public:
+    bool Show(Kind kind, const QString& text, QWidget* parent) override;
+};
+
+class DesktopFileDialogs : public FileDialogs {
+public:
+    QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder) override;
+    QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
+                 const QString& defaultSuffix) override;
+};
+
+class DesktopShell : public Shell {
+public:
+    void Open(const QString& command) override;
+};

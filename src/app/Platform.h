@@ -1,0 +1,64 @@
+#pragma once
+// The services that touch the outside world. Production implementations live in this folder;
+// the tests give doubles (tests/support). Windows reach them only through Carvenna.
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+class QWidget;
+class Printing; // src/printing/Printing.h
+class Camera;   // src/registry (comes with the webcam window)
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDate Today() const = 0;
+    virtual QDateTime Now() const = 0;
+};
+
+/// Message dialogs. Texts keep their \n and \r; only the dialog turns them into line breaks.
+class Messages {
+public:
+    enum class Kind { Warning, Error, Information, Confirmation, Plain };
+    virtual ~Messages() = default;
+    /// Shows the message; returns false only when a confirmation is answered No.
+    virtual bool Show(Kind kind, const QString& text, QWidget* parent) = 0;
+
+    void Warning(const QString& text, QWidget* parent = nullptr) { Show(Kind::Warning, text, parent); }
+    void Error(const QString& text, QWidget* parent = nullptr) { Show(Kind::Error, text, parent); }
+    void Information(const QString& text, QWidget* parent = nullptr) { Show(Kind::Information, text, parent); }
+    bool Confirm(const QString& text, QWidget* parent = nullptr) { return Show(Kind::Confirmation, text, parent); }
+    /// The plain message box with one OK button.
+    void Plain(const QString& text, QWidget* parent = nullptr) { Show(Kind::Plain, text, parent); }
+
+    /// The text as a dialog shows it: the \n\r\n\r and \r\n\r\n sequences become line breaks.
+    static QString ForDisplay(const QString& text);
+};
+
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    /// Returns the chosen file or an empty text when cancelled. `filter` uses Qt's ";;" form.
+    virtual QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder) = 0;
+    /// Asks before overwriting an existing file. `defaultSuffix` without the dot.
+    virtual QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
+                         const QString& defaultSuffix) = 0;
+};
+
+/// Hands a path, web address or mailto link to the desktop; the result is not looked at.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual void Open(const QString& command) = 0;
+};
+
+/// Everything a window may need from outside. Pointers are owned elsewhere.
+struct Platform {
+    QString programFolder; // with a trailing '/'
+    Clock* clock = nullptr;
+    Messages* messages = nullptr;
+    FileDialogs* fileDialogs = nullptr;
+    Shell* shell = nullptr;
+    Printing* printing = nullptr;
+    Camera* camera = nullptr;
+};

@@ -1,0 +1,48 @@
+#include "TestPlatform.h"
+#include "app/Crypt.h"
+#include "storage/IniFile.h"
+#include <QTest>
+
+bool RecordingMessages::Show(Kind kind, const QString& text, QWidget*) {
+    shown.append({kind, text});
+    if (kind == Kind::Confirmation && !answers.isEmpty())
+        return answers.dequeue();
+    return true;
+}
+
+QVector<RecordingMessages::Shown> RecordingMessages::Take() {
+    QVector<Shown> out;
+    out.swap(shown);
+    return out;
+}
+
+QStringList RecordingMessages::TakeTexts() {
+    QStringList out;
+    for (const Shown& s : Take())
+        out << s.text;
+    return out;
+}
+
+QString QueuedFileDialogs::Open(QWidget*, const QString& title, const QString& filter, const QString& folder) {
+    asked.append({title, filter, folder, QString(), false});
+    return answers.isEmpty() ? QString() : answers.dequeue();
+}
+
+QString QueuedFileDialogs::Save(QWidget*, const QString& title, const QString& filter, const QString& proposedPath,
+                                const QString& defaultSuffix) {
+    asked.append({title, filter, proposedPath, defaultSuffix, true});
+    return answers.isEmpty() ? QString() : answers.dequeue();
+}
+
+TestPlatform::TestPlatform() {
+    platform.programFolder = dir.path() + u'/';
+    platform.clock = &clock;
+    platform.messages = &messages;
+    platform.fileDialogs = &fileDialogs;
+    platform.shell = &shell;
+}
+
+void TestPlatform::WritePassword(const QString& plain) {
+    QVERIFY(IniWrite(Path(QStringLiteral("unins000.dll")), QStringLiteral("Accesso"), QStringLiteral("Valore"),
+                     Encipher(plain)));
+}

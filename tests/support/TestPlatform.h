@@ -1,0 +1,69 @@
+#pragma once
+// Test doubles for the platform services and a fresh program folder per test.
+#include "app/Platform.h"
+#include <QDate>
+#include <QDateTime>
+#include <QPair>
+#include <QQueue>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
+#include <memory>
+
+class FixedClock : public Clock {
+public:
+    QDateTime now = QDateTime(QDate(2026, 12, 10), QTime(10, 30, 0));
+    QDate Today() const override { return now.date(); }
+    QDateTime Now() const override { return now; }
+};
+
+/// Records every message; confirmations are answered from a queue (Yes when it is empty).
+class RecordingMessages : public Messages {
+public:
+    struct Shown {
+        Kind kind;
+        QString text;
+    };
+    QVector<Shown> shown;
+    QQueue<bool> answers;
+    bool Show(Kind kind, const QString& text, QWidget* parent) override;
+    /// Returns and forgets what was shown.
+    QVector<Shown> Take();
+    /// The texts shown so far, forgetting them.
+    QStringList TakeTexts();
+};
+
+class QueuedFileDialogs : public FileDialogs {
+public:
+    QQueue<QString> answers; // an empty queue answers "cancelled"
+    struct Asked {
+        QString title, filter, path, suffix;
+        bool save;
+    };
+    QVector<Asked> asked;
+    QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder) override;
+    QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
+                 const QString& defaultSuffix) override;
+};
+
+class RecordingShell : public Shell {
+public:
+    QStringList opened;
+    void Open(const QString& command) override { opened << command; }
+};
+
+/// A temporary program folder and the doubles, wired into a Platform.
+/// Printing and Camera doubles are set by the tests that need them.
+class TestPlatform {
+public:
+    TestPlatform();
+    QTemporaryDir dir;
+    FixedClock clock;
+    RecordingMessages messages;
+    QueuedFileDialogs fileDialogs;
+    RecordingShell shell;
+    Platform platform;
+    QString Path(const QString& name) const { return platform.programFolder + name; }
+    /// Writes the password file with `plain` scrambled by the program's own routine.
+    void WritePassword(const QString& plain);
+};
