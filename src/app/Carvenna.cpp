@@ -3,6 +3,7 @@
 #include "app/Password.h"
 #include <QApplication>
 #include <QLocale>
+#include <QThread>
 #include <QWidget>
 // [window includes] one line per window header, kept in start-up order
 #include "app/Avvio.h"
@@ -10,34 +11,32 @@
 #include "receipts/Ricevuta.h"
 
 void SetFormatSettings() {
-    // Dates are always dd/mm/yyyy and amounts use the comma: the Italian locale gives both.
-    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    // The Italian locale gives the comma as decimal separator; amounts carry no thousands separator.
+    // Dates are always formatted with the explicit dd/mm/yyyy pattern (storage/Dates.h).
+    QLocale italian(QLocale::Italian, QLocale::Italy);
+    italian.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(italian);
 }
 
 Carvenna::Carvenna(const Platform& platform, QObject* parent) : QObject(parent), m_platform(platform) {}
 
 Carvenna::~Carvenna() {
     // Top-level windows have no parent; delete them here, in reverse order of creation.
-    delete m_menuRiepCosti;
-    delete m_tiratori;
-    delete m_ricevuta;
-    delete m_menuRicevute;
-    delete m_avvio;
-    delete m_cambiaPassword;
-    delete m_password;
+    while (!m_windows.isEmpty())
+        delete m_windows.takeLast();
 }
 
 void Carvenna::Start() {
-    // The password window first, so it is the main window; then every other window class in
-    // start-up order. Per-use windows are created here once only to check they build; each use
-    // creates its own instance.
-    m_password = new TfrmPassword(*this);
-    m_cambiaPassword = new TfrmCambiaPassword(*this);
+    // The password window first, so it is the main window; then the other single-instance windows
+    // in start-up order (creating the start menu sets the formats). Per-use windows are created
+    // by whoever opens them, one instance per use, so none is made here.
     SetFormatSettings();
+    m_windows << (m_password = new TfrmPassword(*this));
     // [window creation] single-instance windows are assigned to their members here
-    m_avvio = new TfrmAvvio(*this);
-    m_menuRicevute = new TfrmMenuRicevute(*this);
-    m_ricevuta = new TfrmRicevuta(*this);
+    m_windows << (m_avvio = new TfrmAvvio(*this));
+    m_windows << (m_cambiaPassword = new TfrmCambiaPassword(*this));
+    m_windows << (m_menuRicevute = new TfrmMenuRicevute(*this));
+    m_windows << (m_ricevuta = new TfrmRicevuta(*this));
     m_password->show();
 }
 
@@ -45,12 +44,16 @@ void Carvenna::Quit() {
     m_quit = true;
     for (QWidget* w : QApplication::topLevelWidgets())
         w->hide();
-    QCoreApplication::exit(0);
+    // Only a running event loop is left; with none (a test driving the windows) there is nothing
+    // to leave, and a pending exit would cut short the next modal window instead.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 void Carvenna::Switch(QWidget* show, QWidget* hide) {
-    if (show)
-        show->show();
+    if (!show)
+        return; // nothing to go to: stay where we are rather than leave no window visible
+    show->show();
     if (hide && hide != show)
         hide->hide();
 }

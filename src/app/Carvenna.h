@@ -2,6 +2,7 @@
 // The running program: it owns the single-instance windows, creates every window class at
 // start-up in a fixed order and gives each window the platform services.
 #include "app/Platform.h"
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -59,6 +60,7 @@ public:
 private:
     Platform m_platform;
     bool m_quit = false;
+    QList<QWidget*> m_windows; // owned single-instance windows, in order of creation
     TfrmPassword* m_password = nullptr;
     TfrmCambiaPassword* m_cambiaPassword = nullptr;
     TfrmAvvio* m_avvio = nullptr;

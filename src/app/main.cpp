@@ -2,6 +2,7 @@
 #include "app/Carvenna.h"
 #include "app/DesktopPlatform.h"
 #include "app/Style.h"
+#include "printing/DesktopPrinting.h"
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
@@ -25,12 +26,14 @@ int main(int argc, char** argv) {
     DialogMessages messages;
     DesktopFileDialogs fileDialogs;
     DesktopShell shell;
+    DesktopPrinting printing;
     Platform platform;
     platform.programFolder = QDir(QCoreApplication::applicationDirPath()).absolutePath() + u'/';
     platform.clock = &clock;
     platform.messages = &messages;
     platform.fileDialogs = &fileDialogs;
     platform.shell = &shell;
+    platform.printing = &printing;
 
     Carvenna app(platform);
     app.Start();

@@ -1,0 +1,96 @@
+#include "app/Avvio.h"
+#include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "app/Info.h"
+#include "app/OpenURL.h"
+#include "app/Splash.h"
+#include "receipts/MenuRicevute.h"
+#include <QCloseEvent>
+#include <QResizeEvent>
+
+// The registry and summary work areas come from their own folders; until a folder delivers its
+// window, its tile stays inert instead of breaking the build.
+#if __has_include("registry/Tiratori.h")
+#include "registry/Tiratori.h"
+#define CARVENNA_HAS_TIRATORI 1
+#endif
+#if __has_include("summary/MenuRiepCosti.h")
+#include "summary/MenuRiepCosti.h"
+#define CARVENNA_HAS_MENURIEPCOSTI 1
+#endif
+
+TfrmAvvio::TfrmAvvio(Carvenna& app, QWidget* parent) : QWidget(parent), m_app(app) {
+    ui.setupUi(this);
+    SetFormatSettings();
+    setWindowState(Qt::WindowMaximized);
+
+    connect(ui.imgApp01, &QToolButton::clicked, this, &TfrmAvvio::imgApp01Click);
+    connect(ui.btnApp01, &QPushButton::clicked, this, &TfrmAvvio::imgApp01Click);
+    connect(ui.imgApp02, &QToolButton::clicked, this, &TfrmAvvio::imgApp02Click);
+    connect(ui.btnApp02, &QPushButton::clicked, this, &TfrmAvvio::imgApp02Click);
+    connect(ui.imgApp03, &QToolButton::clicked, this, &TfrmAvvio::imgApp03Click);
+    connect(ui.btnApp03, &QPushButton::clicked, this, &TfrmAvvio::imgApp03Click);
+    connect(ui.imgInfo, &QToolButton::clicked, this, &TfrmAvvio::imgInfoClick);
+    connect(ui.imgGuida, &QToolButton::clicked, this, &TfrmAvvio::imgGuidaClick);
+    connect(ui.imgCopyright, &QToolButton::clicked, this, &TfrmAvvio::imgCopyrightClick);
+    connect(ui.imgSito, &QToolButton::clicked, this, &TfrmAvvio::imgSitoClick);
+    connect(ui.imgEsci, &QToolButton::clicked, this, &TfrmAvvio::imgEsciClick);
+}
+
+void TfrmAvvio::resizeEvent(QResizeEvent* e) {
+    // The content is designed for a 1016 x 713 client area and stays centred in the maximised window.
+    QWidget::resizeEvent(e);
+    const QSize panel = ui.panMain->size();
+    ui.panMain->move(qMax(0, (width() - panel.width()) / 2), qMax(0, (height() - panel.height()) / 2));
+}
+
+void TfrmAvvio::closeEvent(QCloseEvent* e) {
+    // Closing the start menu ends the program, although the password window is only hidden.
+    e->accept();
+    m_app.Quit();
+}
+
+void TfrmAvvio::ShowWorkArea(QWidget* area) {
+    if (area)
+        m_app.Switch(area, this);
+}
+
+void TfrmAvvio::imgApp01Click() {
+#ifdef CARVENNA_HAS_TIRATORI
+    ShowWorkArea(m_app.tiratori());
+#endif
+}
+
+void TfrmAvvio::imgApp02Click() {
+    ShowWorkArea(m_app.menuRicevute());
+}
+
+void TfrmAvvio::imgApp03Click() {
+#ifdef CARVENNA_HAS_MENURIEPCOSTI
+    ShowWorkArea(m_app.menuRiepCosti());
+#endif
+}
+
+void TfrmAvvio::imgInfoClick() {
+    TfrmInfo dlg(m_app, this);
+    dlg.exec();
+}
+
+void TfrmAvvio::imgGuidaClick() {
+    TfrmGuida dlg(m_app, this);
+    dlg.SetGuide(QStringLiteral("Uno sguardo a Carvenna"), Carvenna::GeneralGuide());
+    dlg.exec();
+}
+
+void TfrmAvvio::imgCopyrightClick() {
+    TfrmSplash dlg(m_app, this);
+    dlg.exec();
+}
+
+void TfrmAvvio::imgSitoClick() {
+    TMisc::Open(m_app, Maker::WebSite());
+}
+
+void TfrmAvvio::imgEsciClick() {
+    m_app.Quit();
+}

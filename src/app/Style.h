@@ -1,0 +1,6 @@
+#pragma once
+// The Carvenna look: the style sheet and the application icon, both from the program's resources.
+class QApplication;
+
+/// Applies carvenna.qss to the whole application and sets the Carvenna icon on every window.
+void ApplyCarvennaStyle(QApplication& app);

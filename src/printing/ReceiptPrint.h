@@ -1,0 +1,32 @@
+#pragma once
+// What the receipt print and preview windows share: the template, the logo, the filling of both
+// copies from the receipt editor and the print sequence with its one warning.
+#include "report/ReportTemplate.h"
+#include <QImage>
+#include <QString>
+#include <optional>
+
+class Carvenna;
+class QWidget;
+namespace Ui {
+class TfrmRicevuta;
+}
+
+/// The warning shown when filling, preparing, previewing or printing the receipt fails.
+QString ReceiptPrintWarning();
+
+/// The receipt template, two copies on one A4 sheet. Each window loads its own copy.
+std::optional<report::ReportTemplate> LoadReceiptTemplate(QString* error = nullptr);
+
+/// The picture of `path` (Logo.bmp of the program folder), or a null image when it cannot be read.
+QImage ReadLogo(const QString& path);
+
+/// Fills both copies of `rep` with `logo` and the trimmed texts of the receipt editor's controls, copy A
+/// first and each copy in the same order. Stops at the first object the template lacks.
+bool FillReceipt(report::ReportTemplate& rep, const Ui::TfrmRicevuta& editor, const QImage& logo,
+                 QString* error = nullptr);
+
+/// The whole print (or preview) of the receipt shown in the editor: portrait page, fill, prepare, then
+/// the print dialog or the preview. Any failure shows the warning; cancelling the dialog shows nothing.
+/// `rep` is null when the window could not load its template.
+void RunReceiptPrint(Carvenna& app, report::ReportTemplate* rep, const QImage& logo, bool preview, QWidget* window);

@@ -1,0 +1,73 @@
+#include "receipts/Calendario.h"
+#include "app/Carvenna.h"
+#include "receipts/Ricevuta.h"
+#include "storage/Dates.h"
+#include <QScreen>
+
+namespace {
+
+struct DateTarget {
+    const char* context;
+    QLineEdit* (*field)(Carvenna& app);
+};
+
+QLineEdit* ReceiptField(Carvenna& app, QLineEdit* Ui::TfrmRicevuta::*member) {
+    TfrmRicevuta* editor = app.ricevuta();
+    return editor ? editor->ui.*member : nullptr;
+}
+
+// The registry editor's date fields (txtStudio, txtInizioTes, txtFineTes) are not wired yet: that
+// window is not part of the program so far, so their rows find no field and the picker stays open.
+QLineEdit* NoField(Carvenna&) {
+    return nullptr;
+}
+
+// Searched in this order; the first context equal to lblMemory decides the target.
+const DateTarget kTargets[] = {
+    {"data", [](Carvenna& app) { return ReceiptField(app, &Ui::TfrmRicevuta::txtData); }},
+    {"dal", [](Carvenna& app) { return ReceiptField(app, &Ui::TfrmRicevuta::txtDal); }},
+    {"Al", [](Carvenna& app) { return ReceiptField(app, &Ui::TfrmRicevuta::txtAl); }},
+    {"tiratori_studio", NoField},
+    {"tiratori_iniziotes", NoField},
+    {"tiratori_finetes", NoField},
+};
+
+} // namespace
+
+TfrmCalendario::TfrmCalendario(Carvenna& app, QWidget* parent) : QDialog(parent), m_app(app) {
+    ui.setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(size());
+    SetFormatSettings();
+    ui.calAppuntamenti->setLocale(QLocale(QLocale::Italian, QLocale::Italy));
+    ui.calAppuntamenti->setSelectedDate(m_app.clock().Today());
+    connect(ui.btnImportaData, &QPushButton::clicked, this, &TfrmCalendario::btnImportaDataClick);
+    connect(ui.btnAnnulla, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QLineEdit* TfrmCalendario::Target(Carvenna& app, const QString& context) {
+    for (const DateTarget& t : kTargets) {
+        if (context == QLatin1String(t.context))
+            return t.field(app);
+    }
+    return nullptr;
+}
+
+void TfrmCalendario::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    FormShow();
+}
+
+void TfrmCalendario::FormShow() {
+    if (QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+    ui.calAppuntamenti->setFocus();
+}
+
+void TfrmCalendario::btnImportaDataClick() {
+    QLineEdit* field = Target(m_app, ui.lblMemory->text());
+    if (!field)
+        return; // no matching context: the picker stays open
+    field->setText(FormatDate(ui.calAppuntamenti->selectedDate()));
+    accept();
+}

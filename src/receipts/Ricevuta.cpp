@@ -1,0 +1,596 @@
+#include "receipts/Ricevuta.h"
+#include "printing/AnteprimaRic.h"
+#include "printing/StampaRic.h"
+#include "app/Avvio.h"
+#include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "receipts/AmountWords.h"
+#include "receipts/Calendario.h"
+#include "receipts/DefaultLogo.h"
+#include "receipts/DigitsFilter.h"
+#include "receipts/FieldKeys.h"
+#include "receipts/Logo.h"
+#include "receipts/Numerazione.h"
+#include "storage/Dates.h"
+#include "storage/IniFile.h"
+#include "storage/ReceiptFile.h"
+#include "storage/Text.h"
+#include "validators/CodFisc.h"
+#include "validators/PartitaIva.h"
+#include <QCloseEvent>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QShowEvent>
+#include <optional>
+
+namespace {
+const QString kSectionReceiver = QStringLiteral("Ricevente");
+const QString kSectionNumbering = QStringLiteral("Numerazione Ricevute");
+const QString kKeyStart = QStringLiteral("Inizio");
+
+QString ReceiverKey(int line) {
+    return QStringLiteral("Rigo %1").arg(line);
+}
+
+// The numbering start as the settings file holds it: an optional sign and decimal digits, in
+// the range of a 32-bit integer. Anything else is not a whole number.
+std::optional<qint64> WholeNumber(const QString& text) {
+    const QString t = TrimText(text);
+    int i = (t.startsWith(u'-') || t.startsWith(u'+')) ? 1 : 0;
+    if (i >= t.size())
+        return std::nullopt;
+    for (; i < t.size(); ++i)
+        if (t.at(i) < u'0' || t.at(i) > u'9')
+            return std::nullopt;
+    bool ok = false;
+    const int value = t.toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+bool IsDigitsOnly(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+} // namespace
+
+TfrmRicevuta::TfrmRicevuta(Carvenna& app, QWidget* parent) : QWidget(parent), m_app(app), m_keys(new FieldKeys(this)) {
+    ui.setupUi(this);
+    setWindowState(Qt::WindowMaximized);
+
+    // Enter runs round the fields in this order; Tab follows the same order (set in the form).
+    QLineEdit* const ring[] = {
+        ui.txtRicevente01, ui.txtRicevente02, ui.txtRicevente03, ui.txtRicevente04, ui.txtNumRic, ui.txtData,
+        ui.txtPagatore,    ui.txtCodFisc,     ui.txtSport,       ui.txtDal,         ui.txtAl,     ui.txtPraticante,
+        ui.txtLuogoNasc,   ui.txtDataNasc,    ui.txtIndirizzo,   ui.txtImporto,     ui.txtCents};
+    const int ringSize = int(std::size(ring));
+    auto* digits = new DigitsFilter(this);
+    ui.txtImporto->installEventFilter(digits);
+    ui.txtCents->installEventFilter(digits);
+    for (int i = 0; i < ringSize; ++i)
+        m_keys->SetNext(ring[i], ring[(i + 1) % ringSize]);
+    for (QLineEdit* date : {ui.txtData, ui.txtDal, ui.txtAl})
+        m_keys->SetDateField(date);
+    connect(m_keys, &FieldKeys::PickDate, this, &TfrmRicevuta::DateFieldKeyDown);
+
+    // Key releases of the amount boxes, leaving the cents, clicks on the words.
+    for (QObject* o : {static_cast<QObject*>(ui.txtImporto), static_cast<QObject*>(ui.txtCents),
+                       static_cast<QObject*>(ui.txtImpLettere), static_cast<QObject*>(ui.bkgLettere)})
+        o->installEventFilter(this);
+
+    // Status line: a button's text while the mouse is on it; the background and panels empty it.
+    for (QWidget* b :
+         {static_cast<QWidget*>(ui.cmdNuovo), static_cast<QWidget*>(ui.cmdDuplica), static_cast<QWidget*>(ui.cmdSalva),
+          static_cast<QWidget*>(ui.cmdTrova), static_cast<QWidget*>(ui.cmdAnteprima),
+          static_cast<QWidget*>(ui.cmdStampa), static_cast<QWidget*>(ui.cmdPrimo),
+          static_cast<QWidget*>(ui.cmdIndietro), static_cast<QWidget*>(ui.cmdAvanti),
+          static_cast<QWidget*>(ui.cmdUltimo), static_cast<QWidget*>(ui.cmdEsporta),
+          static_cast<QWidget*>(ui.cmdNumerazione), static_cast<QWidget*>(ui.cmdGuida),
+          static_cast<QWidget*>(ui.cmdEsci), static_cast<QWidget*>(ui.cmdLogo), static_cast<QWidget*>(ui.impPagatore),
+          static_cast<QWidget*>(ui.btnCodFisc)})
+        b->installEventFilter(this);
+    for (QWidget* p : {static_cast<QWidget*>(this), static_cast<QWidget*>(ui.panCentro),
+                       static_cast<QWidget*>(ui.panComandi), static_cast<QWidget*>(ui.panRicevuta),
+                       static_cast<QWidget*>(ui.bkgLettere), static_cast<QWidget*>(ui.shpBollo)}) {
+        p->setMouseTracking(true);
+        p->installEventFilter(this);
+    }
+
+    connect(ui.cmdNuovo, &QToolButton::clicked, this, &TfrmRicevuta::cmdNuovoClick);
+    connect(ui.cmdDuplica, &QToolButton::clicked, this, &TfrmRicevuta::cmdDuplicaClick);
+    connect(ui.cmdSalva, &QToolButton::clicked, this, &TfrmRicevuta::cmdSalvaClick);
+    connect(ui.cmdTrova, &QToolButton::clicked, this, &TfrmRicevuta::cmdTrovaClick);
+    connect(ui.cmdAnteprima, &QToolButton::clicked, this, &TfrmRicevuta::cmdAnteprimaClick);
+    connect(ui.cmdStampa, &QToolButton::clicked, this, &TfrmRicevuta::cmdStampaClick);
+    connect(ui.cmdPrimo, &QToolButton::clicked, this, &TfrmRicevuta::cmdPrimoClick);
+    connect(ui.cmdIndietro, &QToolButton::clicked, this, &TfrmRicevuta::cmdIndietroClick);
+    connect(ui.cmdAvanti, &QToolButton::clicked, this, &TfrmRicevuta::cmdAvantiClick);
+    connect(ui.cmdUltimo, &QToolButton::clicked, this, &TfrmRicevuta::cmdUltimoClick);
+    connect(ui.cmdEsporta, &QToolButton::clicked, this, &TfrmRicevuta::cmdEsportaClick);
+    connect(ui.cmdNumerazione, &QToolButton::clicked, this, &TfrmRicevuta::cmdNumerazioneClick);
+    connect(ui.cmdGuida, &QToolButton::clicked, this, &TfrmRicevuta::cmdGuidaClick);
+    connect(ui.cmdEsci, &QToolButton::clicked, this, &TfrmRicevuta::cmdEsciClick);
+    connect(ui.cmdLogo, &QToolButton::clicked, this, &TfrmRicevuta::cmdLogoClick);
+    connect(ui.impPagatore, &QToolButton::clicked, this, &TfrmRicevuta::impPagatoreClick);
+    connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmRicevuta::btnCodFiscClick);
+    connect(ui.txtCodFisc, &QLineEdit::textEdited, this, &TfrmRicevuta::txtCodFiscChange);
+
+    ShowLogo();
+}
+
+// ---- Showing and closing -------------------------------------------------------------------
+
+void TfrmRicevuta::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // Only a show asked for by the program re-initialises the receipt; restoring the window
+    // from the task bar (a spontaneous show) must not wipe what is being typed.
+    if (!e->spontaneous())
+        FormShow();
+}
+
+void TfrmRicevuta::FormShow() {
+    const QString ini = m_app.SettingsPath();
+    QLineEdit* const receiver[] = {ui.txtRicevente01, ui.txtRicevente02, ui.txtRicevente03, ui.txtRicevente04};
+    for (int i = 0; i < 4; ++i)
+        receiver[i]->setText(IniRead(ini, kSectionReceiver, ReceiverKey(i + 1)));
+
+    ui.txtNumRic->clear();
+    ui.txtImpLettere->clear();
+    ui.txtIntero->clear();
+    ui.txtImporto->clear();
+    ui.txtCentLettere->setText(QStringLiteral("00"));
+    ui.txtCents->setText(QStringLiteral("00"));
+    ui.txtData->setText(Today());
+    for (QLineEdit* f : {ui.txtPagatore, ui.txtCodFisc, ui.txtSport, ui.txtDal, ui.txtAl, ui.txtPraticante,
+                         ui.txtLuogoNasc, ui.txtDataNasc, ui.txtIndirizzo})
+        f->clear();
+    ui.lblPosizione->clear();
+    ShowLogo();
+    ui.txtPagatore->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmRicevuta::closeEvent(QCloseEvent* e) {
+    SaveReceiverLines();
+    e->accept();
+    m_app.Switch(m_app.avvio(), this);
+}
+
+void TfrmRicevuta::cmdEsciClick() {
+    close();
+}
+
+void TfrmRicevuta::SaveReceiverLines() {
+    // Whatever the boxes show becomes the default, also lines loaded from a browsed receipt.
+    const QString ini = m_app.SettingsPath();
+    const QLineEdit* const receiver[] = {ui.txtRicevente01, ui.txtRicevente02, ui.txtRicevente03, ui.txtRicevente04};
+    bool ok = true;
+    for (int i = 0; i < 4; ++i)
+        ok = IniWrite(ini, kSectionReceiver, ReceiverKey(i + 1), TrimText(receiver[i]->text())) && ok;
+    if (!ok)
+        m_app.messages().Warning(
+            QStringLiteral("Attenzione: impossibile salvare le impostazioni nella cartella del programma."), this);
+}
+
+// ---- Record <-> screen ---------------------------------------------------------------------
+
+void TfrmRicevuta::ShowRecord(const ReceiptRecord& r, qint64 position) {
+    ui.txtNumRic->setText(r.NumRic);
+    ui.txtData->setText(r.Data);
+    ui.txtImporto->setText(r.Importo);
+    ui.txtCents->setText(r.Cents);
+    ui.txtImpLettere->setText(r.ImpLettere);
+    ui.txtCentLettere->setText(r.CentLettere);
+    ui.txtIntero->setText(r.Intero);
+    ui.txtRicevente01->setText(r.Ricevente01);
+    ui.txtRicevente02->setText(r.Ricevente02);
+    ui.txtRicevente03->setText(r.Ricevente03);
+    ui.txtRicevente04->setText(r.Ricevente04);
+    ui.txtPagatore->setText(r.Pagatore);
+    ui.txtCodFisc->setText(r.CodFisc);
+    ui.txtSport->setText(r.Sport);
+    ui.txtDal->setText(r.Dal);
+    ui.txtAl->setText(r.Al);
+    ui.txtPraticante->setText(r.Praticante);
+    ui.txtLuogoNasc->setText(r.LuogoNasc);
+    ui.txtDataNasc->setText(r.DataNasc);
+    ui.txtIndirizzo->setText(r.Indirizzo);
+    ui.lblPosizione->setText(QString::number(position));
+}
+
+ReceiptRecord TfrmRicevuta::RecordFromScreen() const {
+    ReceiptRecord r;
+    r.NumRic = ui.txtNumRic->text();
+    r.Data = ui.txtData->text();
+    r.Importo = ui.txtImporto->text();
+    r.Cents = ui.txtCents->text();
+    r.ImpLettere = ui.txtImpLettere->text();
+    r.CentLettere = ui.txtCentLettere->text();
+    r.Intero = ui.txtIntero->text();
+    r.Ricevente01 = ui.txtRicevente01->text();
+    r.Ricevente02 = ui.txtRicevente02->text();
+    r.Ricevente03 = ui.txtRicevente03->text();
+    r.Ricevente04 = ui.txtRicevente04->text();
+    r.Pagatore = ui.txtPagatore->text();
+    r.CodFisc = ui.txtCodFisc->text();
+    r.Sport = ui.txtSport->text();
+    r.Dal = ui.txtDal->text();
+    r.Al = ui.txtAl->text();
+    r.Praticante = ui.txtPraticante->text();
+    r.LuogoNasc = ui.txtLuogoNasc->text();
+    r.DataNasc = ui.txtDataNasc->text();
+    r.Indirizzo = ui.txtIndirizzo->text();
+    return r;
+}
+
+QString TfrmRicevuta::ArchiveError() const {
+    return QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                          "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del "
+                          "programma.");
+}
+
+QString TfrmRicevuta::Today() const {
+    return FormatDate(m_app.clock().Today());
+}
+
+// ---- Browsing ------------------------------------------------------------------------------
+
+void TfrmRicevuta::cmdPrimoClick() {
+    BrowseTo(Browse::First);
+}
+void TfrmRicevuta::cmdIndietroClick() {
+    BrowseTo(Browse::Previous);
+}
+void TfrmRicevuta::cmdAvantiClick() {
+    BrowseTo(Browse::Next);
+}
+void TfrmRicevuta::cmdUltimoClick() {
+    BrowseTo(Browse::Last);
+}
+
+void TfrmRicevuta::BrowseTo(Browse where) {
+    const QString emptyNotice = QStringLiteral("L'archivio non contiene nessuna ricevuta.");
+    const bool noneShown = TrimText(ui.lblPosizione->text()).isEmpty();
+    const qint64 p = noneShown ? 0 : TrimText(ui.lblPosizione->text()).toLongLong();
+    if (where == Browse::Previous && p == 1)
+        return; // the first receipt is shown already
+    auto fail = [&] {
+        if (where == Browse::First)
+            m_app.messages().Warning(ArchiveError(), this);
+        else
+            m_app.messages().Error(ArchiveError(), this);
+    };
+
+    ReceiptFile file;
+    qint64 n = -1;
+    if (!file.OpenOrCreate(ui.lblFile->text()) || (n = file.RecordCount()) < 0)
+        return fail();
+    qint64 target = 0;
+    switch (where) {
+    case Browse::First:
+        target = 1;
+        break;
+    case Browse::Last:
+        target = n;
+        break;
+    case Browse::Next:
+        if (n == 0)
+            ui.lblPosizione->clear();
+        else if (p >= n)
+            return void(file.Close()); // the last receipt is shown already
+        target = p + 1;
+        break;
+    case Browse::Previous:
+        target = noneShown ? 1 : p - 1;
+        break;
+    }
+    if (n == 0) {
+        if (!file.Close())
+            return fail();
+        m_app.messages().Information(emptyNotice, this);
+        return;
+    }
+    ReceiptRecord rec;
+    if (!file.ReadRecord(target - 1, rec) || !file.Close())
+        return fail();
+    ShowRecord(rec, target);
+}
+
+// ---- New, duplicate, save ------------------------------------------------------------------
+
+void TfrmRicevuta::ResetAmount() {
+    ui.txtImporto->clear();
+    ui.txtCents->setText(QStringLiteral("00"));
+    ui.txtCentLettere->setText(QStringLiteral("00"));
+    ui.txtImpLettere->clear();
+    ui.txtIntero->setText(QStringLiteral("0,00"));
+}
+
+void TfrmRicevuta::cmdNuovoClick() {
+    bool readable = true;
+    QString start = TrimText(IniRead(m_app.SettingsPath(), kSectionNumbering, kKeyStart, &readable));
+    if (start.isEmpty())
+        start = QStringLiteral("1");
+    // A settings file that exists but cannot be read, or a start that is not a whole number,
+    // fails the action before the screen is touched.
+    const std::optional<qint64> first = readable ? WholeNumber(start) : std::nullopt;
+    if (readable)
+        ui.lblInizio->setText(start);
+    if (!first)
+        return m_app.messages().Error(ArchiveError(), this);
+
+    ReceiptFile file;
+    qint64 n = -1;
+    if (!file.OpenOrCreate(ui.lblFile->text()) || (n = file.RecordCount()) < 0 || !file.Close())
+        return m_app.messages().Error(ArchiveError(), this);
+
+    ui.txtData->setText(Today());
+    ResetAmount();
+    for (QLineEdit* f : {ui.txtPagatore, ui.txtCodFisc, ui.txtSport, ui.txtDal, ui.txtAl, ui.txtPraticante,
+                         ui.txtLuogoNasc, ui.txtDataNasc, ui.txtIndirizzo})
+        f->clear();
+    ui.lblPosizione->clear();
+    ui.txtNumRic->setText(QString::number(*first + n));
+    ui.txtPagatore->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmRicevuta::cmdDuplicaClick() {
+    if (TrimText(ui.lblPosizione->text()).isEmpty()) {
+        m_app.messages().Warning(
+            QStringLiteral("Attenzione: questa funzione serve a duplicare una ricevuta che è già stata salvata in "
+                           "archivio.\n\r\n\rVisualizzare la ricevuta da duplicare e fare clic sul pulsante Duplica."),
+            this);
+        return;
+    }
+    ui.lblPosizione->clear();
+    ReceiptFile file; // opened only to confirm that the archive can be reached
+    if (!file.OpenOrCreate(ui.lblFile->text()) || !file.Close())
+        return m_app.messages().Error(ArchiveError(), this);
+    ui.txtNumRic->clear();
+    ui.txtData->setText(Today());
+    ui.txtNumRic->setFocus(Qt::OtherFocusReason);
+    m_app.messages().Information(
+        QStringLiteral("E' ora possibile apportare le proprie modifiche alla ricevuta corrente.\n\r\n\rAl termine "
+                       "premere Salva per registrare i dati in archivio."),
+        this);
+}
+
+void TfrmRicevuta::cmdSalvaClick() {
+    // The amount: no euro means 0, one cent digit means tens of cents ("5" is 50).
+    if (TrimText(ui.txtImporto->text()).isEmpty())
+        ui.txtImporto->setText(QStringLiteral("0"));
+    if (ui.txtCents->text().size() > 2) {
+        ui.txtCents->setText(ui.txtCents->text().left(2));
+        ui.txtCentLettere->setText(ui.txtCents->text());
+    }
+    if (TrimText(ui.txtCents->text()).isEmpty()) {
+        ui.txtCents->setText(QStringLiteral("00"));
+        ui.txtCentLettere->setText(QStringLiteral("00"));
+    }
+    if (ui.txtCents->text().size() == 1) {
+        ui.txtCents->setText(ui.txtCents->text() + QLatin1Char('0'));
+        ui.txtCentLettere->setText(ui.txtCents->text());
+    }
+    ui.txtIntero->setText(TrimText(ui.txtImporto->text()) + QLatin1Char(',') + TrimText(ui.txtCents->text()));
+
+    struct Check {
+        QLineEdit* field;
+        bool failed;
+        const char* message;
+    };
+    const QString data = TrimText(ui.txtData->text());
+    const Check checks[] = {
+        {ui.txtNumRic, TrimText(ui.txtNumRic->text()).isEmpty(),
+         "Attenzione: per salvare la scheda è necessario indicare il numero progressivo della ricevuta."},
+        {ui.txtData, data.isEmpty(),
+         "Attenzione: per salvare la scheda è necessario indicare la data di emissione della ricevuta."},
+        {ui.txtData, !data.isEmpty() && !IsValidDate(data),
+         "Attenzione: la data indicata non esiste.\n\r\n\rPer poter salvare la scheda è necessario indicare una data "
+         "valida nel formato gg/mm/anno."},
+        {ui.txtPagatore, TrimText(ui.txtPagatore->text()).isEmpty(),
+         "Attenzione: per salvare la scheda è necessario indicare il nome del pagatore."},
+        {ui.txtCodFisc, TrimText(ui.txtCodFisc->text()).isEmpty(),
+         "Attenzione: per salvare la scheda è necessario indicare il codice fiscale del pagatore."},
+        {ui.txtSport, TrimText(ui.txtSport->text()).isEmpty(),
+         "Attenzione: per salvare la scheda è necessario indicare la causale di pagamento."},
+        {ui.txtDal, TrimText(ui.txtDal->text()).isEmpty(),
+         "Attenzione: per salvare la scheda è necessario indicare la data di inizio del periodo a cui il pagamento si "
+         "riferisce."},
+        {ui.txtAl, TrimText(ui.txtAl->text()).isEmpty(),
+         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del periodo a cui il pagamento "
+         "si riferisce."},
+    };
+    for (const Check& c : checks) {
+        if (c.failed) {
+            m_app.messages().Warning(QString::fromUtf8(c.message), this);
+            c.field->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+
+    const QString posText = TrimText(ui.lblPosizione->text());
+    ReceiptFile file;
+    if (!file.OpenOrCreate(ui.lblFile->text()))
+        return m_app.messages().Warning(ArchiveError(), this);
+    const ReceiptRecord rec = RecordFromScreen();
+    if (!posText.isEmpty()) {
+        bool numeric = false;
+        const qint64 p = posText.toLongLong(&numeric);
+        if (!numeric || p < 1 || !file.OverwriteRecord(p - 1, rec) || !file.Close())
+            return m_app.messages().Warning(ArchiveError(), this);
+        ui.lblPosizione->setText(QString::number(p));
+        m_app.messages().Information(
+            QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
+    } else {
+        qint64 position = 0;
+        if (!file.AppendRecord(rec, &position) || !file.Close())
+            return m_app.messages().Warning(ArchiveError(), this);
+        ui.lblPosizione->setText(QString::number(position));
+        m_app.messages().Information(QStringLiteral("La scheda corrente è stata inserita in archivio."), this);
+    }
+}
+
+// ---- Windows opened from the editor --------------------------------------------------------
+
+void TfrmRicevuta::cmdTrovaClick() {
+    // The receipt search window comes later.
+}
+
+void TfrmRicevuta::cmdAnteprimaClick() {
+    // The preview takes the receipt from the screen: an unsaved receipt can be previewed too.
+    TfrmAnteprimaRic w(m_app, this);
+    w.exec();
+}
+
+void TfrmRicevuta::cmdStampaClick() {
+    TfrmStampaRic w(m_app, this);
+    w.exec();
+}
+
+void TfrmRicevuta::cmdEsportaClick() {
+    // The export window comes later.
+}
+
+void TfrmRicevuta::impPagatoreClick() {
+    // The registry search that imports payer and child comes later.
+}
+
+void TfrmRicevuta::cmdNumerazioneClick() {
+    TfrmNumerazione dlg(m_app, this);
+    dlg.ui.lblMemory->setText(QStringLiteral("ricevute"));
+    dlg.setWindowTitle(QStringLiteral(" Impostazione inizio numerazione ricevute"));
+    dlg.exec();
+}
+
+void TfrmRicevuta::cmdLogoClick() {
+    TfrmLogo dlg(m_app, this);
+    dlg.exec();
+    ShowLogo();
+}
+
+void TfrmRicevuta::ShowLogo() {
+    // The same picture the receipt prints: Logo.bmp, or the built-in logo when it cannot be read.
+    QImage logo;
+    if (!logo.load(m_app.Path(QStringLiteral("Logo.bmp"))) || logo.isNull())
+        logo = DefaultLogo();
+    ui.cmdLogo->setIcon(QIcon(QPixmap::fromImage(logo)));
+}
+
+void TfrmRicevuta::cmdGuidaClick() {
+    TfrmGuida dlg(m_app, this);
+    dlg.SetGuide(QStringLiteral("App Stampa Ricevute"), Carvenna::ReceiptsGuide());
+    dlg.exec();
+}
+
+void TfrmRicevuta::btnCodFiscClick() {
+    const QString code = TrimText(ui.txtCodFisc->text());
+    if (IsDigitsOnly(code)) {
+        TfrmPartitaIva dlg(m_app, this);
+        dlg.ui.txtPartitaIva->setText(code);
+        dlg.exec();
+    } else {
+        TfrmCodFisc dlg(m_app, this);
+        dlg.ui.txtCodFisc->setText(code);
+        dlg.exec();
+    }
+}
+
+void TfrmRicevuta::DateFieldKeyDown(QLineEdit* field) {
+    const QString context = field == ui.txtData  ? QStringLiteral("data")
+                            : field == ui.txtDal ? QStringLiteral("dal")
+                                                 : QStringLiteral("Al");
+    TfrmCalendario dlg(m_app, this);
+    dlg.ui.lblMemory->setText(context);
+    dlg.exec();
+}
+
+// ---- Field behaviour -----------------------------------------------------------------------
+
+void TfrmRicevuta::txtImportoKeyUp() {
+    const QString text = TrimText(ui.txtImporto->text());
+    // Text pasted into the box may not be a number: then there are no words to show.
+    const std::optional<qint64> amount = text.isEmpty() ? std::nullopt : ParseAmountText(text);
+    if (amount)
+        ui.txtImpLettere->setText(ImportoInLettere(*amount));
+    else
+        ui.txtImpLettere->clear();
+}
+
+void TfrmRicevuta::txtCentsKeyUp() {
+    if (TrimText(ui.txtCents->text()).isEmpty())
+        ui.txtCentLettere->clear();
+    else
+        ui.txtCentLettere->setText(ui.txtCents->text());
+}
+
+void TfrmRicevuta::txtCentsExit() {
+    if (TrimText(ui.txtCents->text()).isEmpty()) {
+        ui.txtCents->setText(QStringLiteral("00"));
+        ui.txtCentLettere->setText(QStringLiteral("00"));
+    }
+    if (ui.txtCents->text().size() == 1) {
+        ui.txtCents->setText(ui.txtCents->text() + QLatin1Char('0'));
+        ui.txtCentLettere->setText(ui.txtCents->text());
+    }
+}
+
+void TfrmRicevuta::txtCodFiscChange(const QString& text) {
+    const QString fixed = UpperAZ(TrimText(text));
+    if (fixed == text)
+        return;
+    // Keep the cursor where the user is typing: shift it by the blanks removed in front of it.
+    int cursor = ui.txtCodFisc->cursorPosition();
+    int lead = 0;
+    while (lead < text.size() && text.at(lead).unicode() <= 0x20)
+        ++lead;
+    cursor = qBound(0, cursor - qMin(lead, cursor), int(fixed.size()));
+    ui.txtCodFisc->setText(fixed);
+    ui.txtCodFisc->setCursorPosition(cursor);
+}
+
+void TfrmRicevuta::txtImpLettereClick() {
+    m_app.messages().Information(QStringLiteral("Digitare l'importo in cifre nella casella del Totale.\n\r\n\r"
+                                                "L'importo in lettere apparirà in automatico."),
+                                 this);
+    ui.txtImporto->setFocus(Qt::OtherFocusReason);
+}
+
+bool TfrmRicevuta::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyRelease:
+        if (watched == ui.txtImporto)
+            txtImportoKeyUp();
+        else if (watched == ui.txtCents)
+            txtCentsKeyUp();
+        break;
+    case QEvent::FocusOut:
+        if (watched == ui.txtCents)
+            txtCentsExit();
+        break;
+    case QEvent::MouseButtonRelease:
+        if ((watched == ui.txtImpLettere || watched == ui.bkgLettere) &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            txtImpLettereClick();
+            return true;
+        }
+        break;
+    case QEvent::Enter:
+        if (auto* b = qobject_cast<QAbstractButton*>(watched))
+            ui.panInfo->setText(b->statusTip());
+        break;
+    case QEvent::MouseMove:
+        if (!qobject_cast<QAbstractButton*>(watched))
+            ui.panInfo->clear();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The receipt editor: one receipt of the yearly archive at a time, laid out like the printed
+// receipt. The record being edited lives in the edit boxes; lblPosizione (the 1-based position
+// of the displayed stored receipt, empty for an unsaved one) decides between append and overwrite.
+#include "ui_Ricevuta.h"
+#include <QWidget>
+
+class Carvenna;
+class FieldKeys;
+class QLineEdit;
+struct ReceiptRecord;
+
+class TfrmRicevuta : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmRicevuta(Carvenna& app, QWidget* parent = nullptr);
+    Ui::TfrmRicevuta ui;
+
+    /// Puts a stored record into the fields, as stored, and its position into lblPosizione.
+    void ShowRecord(const ReceiptRecord& rec, qint64 position);
+    /// The record as the fields hold it now (texts as shown; storing trims and cuts them).
+    ReceiptRecord RecordFromScreen() const;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void FormShow();
+    void cmdNuovoClick();
+    void cmdDuplicaClick();
+    void cmdSalvaClick();
+    void cmdTrovaClick();
+    void cmdAnteprimaClick();
+    void cmdStampaClick();
+    void cmdPrimoClick();
+    void cmdIndietroClick();
+    void cmdAvantiClick();
+    void cmdUltimoClick();
+    void cmdEsportaClick();
+    void cmdNumerazioneClick();
+    void cmdGuidaClick();
+    void cmdEsciClick();
+    void cmdLogoClick();
+    void impPagatoreClick();
+    void btnCodFiscClick();
+    void txtImportoKeyUp();
+    void txtCentsKeyUp();
+    void txtCentsExit();
+    void txtCodFiscChange(const QString& text);
+    void txtImpLettereClick();
+    void DateFieldKeyDown(QLineEdit* field);
+
+private:
+    enum class Browse { First, Previous, Next, Last };
+    void BrowseTo(Browse where);
+    void ResetAmount();
+    void ShowLogo();
+    void SaveReceiverLines();
+    QString ArchiveError() const;
+    QString Today() const;
+
+    Carvenna& m_app;
+    FieldKeys* m_keys;
+};

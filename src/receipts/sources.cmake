@@ -1,0 +1,12 @@
+# Receipt editor and amount in words.
+list(APPEND CORE_SOURCES
+    ${CUR}/AmountWords.h ${CUR}/AmountWords.cpp)
+list(APPEND UI_SOURCES
+    ${CUR}/FieldKeys.h ${CUR}/FieldKeys.cpp
+    ${CUR}/Ricevuta.h ${CUR}/Ricevuta.cpp ${CUR}/Ricevuta.ui)
+foreach(icon nuovo duplica salva trova anteprima stampa primo indietro avanti ultimo esporta numerazione guida
+             esci freccia codfisc)
+    list(APPEND UI_RESOURCE_FILES receipts/icons/${icon}.svg)
+endforeach()
+# Year window, numbering start, logo and date picker.
+include(${CUR}/settings.cmake OPTIONAL)

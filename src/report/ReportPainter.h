@@ -1,0 +1,32 @@
+#pragma once
+// Paints prepared pages onto any paged device (QPdfWriter, QPrinter) or onto an image.
+#include "report/PreparedReport.h"
+#include <QImage>
+#include <QPageLayout>
+#include <QString>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace report {
+
+/// The paper of `page` as a page layout without margins, in full-page mode: the prepared positions
+/// are measured from the paper's corner.
+QPageLayout PageLayoutOf(const PreparedPage& page);
+
+/// Paints one page with `painter`, whose device has `dpiX` x `dpiY` dots per inch and whose origin is the
+/// paper's top-left corner. Fonts are sized from the device's own resolution.
+void PaintPage(const PreparedPage& page, QPainter& painter, double dpiX, double dpiY);
+
+/// Paints pages `fromPage` to `toPage` (1-based, inclusive; 0 for "to the last") onto `device`, one device
+/// page each, setting the device's page layout from the prepared paper first.
+bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QString* error = nullptr, int fromPage = 1,
+                 int toPage = 0);
+
+/// Writes the whole report to a PDF file.
+bool SavePdf(const PreparedReport& report, const QString& path, QString* error = nullptr, int resolution = 1200);
+
+/// One page as a white image at `dpi`.
+QImage RenderPage(const PreparedReport& report, int pageIndex, double dpi = 96);
+
+} // namespace report
