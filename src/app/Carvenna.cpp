@@ -3,6 +3,7 @@
 #include "app/Password.h"
 #include <QApplication>
 #include <QLocale>
+#include <QScreen>
 #include <QThread>
 #include <QWidget>
 // [window includes] one line per window header, kept in start-up order
@@ -53,6 +54,12 @@ void Carvenna::Quit() {
 void Carvenna::Switch(QWidget* show, QWidget* hide) {
     if (!show)
         return; // nothing to go to: stay where we are rather than leave no window visible
+    if (show->windowState() & Qt::WindowMaximized) {
+        // Work areas fill the screen, also where no window manager honours the maximised state.
+        if (QScreen* screen = (hide ? hide->screen() : show->screen()))
+            show->setGeometry(screen->availableGeometry());
+        show->setWindowState(show->windowState() | Qt::WindowMaximized);
+    }
     show->show();
     if (hide && hide != show)
         hide->hide();

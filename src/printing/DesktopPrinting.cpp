@@ -1,10 +1,12 @@
 #include "printing/DesktopPrinting.h"
 #include "report/PreparedReport.h"
 #include "report/ReportPainter.h"
+#include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 
 namespace {
 
@@ -48,6 +50,9 @@ Printing::Result DesktopPrinting::Preview(const report::PreparedReport& report, 
         view->setZoomMode(QPrintPreviewWidget::CustomZoom);
         view->setZoomFactor(report.preview.zoom > 0 ? report.preview.zoom : 1.0);
     }
+    // Fill the screen even where no window manager honours the maximised state.
+    if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.setGeometry(screen->availableGeometry());
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
     dialog.exec();
     return paintError.isEmpty() ? Result::Done : Fail(error, paintError);

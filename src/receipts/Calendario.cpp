@@ -43,6 +43,8 @@ TfrmCalendario::TfrmCalendario(Carvenna& app, QWidget* parent) : QDialog(parent)
     ui.calAppuntamenti->setSelectedDate(m_app.clock().Today());
     connect(ui.btnImportaData, &QPushButton::clicked, this, &TfrmCalendario::btnImportaDataClick);
     connect(ui.btnAnnulla, &QPushButton::clicked, this, &QDialog::reject);
+    // Enter or a double click on a day imports it, as the button does.
+    connect(ui.calAppuntamenti, &QCalendarWidget::activated, this, &TfrmCalendario::btnImportaDataClick);
 }
 
 QLineEdit* TfrmCalendario::Target(Carvenna& app, const QString& context) {

@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QAbstractItemView>
 #include <QtTest>
 #include <memory>
 
@@ -535,6 +536,21 @@ private slots:
             // Cancelling leaves the field; importing writes today's date from the program's clock.
             QCOMPARE(Editor().ui.txtAl->text(), import ? QStringLiteral("10/12/2026") : QStringLiteral("x"));
         }
+    }
+
+    void datePickerByKeyboard() {
+        // Arrow keys move the day, Enter imports it: no mouse needed.
+        TfrmCalendario dlg(*m_app, &Editor());
+        dlg.ui.lblMemory->setText(QStringLiteral("dal"));
+        dlg.show();
+        QWidget* view = dlg.ui.calAppuntamenti->focusProxy() ? dlg.ui.calAppuntamenti->focusProxy()
+                                                               : dlg.ui.calAppuntamenti->findChild<QAbstractItemView*>();
+        QVERIFY(view);
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(Editor().ui.txtDal->text(), QStringLiteral("18/12/2026"));
+        QVERIFY(!dlg.isVisible());
     }
 };
 
