@@ -3,6 +3,7 @@ list(APPEND UI_SOURCES
     ${CUR}/Printing.h
     ${CUR}/DesktopPrinting.h ${CUR}/DesktopPrinting.cpp
     ${CUR}/ReceiptPrint.h ${CUR}/ReceiptPrint.cpp
+    ${CUR}/ReceiptPrintDialog.h ${CUR}/ReceiptPrintDialog.cpp
     ${CUR}/StampaRic.h ${CUR}/StampaRic.cpp ${CUR}/StampaRic.ui
     ${CUR}/AnteprimaRic.h ${CUR}/AnteprimaRic.cpp ${CUR}/AnteprimaRic.ui)
 # Templates and the small pictures they hold (drawn as SVG beside them, stored as PNG for the engine,

@@ -370,14 +370,7 @@ void TfrmRicevuta::cmdSalvaClick() {
         ui.txtCents->setText(ui.txtCents->text().left(2));
         ui.txtCentLettere->setText(ui.txtCents->text());
     }
-    if (TrimText(ui.txtCents->text()).isEmpty()) {
-        ui.txtCents->setText(QStringLiteral("00"));
-        ui.txtCentLettere->setText(QStringLiteral("00"));
-    }
-    if (ui.txtCents->text().size() == 1) {
-        ui.txtCents->setText(ui.txtCents->text() + QLatin1Char('0'));
-        ui.txtCentLettere->setText(ui.txtCents->text());
-    }
+    txtCentsExit(); // empty becomes "00", one digit gets its 0
     ui.txtIntero->setText(TrimText(ui.txtImporto->text()) + QLatin1Char(',') + TrimText(ui.txtCents->text()));
 
     struct Check {
