@@ -17,7 +17,7 @@ fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Carvenna is installed in $target, but there is no display to show it on."
     echo "Start it on a desktop session with:  $target/carvenna"
-    echo "or without a screen, under a virtual one:  xvfb-run -a $target/carvenna"
+    echo "or without a screen, under a virtual one (Debian package xvfb):  xvfb-run -a $target/carvenna"
     exit 1
 fi
 exec "$target/carvenna"

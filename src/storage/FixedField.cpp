@@ -10,11 +10,35 @@ void EncodeField(char* dst, int width, const QString& value) {
     std::memcpy(dst + 1, bytes.constData(), size_t(n));
 }
 
-QString DecodeField(const char* src, int width) {
+namespace {
+// The trimmed text of a field as a byte range [begin, end) after the length byte.
+std::pair<int, int> TrimmedRange(const char* src, int width) {
     int n = static_cast<unsigned char>(src[0]);
     if (n > width)
         n = width; // damaged length byte: never read past the field
-    return TrimText(FromWin1252(src + 1, n));
+    // Trim on the bytes: in Windows-1252 the bytes up to 0x20 are exactly the characters up to U+0020.
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(src + 1);
+    int b = 0;
+    while (b < n && text[b] <= 0x20)
+        ++b;
+    while (n > b && text[n - 1] <= 0x20)
+        --n;
+    return {b, n};
+}
+} // namespace
+
+QString DecodeField(const char* src, int width) {
+    const auto [b, e] = TrimmedRange(src, width);
+    if (e == b)
+        return QString();
+    return FromWin1252(src + 1 + b, e - b);
+}
+
+void DecodeFieldInto(const char* src, int width, QString& out) {
+    const auto [b, e] = TrimmedRange(src, width);
+    out.resize(e - b);
+    if (e > b)
+        FromWin1252Into(src + 1 + b, e - b, out.data());
 }
 
 QVector<FieldSpec> BuildLayout(std::initializer_list<std::pair<const char*, int>> fields) {

@@ -11,6 +11,9 @@
 void EncodeField(char* dst, int width, const QString& value);
 /// Reads a field; a length byte larger than `width` (a damaged file) is clamped to `width`.
 QString DecodeField(const char* src, int width);
+/// The same into `out`, reusing its storage: a scan that decodes record after record into one
+/// record allocates nothing once the texts have grown to size.
+void DecodeFieldInto(const char* src, int width, QString& out);
 
 /// Describes one field of a record layout: its name, its text width and its byte offset.
 struct FieldSpec {

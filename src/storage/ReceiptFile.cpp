@@ -12,10 +12,24 @@ const QVector<FieldSpec>& ReceiptRecord::Layout() {
     return layout;
 }
 
+namespace {
+// The fields in layout order, as member pointers: decoding a record allocates nothing but its texts.
+QString ReceiptRecord::* const kMembers[] = {
+    &ReceiptRecord::NumRic,      &ReceiptRecord::Data,        &ReceiptRecord::Importo,
+    &ReceiptRecord::Cents,       &ReceiptRecord::ImpLettere,  &ReceiptRecord::CentLettere,
+    &ReceiptRecord::Intero,      &ReceiptRecord::Ricevente01, &ReceiptRecord::Ricevente02,
+    &ReceiptRecord::Ricevente03, &ReceiptRecord::Ricevente04, &ReceiptRecord::Pagatore,
+    &ReceiptRecord::CodFisc,     &ReceiptRecord::Sport,       &ReceiptRecord::Dal,
+    &ReceiptRecord::Al,          &ReceiptRecord::Praticante,  &ReceiptRecord::LuogoNasc,
+    &ReceiptRecord::DataNasc,    &ReceiptRecord::Indirizzo};
+static_assert(sizeof(kMembers) / sizeof(kMembers[0]) == ReceiptField::Count);
+} // namespace
+
 QVector<QString*> ReceiptRecord::Fields() {
-    return {&NumRic,      &Data,        &Importo,     &Cents,       &ImpLettere, &CentLettere, &Intero,
-            &Ricevente01, &Ricevente02, &Ricevente03, &Ricevente04, &Pagatore,   &CodFisc,     &Sport,
-            &Dal,         &Al,          &Praticante,  &LuogoNasc,   &DataNasc,   &Indirizzo};
+    QVector<QString*> out;
+    for (auto m : kMembers)
+        out.append(&(this->*m));
+    return out;
 }
 
 QVector<const QString*> ReceiptRecord::Fields() const {
@@ -29,24 +43,27 @@ void ReceiptRecord::Encode(QByteArray& buf) const {
     if (buf.size() != Size)
         buf = QByteArray(Size, '\0');
     const auto& layout = Layout();
-    const auto fields = Fields();
-    for (int i = 0; i < layout.size(); ++i)
-        EncodeField(buf.data() + layout[i].offset, layout[i].width, *fields[i]);
+    for (int i = 0; i < ReceiptField::Count; ++i)
+        EncodeField(buf.data() + layout[i].offset, layout[i].width, this->*kMembers[i]);
 }
 
 ReceiptRecord ReceiptRecord::Decode(const char* rec) {
     ReceiptRecord r;
     const auto& layout = Layout();
-    const auto fields = r.Fields();
-    for (int i = 0; i < layout.size(); ++i)
-        *fields[i] = DecodeField(rec + layout[i].offset, layout[i].width);
+    for (int i = 0; i < ReceiptField::Count; ++i)
+        r.*kMembers[i] = DecodeField(rec + layout[i].offset, layout[i].width);
     return r;
 }
 
+void ReceiptRecord::DecodeFrom(const char* rec) {
+    const auto& layout = Layout();
+    for (int i = 0; i < ReceiptField::Count; ++i)
+        DecodeFieldInto(rec + layout[i].offset, layout[i].width, this->*kMembers[i]);
+}
+
 bool ReceiptRecord::operator==(const ReceiptRecord& o) const {
-    const auto a = Fields(), b = o.Fields();
-    for (int i = 0; i < a.size(); ++i)
-        if (*a[i] != *b[i])
+    for (auto m : kMembers)
+        if (this->*m != o.*m)
             return false;
     return true;
 }
@@ -71,6 +88,7 @@ bool ReceiptFile::OverwriteRecord(qint64 index, const ReceiptRecord& rec) {
 
 bool ReceiptFile::ReadAll(QVector<ReceiptRecord>& out) {
     out.clear();
+    out.reserve(qMax<qint64>(0, m_file.RecordCount()));
     return m_file.Scan([&](qint64, const char* rec) {
         out.append(ReceiptRecord::Decode(rec));
         return true;

@@ -20,6 +20,8 @@ struct ReceiptRecord {
     /// Encodes into `buf` (resized to Size); bytes after each text keep what `buf` held.
     void Encode(QByteArray& buf) const;
     static ReceiptRecord Decode(const char* rec);
+    /// Decodes into this record, reusing its texts' storage (for scans over a whole file).
+    void DecodeFrom(const char* rec);
     bool operator==(const ReceiptRecord& o) const;
 };
 

@@ -13,11 +13,48 @@ const QVector<FieldSpec>& RegistryRecord::Layout() {
     return layout;
 }
 
+namespace {
+QString RegistryRecord::* const kMembers[] = {
+    &RegistryRecord::Tiratore,
+    &RegistryRecord::Sesso,
+    &RegistryRecord::DataNasc,
+    &RegistryRecord::Cittadinanza,
+    &RegistryRecord::LuogoNasc,
+    &RegistryRecord::Indirizzo,
+    &RegistryRecord::Citta,
+    &RegistryRecord::Cap,
+    &RegistryRecord::Nazione,
+    &RegistryRecord::CodFisc,
+    &RegistryRecord::Gruppo,
+    &RegistryRecord::Professione,
+    &RegistryRecord::Studio,
+    &RegistryRecord::Ente,
+    &RegistryRecord::Email,
+    &RegistryRecord::Tel,
+    &RegistryRecord::Cel,
+    &RegistryRecord::Tessera,
+    &RegistryRecord::Quota,
+    &RegistryRecord::InizioTes,
+    &RegistryRecord::FineTes,
+    &RegistryRecord::Armi,
+    &RegistryRecord::Porto,
+    &RegistryRecord::InizioPor,
+    &RegistryRecord::FinePor,
+    &RegistryRecord::Note,
+    &RegistryRecord::File01,
+    &RegistryRecord::File02,
+    &RegistryRecord::File03,
+    &RegistryRecord::Desc01,
+    &RegistryRecord::Desc02,
+    &RegistryRecord::Desc03};
+static_assert(sizeof(kMembers) / sizeof(kMembers[0]) == RegistryField::Count);
+} // namespace
+
 QVector<QString*> RegistryRecord::Fields() {
-    return {&Tiratore, &Sesso,     &DataNasc, &Cittadinanza, &LuogoNasc, &Indirizzo, &Citta,       &Cap,
-            &Nazione,  &CodFisc,   &Gruppo,   &Professione,  &Studio,    &Ente,      &Email,       &Tel,
-            &Cel,      &Tessera,   &Quota,    &InizioTes,    &FineTes,   &Armi,      &Porto,       &InizioPor,
-            &FinePor,  &Note,      &File01,   &File02,       &File03,    &Desc01,    &Desc02,      &Desc03};
+    QVector<QString*> out;
+    for (auto m : kMembers)
+        out.append(&(this->*m));
+    return out;
 }
 
 QVector<const QString*> RegistryRecord::Fields() const {
@@ -31,24 +68,27 @@ void RegistryRecord::Encode(QByteArray& buf) const {
     if (buf.size() != Size)
         buf = QByteArray(Size, '\0');
     const auto& layout = Layout();
-    const auto fields = Fields();
-    for (int i = 0; i < layout.size(); ++i)
-        EncodeField(buf.data() + layout[i].offset, layout[i].width, *fields[i]);
+    for (int i = 0; i < RegistryField::Count; ++i)
+        EncodeField(buf.data() + layout[i].offset, layout[i].width, this->*kMembers[i]);
 }
 
 RegistryRecord RegistryRecord::Decode(const char* rec) {
     RegistryRecord r;
     const auto& layout = Layout();
-    const auto fields = r.Fields();
-    for (int i = 0; i < layout.size(); ++i)
-        *fields[i] = DecodeField(rec + layout[i].offset, layout[i].width);
+    for (int i = 0; i < RegistryField::Count; ++i)
+        r.*kMembers[i] = DecodeField(rec + layout[i].offset, layout[i].width);
     return r;
 }
 
+void RegistryRecord::DecodeFrom(const char* rec) {
+    const auto& layout = Layout();
+    for (int i = 0; i < RegistryField::Count; ++i)
+        DecodeFieldInto(rec + layout[i].offset, layout[i].width, this->*kMembers[i]);
+}
+
 bool RegistryRecord::operator==(const RegistryRecord& o) const {
-    const auto a = Fields(), b = o.Fields();
-    for (int i = 0; i < a.size(); ++i)
-        if (*a[i] != *b[i])
+    for (auto m : kMembers)
+        if (this->*m != o.*m)
             return false;
     return true;
 }
@@ -87,6 +127,7 @@ bool RegistryFile::OverwriteRecord(qint64 index, const RegistryRecord& rec) {
 
 bool RegistryFile::ReadAll(QVector<RegistryRecord>& out) {
     out.clear();
+    out.reserve(qMax<qint64>(0, m_file.RecordCount()));
     return m_file.Scan([&](qint64, const char* rec) {
         out.append(RegistryRecord::Decode(rec));
         return true;

@@ -16,6 +16,8 @@ struct RegistryRecord {
     QVector<const QString*> Fields() const;
     void Encode(QByteArray& buf) const;
     static RegistryRecord Decode(const char* rec);
+    /// Decodes into this record, reusing its texts' storage (for scans over a whole file).
+    void DecodeFrom(const char* rec);
     bool operator==(const RegistryRecord& o) const;
 };
 

@@ -53,13 +53,23 @@ QByteArray ToWin1252(const QString& s) {
 }
 
 QString FromWin1252(const char* data, int len) {
+    bool plain = true; // most stored text is ASCII or Latin-1 above 0x9F: Qt converts that fast
+    for (int i = 0; i < len && plain; ++i) {
+        const unsigned char b = static_cast<unsigned char>(data[i]);
+        plain = b < 0x80 || b >= 0xA0;
+    }
+    if (plain)
+        return QString::fromLatin1(data, len);
     QString out(len, Qt::Uninitialized);
-    QChar* d = out.data();
+    FromWin1252Into(data, len, out.data());
+    return out;
+}
+
+void FromWin1252Into(const char* data, int len, QChar* out) {
     for (int i = 0; i < len; ++i) {
         const unsigned char b = static_cast<unsigned char>(data[i]);
-        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
+        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
     }
-    return out;
 }
 
 bool IsWin1252(const QString& s) {

@@ -16,5 +16,7 @@ QByteArray ToWin1252(const QString& s);
 /// Converts Windows-1252 bytes to text (the five unassigned bytes map to the same code points).
 QString FromWin1252(const char* data, int len);
 inline QString FromWin1252(const QByteArray& b) { return FromWin1252(b.constData(), b.size()); }
+/// Converts `len` Windows-1252 bytes into `out`, which has room for `len` characters.
+void FromWin1252Into(const char* data, int len, QChar* out);
 /// True when every character of s has a Windows-1252 byte.
 bool IsWin1252(const QString& s);

@@ -143,6 +143,34 @@ private slots:
         QCOMPARE(buf.at(308 + 1 + 6), '\xAA');
     }
 
+    void decodeIntoReusedRecord() {
+        // A scan decodes record after record into one record: nothing of the previous one may stay.
+        ReceiptRecord long1 = Sample(1);
+        long1.Indirizzo = QString(250, 'x');
+        long1.Pagatore = QStringLiteral("Bianchi Nicolò €");
+        ReceiptRecord short2 = Sample(2);
+        short2.Indirizzo.clear();
+        short2.Pagatore = "Re";
+        QByteArray a, b;
+        long1.Encode(a);
+        short2.Encode(b);
+        ReceiptRecord r;
+        r.DecodeFrom(a.constData());
+        QCOMPARE(r, long1);
+        r.DecodeFrom(b.constData());
+        QCOMPARE(r, short2);
+        QVERIFY(r.Indirizzo.isEmpty());
+        RegistryRecord card;
+        card.Note = QStringLiteral("àèì");
+        card.Tiratore = "Rossi";
+        QByteArray c;
+        card.Encode(c);
+        RegistryRecord back;
+        back.Tiratore = QString(50, 'z');
+        back.DecodeFrom(c.constData());
+        QCOMPARE(back, card);
+    }
+
     void cutToWidth() {
         ReceiptRecord r = Sample(1);
         r.NumRic = QString(31, '1');
