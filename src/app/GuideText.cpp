@@ -83,8 +83,8 @@ QStringList ReceiptParagraphs() {
 QStringList OtherParagraphs() {
     return {
         QStringLiteral(
-            "L'app Riepilogo Incassi calcola quanto è stato incassato in un intervallo di tempo. Si indica "
-            "l'anno solare e il giorno e il mese di inizio e di fine dell'intervallo; per restringere il "
+            "L'app Riepilogo Incassi calcola quanto è stato incassato in un intervallo di tempo. Si indicano "
+            "l'anno solare e, per l'inizio e per la fine dell'intervallo, il giorno e il mese; per restringere il "
             "riepilogo si possono aggiungere come filtri il cognome e nome del pagatore e la causale di "
             "pagamento, anche solo in parte, mentre lasciandoli in bianco si ottengono tutti gli incassi "
             "dell'intervallo. Il pulsante Visualizza riepilogo mostra l'elenco delle ricevute trovate con il "

@@ -1,12 +1,17 @@
 #include "printing/DesktopPrinting.h"
 #include "report/PreparedReport.h"
 #include "report/ReportPainter.h"
+#include <QAction>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScreen>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <functional>
 
 namespace {
 
@@ -26,6 +31,104 @@ Printing::Result Fail(QString* error, const QString& text) {
     return Printing::Result::Failed;
 }
 
+// The print dialog for `printer`: page range and copies, within the report's pages.
+bool AskPrinter(QPrinter& printer, int pageCount, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintShowPageSize |
+                      QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setMinMax(1, pageCount);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// The preview window: the prepared pages and a tool bar with exactly the buttons the template names
+// ("print", "zoom", "fullScreen", "close"), so that the user can neither turn nor re-size the paper
+// the layout was made for.
+class PreviewWindow : public QDialog {
+public:
+    PreviewWindow(QPrinter& printer, const report::PreparedReport& report, QWidget* parent)
+        : QDialog(parent), m_printer(printer), m_pageCount(report.PageCount()) {
+        setObjectName(QStringLiteral("PreviewWindow"));
+        setWindowTitle(report.name);
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+        view = new QPrintPreviewWidget(&printer, this);
+        view->setObjectName(QStringLiteral("PreviewPages"));
+        auto* tools = new QToolBar(this);
+        tools->setObjectName(QStringLiteral("PreviewTools"));
+        tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        const QStringList& buttons = report.preview.buttons;
+        if (buttons.contains(QLatin1String("print")))
+            Add(tools, "print", QStringLiteral("Stampa"), Icon("printer", QStyle::SP_FileIcon), [this] { PrintClick(); });
+        if (buttons.contains(QLatin1String("zoom"))) {
+            Add(tools, "zoomOut", QStringLiteral("Riduci"), Icon("zoom-out", QStyle::SP_ArrowDown),
+                [this] { view->zoomOut(); });
+            Add(tools, "zoomIn", QStringLiteral("Ingrandisci"), Icon("zoom-in", QStyle::SP_ArrowUp),
+                [this] { view->zoomIn(); });
+            Add(tools, "fitWidth", QStringLiteral("Larghezza pagina"),
+                Icon("zoom-fit-width", QStyle::SP_ToolBarHorizontalExtensionButton), [this] { view->fitToWidth(); });
+            Add(tools, "fitPage", QStringLiteral("Pagina intera"), Icon("zoom-fit-page", QStyle::SP_DesktopIcon),
+                [this] { view->fitInView(); });
+        }
+        if (buttons.contains(QLatin1String("fullScreen"))) {
+            QAction* full =
+                Add(tools, "fullScreen", QStringLiteral("Schermo intero"), Icon(nullptr, QStyle::SP_TitleBarMaxButton),
+                    nullptr);
+            full->setCheckable(true);
+            connect(full, &QAction::toggled, this, [this](bool on) {
+                if (on)
+                    showFullScreen();
+                else
+                    ShowMaximised();
+            });
+        }
+        if (buttons.contains(QLatin1String("close")))
+            Add(tools, "close", QStringLiteral("Chiudi"), Icon(nullptr, QStyle::SP_DialogCloseButton),
+                [this] { accept(); });
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(tools);
+        layout->addWidget(view, 1);
+    }
+
+    /// Fills the screen, also where no window manager honours the maximised state.
+    void ShowMaximised() {
+        if (QScreen* s = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
+            setGeometry(s->availableGeometry());
+        setWindowState((windowState() & ~Qt::WindowFullScreen) | Qt::WindowMaximized);
+    }
+
+    QPrintPreviewWidget* view;
+
+private:
+    // Qt's own print-preview pictures where the toolkit carries them, a standard picture otherwise.
+    QIcon Icon(const char* qtPicture, QStyle::StandardPixmap fallback) const {
+        if (qtPicture) {
+            const QIcon icon(QStringLiteral(":/qt-project.org/dialogs/qprintpreviewdialog/images/%1-24.png")
+                                 .arg(QLatin1String(qtPicture)));
+            if (!icon.pixmap(24, 24).isNull())
+                return icon;
+        }
+        return style()->standardIcon(fallback);
+    }
+
+    QAction* Add(QToolBar* tools, const char* name, const QString& text, const QIcon& icon,
+                 std::function<void()> run) {
+        QAction* a = tools->addAction(icon, text);
+        a->setObjectName(QLatin1String(name));
+        if (run)
+            connect(a, &QAction::triggered, this, std::move(run));
+        return a;
+    }
+
+    void PrintClick() {
+        if (AskPrinter(m_printer, m_pageCount, this))
+            view->print();
+    }
+
+    QPrinter& m_printer;
+    int m_pageCount;
+};
+
 } // namespace
 
 Printing::Result DesktopPrinting::Preview(const report::PreparedReport& report, QWidget* parent, QString* error) {
@@ -33,10 +136,9 @@ Printing::Result DesktopPrinting::Preview(const report::PreparedReport& report, 
         return Fail(error, QStringLiteral("Il documento non ha pagine."));
     QPrinter printer(QPrinter::HighResolution);
     SetUp(printer, report);
-    QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setWindowTitle(report.name);
+    PreviewWindow dialog(printer, report, parent);
     QString paintError;
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+    QObject::connect(dialog.view, &QPrintPreviewWidget::paintRequested, &dialog, [&](QPrinter* target) {
         // Printing from the preview asks for a page range too; honour it.
         int from = 1, to = 0;
         if (target->printRange() == QPrinter::PageRange) {
@@ -46,14 +148,9 @@ Printing::Result DesktopPrinting::Preview(const report::PreparedReport& report, 
         if (!report::PaintReport(report, *target, &paintError, from, to) && error)
             *error = paintError;
     });
-    if (auto* view = dialog.findChild<QPrintPreviewWidget*>()) {
-        view->setZoomMode(QPrintPreviewWidget::CustomZoom);
-        view->setZoomFactor(report.preview.zoom > 0 ? report.preview.zoom : 1.0);
-    }
-    // Fill the screen even where no window manager honours the maximised state.
-    if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        dialog.setGeometry(screen->availableGeometry());
-    dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
+    dialog.view->setZoomMode(QPrintPreviewWidget::CustomZoom);
+    dialog.view->setZoomFactor(report.preview.zoom > 0 ? report.preview.zoom : 1.0);
+    dialog.ShowMaximised();
     dialog.exec();
     return paintError.isEmpty() ? Result::Done : Fail(error, paintError);
 }
@@ -63,11 +160,7 @@ Printing::Result DesktopPrinting::Print(const report::PreparedReport& report, QW
         return Fail(error, QStringLiteral("Il documento non ha pagine."));
     QPrinter printer(QPrinter::HighResolution);
     SetUp(printer, report);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintShowPageSize |
-                      QAbstractPrintDialog::PrintCollateCopies);
-    dialog.setMinMax(1, report.PageCount());
-    if (dialog.exec() != QDialog::Accepted)
+    if (!AskPrinter(printer, report.PageCount(), parent))
         return Result::Cancelled;
     int from = 1, to = 0;
     if (printer.printRange() == QPrinter::PageRange) {

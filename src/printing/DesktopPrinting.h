@@ -1,5 +1,5 @@
 #pragma once
-// Printing on the desktop: QPrintPreviewDialog and QPrintDialog on the system's printers.
+// Printing on the desktop: a preview window with the template's buttons and QPrintDialog on the system's printers.
 #include "printing/Printing.h"
 
 class DesktopPrinting : public Printing {

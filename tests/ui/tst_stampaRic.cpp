@@ -170,6 +170,21 @@ void tst_stampaRic::printsTheEditorFieldsInBothCopies() {
     QCOMPARE(m_printing->jobs[0].pageCount, 1);
     QCOMPARE(m_printing->jobs[0].title, QStringLiteral("Ricevuta di Pagamento"));
 
+    // The memos hold the exact texts, prefixes and their blanks included (the PDF reader below
+    // merges blanks), in both copies.
+    const QList<QPair<QString, QString>> filled = {
+        {"txtNumRic", "Ricevuta n. 42"},       {"txtData", "Data:  14/03/2026"},
+        {"txtRicevente01", "Asilo Nido Girotondo"}, {"txtPagatore", "Rossi  Mario"},
+        {"txtImpLettere", "TRECENTOVENTICINQUE/50"}, {"txtImporto", "325"}, {"txtCents", "50"},
+    };
+    auto* dialog = static_cast<ReceiptPrintDialog*>(w.get());
+    for (const QString& suffix : {QString(), QStringLiteral("_B")})
+        for (const auto& [name, text] : filled) {
+            const report::ReportObject* memo = dialog->repDocumento()->FindObject(name + suffix);
+            QVERIFY2(memo, qPrintable(name + suffix));
+            QCOMPARE(memo->Text(), text);
+        }
+
     const pdftext::Document doc = PrintedDocument();
     QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
     // Each value trimmed, with its prefix, once in each copy at its memo's left edge.
