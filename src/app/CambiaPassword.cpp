@@ -3,11 +3,11 @@
 #include "app/Crypt.h"
 #include "app/FocusFrame.h"
 #include "app/Password.h"
+#include "app/Placement.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QScreen>
 
 namespace {
 const char kOldWrong[] = "Attenzione: vecchia password errata.";
@@ -56,8 +56,7 @@ void TfrmCambiaPassword::showEvent(QShowEvent* e) {
 }
 
 void TfrmCambiaPassword::FormShow() {
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     ui.txtPasswordOld->clear();
     ui.txtPasswordNew->clear();
     ui.txtConferma->clear();

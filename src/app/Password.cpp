@@ -4,12 +4,12 @@
 #include "app/CambiaPassword.h"
 #include "app/Crypt.h"
 #include "app/FocusFrame.h"
+#include "app/Placement.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 
 namespace {
 const char kWrong[] = "Attenzione: password errata.";
@@ -49,8 +49,7 @@ void TfrmPassword::showEvent(QShowEvent* e) {
 }
 
 void TfrmPassword::FormShow() {
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     activateWindow();
     ui.txtPassword->setFocus();
 }

@@ -1,5 +1,6 @@
 #include "printing/ReceiptPrintDialog.h"
 #include "app/Carvenna.h"
+#include "app/Placement.h"
 #include "printing/ReceiptPrint.h"
 #include "receipts/DefaultLogo.h"
 #include "receipts/Ricevuta.h"
@@ -8,7 +9,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 ReceiptPrintDialog::ReceiptPrintDialog(Carvenna& app, QWidget* parent, bool preview)
     : QDialog(parent), m_app(app), m_rep(LoadReceiptTemplate()), m_preview(preview) {}
@@ -47,8 +47,8 @@ void ReceiptPrintDialog::FormShow() {
     const QWidget* editor = m_app.ricevuta();
     if (editor && editor->isVisible())
         move(editor->frameGeometry().center() - rect().center());
-    else if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    else
+        CentreOnScreen(this);
     // A missing or unreadable Logo.bmp is not reported: the default logo prints instead.
     const QImage logo = ReadLogo(m_app.Path(QStringLiteral("Logo.bmp")));
     m_imgLogo->setPixmap(logo.isNull() ? m_imgTemp->pixmap() : QPixmap::fromImage(logo));

@@ -1,4 +1,5 @@
 #include "receipts/AmountWords.h"
+#include "storage/Text.h"
 
 namespace {
 const char* const kUnits[] = {"", "uno", "due", "tre", "quattro", "cinque", "sei", "sette", "otto", "nove"};
@@ -18,13 +19,6 @@ struct Scale {
 // Thousands, millions, milliards; group 1 (units) has no scale word.
 const Scale kScales[] = {{"mille", "mila"}, {"unmilione", "milioni"}, {"unmiliardo", "miliardi"}};
 
-// Only a-z occur in the words, so a plain ASCII upper-casing is exact.
-QString UpperAscii(QString s) {
-    for (QChar& c : s)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-    return s;
-}
 } // namespace
 
 QString GruppoInLettere(int n) {
@@ -77,19 +71,16 @@ QString ImportoInLettere(qint64 tenThousandths) {
         words += QLatin1String(" e ") + GruppoInLettere(cents) + QLatin1String(" centesimi");
     if (negative)
         words.prepend(QLatin1String("- "));
-    return UpperAscii(words);
+    return UpperAZ(words); // only a-z occur in the words
 }
 
 std::optional<qint64> ParseAmountText(const QString& text) {
-    // Same notion of blanks as the rest of the program: anything up to U+0020.
-    int b = 0, e = int(text.size());
-    while (b < e && text.at(b).unicode() <= 0x20)
-        ++b;
-    while (e > b && text.at(e - 1).unicode() <= 0x20)
-        --e;
+    const QString trimmed = TrimText(text);
+    int b = 0;
+    const int e = int(trimmed.size());
     bool negative = false;
-    if (b < e && (text.at(b) == u'-' || text.at(b) == u'+')) {
-        negative = text.at(b) == u'-';
+    if (b < e && (trimmed.at(b) == u'-' || trimmed.at(b) == u'+')) {
+        negative = trimmed.at(b) == u'-';
         ++b;
     }
     // At most 14 whole digits keep the value, in ten-thousandths, well inside qint64.
@@ -100,7 +91,7 @@ std::optional<qint64> ParseAmountText(const QString& text) {
     int roundDigit = -1; // fifth decimal, decides the rounding
     bool comma = false;
     for (int i = b; i < e; ++i) {
-        const QChar c = text.at(i);
+        const QChar c = trimmed.at(i);
         if (c == u',' && !comma) {
             comma = true;
         } else if (c >= u'0' && c <= u'9') {

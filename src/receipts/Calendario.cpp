@@ -1,8 +1,8 @@
 #include "receipts/Calendario.h"
 #include "app/Carvenna.h"
+#include "app/Placement.h"
 #include "receipts/Ricevuta.h"
 #include "storage/Dates.h"
-#include <QScreen>
 
 namespace {
 
@@ -61,8 +61,7 @@ void TfrmCalendario::showEvent(QShowEvent* e) {
 }
 
 void TfrmCalendario::FormShow() {
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     ui.calAppuntamenti->setFocus();
 }
 

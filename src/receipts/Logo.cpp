@@ -1,12 +1,12 @@
 #include "receipts/Logo.h"
 #include "app/Carvenna.h"
+#include "app/Placement.h"
 #include "receipts/DefaultLogo.h"
 #include <QIcon>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
-#include <QScreen>
 
 namespace {
 const char kTitle[] = "Selezionare il logo della Ditta in formato Jpeg o Bitmap.";
@@ -45,8 +45,7 @@ void TfrmLogo::showEvent(QShowEvent* e) {
 }
 
 void TfrmLogo::FormShow() {
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     LoadOrDefault(m_app.Path(QStringLiteral("Logo.bmp")));
 }
 

@@ -1,12 +1,12 @@
 #include "receipts/Numerazione.h"
 #include "app/Carvenna.h"
 #include "app/FocusFrame.h"
+#include "app/Placement.h"
 #include "receipts/DigitsFilter.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"
 #include <QKeyEvent>
 #include <QLocale>
-#include <QScreen>
 #include <cmath>
 #include <limits>
 
@@ -53,8 +53,7 @@ void TfrmNumerazione::showEvent(QShowEvent* e) {
 }
 
 void TfrmNumerazione::FormShow() {
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     if (IsReceipts())
         ui.txtInizio->setText(IniRead(m_app.SettingsPath(), QString::fromUtf8(kSection), QString::fromUtf8(kKey)));
     if (TrimText(ui.txtInizio->text()).isEmpty())

@@ -1,4 +1,5 @@
 #include "receipts/Ricevuta.h"
+#include "app/FieldText.h"
 #include "printing/AnteprimaRic.h"
 #include "printing/StampaRic.h"
 #include "app/Avvio.h"
@@ -536,16 +537,8 @@ void TfrmRicevuta::txtCentsExit() {
 
 void TfrmRicevuta::txtCodFiscChange(const QString& text) {
     const QString fixed = UpperAZ(TrimText(text));
-    if (fixed == text)
-        return;
-    // Keep the cursor where the user is typing: shift it by the blanks removed in front of it.
-    int cursor = ui.txtCodFisc->cursorPosition();
-    int lead = 0;
-    while (lead < text.size() && text.at(lead).unicode() <= 0x20)
-        ++lead;
-    cursor = qBound(0, cursor - qMin(lead, cursor), int(fixed.size()));
-    ui.txtCodFisc->setText(fixed);
-    ui.txtCodFisc->setCursorPosition(cursor);
+    if (fixed != text)
+        SetTextKeepingCursor(ui.txtCodFisc, text, fixed);
 }
 
 void TfrmRicevuta::txtImpLettereClick() {

@@ -1,10 +1,11 @@
 #include "validators/CodFisc.h"
 #include "app/Carvenna.h"
+#include "app/FieldText.h"
+#include "app/Placement.h"
 #include "storage/Text.h"
 #include "validators/TaxCode.h"
 #include "validators/TypingLimit.h"
 #include <QKeyEvent>
-#include <QScreen>
 
 namespace {
 const char kLength[] = "Attenzione: il codice fiscale deve essere composto da 16 caratteri alfanumerici.";
@@ -39,8 +40,7 @@ void TfrmCodFisc::showEvent(QShowEvent* e) {
 }
 
 void TfrmCodFisc::FormShow() {
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     // The caller may have filled the field with a text not yet in upper case.
     txtCodFiscChange();
     ui.txtCodFisc->setFocus();
@@ -65,15 +65,8 @@ void TfrmCodFisc::txtCodFiscChange() {
     QLineEdit* f = ui.txtCodFisc;
     const QString text = f->text();
     const QString fixed = UpperSameLength(TrimText(text));
-    if (fixed == text)
-        return;
-    // Keep the cursor where the user was typing, less what was trimmed in front of it.
-    int lead = 0;
-    while (lead < text.size() && text.at(lead).unicode() <= 0x20)
-        ++lead;
-    const int cursor = qBound(0, f->cursorPosition() - lead, int(fixed.size()));
-    f->setText(fixed);
-    f->setCursorPosition(cursor);
+    if (fixed != text)
+        SetTextKeepingCursor(f, text, fixed);
 }
 
 void TfrmCodFisc::btnControllaClick() {

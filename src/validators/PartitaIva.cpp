@@ -1,10 +1,10 @@
 #include "validators/PartitaIva.h"
 #include "app/Carvenna.h"
+#include "app/Placement.h"
 #include "receipts/DigitsFilter.h"
 #include "validators/TypingLimit.h"
 #include "validators/VatNumber.h"
 #include <QKeyEvent>
-#include <QScreen>
 
 namespace {
 const char kLength[] = "Attenzione: la partita IVA deve essere composta da 11 caratteri numerici.";
@@ -35,8 +35,7 @@ void TfrmPartitaIva::showEvent(QShowEvent* e) {
 }
 
 void TfrmPartitaIva::FormShow() {
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     ui.txtPartitaIva->setFocus();
 }
 
