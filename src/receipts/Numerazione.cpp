@@ -1,5 +1,7 @@
 #include "receipts/Numerazione.h"
 #include "app/Carvenna.h"
+#include "app/CommonMessages.h"
+#include "receipts/ReceiptSettings.h"
 #include "app/FocusFrame.h"
 #include "app/Placement.h"
 #include "receipts/DigitsFilter.h"
@@ -9,12 +11,6 @@
 #include <QLocale>
 #include <cmath>
 #include <limits>
-
-namespace {
-const char kSection[] = "Numerazione Ricevute";
-const char kKey[] = "Inizio";
-const char kCannotSave[] = "Attenzione: impossibile salvare le impostazioni nella cartella del programma.";
-} // namespace
 
 TfrmNumerazione::TfrmNumerazione(Carvenna& app, QWidget* parent) : QDialog(parent), m_app(app) {
     ui.setupUi(this);
@@ -55,7 +51,8 @@ void TfrmNumerazione::showEvent(QShowEvent* e) {
 void TfrmNumerazione::FormShow() {
     CentreOnScreen(this);
     if (IsReceipts())
-        ui.txtInizio->setText(IniRead(m_app.SettingsPath(), QString::fromUtf8(kSection), QString::fromUtf8(kKey)));
+        ui.txtInizio->setText(
+            IniRead(m_app.SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey()));
     if (TrimText(ui.txtInizio->text()).isEmpty())
         ui.txtInizio->setText(QStringLiteral("1"));
     ui.txtInizio->setFocus();
@@ -91,9 +88,9 @@ void TfrmNumerazione::btnApplicaClick() {
         // read as a whole number is never stored, however the button was pressed.
         txtInizioExit();
         QString error;
-        if (!IniWrite(m_app.SettingsPath(), QString::fromUtf8(kSection), QString::fromUtf8(kKey),
+        if (!IniWrite(m_app.SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
                       TrimText(ui.txtInizio->text()), &error))
-            m_app.messages().Warning(QString::fromUtf8(kCannotSave), this);
+            m_app.messages().Warning(SettingsNotSaved(), this);
     }
     accept();
 }

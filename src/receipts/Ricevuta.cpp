@@ -1,4 +1,6 @@
 #include "receipts/Ricevuta.h"
+#include "receipts/ReceiptSettings.h"
+#include "app/CommonMessages.h"
 #include "app/FieldText.h"
 #include "printing/AnteprimaRic.h"
 #include "printing/StampaRic.h"
@@ -28,13 +30,10 @@
 #include <optional>
 
 namespace {
-const QString kSectionReceiver = QStringLiteral("Ricevente");
-const QString kSectionNumbering = QStringLiteral("Numerazione Ricevute");
-const QString kKeyStart = QStringLiteral("Inizio");
-
-QString ReceiverKey(int line) {
-    return QStringLiteral("Rigo %1").arg(line);
-}
+using ReceiptSettings::ReceiverKey;
+const QString kSectionReceiver = ReceiptSettings::ReceiverSection();
+const QString kSectionNumbering = ReceiptSettings::NumberingSection();
+const QString kKeyStart = ReceiptSettings::NumberingStartKey();
 
 // The numbering start as the settings file holds it: an optional sign and decimal digits, in
 // the range of a 32-bit integer. Anything else is not a whole number.
@@ -177,7 +176,7 @@ void TfrmRicevuta::SaveReceiverLines() {
         ok = IniWrite(ini, kSectionReceiver, ReceiverKey(i + 1), TrimText(receiver[i]->text())) && ok;
     if (!ok)
         m_app.messages().Warning(
-            QStringLiteral("Attenzione: impossibile salvare le impostazioni nella cartella del programma."), this);
+            SettingsNotSaved(), this);
 }
 
 // ---- Record <-> screen ---------------------------------------------------------------------
@@ -231,12 +230,6 @@ ReceiptRecord TfrmRicevuta::RecordFromScreen() const {
     return r;
 }
 
-QString TfrmRicevuta::ArchiveError() const {
-    return QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
-                          "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del "
-                          "programma.");
-}
-
 QString TfrmRicevuta::Today() const {
     return FormatDate(m_app.clock().Today());
 }
@@ -264,9 +257,9 @@ void TfrmRicevuta::BrowseTo(Browse where) {
         return; // the first receipt is shown already
     auto fail = [&] {
         if (where == Browse::First)
-            m_app.messages().Warning(ArchiveError(), this);
+            m_app.messages().Warning(ArchiveAccessError(), this);
         else
-            m_app.messages().Error(ArchiveError(), this);
+            m_app.messages().Error(ArchiveAccessError(), this);
     };
 
     ReceiptFile file;
@@ -325,12 +318,12 @@ void TfrmRicevuta::cmdNuovoClick() {
     if (readable)
         ui.lblInizio->setText(start);
     if (!first)
-        return m_app.messages().Error(ArchiveError(), this);
+        return m_app.messages().Error(ArchiveAccessError(), this);
 
     ReceiptFile file;
     qint64 n = -1;
     if (!file.OpenOrCreate(ui.lblFile->text()) || (n = file.RecordCount()) < 0 || !file.Close())
-        return m_app.messages().Error(ArchiveError(), this);
+        return m_app.messages().Error(ArchiveAccessError(), this);
 
     ui.txtData->setText(Today());
     ResetAmount();
@@ -353,7 +346,7 @@ void TfrmRicevuta::cmdDuplicaClick() {
     ui.lblPosizione->clear();
     ReceiptFile file; // opened only to confirm that the archive can be reached
     if (!file.OpenOrCreate(ui.lblFile->text()) || !file.Close())
-        return m_app.messages().Error(ArchiveError(), this);
+        return m_app.messages().Error(ArchiveAccessError(), this);
     ui.txtNumRic->clear();
     ui.txtData->setText(Today());
     ui.txtNumRic->setFocus(Qt::OtherFocusReason);
@@ -412,20 +405,20 @@ void TfrmRicevuta::cmdSalvaClick() {
     const QString posText = TrimText(ui.lblPosizione->text());
     ReceiptFile file;
     if (!file.OpenOrCreate(ui.lblFile->text()))
-        return m_app.messages().Warning(ArchiveError(), this);
+        return m_app.messages().Warning(ArchiveAccessError(), this);
     const ReceiptRecord rec = RecordFromScreen();
     if (!posText.isEmpty()) {
         bool numeric = false;
         const qint64 p = posText.toLongLong(&numeric);
         if (!numeric || p < 1 || !file.OverwriteRecord(p - 1, rec) || !file.Close())
-            return m_app.messages().Warning(ArchiveError(), this);
+            return m_app.messages().Warning(ArchiveAccessError(), this);
         ui.lblPosizione->setText(QString::number(p));
         m_app.messages().Information(
             QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
     } else {
         qint64 position = 0;
         if (!file.AppendRecord(rec, &position) || !file.Close())
-            return m_app.messages().Warning(ArchiveError(), this);
+            return m_app.messages().Warning(ArchiveAccessError(), this);
         ui.lblPosizione->setText(QString::number(position));
         m_app.messages().Information(QStringLiteral("La scheda corrente è stata inserita in archivio."), this);
     }

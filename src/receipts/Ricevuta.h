@@ -58,7 +58,6 @@ private:
     void ResetAmount();
     void ShowLogo();
     void SaveReceiverLines();
-    QString ArchiveError() const;
     QString Today() const;
 
     Carvenna& m_app;

@@ -3,7 +3,8 @@ list(APPEND CORE_SOURCES
     ${CUR}/AmountWords.h ${CUR}/AmountWords.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/FieldKeys.h ${CUR}/FieldKeys.cpp
-    ${CUR}/Ricevuta.h ${CUR}/Ricevuta.cpp ${CUR}/Ricevuta.ui)
+    ${CUR}/Ricevuta.h ${CUR}/Ricevuta.cpp ${CUR}/Ricevuta.ui
+    ${CUR}/ReceiptSettings.h)
 foreach(icon nuovo duplica salva trova anteprima stampa primo indietro avanti ultimo esporta numerazione guida
              esci freccia codfisc)
     list(APPEND UI_RESOURCE_FILES receipts/icons/${icon}.svg)
