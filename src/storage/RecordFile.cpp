@@ -60,11 +60,15 @@ bool RecordFile::OpenOrCreate(const QString& path) {
 }
 
 qint64 RecordFile::RecordCount() {
-    if (m_fd < 0)
-        return Fail(QStringLiteral("file not open")), -1;
     struct stat st;
-    if (::fstat(m_fd, &st) != 0)
-        return Fail(Errno("stat")), -1;
+    if (m_fd < 0) {
+        Fail(QStringLiteral("file not open"));
+        return -1;
+    }
+    if (::fstat(m_fd, &st) != 0) {
+        Fail(Errno("stat"));
+        return -1;
+    }
     return qint64(st.st_size) / m_size;
 }
 
