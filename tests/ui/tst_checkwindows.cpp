@@ -64,6 +64,20 @@ class TstCheckWindows : public QObject {
         return out;
     }
 
+    // What a check window pre-filled by an editor showed, said and did when "Controlla" was pressed.
+    void CheckOutcome(const Outcome& out, const QString& shown, Messages::Kind kind, const QString& message,
+                      bool stays) {
+        QCOMPARE(out.fieldOnShow, shown);
+        QVERIFY(out.focusOnField);
+        const auto msgs = m_tp->messages.Take();
+        QCOMPARE(msgs.size(), 1);
+        QCOMPARE(msgs[0].kind, kind);
+        QCOMPARE(msgs[0].text, message);
+        QCOMPARE(out.stayedOpen, stays);
+        if (stays)
+            QVERIFY(out.focusBackOnField);
+    }
+
 private slots:
     void initTestCase() { ApplyCarvennaStyle(*qApp); }
 
@@ -111,16 +125,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, stays);
 
-        const Outcome out = RunPrefilled<TfrmCodFisc>(prefill, &Ui::TfrmCodFisc::txtCodFisc);
-        QCOMPARE(out.fieldOnShow, shown);
-        QVERIFY(out.focusOnField);
-        const auto msgs = m_tp->messages.Take();
-        QCOMPARE(msgs.size(), 1);
-        QCOMPARE(msgs[0].kind, kind);
-        QCOMPARE(msgs[0].text, message);
-        QCOMPARE(out.stayedOpen, stays);
-        if (stays)
-            QVERIFY(out.focusBackOnField);
+        CheckOutcome(RunPrefilled<TfrmCodFisc>(prefill, &Ui::TfrmCodFisc::txtCodFisc), shown, kind, message, stays);
     }
 
     void codFiscTyping() {
@@ -203,16 +208,8 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, stays);
 
-        const Outcome out = RunPrefilled<TfrmPartitaIva>(prefill, &Ui::TfrmPartitaIva::txtPartitaIva);
-        QCOMPARE(out.fieldOnShow, prefill);
-        QVERIFY(out.focusOnField);
-        const auto msgs = m_tp->messages.Take();
-        QCOMPARE(msgs.size(), 1);
-        QCOMPARE(msgs[0].kind, kind);
-        QCOMPARE(msgs[0].text, message);
-        QCOMPARE(out.stayedOpen, stays);
-        if (stays)
-            QVERIFY(out.focusBackOnField);
+        CheckOutcome(RunPrefilled<TfrmPartitaIva>(prefill, &Ui::TfrmPartitaIva::txtPartitaIva), prefill, kind, message,
+                     stays);
     }
 
     void partitaIvaTyping() {
