@@ -7,6 +7,7 @@
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
+#include "export/ExpRic.h"
 #include "receipts/AmountWords.h"
 #include "receipts/Calendario.h"
 #include "receipts/DefaultLogo.h"
@@ -442,7 +443,8 @@ void TfrmRicevuta::cmdStampaClick() {
 }
 
 void TfrmRicevuta::cmdEsportaClick() {
-    // The export window comes later.
+    TfrmExpRic w(m_app, this);
+    w.exec();
 }
 
 void TfrmRicevuta::impPagatoreClick() {
