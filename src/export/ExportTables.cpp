@@ -85,16 +85,15 @@ QVector<GridColumn> RegistryGridColumns() {
 GridLoad LoadReceiptGrid(const QString& path, ExportGridModel& model) {
     ReceiptFile file;
     const bool opened = file.OpenOrCreate(path);
-    ReceiptRecord rec;
-    const QVector<const QString*> f = static_cast<const ReceiptRecord&>(rec).Fields();
+    const auto& layout = ReceiptRecord::Layout();
     using namespace ReceiptField;
     const std::array<int, 12> pick = {NumRic, Data,       Pagatore,  CodFisc,  Sport,     Dal,
                                       Al,     Praticante, LuogoNasc, DataNasc, Indirizzo, Intero};
     std::array<QString, 12> row;
     return Load(file, opened, model, [&](const char* bytes) {
-        rec.DecodeFrom(bytes);
+        // Only the exported fields are decoded: the amount in words and the receiver lines are not.
         for (size_t i = 0; i < pick.size(); ++i)
-            row[i] = *f[pick[i]];
+            DecodeFieldInto(bytes + layout[pick[i]].offset, layout[pick[i]].width, row[i]);
         model.AppendRecord(row.data());
     });
 }
@@ -102,15 +101,17 @@ GridLoad LoadReceiptGrid(const QString& path, ExportGridModel& model) {
 GridLoad LoadRegistryGrid(const QString& programFolder, ExportGridModel& model) {
     RegistryFile file;
     const bool opened = file.OpenOrCreate(programFolder);
-    RegistryRecord rec;
-    const QVector<const QString*> f = static_cast<const RegistryRecord&>(rec).Fields();
+    const auto& layout = RegistryRecord::Layout();
     std::array<QString, 25> row;
     return Load(file, opened, model, [&](const char* bytes) {
-        rec.DecodeFrom(bytes);
-        // Every field from the parent to the notes except the sex (field 1).
-        row[0] = *f[RegistryField::Tiratore];
+        // Every field from the parent to the notes except the sex (field 1); the attached files are
+        // not exported and not decoded.
+        auto decode = [&](int field, size_t to) {
+            DecodeFieldInto(bytes + layout[field].offset, layout[field].width, row[to]);
+        };
+        decode(RegistryField::Tiratore, 0);
         for (int i = RegistryField::DataNasc; i <= RegistryField::Note; ++i)
-            row[size_t(i - 1)] = *f[i];
+            decode(i, size_t(i - 1));
         model.AppendRecord(row.data());
     });
 }

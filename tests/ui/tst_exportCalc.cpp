@@ -55,8 +55,8 @@ QList<QStringList> ReadCsv(const QString& path) {
 }
 
 // Texts a spreadsheet likes to reinterpret: numbers with leading zeros, dates, formulas, markup.
-const QStringList kTricky = {"007",        "01/02/2026", "Rossi & Figli", "<Tag>", "Città", "€ 12,50",
-                             "=1+1",       "1e5",        "00123",         "a \"b\" c", "RSSMRA80A01H501U"};
+const QStringList kTricky = {"007",  "01/02/2026", "Rossi & Figli", "<Tag>",     "Città",           "€ 12,50",
+                             "=1+1", "1e5",        "00123",         "a \"b\" c", "RSSMRA80A01H501U"};
 // Only an edit in the grid can bring a character the archives' code page lacks.
 const QString kEdited = QStringLiteral("Dvořák");
 } // namespace
