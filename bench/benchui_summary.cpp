@@ -10,8 +10,8 @@
 #include "summary/RiepCosti.h"
 #include <QApplication>
 #include <QFile>
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cstring>
 
 namespace {
@@ -30,7 +30,8 @@ void WriteYear(const TestPlatform& tp, int count) {
         r.Intero = r.Importo + ",50";
         r.ImpLettere = "CENTO";
         r.Ricevente01 = "Scuola dell'infanzia Il Girasole";
-        r.Pagatore = i % 100 == 0 ? QStringLiteral("Ferraris Giulia") : QString("Cognome%1 Nome%2").arg(i % 5000).arg(i % 97);
+        r.Pagatore =
+            i % 100 == 0 ? QStringLiteral("Ferraris Giulia") : QString("Cognome%1 Nome%2").arg(i % 5000).arg(i % 97);
         r.CodFisc = "RSSMRA80A01H501U";
         r.Sport = "Retta mensile";
         r.Dal = "01/09/2026";
@@ -59,9 +60,15 @@ struct Program {
     TfrmMenuRiepCosti& Menu() { return *app->menuRiepCosti(); }
 };
 
+// One year for the baseline and both summaries, so that they read the same file in the same state.
+Program& Year100k() {
+    static Program p(100000);
+    return p;
+}
+
 // Reads the file in 1 MiB blocks into one reused buffer and looks for a key in each block.
 void BM_SummaryBaselineBlockRead(benchmark::State& state) {
-    Program p(100000);
+    Program& p = Year100k();
     const char key[] = "Ferraris Giulia";
     QByteArray block(1 << 20, Qt::Uninitialized);
     for (auto _ : state) {
@@ -85,7 +92,7 @@ void BM_SummaryBaselineBlockRead(benchmark::State& state) {
 
 // Shows the summary window (the list is built, listed and totalled on showing) and closes it.
 void Summary(benchmark::State& state, const QString& payer) {
-    Program p(100000);
+    Program& p = Year100k();
     p.Menu().ui.txtEsecutore->setText(payer);
     int rows = 0;
     for (auto _ : state) {
@@ -98,8 +105,12 @@ void Summary(benchmark::State& state, const QString& payer) {
     state.counters["rows"] = rows;
 }
 
-void BM_SummaryNoFilter(benchmark::State& state) { Summary(state, QString()); }
-void BM_SummaryPayerFilter1pct(benchmark::State& state) { Summary(state, QStringLiteral("ferraris")); }
+void BM_SummaryNoFilter(benchmark::State& state) {
+    Summary(state, QString());
+}
+void BM_SummaryPayerFilter1pct(benchmark::State& state) {
+    Summary(state, QStringLiteral("ferraris"));
+}
 
 // "Stampa riepilogo" on a 10,000-row summary: fill, prepare and render every page to PDF.
 void BM_SummaryPrint10000Rows(benchmark::State& state) {

@@ -13,7 +13,8 @@
 
 namespace {
 const QSize kPanel(1016, 713); // the content is laid out for this client area
-const QString kValidDate = QStringLiteral("\n\r\n\rPer poter visualizzare il riepilogo è necessario indicare una data valida.");
+const QString kValidDate =
+    QStringLiteral("\n\r\n\rPer poter visualizzare il riepilogo è necessario indicare una data valida.");
 
 // "dd/mm/yyyy" from the trimmed day, the month picked by name and the year; empty when no month matches.
 QString ComposeDate(const QString& day, const QString& month, const QString& year) {
@@ -154,7 +155,9 @@ bool TfrmMenuRiepCosti::CheckCriteria() {
         ComposeDate(ui.txtGiornoInizio->currentText(), ui.txtMeseInizio->currentText(), ui.lblAnnoInizio->text()));
     const QString start = TrimText(ui.lblDataInizio->text());
     if (!IsValidDate(start)) {
-        Refuse(true, QStringLiteral("Attenzione: la data ") + start + QStringLiteral(" di inizio intervallo non esiste.") + kValidDate,
+        Refuse(true,
+               QStringLiteral("Attenzione: la data ") + start + QStringLiteral(" di inizio intervallo non esiste.") +
+                   kValidDate,
                ui.txtGiornoInizio);
         return false;
     }
@@ -162,7 +165,9 @@ bool TfrmMenuRiepCosti::CheckCriteria() {
         ComposeDate(ui.txtGiornoFine->currentText(), ui.txtMeseFine->currentText(), ui.lblAnnoFine->text()));
     const QString end = TrimText(ui.lblDataFine->text());
     if (!IsValidDate(end)) {
-        Refuse(true, QStringLiteral("Attenzione: la data ") + end + QStringLiteral(" di fine intervallo non esiste.") + kValidDate,
+        Refuse(true,
+               QStringLiteral("Attenzione: la data ") + end + QStringLiteral(" di fine intervallo non esiste.") +
+                   kValidDate,
                ui.txtGiornoFine);
         return false;
     }

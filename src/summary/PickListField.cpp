@@ -6,9 +6,10 @@
 
 const QStringList& MonthNames() {
     static const QStringList names = {
-        QStringLiteral("gennaio"), QStringLiteral("febbraio"), QStringLiteral("marzo"),     QStringLiteral("aprile"),
-        QStringLiteral("maggio"),  QStringLiteral("giugno"),   QStringLiteral("luglio"),    QStringLiteral("agosto"),
-        QStringLiteral("settembre"), QStringLiteral("ottobre"), QStringLiteral("novembre"), QStringLiteral("dicembre")};
+        QStringLiteral("gennaio"), QStringLiteral("febbraio"), QStringLiteral("marzo"),
+        QStringLiteral("aprile"),  QStringLiteral("maggio"),   QStringLiteral("giugno"),
+        QStringLiteral("luglio"),  QStringLiteral("agosto"),   QStringLiteral("settembre"),
+        QStringLiteral("ottobre"), QStringLiteral("novembre"), QStringLiteral("dicembre")};
     return names;
 }
 

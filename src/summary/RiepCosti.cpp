@@ -80,7 +80,9 @@ TfrmRiepCosti::TfrmRiepCosti(Carvenna& app, TfrmMenuRiepCosti& criteria)
 
 TfrmRiepCosti::~TfrmRiepCosti() = default;
 
-QStringList TfrmRiepCosti::Rows() const { return m_rows->stringList(); }
+QStringList TfrmRiepCosti::Rows() const {
+    return m_rows->stringList();
+}
 
 bool TfrmRiepCosti::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui.txtTrova && event->type() == QEvent::KeyPress) {
@@ -149,7 +151,8 @@ void TfrmRiepCosti::btnTrovaClick() {
         return;
     }
     QItemSelectionModel* sel = ui.lstRecords->selectionModel();
-    int selected = sel->currentIndex().isValid() && sel->isSelected(sel->currentIndex()) ? sel->currentIndex().row() : -1;
+    int selected =
+        sel->currentIndex().isValid() && sel->isSelected(sel->currentIndex()) ? sel->currentIndex().row() : -1;
     if (selected < 0) {
         selected = 0;
         ui.lstRecords->setCurrentIndex(m_rows->index(0));
@@ -211,7 +214,9 @@ void TfrmRiepCosti::imgGuidaClick() {
     dlg.exec();
 }
 
-QString TfrmRiepCosti::GuideTitle() { return QStringLiteral("App Riepilogo Incassi"); }
+QString TfrmRiepCosti::GuideTitle() {
+    return QStringLiteral("App Riepilogo Incassi");
+}
 
 QString TfrmRiepCosti::GuideText() {
     return QStringLiteral(

@@ -6,7 +6,9 @@
 #include "storage/ReceiptFile.h"
 #include "storage/Text.h"
 
-int ActiveFilters(const QString& payer, const QString& reason) { return FilledCriteria({payer, reason}); }
+int ActiveFilters(const QString& payer, const QString& reason) {
+    return FilledCriteria({payer, reason});
+}
 
 namespace {
 
@@ -53,7 +55,9 @@ int DateKey(const char* field, int width) {
     return y * 10000 + m * 100 + d;
 }
 
-int DateKey(const QDate& d) { return d.isValid() ? d.year() * 10000 + d.month() * 100 + d.day() : -1; }
+int DateKey(const QDate& d) {
+    return d.isValid() ? d.year() * 10000 + d.month() * 100 + d.day() : -1;
+}
 
 // True when the stored field holds only blanks and control characters.
 bool BlankField(const char* field, int width) {
@@ -106,8 +110,8 @@ QString IntervalText(const QString& start, const QString& end) {
     return QStringLiteral("Dal   ") + TrimText(start) + QStringLiteral("   al   ") + TrimText(end);
 }
 
-TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, const QString& reason,
-                                   const QDate& start, const QDate& end) {
+TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, const QString& reason, const QDate& start,
+                                   const QDate& end) {
     TakingsSummary out;
     ReceiptFile file;
     if (!file.OpenOrCreate(path)) {
@@ -165,8 +169,8 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
         out.stopPosition = stopAt;
         QByteArray raw;
         if (file.Raw().ReadRaw(stopAt - 1, raw))
-            out.stopNumber = DecodeField(raw.constData() + layout[ReceiptField::NumRic].offset,
-                                         layout[ReceiptField::NumRic].width);
+            out.stopNumber =
+                DecodeField(raw.constData() + layout[ReceiptField::NumRic].offset, layout[ReceiptField::NumRic].width);
     } else if (!read || visited < count) {
         // A block could not be read, or the file shrank while it was read.
         out.complete = false;

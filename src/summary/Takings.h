@@ -23,8 +23,8 @@ QString IntervalText(const QString& start, const QString& end);
 
 /// What a scan of the yearly file gives.
 struct TakingsSummary {
-    QStringList rows;    // one per listed receipt, in file order
-    qint64 total = 0;    // exact sum of the listed amounts, in ten-thousandths of a euro
+    QStringList rows; // one per listed receipt, in file order
+    qint64 total = 0; // exact sum of the listed amounts, in ten-thousandths of a euro
     bool complete = true;
     bool fileOpened = true;  // false: the file could be neither opened nor created
     qint64 stopPosition = 0; // 1-based position of the receipt that stopped the listing (0: none)
@@ -36,5 +36,5 @@ struct TakingsSummary {
 /// matched as typed, letters A-Z folded to lower case; a blank-only filter is not counted as active
 /// but still scores when its blanks occur. A receipt whose date or amount cannot be read, or a
 /// failed read, stops the listing: `complete` is false and the rows found so far stay.
-TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, const QString& reason,
-                                   const QDate& start, const QDate& end);
+TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, const QString& reason, const QDate& start,
+                                   const QDate& end);

@@ -67,15 +67,20 @@ private slots:
     void rowLayout_data() {
         QTest::addColumn<QStringList>("fields"); // NumRic, Data, Pagatore, Sport, Dal, Al, Intero
         QTest::addColumn<QString>("row");
-        QTest::newRow("short fields padded") << QStringList{"12", "05/03/2024", "Rossi Mario", "Retta", "01/03/2024",
-                                                           "31/03/2024", "150,00"}
-                                            << QString::fromUtf8("Ric. n. 12            Data: 05/03/2024  Rossi Mario"
-                                                                 "                 Causale: Retta                "
-                                                                 "           Dal 01/03/2024  Al 31/03/2024  Tot. € "
-                                                                 "150,00");
+        QTest::newRow("short fields padded")
+            << QStringList{"12", "05/03/2024", "Rossi Mario", "Retta", "01/03/2024", "31/03/2024", "150,00"}
+            << QString::fromUtf8("Ric. n. 12            Data: 05/03/2024  Rossi Mario"
+                                 "                 Causale: Retta                "
+                                 "           Dal 01/03/2024  Al 31/03/2024  Tot. € "
+                                 "150,00");
         QTest::newRow("long fields cut, amount whole, blanks trimmed")
-            << QStringList{" 1234567890123456 ", "05/03/2024", "Abcdefghijklmnopqrstuvwxyz0123",
-                           "Causale lunghissima che supera i trenta caratteri", "", "", " 123456789,99 "}
+            << QStringList{" 1234567890123456 ",
+                           "05/03/2024",
+                           "Abcdefghijklmnopqrstuvwxyz0123",
+                           "Causale lunghissima che supera i trenta caratteri",
+                           "",
+                           "",
+                           " 123456789,99 "}
             << QString::fromUtf8("Ric. n. 123456789012  Data: 05/03/2024  Abcdefghijklmnopqrstuvwxyz"
                                  "  Causale: Causale lunghissima che supera  Dal             Al           "
                                  "  Tot. € 123456789,99");
@@ -113,29 +118,37 @@ private slots:
         QTest::addColumn<QStringList>("numbers");
         QTest::addColumn<QString>("total");
         const QDate mar1(2024, 3, 1), mar31(2024, 3, 31);
-        QTest::newRow("no filter, both ends inclusive") << "" << "" << mar1 << mar31 << QStringList{"2", "3", "4", "5"}
-                                                         << "162,80";
-        QTest::newRow("single day") << "" << "" << QDate(2024, 3, 15) << QDate(2024, 3, 15) << QStringList{"3"}
-                                    << "50,00";
-        QTest::newRow("whole year") << "" << "" << QDate(2024, 1, 1) << QDate(2024, 12, 31)
+        QTest::newRow("no filter, both ends inclusive")
+            << ""
+            << "" << mar1 << mar31 << QStringList{"2", "3", "4", "5"} << "162,80";
+        QTest::newRow("single day") << ""
+                                    << "" << QDate(2024, 3, 15) << QDate(2024, 3, 15) << QStringList{"3"} << "50,00";
+        QTest::newRow("whole year") << ""
+                                    << "" << QDate(2024, 1, 1) << QDate(2024, 12, 31)
                                     << QStringList{"1", "2", "3", "4", "5", "6"} << "462,80";
-        QTest::newRow("payer part, any case") << "ROS" << "" << mar1 << mar31 << QStringList{"3", "5"} << "50,30";
-        QTest::newRow("payer with trailing blank misses a last word") << "rossi " << "" << QDate(2024, 1, 1)
-                                                                      << QDate(2024, 12, 31)
-                                                                      << QStringList{"1", "3", "6"} << "350,00";
-        QTest::newRow("reason") << "" << "mensile" << mar1 << mar31 << QStringList{"2", "5"} << "100,30";
-        QTest::newRow("both must match") << "rossi" << "retta" << QDate(2024, 1, 1) << QDate(2024, 12, 31)
+        QTest::newRow("payer part, any case") << "ROS"
+                                              << "" << mar1 << mar31 << QStringList{"3", "5"} << "50,30";
+        QTest::newRow("payer with trailing blank misses a last word")
+            << "rossi "
+            << "" << QDate(2024, 1, 1) << QDate(2024, 12, 31) << QStringList{"1", "3", "6"} << "350,00";
+        QTest::newRow("reason") << ""
+                                << "mensile" << mar1 << mar31 << QStringList{"2", "5"} << "100,30";
+        QTest::newRow("both must match") << "rossi"
+                                         << "retta" << QDate(2024, 1, 1) << QDate(2024, 12, 31)
                                          << QStringList{"1", "5", "6"} << "300,30";
-        QTest::newRow("blank filter is not active") << "   " << "" << mar1 << mar31 << QStringList{"2", "3", "4", "5"}
-                                                    << "162,80";
+        QTest::newRow("blank filter is not active")
+            << "   "
+            << "" << mar1 << mar31 << QStringList{"2", "3", "4", "5"} << "162,80";
         QTest::newRow("blank filter still scores next to an active one")
-            << "" << "  " << mar1 << mar31 << QStringList{"2", "3", "4", "5"} << "162,80";
+            << ""
+            << "  " << mar1 << mar31 << QStringList{"2", "3", "4", "5"} << "162,80";
         QTest::newRow("blanks that occur make up for a missing filter")
-            << "verdi" << "  " << mar1 << mar31 << QStringList{"4"} << "12,50";
-        QTest::newRow("accents are not folded") << QString::fromUtf8("è") << "" << mar1 << mar31 << QStringList{}
-                                                << "0,00";
-        QTest::newRow("character outside the code page") << QString::fromUtf8("Ros\u4e2d") << "" << mar1 << mar31
-                                                         << QStringList{} << "0,00";
+            << "verdi"
+            << "  " << mar1 << mar31 << QStringList{"4"} << "12,50";
+        QTest::newRow("accents are not folded")
+            << QString::fromUtf8("è") << "" << mar1 << mar31 << QStringList{} << "0,00";
+        QTest::newRow("character outside the code page")
+            << QString::fromUtf8("Ros\u4e2d") << "" << mar1 << mar31 << QStringList{} << "0,00";
     }
     void filtersAndInterval() {
         QFETCH(QString, payer);
@@ -153,9 +166,8 @@ private slots:
     void blankFilterCanStandInForTheActiveOne() {
         // One active filter (the payer), but the blank reason scores wherever its blanks occur:
         // Verdi's "Mensa  scolastica" passes without matching the payer.
-        const TakingsSummary s =
-            BuildTakingsSummary(Write(kYear), QStringLiteral("bianchi"), QStringLiteral("  "), QDate(2024, 3, 1),
-                                QDate(2024, 3, 31));
+        const TakingsSummary s = BuildTakingsSummary(Write(kYear), QStringLiteral("bianchi"), QStringLiteral("  "),
+                                                     QDate(2024, 3, 1), QDate(2024, 3, 31));
         QCOMPARE(Numbers(s), (QStringList{"2", "4"}));
     }
 
@@ -185,11 +197,11 @@ private slots:
         QTest::newRow("amount not a number") << QVector<R>{good1, {"", "05/03/2024", "Rossi", "Retta", "5.00"}, good2}
                                              << false << QStringList{"1"} << qint64(2) << "";
         QTest::newRow("bad date of a receipt without amount is skipped")
-            << QVector<R>{good1, {"2", "xx", "Rossi", "Retta", ""}, good2} << true << QStringList{"1", "3"}
-            << qint64(0) << "";
+            << QVector<R>{good1, {"2", "xx", "Rossi", "Retta", ""}, good2} << true << QStringList{"1", "3"} << qint64(0)
+            << "";
         QTest::newRow("bad amount outside the interval is skipped")
-            << QVector<R>{good1, {"2", "05/06/2024", "Rossi", "Retta", "abc"}, good2} << true
-            << QStringList{"1", "3"} << qint64(0) << "";
+            << QVector<R>{good1, {"2", "05/06/2024", "Rossi", "Retta", "abc"}, good2} << true << QStringList{"1", "3"}
+            << qint64(0) << "";
         QTest::newRow("bad date of a filtered-out receipt is skipped")
             << QVector<R>{good1, {"2", "xx", "Bianchi", "Retta", "5,00"}, good2} << true << QStringList{"1", "3"}
             << qint64(0) << "";
@@ -200,8 +212,8 @@ private slots:
         QFETCH(QStringList, listed);
         QFETCH(qint64, position);
         QFETCH(QString, number);
-        const TakingsSummary s = BuildTakingsSummary(Write(rows), QStringLiteral("rossi"), QString(),
-                                                     QDate(2024, 3, 1), QDate(2024, 3, 31));
+        const TakingsSummary s =
+            BuildTakingsSummary(Write(rows), QStringLiteral("rossi"), QString(), QDate(2024, 3, 1), QDate(2024, 3, 31));
         QCOMPARE(s.complete, complete);
         QCOMPARE(Numbers(s), listed);
         QCOMPARE(s.stopPosition, position);

@@ -103,8 +103,8 @@ class tst_riepCosti : public QObject {
         return helper->Handled();
     }
 
-    Shown Summary(const QString& payer, const QString& reason, const QString& d1, const QString& m1,
-                  const QString& d2, const QString& m2) {
+    Shown Summary(const QString& payer, const QString& reason, const QString& d1, const QString& m1, const QString& d2,
+                  const QString& m2) {
         Criteria(QStringLiteral("2026"), d1, m1, d2, m2);
         Menu().ui.txtEsecutore->setText(payer);
         Menu().ui.txtCCP->setText(reason);
@@ -151,8 +151,8 @@ private slots:
         QCOMPARE(Menu().ui.txtAnno->text(), QStringLiteral("2026"));
         QCOMPARE(Menu().ui.lblAnnoInizio->text(), QStringLiteral("2026"));
         QCOMPARE(Menu().ui.lblAnnoFine->text(), QStringLiteral("2026"));
-        for (QComboBox* f : {Menu().ui.txtGiornoInizio, Menu().ui.txtMeseInizio, Menu().ui.txtGiornoFine,
-                             Menu().ui.txtMeseFine}) {
+        for (QComboBox* f :
+             {Menu().ui.txtGiornoInizio, Menu().ui.txtMeseInizio, Menu().ui.txtGiornoFine, Menu().ui.txtMeseFine}) {
             QCOMPARE(f->currentText(), QString());
             QCOMPARE(f->currentIndex(), -1);
         }
@@ -169,18 +169,66 @@ private slots:
         QTest::addColumn<QString>("typed"); // '\b' is Backspace, '\r' Enter
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("year takes digits only") << "txtAnno" << "" << "2a0-2 5" << "2025" << "txtAnno";
-        QTest::newRow("year stops at four") << "txtAnno" << "" << "202512" << "2025" << "txtAnno";
-        QTest::newRow("year Enter") << "txtAnno" << "2026" << "\r" << "2026" << "txtEsecutore";
-        QTest::newRow("payer Enter") << "txtEsecutore" << "" << "Ro\r" << "Ro" << "txtCCP";
-        QTest::newRow("reason Enter") << "txtCCP" << "" << "x\r" << "x" << "txtGiornoInizio";
-        QTest::newRow("day refuses typing") << "txtGiornoInizio" << "05" << "1a/" << "05" << "txtGiornoInizio";
-        QTest::newRow("day Backspace empties") << "txtGiornoInizio" << "05" << "\b" << "" << "txtGiornoInizio";
-        QTest::newRow("start day Enter") << "txtGiornoInizio" << "05" << "\r" << "05" << "txtMeseInizio";
-        QTest::newRow("start month Enter") << "txtMeseInizio" << "Marzo" << "\r" << "Marzo" << "txtGiornoFine";
-        QTest::newRow("end day Enter") << "txtGiornoFine" << "" << "\r" << "" << "txtMeseFine";
-        QTest::newRow("month refuses typing") << "txtMeseFine" << "Marzo" << "zo9" << "Marzo" << "txtMeseFine";
-        QTest::newRow("end month Enter") << "txtMeseFine" << "Marzo" << "\r" << "Marzo" << "btnVisualizza";
+        QTest::newRow("year takes digits only") << "txtAnno"
+                                                << ""
+                                                << "2a0-2 5"
+                                                << "2025"
+                                                << "txtAnno";
+        QTest::newRow("year stops at four") << "txtAnno"
+                                            << ""
+                                            << "202512"
+                                            << "2025"
+                                            << "txtAnno";
+        QTest::newRow("year Enter") << "txtAnno"
+                                    << "2026"
+                                    << "\r"
+                                    << "2026"
+                                    << "txtEsecutore";
+        QTest::newRow("payer Enter") << "txtEsecutore"
+                                     << ""
+                                     << "Ro\r"
+                                     << "Ro"
+                                     << "txtCCP";
+        QTest::newRow("reason Enter") << "txtCCP"
+                                      << ""
+                                      << "x\r"
+                                      << "x"
+                                      << "txtGiornoInizio";
+        QTest::newRow("day refuses typing") << "txtGiornoInizio"
+                                            << "05"
+                                            << "1a/"
+                                            << "05"
+                                            << "txtGiornoInizio";
+        QTest::newRow("day Backspace empties") << "txtGiornoInizio"
+                                               << "05"
+                                               << "\b"
+                                               << ""
+                                               << "txtGiornoInizio";
+        QTest::newRow("start day Enter") << "txtGiornoInizio"
+                                         << "05"
+                                         << "\r"
+                                         << "05"
+                                         << "txtMeseInizio";
+        QTest::newRow("start month Enter") << "txtMeseInizio"
+                                           << "Marzo"
+                                           << "\r"
+                                           << "Marzo"
+                                           << "txtGiornoFine";
+        QTest::newRow("end day Enter") << "txtGiornoFine"
+                                       << ""
+                                       << "\r"
+                                       << ""
+                                       << "txtMeseFine";
+        QTest::newRow("month refuses typing") << "txtMeseFine"
+                                              << "Marzo"
+                                              << "zo9"
+                                              << "Marzo"
+                                              << "txtMeseFine";
+        QTest::newRow("end month Enter") << "txtMeseFine"
+                                         << "Marzo"
+                                         << "\r"
+                                         << "Marzo"
+                                         << "btnVisualizza";
     }
     void keys() {
         QFETCH(QString, field);
@@ -217,11 +265,21 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("day of the list") << "txtGiornoInizio" << "31" << "31";
-        QTest::newRow("day beyond 31") << "txtGiornoInizio" << "32" << "";
-        QTest::newRow("day of one digit") << "txtGiornoFine" << "7" << "";
-        QTest::newRow("month in any case") << "txtMeseInizio" << "MARZO" << "Marzo"; // the list's own spelling
-        QTest::newRow("month cut short") << "txtMeseFine" << "Marz" << "";
+        QTest::newRow("day of the list") << "txtGiornoInizio"
+                                         << "31"
+                                         << "31";
+        QTest::newRow("day beyond 31") << "txtGiornoInizio"
+                                       << "32"
+                                       << "";
+        QTest::newRow("day of one digit") << "txtGiornoFine"
+                                          << "7"
+                                          << "";
+        QTest::newRow("month in any case") << "txtMeseInizio"
+                                           << "MARZO"
+                                           << "Marzo"; // the list's own spelling
+        QTest::newRow("month cut short") << "txtMeseFine"
+                                         << "Marz"
+                                         << "";
     }
     void leavingADayOrMonthKeepsOnlyListValues() {
         QFETCH(QString, field);
@@ -239,10 +297,11 @@ private slots:
         QTest::addColumn<bool>("plain");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        const QString validDate = QString::fromUtf8(
-            "\n\r\n\rPer poter visualizzare il riepilogo è necessario indicare una data valida.");
+        const QString validDate =
+            QString::fromUtf8("\n\r\n\rPer poter visualizzare il riepilogo è necessario indicare una data valida.");
         QTest::newRow("two-digit year") << QStringList{"24", "01", "Marzo", "31", "Marzo"} << false
-                                        << "Attenzione: indicare l'anno solare utilizzando quattro cifre." << "txtAnno";
+                                        << "Attenzione: indicare l'anno solare utilizzando quattro cifre."
+                                        << "txtAnno";
         QTest::newRow("no start day") << QStringList{"2026", "", "Marzo", "31", "Marzo"} << false
                                       << "Attenzione: indicare il giorno di inizio intervallo selezionandolo "
                                          "dall'elenco a cascata."
@@ -294,8 +353,9 @@ private slots:
         QTest::addColumn<QString>("end");
         QTest::newRow("same day") << QStringList{"2026", "09", "Marzo", "09", "Marzo"} << "09/03/2026"
                                   << "09/03/2026";
-        QTest::newRow("29 February of a leap year") << QStringList{"2024", "29", "Febbraio", "31", "Dicembre"}
-                                                    << "29/02/2024" << "31/12/2024";
+        QTest::newRow("29 February of a leap year")
+            << QStringList{"2024", "29", "Febbraio", "31", "Dicembre"} << "29/02/2024"
+            << "31/12/2024";
     }
     void acceptedIntervals() {
         QFETCH(QStringList, criteria);
@@ -316,12 +376,30 @@ private slots:
         QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("shownPayer");
         QTest::addColumn<QString>("count");
-        QTest::newRow("no filter") << "" << "" << QStringList{"2", "3", "4"} << "112,80" << "- - -" << "0";
-        QTest::newRow("payer, as typed") << "rossi " << "" << QStringList{"3"} << "12,50" << "rossi" << "1";
-        QTest::newRow("reason") << "" << "RETTA" << QStringList{"2"} << "100,00" << "- - -" << "1";
-        QTest::newRow("both") << "verdi" << "mensa" << QStringList{"4"} << "0,30" << "verdi" << "2";
-        QTest::newRow("both, one misses") << "verdi" << "retta" << QStringList{} << "0,00" << "verdi" << "2";
-        QTest::newRow("blanks only") << "  " << "" << QStringList{"2", "3", "4"} << "112,80" << "- - -" << "0";
+        QTest::newRow("no filter") << ""
+                                   << "" << QStringList{"2", "3", "4"} << "112,80"
+                                   << "- - -"
+                                   << "0";
+        QTest::newRow("payer, as typed") << "rossi "
+                                         << "" << QStringList{"3"} << "12,50"
+                                         << "rossi"
+                                         << "1";
+        QTest::newRow("reason") << ""
+                                << "RETTA" << QStringList{"2"} << "100,00"
+                                << "- - -"
+                                << "1";
+        QTest::newRow("both") << "verdi"
+                              << "mensa" << QStringList{"4"} << "0,30"
+                              << "verdi"
+                              << "2";
+        QTest::newRow("both, one misses") << "verdi"
+                                          << "retta" << QStringList{} << "0,00"
+                                          << "verdi"
+                                          << "2";
+        QTest::newRow("blanks only") << "  "
+                                     << "" << QStringList{"2", "3", "4"} << "112,80"
+                                     << "- - -"
+                                     << "0";
     }
     void listsTheFilteredInterval() {
         QFETCH(QString, payer);
@@ -349,9 +427,12 @@ private slots:
     void totalsOfSingleAmounts_data() {
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("total");
-        QTest::newRow("150") << "150" << "150,00";
-        QTest::newRow("12.5") << "12,5" << "12,50";
-        QTest::newRow("0.3") << "0,3" << "0,30";
+        QTest::newRow("150") << "150"
+                             << "150,00";
+        QTest::newRow("12.5") << "12,5"
+                              << "12,50";
+        QTest::newRow("0.3") << "0,3"
+                             << "0,30";
     }
     void totalsOfSingleAmounts() {
         QFETCH(QString, amount);
@@ -485,7 +566,7 @@ private slots:
             phrases << row.simplified();
         for (const QString& phrase : phrases)
             QVERIFY2(!pdftext::Find(doc, 0, phrase, 200).isEmpty(), qPrintable(phrase)); // padded columns: wide gaps
-        QVERIFY(pdftext::Find(doc, 0, "Ric. n. 1 ").isEmpty()); // outside the interval
+        QVERIFY(pdftext::Find(doc, 0, "Ric. n. 1 ").isEmpty());                          // outside the interval
     }
 
     void guideOpens() {
