@@ -10,6 +10,7 @@
 #include "app/Avvio.h"
 #include "receipts/MenuRicevute.h"
 #include "receipts/Ricevuta.h"
+#include "registry/Tiratori.h"
 
 void SetFormatSettings() {
     // The Italian locale gives the comma as decimal separator; amounts carry no thousands separator.
@@ -38,6 +39,7 @@ void Carvenna::Start() {
     m_windows << (m_cambiaPassword = new TfrmCambiaPassword(*this));
     m_windows << (m_menuRicevute = new TfrmMenuRicevute(*this));
     m_windows << (m_ricevuta = new TfrmRicevuta(*this));
+    m_windows << (m_tiratori = new TfrmTiratori(*this));
     m_password->show();
 }
 
