@@ -33,9 +33,11 @@ bool StatusHints::eventFilter(QObject* watched, QEvent* event) {
         // A move that a button ignores travels on to its panel: judge it by the point, not by who
         // received it, so the panel does not empty the line while the mouse is still on the button.
         auto* w = static_cast<QWidget*>(watched);
-        const QPoint at = static_cast<QSinglePointEvent*>(event)->position().toPoint();
-        QWidget* under = w->childAt(at);
-        const QString hint = HintAt(m_window, under ? under : w);
+        QWidget* under = w;
+        if (event->isSinglePointEvent()) // a bare QEvent::Enter carries no point
+            if (QWidget* child = w->childAt(static_cast<QSinglePointEvent*>(event)->position().toPoint()))
+                under = child;
+        const QString hint = HintAt(m_window, under);
         if (m_panInfo->text() != hint)
             m_panInfo->setText(hint);
     }
