@@ -11,6 +11,7 @@
 #include "receipts/MenuRicevute.h"
 #include "receipts/Ricevuta.h"
 #include "summary/MenuRiepCosti.h"
+#include "registry/Tiratori.h"
 
 void SetFormatSettings() {
     // The Italian locale gives the comma as decimal separator; amounts carry no thousands separator.
@@ -40,6 +41,7 @@ void Carvenna::Start() {
     m_windows << (m_menuRicevute = new TfrmMenuRicevute(*this));
     m_windows << (m_ricevuta = new TfrmRicevuta(*this));
     m_windows << (m_menuRiepCosti = new TfrmMenuRiepCosti(*this));
+    m_windows << (m_tiratori = new TfrmTiratori(*this));
     m_password->show();
 }
 

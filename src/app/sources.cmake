@@ -4,6 +4,7 @@ list(APPEND UI_SOURCES
     ${CUR}/Platform.h ${CUR}/Platform.cpp
     ${CUR}/DesktopPlatform.h ${CUR}/DesktopPlatform.cpp
     ${CUR}/Carvenna.h ${CUR}/Carvenna.cpp
+    ${CUR}/StatusHints.h ${CUR}/StatusHints.cpp
     ${CUR}/FocusFrame.h ${CUR}/FieldText.h ${CUR}/Placement.h ${CUR}/CommonMessages.h
     ${CUR}/Password.h ${CUR}/Password.cpp ${CUR}/Password.ui
     ${CUR}/CambiaPassword.h ${CUR}/CambiaPassword.cpp ${CUR}/CambiaPassword.ui)
