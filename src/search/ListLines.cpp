@@ -19,7 +19,9 @@ void Column(QString& line, const QString& text, int width) {
     line.append(QString(width - n, u' '));
 }
 
-void Trimmed(QString& line, const QString& text) { line.append(TrimText(text)); }
+void Trimmed(QString& line, const QString& text) {
+    line.append(TrimText(text));
+}
 
 } // namespace
 
@@ -122,11 +124,10 @@ bool SearchReceipts(const QString& path, const ReceiptCriteria& c, RecordList& o
     out.Clear();
     const QVector<FieldSpec>& layout = ReceiptRecord::Layout();
     using F = ReceiptField::Index;
-    const RecordMatcher matcher({layout[F::NumRic], layout[F::Data], layout[F::Pagatore], layout[F::CodFisc],
-                                 layout[F::Sport], layout[F::Dal], layout[F::Praticante], layout[F::DataNasc],
-                                 layout[F::LuogoNasc], layout[F::Indirizzo]},
-                                {c.NumRic, c.Data, c.Pagatore, c.CodFisc, c.Sport, c.Dal, c.Praticante, c.DataNasc,
-                                 c.LuogoNasc, c.Indirizzo});
+    const RecordMatcher matcher(
+        {layout[F::NumRic], layout[F::Data], layout[F::Pagatore], layout[F::CodFisc], layout[F::Sport], layout[F::Dal],
+         layout[F::Praticante], layout[F::DataNasc], layout[F::LuogoNasc], layout[F::Indirizzo]},
+        {c.NumRic, c.Data, c.Pagatore, c.CodFisc, c.Sport, c.Dal, c.Praticante, c.DataNasc, c.LuogoNasc, c.Indirizzo});
     ReceiptFile file;
     if (!file.OpenOrCreate(path)) {
         if (error)
@@ -152,11 +153,10 @@ bool SearchCards(const QString& programFolder, const CardCriteria& c, RecordList
     out.Clear();
     const QVector<FieldSpec>& layout = RegistryRecord::Layout();
     using F = RegistryField::Index;
-    const RecordMatcher matcher({layout[F::Tiratore], layout[F::DataNasc], layout[F::Cittadinanza],
-                                 layout[F::LuogoNasc], layout[F::CodFisc], layout[F::Gruppo], layout[F::Tessera],
-                                 layout[F::Armi], layout[F::Ente], layout[F::Note]},
-                                {c.Tiratore, c.DataNasc, c.Cittadinanza, c.LuogoNasc, c.CodFisc, c.Gruppo, c.Tessera,
-                                 c.Armi, c.Ente, c.Note});
+    const RecordMatcher matcher(
+        {layout[F::Tiratore], layout[F::DataNasc], layout[F::Cittadinanza], layout[F::LuogoNasc], layout[F::CodFisc],
+         layout[F::Gruppo], layout[F::Tessera], layout[F::Armi], layout[F::Ente], layout[F::Note]},
+        {c.Tiratore, c.DataNasc, c.Cittadinanza, c.LuogoNasc, c.CodFisc, c.Gruppo, c.Tessera, c.Armi, c.Ente, c.Note});
     RegistryFile file;
     if (!file.OpenOrCreate(programFolder)) {
         if (error)
@@ -179,11 +179,10 @@ bool SearchCards(const QString& programFolder, const CardCriteria& c, RecordList
     return ok;
 }
 
-bool ExpiredCards(const QString& programFolder, ExpiryKind kind, const QDate& today, RecordList& out,
-                  QString* error) {
+bool ExpiredCards(const QString& programFolder, ExpiryKind kind, const QDate& today, RecordList& out, QString* error) {
     out.Clear();
-    const FieldSpec date = RegistryRecord::Layout()[kind == ExpiryKind::Certificate ? RegistryField::Studio
-                                                                                     : RegistryField::FineTes];
+    const FieldSpec date =
+        RegistryRecord::Layout()[kind == ExpiryKind::Certificate ? RegistryField::Studio : RegistryField::FineTes];
     RegistryFile file;
     if (!file.OpenOrCreate(programFolder)) {
         if (error)

@@ -47,8 +47,7 @@ struct CardCriteria {
 /// every receipt that matches the criteria. False with `error` when the file cannot be opened or read.
 bool SearchReceipts(const QString& path, const ReceiptCriteria& criteria, RecordList& out, QString* error = nullptr);
 /// Scans the registry file of `programFolder` and lists the matching cards in alphabetical order.
-bool SearchCards(const QString& programFolder, const CardCriteria& criteria, RecordList& out,
-                 QString* error = nullptr);
+bool SearchCards(const QString& programFolder, const CardCriteria& criteria, RecordList& out, QString* error = nullptr);
 
 enum class ExpiryKind { Certificate, Enrolment };
 /// Lists, in alphabetical order, the cards whose certificate (Studio) or enrolment (FineTes) expired

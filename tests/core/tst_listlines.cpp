@@ -85,9 +85,9 @@ void TestListLines::receiptLine_data() {
                             << QStringLiteral("Ric. n. 12            Data: 05/03/2024  Rossi Mario                 "
                                               "Causale: Retta marzo                   Dal 01/03/2024  Al 31/03/2024  "
                                               "Tot. € 150,00");
-    ReceiptRecord longer = Receipt(QStringLiteral("1234567890123456"),
-                                   QStringLiteral("Bartolomeo Castiglioni Alessandrini"),
-                                   QStringLiteral("Retta mensile del mese di settembre"));
+    ReceiptRecord longer =
+        Receipt(QStringLiteral("1234567890123456"), QStringLiteral("Bartolomeo Castiglioni Alessandrini"),
+                QStringLiteral("Retta mensile del mese di settembre"));
     longer.Dal = QStringLiteral("01/09/2024");
     longer.Al = QStringLiteral("30/09/2024");
     longer.Intero = QStringLiteral(" 1250,05 ");
@@ -150,7 +150,8 @@ void TestListLines::registryLines_data() {
                                       << QStringLiteral("Sant'Ambrogio Maria Vittoria E  Cel. 347                   "
                                                         "C.F. VRDCRL80A41H501Z  Minore: Sant'Ambrogio Benedetta "
                                                         "Chiara  Scad. certificato: 01/01/2020");
-    RegistryRecord e = Card(QStringLiteral("Neri Paolo"), QStringLiteral("Neri Giulia"), {}, QStringLiteral("31/08/2026"));
+    RegistryRecord e =
+        Card(QStringLiteral("Neri Paolo"), QStringLiteral("Neri Giulia"), {}, QStringLiteral("31/08/2026"));
     e.Cel = QStringLiteral("+39 340 1112223 44");
     e.Tessera = QStringLiteral("2024/017");
     e.Quota = QStringLiteral("120,00");
@@ -234,11 +235,14 @@ void TestListLines::receiptSearch() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("2024.ric"));
     const QVector<ReceiptRecord> recs = {
-        Receipt(QStringLiteral("1"), QStringLiteral("Rossi Mario"), QStringLiteral("Retta marzo"), QStringLiteral("Luca")),
-        Receipt(QStringLiteral("2"), QStringLiteral("Bianchi Anna"), QStringLiteral("Retta marzo"), QStringLiteral("Noè")),
+        Receipt(QStringLiteral("1"), QStringLiteral("Rossi Mario"), QStringLiteral("Retta marzo"),
+                QStringLiteral("Luca")),
+        Receipt(QStringLiteral("2"), QStringLiteral("Bianchi Anna"), QStringLiteral("Retta marzo"),
+                QStringLiteral("Noè")),
         Receipt(QStringLiteral("3"), QStringLiteral("De Rossi Pia"), QStringLiteral("Retta aprile"),
                 QStringLiteral("NOÈ")),
-        Receipt(QStringLiteral("4"), QStringLiteral("Verdi Carlo"), QStringLiteral("Iscrizione"), QStringLiteral("Ada")),
+        Receipt(QStringLiteral("4"), QStringLiteral("Verdi Carlo"), QStringLiteral("Iscrizione"),
+                QStringLiteral("Ada")),
     };
     QVERIFY(WriteReceipts(path, recs));
     RecordList list;

@@ -93,8 +93,8 @@ void TestListReport::longListKeepsEveryLineOnce() {
 void TestListReport::longLineIsCutAtTheMemoEdge() {
     QTemporaryDir dir;
     ReportTemplate t = *LoadListTemplate();
-    const QString line = QStringLiteral("INIZIO") + QString(170, u'x') + QStringLiteral(" OLTREILBORDO") +
-                         QString(200, u'y');
+    const QString line =
+        QStringLiteral("INIZIO") + QString(170, u'x') + QStringLiteral(" OLTREILBORDO") + QString(200, u'y');
     QVERIFY(FillListReport(t, QStringLiteral("Riepilogo"), QStringLiteral("stamp"), {line}));
     QVERIFY(t.Prepare());
     const QString pdf = dir.filePath(QStringLiteral("cut.pdf"));
