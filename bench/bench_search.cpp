@@ -110,7 +110,7 @@ void BM_ReceiptSearchAll(benchmark::State& state) {
 }
 void BM_ReceiptSearchOnePercent(benchmark::State& state) {
     ReceiptCriteria c;
-    c.Pagatore = "NOME42";
+    c.Pagatore = " NOME42"; // "Cognome42.." must not match
     ReceiptSearch(state, c);
 }
 

@@ -9,7 +9,7 @@ ExpiryWindow::ExpiryWindow(Carvenna& app, QWidget* parent, ExpiryKind kind, cons
     : ListWindow(app, parent, objectName, caption, title,
                  QStringLiteral("Fare doppio clic su una voce in elenco per richiamare la scheda")),
       m_kind(kind) {
-    SetBanner(title.mid(title.indexOf(QLatin1Char(' ')) + 1));
+    SetBanner(title.mid(title.indexOf(QLatin1Char(' ')) + 1), QStringLiteral(":/search/art/scadenza.svg"));
 }
 
 void ExpiryWindow::showEvent(QShowEvent* e) {

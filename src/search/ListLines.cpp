@@ -3,6 +3,7 @@
 #include "storage/Lists.h"
 #include "storage/Text.h"
 #include <algorithm>
+#include <initializer_list>
 #include <numeric>
 
 namespace {
@@ -16,12 +17,33 @@ void Column(QString& line, const QString& text, int width) {
         --e;
     const int n = std::min(e - b, width);
     line.append(QStringView(text).mid(b, n));
-    line.append(QString(width - n, u' '));
+    line.resize(line.size() + (width - n), u' ');
 }
 
 void Trimmed(QString& line, const QString& text) {
-    line.append(TrimText(text));
+    int b = 0, e = int(text.size());
+    while (b < e && text.at(b).unicode() <= 0x20)
+        ++b;
+    while (e > b && text.at(e - 1).unicode() <= 0x20)
+        --e;
+    line.append(QStringView(text).mid(b, e - b));
 }
+
+// Decodes into `rec` only the fields that a line shows: a scan that lists every record then decodes
+// a third of each.
+template <class Record> class ShownFields {
+public:
+    ShownFields(Record& rec, std::initializer_list<int> fields) : m_out(rec.Fields()), m_fields(fields) {}
+    void Decode(const char* bytes) const {
+        const QVector<FieldSpec>& layout = Record::Layout();
+        for (int f : m_fields)
+            DecodeFieldInto(bytes + layout[f].offset, layout[f].width, *m_out[f]);
+    }
+
+private:
+    QVector<QString*> m_out;
+    std::vector<int> m_fields;
+};
 
 } // namespace
 
@@ -135,9 +157,10 @@ bool SearchReceipts(const QString& path, const ReceiptCriteria& c, RecordList& o
         return false;
     }
     ReceiptRecord rec;
+    const ShownFields<ReceiptRecord> shown(rec, {F::NumRic, F::Data, F::Pagatore, F::Sport, F::Dal, F::Al, F::Intero});
     const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
         if (matcher.Matches(bytes)) {
-            rec.DecodeFrom(bytes);
+            shown.Decode(bytes);
             out.lines << ReceiptListLine(rec);
             out.positions << index + 1;
         }
@@ -164,9 +187,10 @@ bool SearchCards(const QString& programFolder, const CardCriteria& c, RecordList
         return false;
     }
     RegistryRecord rec;
+    const ShownFields<RegistryRecord> shown(rec, {F::Tiratore, F::Cel, F::Gruppo, F::Armi, F::Quota});
     const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
         if (matcher.Matches(bytes)) {
-            rec.DecodeFrom(bytes);
+            shown.Decode(bytes);
             out.lines << CardListLine(rec);
             out.positions << index + 1;
         }
@@ -190,12 +214,15 @@ bool ExpiredCards(const QString& programFolder, ExpiryKind kind, const QDate& to
         return false;
     }
     RegistryRecord rec;
+    using F = RegistryField::Index;
+    const ShownFields<RegistryRecord> shown(
+        rec, {F::Tiratore, F::Cel, F::CodFisc, F::Armi, F::Studio, F::Tessera, F::FineTes, F::Quota});
     QString dateText;
     const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
         // Only the date is decoded for every card; the whole card only when it is listed.
         DecodeFieldInto(bytes + date.offset, date.width, dateText);
         if (IsExpired(dateText, today)) {
-            rec.DecodeFrom(bytes);
+            shown.Decode(bytes);
             out.lines << (kind == ExpiryKind::Certificate ? CertificateListLine(rec) : EnrolmentListLine(rec));
             out.positions << index + 1;
         }

@@ -136,11 +136,11 @@ void ListWindow::StyleField(QLineEdit* field) {
     field->setFont(f);
 }
 
-void ListWindow::SetBanner(const QString& title) {
+void ListWindow::SetBanner(const QString& title, const QString& svg) {
     QFont f(QStringLiteral("Verdana"));
     f.setPixelSize(26);
     f.setBold(true);
-    imgLogo->setPixmap(Picture(imgLogo->size(), QStringLiteral(":/search/art/lente.svg"), {title.toUpper()}, f,
+    imgLogo->setPixmap(Picture(imgLogo->size(), svg, {title.toUpper()}, f,
                                QColor(0x1E, 0x5A, 0xA8), Qt::AlignHCenter));
 }
 

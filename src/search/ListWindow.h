@@ -53,8 +53,8 @@ protected:
     void ResetFind();
     /// Runs `work` with a busy cursor and `waitLabel` (if any) shown, after repainting the window.
     void Busy(QLabel* waitLabel, const std::function<void()>& work);
-    /// The banner picture: `title` in large capitals between two small search pictures.
-    void SetBanner(const QString& title);
+    /// The banner picture: `title` in large capitals between two small pictures (`svg`, a resource path).
+    void SetBanner(const QString& title, const QString& svg = QStringLiteral(":/search/art/lente.svg"));
 
     void closeEvent(QCloseEvent* e) override;
     Carvenna& m_app;
