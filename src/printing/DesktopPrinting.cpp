@@ -7,11 +7,13 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -57,7 +59,8 @@ public:
         tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         const QStringList& buttons = report.preview.buttons;
         if (buttons.contains(QLatin1String("print")))
-            Add(tools, "print", QStringLiteral("Stampa"), Icon("printer", QStyle::SP_FileIcon), [this] { PrintClick(); });
+            Add(tools, "print", QStringLiteral("Stampa"), Icon("printer", QStyle::SP_FileIcon),
+                [this] { PrintClick(); });
         if (buttons.contains(QLatin1String("zoom"))) {
             Add(tools, "zoomOut", QStringLiteral("Riduci"), Icon("zoom-out", QStyle::SP_ArrowDown),
                 [this] { view->zoomOut(); });
@@ -69,9 +72,8 @@ public:
                 [this] { view->fitInView(); });
         }
         if (buttons.contains(QLatin1String("fullScreen"))) {
-            QAction* full =
-                Add(tools, "fullScreen", QStringLiteral("Schermo intero"), Icon(nullptr, QStyle::SP_TitleBarMaxButton),
-                    nullptr);
+            QAction* full = Add(tools, "fullScreen", QStringLiteral("Schermo intero"),
+                                Icon(nullptr, QStyle::SP_TitleBarMaxButton), nullptr);
             full->setCheckable(true);
             connect(full, &QAction::toggled, this, [this](bool on) {
                 if (on)
@@ -111,8 +113,7 @@ private:
         return style()->standardIcon(fallback);
     }
 
-    QAction* Add(QToolBar* tools, const char* name, const QString& text, const QIcon& icon,
-                 std::function<void()> run) {
+    QAction* Add(QToolBar* tools, const char* name, const QString& text, const QIcon& icon, std::function<void()> run) {
         QAction* a = tools->addAction(icon, text);
         a->setObjectName(QLatin1String(name));
         if (run)
@@ -167,8 +168,20 @@ Printing::Result DesktopPrinting::Print(const report::PreparedReport& report, QW
         from = printer.fromPage();
         to = printer.toPage();
     }
+    // A long list takes a while to render: show how far it has gone.
+    const int pages = (to > 0 ? std::min(to, report.PageCount()) : report.PageCount()) - from + 1;
+    std::unique_ptr<QProgressDialog> progress;
+    if (pages > 20) {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("Stampa in corso..."), QString(), 0, pages, parent);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(500);
+    }
     QString paintError;
-    if (!report::PaintReport(report, printer, &paintError, from, to))
+    const bool painted = report::PaintReport(report, printer, &paintError, from, to, [&](int done, int) {
+        if (progress)
+            progress->setValue(done);
+    });
+    if (!painted)
         return Fail(error, paintError);
     return Result::Done;
 }

@@ -16,6 +16,8 @@
 #include "receipts/FieldKeys.h"
 #include "receipts/Logo.h"
 #include "receipts/Numerazione.h"
+#include "search/TrovaRic.h"
+#include "search/TrovaTiratori.h"
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
 #include "storage/ReceiptFile.h"
@@ -414,7 +416,10 @@ void TfrmRicevuta::cmdSalvaClick() {
 // ---- Windows opened from the editor --------------------------------------------------------
 
 void TfrmRicevuta::cmdTrovaClick() {
-    // The receipt search window comes later.
+    // A receipt chosen there is loaded into this editor with its position.
+    TfrmTrovaRic w(m_app, this);
+    w.lblMemory->setText(QStringLiteral("ricevuta"));
+    w.exec();
 }
 
 void TfrmRicevuta::cmdAnteprimaClick() {
@@ -434,7 +439,10 @@ void TfrmRicevuta::cmdEsportaClick() {
 }
 
 void TfrmRicevuta::impPagatoreClick() {
-    // The registry search that imports payer and child comes later.
+    // A card chosen there fills the payer and child fields; lblPosizione stays.
+    TfrmTrovaTiratori w(m_app, this);
+    w.lblMemory->setText(QStringLiteral("ricevuta"));
+    w.exec();
 }
 
 void TfrmRicevuta::cmdNumerazioneClick() {

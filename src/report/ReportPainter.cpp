@@ -178,7 +178,8 @@ void PaintPage(const PreparedPage& page, QPainter& painter, double dpiX, double 
     painter.restore();
 }
 
-bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QString* error, int fromPage, int toPage) {
+bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QString* error, int fromPage, int toPage,
+                 const PaintProgress& progress) {
     auto fail = [&](const QString& text) {
         if (error)
             *error = text;
@@ -208,6 +209,8 @@ bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QStrin
             }
         }
         PaintPage(page, painter, device.logicalDpiX(), device.logicalDpiY());
+        if (progress)
+            progress(i - first + 1, last - first + 1);
     }
     if (!painter.end())
         return fail(QStringLiteral("La stampa non è stata completata."));

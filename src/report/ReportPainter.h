@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QString>
+#include <functional>
 
 class QPainter;
 class QPagedPaintDevice;
@@ -18,10 +19,14 @@ QPageLayout PageLayoutOf(const PreparedPage& page);
 /// paper's top-left corner. Fonts are sized from the device's own resolution.
 void PaintPage(const PreparedPage& page, QPainter& painter, double dpiX, double dpiY);
 
+/// Told after each painted page: pages done and pages to paint in all.
+using PaintProgress = std::function<void(int done, int total)>;
+
 /// Paints pages `fromPage` to `toPage` (1-based, inclusive; 0 for "to the last") onto `device`, one device
-/// page each, setting the device's page layout from the prepared paper first.
+/// page each, setting the device's page layout from the prepared paper first. `progress`, when given, is
+/// told after each page.
 bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QString* error = nullptr, int fromPage = 1,
-                 int toPage = 0);
+                 int toPage = 0, const PaintProgress& progress = {});
 
 /// Writes the whole report to a PDF file.
 bool SavePdf(const PreparedReport& report, const QString& path, QString* error = nullptr, int resolution = 1200);
