@@ -58,7 +58,8 @@ bool WritePasswordFile(const QString& path, const QString& plain, QString* error
 bool PrepareProgramFolder(const QString& folder, QString* error) {
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
         if (error)
-            *error = QStringLiteral("Impossibile creare la cartella del programma \"%1\".").arg(QDir::toNativeSeparators(folder));
+            *error = QStringLiteral("Impossibile creare la cartella del programma \"%1\".")
+                         .arg(QDir::toNativeSeparators(folder));
         return false;
     }
     const QString passwordFile = QDir(folder).filePath(PasswordFileName());

@@ -56,8 +56,7 @@ bool TsTranslator::LoadTs(const QString& path) {
                 comment.clear();
                 translation.clear();
                 finished = false;
-            }
-            else if (name == QLatin1String("source"))
+            } else if (name == QLatin1String("source"))
                 source = xml.readElementText().toUtf8();
             else if (name == QLatin1String("comment"))
                 comment = xml.readElementText().toUtf8();
@@ -86,7 +85,8 @@ void InstallItalian(QApplication& qapp) {
     const QLocale italian(QLocale::Italian, QLocale::Italy);
     QLocale::setDefault(italian);
     auto* qt = new QTranslator(&qapp);
-    if (qt->load(italian, QStringLiteral("qtbase"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qt->load(italian, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         qapp.installTranslator(qt);
     // Installed last, so it is asked first: it only fills the gaps of Qt's own translation.
     auto* ours = new TsTranslator;

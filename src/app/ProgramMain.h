@@ -1,7 +1,7 @@
 #pragma once
 // The whole start of the program, shared by main() and the start-up benchmark.
-#include <QTranslator>
 #include <QHash>
+#include <QTranslator>
 #include <functional>
 
 class QApplication;

@@ -8,9 +8,9 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPrintDialog>
-#include <QPrinterInfo>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
@@ -70,7 +70,8 @@ public:
         tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         const QStringList& buttons = report.preview.buttons;
         if (buttons.contains(QLatin1String("print")))
-            Add(tools, "print", QStringLiteral("Stampa"), Icon("printer", QStyle::SP_FileIcon), [this] { PrintClick(); });
+            Add(tools, "print", QStringLiteral("Stampa"), Icon("printer", QStyle::SP_FileIcon),
+                [this] { PrintClick(); });
         if (buttons.contains(QLatin1String("zoom"))) {
             Add(tools, "zoomOut", QStringLiteral("Riduci"), Icon("zoom-out", QStyle::SP_ArrowDown),
                 [this] { view->zoomOut(); });
@@ -82,9 +83,8 @@ public:
                 [this] { view->fitInView(); });
         }
         if (buttons.contains(QLatin1String("fullScreen"))) {
-            QAction* full =
-                Add(tools, "fullScreen", QStringLiteral("Schermo intero"), Icon(nullptr, QStyle::SP_TitleBarMaxButton),
-                    nullptr);
+            QAction* full = Add(tools, "fullScreen", QStringLiteral("Schermo intero"),
+                                Icon(nullptr, QStyle::SP_TitleBarMaxButton), nullptr);
             full->setCheckable(true);
             connect(full, &QAction::toggled, this, [this](bool on) {
                 if (on)
@@ -124,8 +124,7 @@ private:
         return style()->standardIcon(fallback);
     }
 
-    QAction* Add(QToolBar* tools, const char* name, const QString& text, const QIcon& icon,
-                 std::function<void()> run) {
+    QAction* Add(QToolBar* tools, const char* name, const QString& text, const QIcon& icon, std::function<void()> run) {
         QAction* a = tools->addAction(icon, text);
         a->setObjectName(QLatin1String(name));
         if (run)

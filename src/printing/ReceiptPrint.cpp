@@ -61,8 +61,7 @@ QString ReceiptPdfName(const Ui::TfrmRicevuta& e) {
     number.toLongLong(&digits);
     if (digits)
         number = number.rightJustified(5, u'0'); // files of one year sort in receipt order
-    return report::PdfFileName(
-        {QStringLiteral("Ricevuta"), QFileInfo(e.lblFile->text()).completeBaseName(), number});
+    return report::PdfFileName({QStringLiteral("Ricevuta"), QFileInfo(e.lblFile->text()).completeBaseName(), number});
 }
 
 void RunReceiptPrint(Carvenna& app, report::ReportTemplate* rep, const QImage& logo, bool preview, QWidget* window) {

@@ -26,17 +26,26 @@ void tst_programfolder::choice_data() {
     QTest::addColumn<QString>("errorPart");
 
     const QStringList none;
-    QTest::newRow("option wins over environment") << QStringList{"--cartella", "/srv/scuola"} << "/mnt/altro" << true
-                                                  << "/srv/scuola/" << "";
-    QTest::newRow("option with =") << QStringList{"--cartella=/srv/scuola/"} << "" << false << "/srv/scuola/" << "";
-    QTest::newRow("relative option from current folder") << QStringList{"--cartella", "dati/../ufficio"} << "" << false
-                                                         << "/home/anna/lavoro/ufficio/" << "";
-    QTest::newRow("environment over executable folder") << none << "/mnt/condivisa" << true << "/mnt/condivisa/" << "";
-    QTest::newRow("blank environment ignored") << none << "  " << false << "/home/anna/Carvenna/" << "";
-    QTest::newRow("copy installed in its program folder") << none << "" << true << "EXE" << "";
-    QTest::newRow("installed command without folder") << none << "" << false << "/home/anna/Carvenna/" << "";
-    QTest::newRow("option without folder") << QStringList{"--cartella"} << "" << false << "" << "dopo --cartella";
-    QTest::newRow("option with empty folder") << QStringList{"--cartella="} << "" << false << "" << "dopo --cartella";
+    QTest::newRow("option wins over environment")
+        << QStringList{"--cartella", "/srv/scuola"} << "/mnt/altro" << true << "/srv/scuola/"
+        << "";
+    QTest::newRow("option with =") << QStringList{"--cartella=/srv/scuola/"} << "" << false << "/srv/scuola/"
+                                   << "";
+    QTest::newRow("relative option from current folder")
+        << QStringList{"--cartella", "dati/../ufficio"} << "" << false << "/home/anna/lavoro/ufficio/"
+        << "";
+    QTest::newRow("environment over executable folder") << none << "/mnt/condivisa" << true << "/mnt/condivisa/"
+                                                        << "";
+    QTest::newRow("blank environment ignored") << none << "  " << false << "/home/anna/Carvenna/"
+                                               << "";
+    QTest::newRow("copy installed in its program folder") << none << "" << true << "EXE"
+                                                          << "";
+    QTest::newRow("installed command without folder") << none << "" << false << "/home/anna/Carvenna/"
+                                                      << "";
+    QTest::newRow("option without folder") << QStringList{"--cartella"} << "" << false << ""
+                                           << "dopo --cartella";
+    QTest::newRow("option with empty folder") << QStringList{"--cartella="} << "" << false << ""
+                                              << "dopo --cartella";
     QTest::newRow("unknown option") << QStringList{"--cartela", "/srv"} << "" << false << ""
                                     << "Opzione sconosciuta: --cartela";
 }
@@ -52,8 +61,8 @@ void tst_programfolder::choice() {
     QVERIFY(exe.isValid());
     if (passwordBesideExecutable)
         QVERIFY(WritePasswordFile(exe.filePath(PasswordFileName()), FirstPassword()));
-    const ProgramFolderChoice c =
-        ChooseProgramFolder(args, environment, exe.path(), QStringLiteral("/home/anna"), QStringLiteral("/home/anna/lavoro"));
+    const ProgramFolderChoice c = ChooseProgramFolder(args, environment, exe.path(), QStringLiteral("/home/anna"),
+                                                      QStringLiteral("/home/anna/lavoro"));
     if (expected.isEmpty()) {
         QVERIFY(c.folder.isEmpty());
         QVERIFY2(c.error.contains(errorPart), qPrintable(c.error));

@@ -26,8 +26,10 @@ void tst_pdfOutput::fileNames_data() {
     QTest::addColumn<QStringList>("parts");
     QTest::addColumn<QString>("expected");
     QTest::newRow("receipt") << QStringList{"Ricevuta", "2026", "00127"} << "Ricevuta_2026_00127.pdf";
-    QTest::newRow("blanks and slash") << QStringList{"Riepilogo ricevute", " 2026/12/10 "} << "Riepilogo_ricevute_2026_12_10.pdf";
-    QTest::newRow("refused characters") << QStringList{"Scheda", "Rossi: \"Ma*rio\" <1>|?"} << "Scheda_Rossi_Ma_rio_1.pdf";
+    QTest::newRow("blanks and slash") << QStringList{"Riepilogo ricevute", " 2026/12/10 "}
+                                      << "Riepilogo_ricevute_2026_12_10.pdf";
+    QTest::newRow("refused characters") << QStringList{"Scheda", "Rossi: \"Ma*rio\" <1>|?"}
+                                        << "Scheda_Rossi_Ma_rio_1.pdf";
     QTest::newRow("empty parts left out") << QStringList{"Scheda", "", "  ", "12"} << "Scheda_12.pdf";
     QTest::newRow("no leading dot or separator") << QStringList{"../..", "elenco"} << "elenco.pdf";
     QTest::newRow("accents kept") << QStringList{"Città", "Forlì"} << "Città_Forlì.pdf";

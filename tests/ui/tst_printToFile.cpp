@@ -14,12 +14,12 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QTabWidget>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QtTest>
 #include <memory>
 
