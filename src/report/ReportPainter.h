@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QPainter;
@@ -30,6 +31,19 @@ bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QStrin
 
 /// Writes the whole report to a PDF file.
 bool SavePdf(const PreparedReport& report, const QString& path, QString* error = nullptr, int resolution = 1200);
+
+/// A PDF file name made of `parts` joined by '_' (empty parts left out), each part's blanks and the
+/// characters that file systems refuse turned into '_': {"Ricevuta", "2026", "00127"} gives
+/// "Ricevuta_2026_00127.pdf". "Stampa.pdf" when every part is empty.
+QString PdfFileName(const QStringList& parts);
+
+/// The file name proposed for printing `report` to PDF: its own `fileName`, else one made of its name.
+QString ProposedFileName(const PreparedReport& report);
+
+/// `image` without transparency: composed onto `background` (white paper unless the picture sits on a
+/// filled box). Printers' PostScript path rasterises whole pages that hold soft-masked pictures, so no
+/// picture reaches a page with an alpha channel.
+QImage Flattened(const QImage& image, const QColor& background = Qt::white);
 
 /// One page as a white image at `dpi`.
 QImage RenderPage(const PreparedReport& report, int pageIndex, double dpi = 96);
