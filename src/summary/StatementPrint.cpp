@@ -36,7 +36,7 @@ QStringList Details(const StatementGroup& g) {
 }
 
 QStringList Totals(const StatementGroup& g) {
-    auto line = [](const QString& label, qint64 amount) { return label.leftJustified(56, u' ') + Euro(amount); };
+    auto line = [](const QString& label, qint64 amount) { return label.leftJustified(62, u' ') + Euro(amount); };
     QStringList lines;
     lines << line(QStringLiteral("Totale pagato nell'anno"), g.total);
     lines << line(QStringLiteral("  di cui con mezzi tracciabili (bonifico, carta, assegno)"), g.traceable);
@@ -75,7 +75,7 @@ bool FillStatement(report::ReportTemplate& rep, const StatementHeading& h, const
         !rep.SetText(QStringLiteral("txtDichiarazione"),
                      QStringLiteral("Si attesta che nell'anno ") + year +
                          QStringLiteral(" sono stati ricevuti dal pagatore sopra indicato, per il minore sopra "
-                                        "indicato, i pagamenti\nelencati di seguito, per un totale di ") +
+                                        "indicato,\ni pagamenti elencati di seguito, per un totale di ") +
                          Euro(g.total) + QStringLiteral("."),
                      error) ||
         !rep.SetText(QStringLiteral("txtIntestazione"), header, error) ||
