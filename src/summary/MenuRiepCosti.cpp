@@ -4,6 +4,7 @@
 #include "receipts/DigitsFilter.h"
 #include "storage/Dates.h"
 #include "storage/Text.h"
+#include "summary/Attestazioni.h"
 #include "summary/PickListField.h"
 #include "summary/RiepCosti.h"
 #include <QCloseEvent>
@@ -50,6 +51,7 @@ TfrmMenuRiepCosti::TfrmMenuRiepCosti(Carvenna& app, QWidget* parent) : QWidget(p
     // The waiting label appears as soon as the button goes down, before the click runs.
     ui.btnVisualizza->installEventFilter(this);
     connect(ui.btnVisualizza, &QPushButton::clicked, this, &TfrmMenuRiepCosti::btnVisualizzaClick);
+    connect(ui.btnAttestazioni, &QPushButton::clicked, this, &TfrmMenuRiepCosti::btnAttestazioniClick);
     connect(ui.btnEsci, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -194,6 +196,18 @@ void TfrmMenuRiepCosti::btnVisualizzaClick() {
     } catch (const std::exception&) {
         Refuse(true, QStringLiteral("Attenzione: il file di archivio non risulta accessibile."), nullptr);
     }
+}
+
+void TfrmMenuRiepCosti::btnAttestazioniClick() {
+    // Only the year counts: the statements cover the whole calendar year, whatever the filters say.
+    const QString year = TrimText(ui.txtAnno->text());
+    if (year.size() != 4) {
+        Refuse(false, QStringLiteral("Attenzione: indicare l'anno solare utilizzando quattro cifre."), ui.txtAnno);
+        return;
+    }
+    TfrmAttestazioni statements(m_app, year.toInt(), this);
+    statements.ui.lblFile->setText(m_app.ProgramFolder() + year + QStringLiteral(".ric"));
+    statements.exec();
 }
 
 void TfrmMenuRiepCosti::closeEvent(QCloseEvent* e) {

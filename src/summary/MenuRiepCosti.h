@@ -24,6 +24,7 @@ protected:
 private slots:
     void FormShow();
     void btnVisualizzaClick();
+    void btnAttestazioniClick();
 
 private:
     bool txtAnnoKeyDown(QKeyEvent* key);

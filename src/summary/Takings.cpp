@@ -26,9 +26,9 @@ void AppendColumn(QString& out, const QString& text, int width) {
         out.append(u' ');
 }
 
-// The date of a stored dd/mm/yyyy text as yyyymmdd, or -1 when it is not a valid date.
-// Works on the stored bytes: the form allows only ASCII digits and '/'.
-int DateKey(const char* field, int width) {
+} // namespace
+
+int StoredDateKey(const char* field, int width) {
     int n = static_cast<unsigned char>(field[0]);
     if (n > width)
         n = width;
@@ -54,6 +54,8 @@ int DateKey(const char* field, int width) {
         return -1;
     return y * 10000 + m * 100 + d;
 }
+
+namespace {
 
 int DateKey(const QDate& d) {
     return d.isValid() ? d.year() * 10000 + d.month() * 100 + d.day() : -1;
@@ -142,7 +144,7 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
             return true;
         if (BlankField(rec + fIntero.offset, fIntero.width))
             return true;
-        const int day = DateKey(rec + fData.offset, fData.width);
+        const int day = StoredDateKey(rec + fData.offset, fData.width);
         if (day < 0) {
             stopAt = index + 1;
             return false;

@@ -18,6 +18,10 @@ QString SummaryRow(const QString& numRic, const QString& data, const QString& pa
 /// and at least two decimals (150 gives "150,00", 12.5 gives "12,50", 1.2345 gives "1,2345").
 QString FormatTotal(qint64 tenThousandths);
 
+/// The stored dd/mm/yyyy date field at `field` (length byte first) as yyyymmdd, or -1 when it is not a
+/// valid date. Works on the stored bytes: the form allows only ASCII digits and '/'.
+int StoredDateKey(const char* field, int width);
+
 /// The interval label: "Dal   <start>   al   <end>".
 QString IntervalText(const QString& start, const QString& end);
 

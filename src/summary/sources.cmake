@@ -7,3 +7,8 @@ list(APPEND UI_SOURCES
     ${CUR}/RiepCosti.h ${CUR}/RiepCosti.cpp ${CUR}/RiepCosti.ui)
 list(APPEND UI_RESOURCE_FILES
     summary/art/incassi.svg)
+list(APPEND CORE_SOURCES
+    ${CUR}/Statements.h ${CUR}/Statements.cpp)
+list(APPEND UI_SOURCES
+    ${CUR}/StatementPrint.h ${CUR}/StatementPrint.cpp
+    ${CUR}/Attestazioni.h ${CUR}/Attestazioni.cpp ${CUR}/Attestazioni.ui)
