@@ -6,11 +6,15 @@
 #include "app/Guida.h"
 #include "app/OpenURL.h"
 #include "app/StatusHints.h"
+#include "export/ExpTiratori.h"
 #include "receipts/Calendario.h"
 #include "receipts/DigitsFilter.h"
 #include "receipts/FieldKeys.h"
 #include "registry/CardPhoto.h"
 #include "registry/FeeFormat.h"
+#include "search/CertScaduti.h"
+#include "search/TessereScadute.h"
+#include "search/TrovaTiratori.h"
 #include "storage/RegistryFile.h"
 #include "storage/Text.h"
 #include "validators/CodFisc.h"
@@ -84,6 +88,10 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     connect(ui.cmdEsci, &QToolButton::clicked, this, &TfrmTiratori::cmdEsciClick);
     connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmTiratori::btnCodFiscClick);
     connect(ui.btnEmail, &QToolButton::clicked, this, &TfrmTiratori::btnEmailClick);
+    connect(ui.cmdTrova, &QToolButton::clicked, this, &TfrmTiratori::cmdTrovaClick);
+    connect(ui.cmdScadCert, &QToolButton::clicked, this, &TfrmTiratori::cmdScadCertClick);
+    connect(ui.cmdScadute, &QToolButton::clicked, this, &TfrmTiratori::cmdScaduteClick);
+    connect(ui.cmdEsporta, &QToolButton::clicked, this, &TfrmTiratori::cmdEsportaClick);
     // cmdTrova, cmdFile, cmdAnteprima, cmdStampa, cmdScadCert, cmdScadute, cmdEsporta and the photo
     // buttons open the search, attachment, print, expiry, export and photo windows.
 
@@ -402,6 +410,31 @@ bool TfrmTiratori::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui.txtQuota && event->type() == QEvent::FocusOut)
         txtQuotaExit();
     return QWidget::eventFilter(watched, event);
+}
+
+// ---- Search, expiry lists, export ---------------------------------------------------------
+
+// A card chosen in the search or in an expiry list is loaded into this editor with its number and photo.
+void TfrmTiratori::cmdTrovaClick() {
+    TfrmTrovaTiratori w(m_app, this);
+    w.lblMemory->setText(QStringLiteral("tiratori"));
+    w.exec();
+}
+
+void TfrmTiratori::cmdScadCertClick() {
+    TfrmCertScaduti w(m_app, this);
+    w.exec();
+}
+
+void TfrmTiratori::cmdScaduteClick() {
+    TfrmTessereScadute w(m_app, this);
+    w.exec();
+}
+
+void TfrmTiratori::cmdEsportaClick() {
+    // The export reads the registry file: unsaved edits on screen are not in it.
+    TfrmExpTiratori w(m_app, this);
+    w.exec();
 }
 
 // ---- Guide ---------------------------------------------------------------------------------

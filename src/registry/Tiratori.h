@@ -64,6 +64,10 @@ private slots:
     void cmdIndietroClick();
     void cmdAvantiClick();
     void cmdUltimoClick();
+    void cmdTrovaClick();
+    void cmdScadCertClick();
+    void cmdScaduteClick();
+    void cmdEsportaClick();
     void cmdGuidaClick();
     void cmdEsciClick();
     void btnCodFiscClick();

@@ -8,5 +8,5 @@ public:
     explicit TfrmCertScaduti(Carvenna& app, QWidget* parent = nullptr)
         : ExpiryWindow(app, parent, ExpiryKind::Certificate, QStringLiteral("TfrmCertScaduti"),
                        QStringLiteral(" Riepilogo certificati medici scaduti"),
-                       QStringLiteral("Riepilogo certificati medici scaduti")) {}
+                       QStringLiteral("Riepilogo certificati medici scaduti"), QStringLiteral("Certificati scaduti")) {}
 };

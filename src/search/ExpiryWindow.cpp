@@ -5,8 +5,8 @@
 #include <QShowEvent>
 
 ExpiryWindow::ExpiryWindow(Carvenna& app, QWidget* parent, ExpiryKind kind, const QString& objectName,
-                           const QString& caption, const QString& title)
-    : ListWindow(app, parent, objectName, caption, title,
+                           const QString& caption, const QString& title, const QString& pdfName)
+    : ListWindow(app, parent, objectName, caption, title, pdfName,
                  QStringLiteral("Fare doppio clic su una voce in elenco per richiamare la scheda")),
       m_kind(kind) {
     SetBanner(title.mid(title.indexOf(QLatin1Char(' ')) + 1), QStringLiteral(":/search/art/scadenza.svg"));

@@ -7,7 +7,7 @@ class ExpiryWindow : public ListWindow {
     Q_OBJECT
 public:
     ExpiryWindow(Carvenna& app, QWidget* parent, ExpiryKind kind, const QString& objectName, const QString& caption,
-                 const QString& title);
+                 const QString& title, const QString& pdfName);
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -1,8 +1,13 @@
 #include "search/ListReport.h"
+#include "report/ReportPainter.h"
 #include "storage/Dates.h"
 
 std::optional<report::ReportTemplate> LoadListTemplate(QString* error) {
     return report::ReportTemplate::Load(QStringLiteral(":/printing/templates/list.json"), error);
+}
+
+QString ListPdfName(const QString& what, const QDate& day) {
+    return report::PdfFileName({what, day.toString(QStringLiteral("yyyy-MM-dd"))});
 }
 
 QString ListPrintStamp(const QDateTime& now) {

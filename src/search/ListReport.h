@@ -2,6 +2,7 @@
 // The list print shared by the search and expiry windows: a title strip, the list lines one per
 // printed line in a fixed-pitch font, and a strip with the date and time of printing after them.
 #include "report/ReportTemplate.h"
+#include <QDate>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,10 @@ inline constexpr double ListLinePitch = 12.822;
 
 /// The list template ("Riepilogo dati"). Each list window loads its own copy.
 std::optional<report::ReportTemplate> LoadListTemplate(QString* error = nullptr);
+
+/// The PDF file name proposed for a list printed on `day`: `what` and the date as yyyy-MM-dd, so that
+/// the lists saved over time sort by date ("Certificati scaduti" -> "Certificati_scaduti_2026-12-10.pdf").
+QString ListPdfName(const QString& what, const QDate& day);
 
 /// "Stampa eseguita in data dd/mm/yyyy alle ore hh:mm:ss".
 QString ListPrintStamp(const QDateTime& now);

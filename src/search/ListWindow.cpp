@@ -60,8 +60,8 @@ QPixmap Picture(const QSize& size, const QString& svg, const QStringList& lines,
 } // namespace
 
 ListWindow::ListWindow(Carvenna& app, QWidget* parent, const QString& objectName, const QString& caption,
-                       const QString& printTitle, const QString& hint)
-    : QDialog(parent), m_app(app), m_keys(new FieldKeys(this)), m_printTitle(printTitle) {
+                       const QString& printTitle, const QString& pdfName, const QString& hint)
+    : QDialog(parent), m_app(app), m_keys(new FieldKeys(this)), m_printTitle(printTitle), m_pdfName(pdfName) {
     setObjectName(objectName);
     setWindowTitle(caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -196,6 +196,7 @@ void ListWindow::btnStampaClick() {
         m_app.messages().Error(error, this);
         return;
     }
+    frxReport->fileName = ListPdfName(m_pdfName, m_app.clock().Today());
     if (!FillListReport(*frxReport, m_printTitle, ListPrintStamp(m_app.clock().Now()), m_records.lines, &error) ||
         !frxReport->Prepare(&error)) {
         m_app.messages().Error(error, this);

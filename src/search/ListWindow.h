@@ -20,10 +20,11 @@ class QStringListModel;
 class ListWindow : public QDialog {
     Q_OBJECT
 public:
-    /// `objectName` is the window class's name; `printTitle` heads the list print; `hint` is the red
-    /// line under the list.
+    /// `objectName` is the window class's name; `printTitle` heads the list print; `pdfName` begins the
+    /// file name proposed when the list is printed to PDF (the date follows); `hint` is the red line
+    /// under the list.
     ListWindow(Carvenna& app, QWidget* parent, const QString& objectName, const QString& caption,
-               const QString& printTitle, const QString& hint);
+               const QString& printTitle, const QString& pdfName, const QString& hint);
 
     // Results panel.
     QWidget* panContainer;
@@ -70,6 +71,7 @@ private:
     RecordList m_records;
     ListFinder m_finder;
     QString m_printTitle;
+    QString m_pdfName;
     std::optional<report::ReportTemplate> frxReport;
 };
 

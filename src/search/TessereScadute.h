@@ -7,6 +7,6 @@ class TfrmTessereScadute : public ExpiryWindow {
 public:
     explicit TfrmTessereScadute(Carvenna& app, QWidget* parent = nullptr)
         : ExpiryWindow(app, parent, ExpiryKind::Enrolment, QStringLiteral("TfrmTessereScadute"),
-                       QStringLiteral(" Riepilogo iscrizioni scadute"),
-                       QStringLiteral("Riepilogo iscrizioni scadute")) {}
+                       QStringLiteral(" Riepilogo iscrizioni scadute"), QStringLiteral("Riepilogo iscrizioni scadute"),
+                       QStringLiteral("Iscrizioni scadute")) {}
 };

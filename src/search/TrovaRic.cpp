@@ -16,7 +16,7 @@ enum Criterion { NumRic, Data, Pagatore, CodFisc, Sport, Dal, Praticante, DataNa
 
 TfrmTrovaRic::TfrmTrovaRic(Carvenna& app, QWidget* parent)
     : ListWindow(app, parent, QStringLiteral("TfrmTrovaRic"), QStringLiteral(" Trova ricevute in archivio"),
-                 QStringLiteral("Riepilogo ricevute emesse"),
+                 QStringLiteral("Riepilogo ricevute emesse"), QStringLiteral("Ricerca ricevute"),
                  QStringLiteral("Fare doppio clic su una voce in elenco per richiamare la scheda")) {
     panAvvio = new CriteriaPanel(this, m_keys,
                                  {{"Ricevuta n.", "txtNumRic", "effNumRic", 144, 133, 320},

@@ -16,7 +16,7 @@ enum Criterion { Tiratore, DataNasc, Cittadinanza, LuogoNasc, CodFisc, Gruppo, T
 TfrmTrovaTiratori::TfrmTrovaTiratori(Carvenna& app, QWidget* parent)
     : ListWindow(app, parent, QStringLiteral("TfrmTrovaTiratori"),
                  QStringLiteral(" Trova schede anagrafiche in archivio"),
-                 QStringLiteral("Riepilogo schede anagrafiche"),
+                 QStringLiteral("Riepilogo schede anagrafiche"), QStringLiteral("Ricerca iscritti"),
                  QStringLiteral("Fare doppio clic sulla voce in elenco per richiamare la scheda")) {
     panAvvio = new CriteriaPanel(this, m_keys,
                                  {{"Genitore:", "txtTiratore", "effCampo01", 144, 141, 320},

@@ -4,6 +4,7 @@
 #include "app/Guida.h"
 #include "printing/Printing.h"
 #include "report/PreparedReport.h"
+#include "search/ListReport.h"
 #include "storage/Dates.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
@@ -201,6 +202,7 @@ void TfrmRiepCosti::btnStampaClick() {
           << QStringLiteral("INTERVALLO SELEZIONATO:    ") + TrimText(ui.lblIntervallo->text())
           << QStringLiteral("TOTALE IMPORTI INCASSATI:  \u20AC ") + TrimText(ui.lblTotCosti->text());
     memo->lines = lines;
+    rep.fileName = ListPdfName(QStringLiteral("Riepilogo ricevute"), m_app.clock().Today());
     const double height = memo->lines.size() * kLinePitch;
     if (!memo->SetHeight(height, &error) || !band->SetHeight(height + 10, &error) || !rep.Prepare(&error))
         return fail();

@@ -1,4 +1,5 @@
 #include "summary/StatementPrint.h"
+#include "report/ReportPainter.h"
 #include "storage/Dates.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
@@ -10,6 +11,14 @@ std::optional<report::ReportTemplate> LoadStatementTemplate(QString* error) {
 
 QString StatementTitle(int year) {
     return QStringLiteral("Attestazione dei pagamenti ricevuti nell'anno %1").arg(year);
+}
+
+QString StatementPdfName(int year, const QVector<StatementGroup>& groups) {
+    if (groups.size() != 1)
+        return report::PdfFileName({QStringLiteral("Attestazioni"), QString::number(year)});
+    const StatementGroup& g = groups.front();
+    return report::PdfFileName(
+        {QStringLiteral("Attestazione"), QString::number(year), g.missingTaxCode ? g.payer : g.taxCode, g.child});
 }
 
 namespace {
@@ -103,6 +112,7 @@ bool PrepareStatements(report::ReportTemplate& rep, const StatementHeading& h, c
     out.name = rep.name;
     out.preview = rep.preview;
     out.print = rep.print;
+    out.fileName = StatementPdfName(h.year, groups);
     for (const StatementGroup& g : groups) {
         if (!FillStatement(rep, h, g, error) || !rep.Prepare(error))
             return false;

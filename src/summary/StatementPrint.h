@@ -24,11 +24,16 @@ std::optional<report::ReportTemplate> LoadStatementTemplate(QString* error = nul
 /// The statement title: "Attestazione dei pagamenti ricevuti nell'anno <year>".
 QString StatementTitle(int year);
 
+/// The PDF file name proposed for a print of `groups`: "Attestazioni_<year>.pdf" for several statements;
+/// for one, "Attestazione_<year>_<tax code, or payer when it has none>_<child>.pdf", so that the
+/// statements of two children of one parent are saved side by side.
+QString StatementPdfName(int year, const QVector<StatementGroup>& groups);
+
 /// Fills `rep` with the statement of `g`; fails when the template lacks one of its objects.
 bool FillStatement(report::ReportTemplate& rep, const StatementHeading& h, const StatementGroup& g,
                    QString* error = nullptr);
 
 /// Prepares the statements of `groups` in order and joins their pages into `out`, each statement
-/// starting on a page of its own.
+/// starting on a page of its own; `out` proposes the StatementPdfName of `groups`.
 bool PrepareStatements(report::ReportTemplate& rep, const StatementHeading& h, const QVector<StatementGroup>& groups,
                        report::PreparedReport& out, QString* error = nullptr);

@@ -16,6 +16,7 @@ public:
         QString pdf;   // empty when cancelled or failed
         int pageCount; // pages of the prepared report
         QString title; // the report's name
+        QString fileName; // the PDF file name proposed for it
     };
     QVector<Job> jobs;
     /// Outcome of the next calls; Done when empty. Failed answers with the error text "stampante guasta".

@@ -221,6 +221,31 @@ private slots:
         QVERIFY(!pdftext::Find(doc, 3, QStringLiteral("Rossi Mario")).isEmpty());
     }
 
+    // The PDF file proposed for a print names the year, and for one statement its payer and child.
+    void proposesPdfNames_data() {
+        QTest::addColumn<int>("row"); // -1: every statement
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("one, by tax code") << 2 << "Attestazione_2025_RSSMRA80A01H501U_ROSSI_LUCA.pdf";
+        QTest::newRow("one, without tax code") << 1 << "Attestazione_2025_Neri_Carla_Neri_Paolo.pdf";
+        QTest::newRow("every statement") << -1 << "Attestazioni_2025.pdf";
+    }
+    void proposesPdfNames() {
+        QFETCH(int, row);
+        QFETCH(QString, fileName);
+        QVERIFY(Open(QStringLiteral("2025"), [&](TfrmAttestazioni* w) {
+            m_tp->messages.Take();
+            if (row < 0) {
+                QTest::mouseClick(w->ui.btnStampaTutte, Qt::LeftButton);
+                QCOMPARE(m_tp->messages.Take().size(), 1); // the question, answered Yes
+            } else {
+                w->ui.tblAttestazioni->selectRow(row);
+                QTest::mouseClick(w->ui.btnStampa, Qt::LeftButton);
+            }
+        }));
+        QCOMPARE(m_printing->jobs.size(), 1);
+        QCOMPARE(m_printing->jobs[0].fileName, fileName);
+    }
+
     void printWithoutSelectionOrFailingPrinterIsReported() {
         m_printing->answers << Printing::Result::Failed;
         QVERIFY(Open(QStringLiteral("2025"), [&](TfrmAttestazioni* w) {

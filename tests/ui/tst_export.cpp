@@ -1,5 +1,5 @@
 // The receipt and registry export windows: their texts and grids, the two questions and what each
-// answer does, cells edited in the grid, the failures, and the editor's export command.
+// answer does, cells edited in the grid, the failures, and the editors' export commands.
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
@@ -9,6 +9,7 @@
 #include "export/ExpTiratori.h"
 #include "export/ExportGrid.h"
 #include "receipts/Ricevuta.h"
+#include "registry/Tiratori.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
 #include <QDir>
@@ -69,6 +70,7 @@ private slots:
     void unreadableYearIsReported();
     void emptyRegistryExportsTenEmptyRows();
     void guideAndClose();
+    void editorOpensTheExport_data();
     void editorOpensTheExport();
 
 private:
@@ -355,20 +357,66 @@ void tst_export::guideAndClose() {
     }
 }
 
+void tst_export::editorOpensTheExport_data() {
+    QTest::addColumn<bool>("registry");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("firstRow");
+    QTest::newRow("receipt editor") << false << "Ricevute.xls"
+                                    << DataCell("1") + DataCell("01/02/2026") + DataCell("Rossi &amp; Figli");
+    QTest::newRow("registry editor") << true << "Archivio_Anagrafico.xls"
+                                     << DataCell("Bianchi Anna") + DataCell("02/03/1985") + DataCell("Italiana");
+}
+
 void tst_export::editorOpensTheExport() {
-    WriteYear(4);
-    m_app->ricevuta()->show();
+    QFETCH(bool, registry);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, firstRow);
+    QWidget* editor = nullptr;
+    QAbstractButton* command = nullptr;
+    if (registry) {
+        RegistryFile f;
+        QVERIFY(f.OpenOrCreate(m_tp->platform.programFolder));
+        for (int i = 0; i < 4; ++i) {
+            RegistryRecord card;
+            card.Tiratore = i == 0 ? QStringLiteral("Bianchi Anna") : QStringLiteral("Genitore %1").arg(i + 1);
+            card.DataNasc = QStringLiteral("02/03/1985");
+            card.Cittadinanza = QStringLiteral("Italiana");
+            QVERIFY(f.AppendRecord(card));
+        }
+        QVERIFY(f.Close());
+        editor = m_app->tiratori();
+        command = m_app->tiratori()->ui.cmdEsporta;
+    } else {
+        WriteYear(4);
+        editor = m_app->ricevuta();
+        command = m_app->ricevuta()->ui.cmdEsporta;
+    }
+    editor->show();
     qint64 rows = 0;
-    auto* exp = ModalHelper::When<TfrmExpRic>(
-        [&](TfrmExpRic* w) {
+    QWidget* owner = nullptr;
+    QString opened;
+    auto* exp = ModalHelper::When<ExportWindow>(
+        [&](ExportWindow* w) {
+            opened = QString::fromLatin1(w->metaObject()->className());
             rows = w->Grid().rowCount();
-            QTest::mouseClick(w->ui.cmdEsci, Qt::LeftButton);
+            owner = w->parentWidget();
+            QTest::mouseClick(w->findChild<QToolButton*>("cmdEsporta"), Qt::LeftButton);
+            QTest::mouseClick(w->findChild<QToolButton*>("cmdEsci"), Qt::LeftButton);
         },
         this);
-    QTest::mouseClick(m_app->ricevuta()->ui.cmdEsporta, Qt::LeftButton);
+    m_tp->messages.answers << true << false; // export now; do not open the file
+    QTest::mouseClick(command, Qt::LeftButton);
     QVERIFY(exp->Handled());
+    QCOMPARE(exp->Unexpected(), QString());
+    QCOMPARE(opened, registry ? QStringLiteral("TfrmExpTiratori") : QStringLiteral("TfrmExpRic"));
+    QCOMPARE(owner, editor);
     QCOMPARE(rows, qint64(4));
     QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(m_tp->messages.TakeTexts(), (QStringList{kAsk, kDone}));
+    const QByteArray doc = ReadFile(m_tp->Path(file));
+    QCOMPARE(doc.count("<tr>"), 5); // header and 4 records
+    QVERIFY(doc.contains("<tr>" + firstRow));
+    QVERIFY(m_tp->shell.opened.isEmpty());
 }
 
 QTEST_MAIN(tst_export)

@@ -553,6 +553,7 @@ private slots:
                  (QStringList{"Si vuole stampare il presente riepilogo?", "Si vuole stampare il presente riepilogo?"}));
         QCOMPARE(m_printing->jobs.size(), 1);
         QCOMPARE(m_printing->jobs[0].title, QStringLiteral("Riepilogo incassi"));
+        QCOMPARE(m_printing->jobs[0].fileName, QStringLiteral("Riepilogo_ricevute_2026-12-10.pdf"));
         QCOMPARE(memoHeight, 6 * 12.822);
         QCOMPARE(bandHeight, 6 * 12.822 + 10);
 

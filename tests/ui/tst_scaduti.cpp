@@ -1,8 +1,12 @@
 // The expired certificates and expired enrolments lists: built when shown, compared with today's date
-// from the clock, alphabetical, with "Trova" and the print.
+// from the clock, alphabetical, with "Trova" and the print; opened from the registry editor, the card
+// double-clicked is loaded into the editor.
+#include "CardChecks.h"
+#include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
+#include "registry/Tiratori.h"
 #include "search/CertScaduti.h"
 #include "search/TessereScadute.h"
 #include "storage/RegistryFile.h"
@@ -32,19 +36,22 @@ struct Fixture {
     TestPlatform tp;
     TestPrinting printing{tp.dir.path()};
     std::unique_ptr<Carvenna> app;
+    QVector<RegistryRecord> cards; // as stored, in file order
     Fixture() {
         tp.platform.printing = &printing;
         app = std::make_unique<Carvenna>(tp.platform);
         // Today is 10/12/2026 on the test clock.
-        RegistryFile f;
-        if (!f.OpenOrCreate(tp.platform.programFolder))
-            return;
         for (const RegistryRecord& r :
              {Card("Zanetti Rita", "09/12/2026", "31/12/2026"), Card("alberti Gino", "10/12/2026", "01/12/2026"),
               Card("Moro Elsa", "31/02/2026", "non valida"), Card("Bassi Leo", "01/01/2020", "09/12/2026"),
               Card("Conti Dora", "11/12/2026", "")})
-            f.AppendRecord(r);
-        f.Close();
+            Append(r);
+    }
+    void Append(const RegistryRecord& r) {
+        RegistryFile f;
+        if (!f.OpenOrCreate(tp.platform.programFolder) || !f.AppendRecord(r) || !f.Close())
+            return;
+        cards << r;
     }
 };
 
@@ -71,6 +78,8 @@ private slots:
     void lists_data();
     void lists();
     void emptyRegistry();
+    void registryEditorLoadsTheClickedCard_data();
+    void registryEditorLoadsTheClickedCard();
 };
 
 void TestScaduti::lists_data() {
@@ -79,18 +88,21 @@ void TestScaduti::lists_data() {
     QTest::addColumn<QStringList>("parents");
     QTest::addColumn<QString>("firstLine");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("pdfName");
     // Expiring today is not listed, yesterday is; invalid dates are skipped; case of A-Z ignored in the order.
     QTest::newRow("certificates") << true << " Riepilogo certificati medici scaduti"
                                   << QStringList{"Bassi Leo", "Zanetti Rita"}
                                   << QStringLiteral("Bassi Leo                       Cel. 333 1234567           C.F. "
                                                     "XXXYYY80A01H501Z  Minore: Figlio di Bassi Leo             "
                                                     "Scad. certificato: 01/01/2020")
-                                  << "Riepilogo certificati medici scaduti";
+                                  << "Riepilogo certificati medici scaduti"
+                                  << "Certificati_scaduti_2026-12-10.pdf";
     QTest::newRow("enrolments") << false << " Riepilogo iscrizioni scadute" << QStringList{"alberti Gino", "Bassi Leo"}
                                 << QStringLiteral("alberti Gino                  Cel. 333 1234567     Minore: Figlio "
                                                   "di alberti Gino        Isc. n. T-alb                 Scad. "
                                                   "01/12/2026  Quota: € 80,00")
-                                << "Riepilogo iscrizioni scadute";
+                                << "Riepilogo iscrizioni scadute"
+                                << "Iscrizioni_scadute_2026-12-10.pdf";
 }
 
 void TestScaduti::lists() {
@@ -99,6 +111,7 @@ void TestScaduti::lists() {
     QFETCH(QStringList, parents);
     QFETCH(QString, firstLine);
     QFETCH(QString, title);
+    QFETCH(QString, pdfName);
     Fixture f;
     std::unique_ptr<ListWindow> w;
     if (certificates)
@@ -121,6 +134,7 @@ void TestScaduti::lists() {
     QTest::mouseClick(w->btnStampa, Qt::LeftButton);
     QVERIFY(w->isVisible());
     QCOMPARE(f.printing.jobs.size(), 1);
+    QCOMPARE(f.printing.jobs[0].fileName, pdfName);
     const QString text = PdfText(f.printing.LastPdf());
     QVERIFY(text.contains(title));
     const int stamp = text.indexOf(QStringLiteral("Stampa eseguita in data 10/12/2026"));
@@ -141,6 +155,56 @@ void TestScaduti::emptyRegistry() {
     QCOMPARE(w.lstRecords->model()->rowCount(), 0);
     QTest::mouseClick(w.btnTrova, Qt::LeftButton);
     QCOMPARE(tp.messages.TakeTexts(), QStringList{"Ricerca non applicabile: la lista non contiene nessuna voce."});
+}
+
+void TestScaduti::registryEditorLoadsTheClickedCard_data() {
+    QTest::addColumn<bool>("certificates");
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<bool>("twin"); // another card has the same list line
+    QTest::addColumn<QColor>("photo");
+    QTest::newRow("certificates, twin line, earlier card") << true << qint64(4) << true << QColor(Qt::red);
+    QTest::newRow("certificates, twin line, later card") << true << qint64(6) << true << QColor();
+    QTest::newRow("enrolments, one card") << false << qint64(2) << false << QColor(Qt::blue);
+    QTest::newRow("enrolments, twin line, later card") << false << qint64(6) << true << QColor();
+}
+
+void TestScaduti::registryEditorLoadsTheClickedCard() {
+    QFETCH(bool, certificates);
+    QFETCH(qint64, position);
+    QFETCH(bool, twin);
+    QFETCH(QColor, photo);
+    Fixture f;
+    // Card 6 repeats card 4's lines in both lists; fields that no line shows tell them apart.
+    RegistryRecord again = Card("Bassi Leo", "01/01/2020", "09/12/2026");
+    again.Note = QStringLiteral("fratello");
+    again.InizioTes = QStringLiteral("01/09/2025");
+    f.Append(again);
+    QCOMPARE(f.cards.size(), 6);
+    const QString folder = f.tp.platform.programFolder;
+    QVERIFY(WriteCardPhotoFile(folder, 2, Qt::blue));
+    QVERIFY(WriteCardPhotoFile(folder, 4, Qt::red));
+    f.app->Start();
+    TfrmTiratori* registry = f.app->tiratori();
+    registry->show();
+    QImage unsaved(40, 40, QImage::Format_RGB32);
+    unsaved.fill(Qt::yellow);
+    registry->SetPhoto(unsaved);
+
+    auto act = [&](ListWindow* w) {
+        QCOMPARE(w->parentWidget(), registry);
+        const int row = int(w->Records().positions.indexOf(position));
+        QVERIFY(row >= 0);
+        QCOMPARE(w->Records().lines.count(w->Records().lines.at(row)), twin ? 2 : 1);
+        DoubleClickRow(w->lstRecords, row);
+        QVERIFY(!w->isVisible());
+    };
+    std::unique_ptr<ModalHelper> h(certificates ? ModalHelper::When<TfrmCertScaduti>(act)
+                                                : ModalHelper::When<TfrmTessereScadute>(act));
+    (certificates ? registry->ui.cmdScadCert : registry->ui.cmdScadute)->click();
+    QVERIFY(h->Handled());
+    QVERIFY2(h->Unexpected().isEmpty(), qPrintable(h->Unexpected()));
+    VerifyCardShown(registry, f.cards[position - 1], position, photo);
+    QVERIFY(f.tp.messages.Take().isEmpty());
 }
 
 QTEST_MAIN(TestScaduti)

@@ -289,6 +289,7 @@ void TestTrovaRic::printsTheList() {
     }));
     QCOMPARE(f.printing.jobs.size(), 1);
     QVERIFY(!f.printing.jobs[0].preview);
+    QCOMPARE(f.printing.jobs[0].fileName, QStringLiteral("Ricerca_ricevute_2026-12-10.pdf"));
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), f.printing.LastPdf(), QStringLiteral("-")});
     QVERIFY(p.waitForFinished(60000));

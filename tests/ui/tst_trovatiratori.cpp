@@ -1,10 +1,13 @@
 // The registry search opened from the receipt editor's red arrow: criteria, the alphabetical list, its
-// count text, the print title and the payer import that fills exactly seven receipt fields.
+// count text, the print title and the payer import that fills exactly seven receipt fields; opened from
+// the registry editor's Trova, the card double-clicked is loaded into the editor.
+#include "CardChecks.h"
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
 #include "receipts/Ricevuta.h"
+#include "registry/Tiratori.h"
 #include "search/TrovaTiratori.h"
 #include "storage/RegistryFile.h"
 #include <QLabel>
@@ -54,22 +57,24 @@ struct Fixture {
             QVERIFY(f.AppendRecord(r));
         QVERIFY(f.Close());
     }
-    bool Import(const std::function<void(TfrmTrovaTiratori*)>& act) {
+    // Clicks `button`, which must open the search; `act` runs on it.
+    bool Open(QAbstractButton* button, const std::function<void(TfrmTrovaTiratori*)>& act) {
         std::unique_ptr<ModalHelper> h(ModalHelper::When<TfrmTrovaTiratori>([&](TfrmTrovaTiratori* w) {
             act(w);
             if (w->isVisible())
                 w->close();
         }));
-        editor->ui.impPagatore->click();
+        button->click();
         return h->Handled() && h->Unexpected().isEmpty();
     }
+    // The search from the receipt editor's payer import.
+    bool Import(const std::function<void(TfrmTrovaTiratori*)>& act) { return Open(editor->ui.impPagatore, act); }
+    // The search from the registry editor's Trova.
+    bool Search(const std::function<void(TfrmTrovaTiratori*)>& act) {
+        app->tiratori()->show();
+        return Open(app->tiratori()->ui.cmdTrova, act);
+    }
 };
-
-void DoubleClickRow(QListView* list, int row) {
-    const QRect r = list->visualRect(list->model()->index(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
-}
 
 // Every edit box and data label of the receipt editor, by name.
 QMap<QString, QString> EditorTexts(TfrmRicevuta* e) {
@@ -90,6 +95,8 @@ private slots:
     void listIsAlphabeticalWithCount_data();
     void listIsAlphabeticalWithCount();
     void payerImportFillsSevenFields();
+    void registrySearchLoadsTheClickedCard_data();
+    void registrySearchLoadsTheClickedCard();
     void emptyRegistry();
     void printTitle();
 };
@@ -161,6 +168,52 @@ void TestTrovaTiratori::payerImportFillsSevenFields() {
     QVERIFY(f.tp.messages.Take().isEmpty());
 }
 
+void TestTrovaTiratori::registrySearchLoadsTheClickedCard_data() {
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<bool>("twin"); // another card has the same list line
+    QTest::addColumn<QColor>("photo");
+    QTest::newRow("third card, no photo file") << qint64(3) << false << QColor();
+    QTest::newRow("twin line, earlier card") << qint64(2) << true << QColor(Qt::red);
+    QTest::newRow("twin line, later card") << qint64(4) << true << QColor(Qt::blue);
+}
+
+void TestTrovaTiratori::registrySearchLoadsTheClickedCard() {
+    QFETCH(qint64, position);
+    QFETCH(bool, twin);
+    QFETCH(QColor, photo);
+    Fixture f;
+    // Cards 2 and 4 differ only in fields that their list lines do not show.
+    QVector<RegistryRecord> cards = {Card("Verdi Carla", "Ugo"), Card("Rossi Mario", "Luca", "prima"),
+                                     Card("Bianchi Anna", "Sara"), Card("Rossi Mario", "Luca", "seconda")};
+    cards[1].File01 = QStringLiteral("pagella.pdf");
+    cards[1].Desc01 = QStringLiteral("Pagella");
+    cards[3].CodFisc = QStringLiteral("RSSMRA80A01H501U");
+    f.Store(cards);
+    const QString folder = f.tp.platform.programFolder;
+    QVERIFY(WriteCardPhotoFile(folder, 1, Qt::green));
+    QVERIFY(WriteCardPhotoFile(folder, 2, Qt::red));
+    QVERIFY(WriteCardPhotoFile(folder, 4, Qt::blue));
+    TfrmTiratori* registry = f.app->tiratori();
+    QVERIFY(f.Search([&](TfrmTrovaTiratori* w) {
+        QCOMPARE(w->parentWidget(), registry);
+        QCOMPARE(w->lblMemory->text(), QStringLiteral("tiratori"));
+        // Unsaved edits and a photo on screen: the loaded card replaces all of them.
+        registry->ui.txtNote->setText(QStringLiteral("non salvato"));
+        QImage unsaved(40, 40, QImage::Format_RGB32);
+        unsaved.fill(Qt::yellow);
+        registry->SetPhoto(unsaved);
+        QTest::mouseClick(w->panAvvio->btnCerca, Qt::LeftButton);
+        const int row = int(w->Records().positions.indexOf(position));
+        QVERIFY(row >= 0);
+        QCOMPARE(w->Records().lines.count(w->Records().lines.at(row)), twin ? 2 : 1);
+        DoubleClickRow(w->lstRecords, row);
+        QVERIFY(!w->isVisible());
+    }));
+    VerifyCardShown(registry, cards[position - 1], position, photo);
+    QVERIFY(f.tp.messages.Take().isEmpty());
+    QVERIFY(f.editor->ui.txtPagatore->text().isEmpty()); // the receipt editor is not touched
+}
+
 void TestTrovaTiratori::emptyRegistry() {
     Fixture f;
     QVERIFY(f.Import([&](TfrmTrovaTiratori* w) {
@@ -182,6 +235,7 @@ void TestTrovaTiratori::printTitle() {
     }));
     QCOMPARE(f.printing.jobs.size(), 1);
     QCOMPARE(f.printing.jobs[0].title, QStringLiteral("Riepilogo dati"));
+    QCOMPARE(f.printing.jobs[0].fileName, QStringLiteral("Ricerca_iscritti_2026-12-10.pdf"));
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), f.printing.LastPdf(), QStringLiteral("-")});
     QVERIFY(p.waitForFinished(60000));
