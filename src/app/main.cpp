@@ -3,6 +3,7 @@
 #include "app/DesktopPlatform.h"
 #include "app/Style.h"
 #include "printing/DesktopPrinting.h"
+#include "registry/DesktopCamera.h"
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     DesktopFileDialogs fileDialogs;
     DesktopShell shell;
     DesktopPrinting printing;
+    DesktopCamera camera;
     Platform platform;
     platform.programFolder = QDir(QCoreApplication::applicationDirPath()).absolutePath() + u'/';
     platform.clock = &clock;
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
     platform.fileDialogs = &fileDialogs;
     platform.shell = &shell;
     platform.printing = &printing;
+    platform.camera = &camera;
 
     Carvenna app(platform);
     app.Start();

@@ -1,0 +1,1 @@
+include(${CUR}/photos.cmake OPTIONAL)
