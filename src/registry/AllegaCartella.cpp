@@ -23,13 +23,13 @@ TfrmAllegaCartella::TfrmAllegaCartella(Carvenna& app, QWidget* parent) : QDialog
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
     ui.imgIstruzioni->setPixmap(
-        QIcon(QStringLiteral(":/registry/art/istruzioni.svg")).pixmap(ui.imgIstruzioni->size()));
+        QIcon(QStringLiteral(":/registry/art/allega_istruzioni.svg")).pixmap(ui.imgIstruzioni->size()));
     m_slots[0] = {ui.txtFile01, ui.txtDesc01, ui.btnApri01};
     m_slots[1] = {ui.txtFile02, ui.txtDesc02, ui.btnApri02};
     m_slots[2] = {ui.txtFile03, ui.txtDesc03, ui.btnApri03};
     QToolButton* erasers[3] = {ui.imgCancella01, ui.imgCancella02, ui.imgCancella03};
     QPushButton* browse[3] = {ui.btnSfoglia01, ui.btnSfoglia02, ui.btnSfoglia03};
-    const QIcon eraser(QStringLiteral(":/registry/art/gomma.svg"));
+    const QIcon eraser(QStringLiteral(":/registry/art/allega_gomma.svg"));
     for (int k = 0; k < 3; ++k) {
         erasers[k]->setIcon(eraser);
         connect(erasers[k], &QToolButton::clicked, this, [this, k] { imgCancellaClick(k); });

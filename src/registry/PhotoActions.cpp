@@ -18,20 +18,17 @@ QString PhotoUnwritableWarning() {
                           "Accertarsi di possedere i privilegi di scrittura nella cartella scelta.");
 }
 
-bool LoadPhotoFromFile(Carvenna& app, QWidget* window, QWidget* imgFoto) {
+QImage LoadPhotoFromFile(Carvenna& app, QWidget* window) {
     const QString path =
         app.fileDialogs().Open(window, QStringLiteral("Selezionare un file di immagine in formato Jpeg o Bitmap."),
                                QStringLiteral("Immagine JPEG (*.jpg *.jpeg);;Immagine Bitmap (*.bmp)"),
                                app.ProgramFolder(), QStringLiteral("jpg"));
     if (path.isEmpty())
-        return false;
+        return QImage();
     const QImage picture = ReadPicture(path);
-    if (picture.isNull()) {
+    if (picture.isNull())
         app.messages().Warning(PhotoUnreadableWarning(), window);
-        return false;
-    }
-    SetPhoto(imgFoto, picture);
-    return true;
+    return picture;
 }
 
 bool SavePhotoToFile(Carvenna& app, QWidget* window, const QImage& picture) {
@@ -47,23 +44,18 @@ bool SavePhotoToFile(Carvenna& app, QWidget* window, const QImage& picture) {
     return true;
 }
 
-void ClearPhoto(QWidget* editor) {
-    if (!editor)
-        return;
-    SetPhoto(editor->findChild<QWidget*>(QStringLiteral("imgFoto")),
-             PhotoOf(editor->findChild<QWidget*>(QStringLiteral("imgBianco"))));
-}
-
-void ShowZoom(QWidget* editor) {
+void ShowZoom(QWidget* editor, const QImage& picture) {
     auto zoom = std::make_unique<TfrmZoom>(editor);
-    zoom->ui.imgFoto->setPicture(PhotoOf(editor ? editor->findChild<QWidget*>(QStringLiteral("imgFoto")) : nullptr));
+    zoom->ui.imgFoto->setPicture(picture);
     zoom->exec();
 }
 
-bool ShowWebCam(Carvenna& app, QWidget* editor) {
+std::optional<QImage> ShowWebCam(Carvenna& app, QWidget* editor) {
     auto cam = std::make_unique<TfrmWebCam>(app, editor);
     cam->ui.lblMemory->setText(QStringLiteral("euro_01"));
-    return cam->exec() == QDialog::Accepted;
+    if (cam->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return cam->Imported();
 }
 
 bool ShowAttachments(Carvenna& app, QWidget* editor) {

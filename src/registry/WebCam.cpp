@@ -18,10 +18,10 @@ TfrmWebCam::TfrmWebCam(Carvenna& app, QWidget* parent) : QDialog(parent), m_app(
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
     // Before any frame: a webcam on the left, a camera on the right; the webcam is also the placeholder.
-    const QImage webcam = Drawn(QStringLiteral(":/registry/art/webcam.svg"), ui.imgCamera->size());
+    const QImage webcam = Drawn(QStringLiteral(":/registry/art/cam_webcam.svg"), ui.imgCamera->size());
     ui.imgBianco->setPicture(webcam);
     ui.imgCamera->setPicture(webcam);
-    ui.imgTarget->setPicture(Drawn(QStringLiteral(":/registry/art/fotocamera.svg"), ui.imgTarget->size()));
+    ui.imgTarget->setPicture(Drawn(QStringLiteral(":/registry/art/cam_fotocamera.svg"), ui.imgTarget->size()));
 
     connect(ui.btnAccendi, &QPushButton::clicked, this, &TfrmWebCam::btnAccendiClick);
     connect(ui.btnSpegni, &QPushButton::clicked, this, &TfrmWebCam::btnSpegniClick);
@@ -112,8 +112,7 @@ void TfrmWebCam::btnImportaFotoClick() {
     btnSpegniClick();
     if (TrimText(ui.lblMemory->text()) != QLatin1String("euro_01"))
         return;
-    if (QWidget* editor = parentWidget())
-        SetPhoto(editor->findChild<QWidget*>(QStringLiteral("imgFoto")), ui.imgTarget->picture());
+    m_imported = ui.imgTarget->picture();
     accept();
 }
 

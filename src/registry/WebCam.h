@@ -11,10 +11,13 @@ class TfrmWebCam : public QDialog {
     Q_OBJECT
 public:
     /// `parent` is the window that opened it; with the context "euro_01" in lblMemory it is the registry
-    /// editor, whose imgFoto receives the imported picture.
+    /// editor, which takes the imported picture for its card when the window closes accepted.
     explicit TfrmWebCam(Carvenna& app, QWidget* parent = nullptr);
     ~TfrmWebCam() override;
     Ui::TfrmWebCam ui;
+
+    /// The picture "Importa foto in scheda" took for the card (null before).
+    const QImage& Imported() const { return m_imported; }
 
     /// Messages of the camera.
     static QString NoCameraMessage();
@@ -38,4 +41,5 @@ private:
     Carvenna& m_app;
     Camera* camCamera;
     bool m_on = false;
+    QImage m_imported;
 };

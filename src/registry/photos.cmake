@@ -11,7 +11,7 @@ list(APPEND UI_SOURCES
     ${CUR}/WebCam.h ${CUR}/WebCam.cpp ${CUR}/WebCam.ui
     ${CUR}/AllegaCartella.h ${CUR}/AllegaCartella.cpp ${CUR}/AllegaCartella.ui)
 list(APPEND UI_RESOURCE_FILES
-    registry/art/webcam.svg
-    registry/art/fotocamera.svg
-    registry/art/gomma.svg
-    registry/art/istruzioni.svg)
+    registry/art/cam_webcam.svg
+    registry/art/cam_fotocamera.svg
+    registry/art/allega_gomma.svg
+    registry/art/allega_istruzioni.svg)
