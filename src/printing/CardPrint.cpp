@@ -2,7 +2,9 @@
 #include "app/Carvenna.h"
 #include "printing/Printing.h"
 #include "report/PreparedReport.h"
+#include "report/ReportPainter.h"
 #include "storage/Text.h"
+#include <QLabel>
 #include <QVariant>
 #include <QWidget>
 #include <QtMath>
@@ -68,6 +70,9 @@ void RunCardPrint(Carvenna& app, report::ReportTemplate* rep, const QWidget* edi
     report::ReportPage* page = rep ? rep->Page(1, &error) : nullptr;
     if (page && editor) {
         page->SetOrientation(report::Orientation::Portrait);
+        // Printed to PDF, the card is proposed as PDF/Scheda_<card number>.pdf.
+        const auto* number = editor->findChild<const QLabel*>(QStringLiteral("lblPosizione"));
+        rep->fileName = report::PdfFileName({QStringLiteral("Scheda"), number ? TrimText(number->text()) : QString()});
         if (FillCard(*rep, *editor, photo, &error) && rep->Prepare(&error))
             result = preview ? app.printing().Preview(rep->Prepared(), window, &error)
                              : app.printing().Print(rep->Prepared(), window, &error);

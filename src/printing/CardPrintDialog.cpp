@@ -2,6 +2,7 @@
 #include "printing/CardPrint.h"
 #include "receipts/DefaultLogo.h"
 #include "registry/PhotoView.h"
+#include "registry/Tiratori.h"
 #include <QLabel>
 
 CardPrintDialog::CardPrintDialog(Carvenna& app, QWidget* editor, bool preview)
@@ -16,10 +17,11 @@ void CardPrintDialog::Setup(QWidget* shpSfondo, QLabel* imgLogo01, const QString
 }
 
 void CardPrintDialog::FormShow() {
-    // The editor's picture: the card's photo, or its placeholder when the card has none. Should even
-    // that be missing, the blue euro sign takes its place.
-    const QWidget* editor = Editor();
-    QImage photo = PhotoOf(editor ? editor->findChild<QWidget*>(QStringLiteral("imgFoto")) : nullptr);
+    // The editor's picture at full size (the photo box on screen holds a reduced copy): the card's photo,
+    // or its placeholder when the card has none. Should even that be missing, the blue euro sign takes
+    // its place.
+    const auto* editor = qobject_cast<const TfrmTiratori*>(Editor());
+    const QImage photo = editor ? editor->Photo() : QImage();
     SetPhoto(m_imgLogo, photo.isNull() ? PhotoOf(m_imgTemp) : photo);
 }
 

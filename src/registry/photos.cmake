@@ -7,6 +7,7 @@ list(APPEND UI_SOURCES
     ${CUR}/PhotoView.h ${CUR}/PhotoView.cpp
     ${CUR}/PhotoFiles.h ${CUR}/PhotoFiles.cpp
     ${CUR}/PhotoActions.h ${CUR}/PhotoActions.cpp
+    ${CUR}/TiratoriPhoto.cpp
     ${CUR}/Zoom.h ${CUR}/Zoom.cpp ${CUR}/Zoom.ui
     ${CUR}/WebCam.h ${CUR}/WebCam.cpp ${CUR}/WebCam.ui
     ${CUR}/AllegaCartella.h ${CUR}/AllegaCartella.cpp ${CUR}/AllegaCartella.ui)
