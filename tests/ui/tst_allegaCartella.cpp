@@ -1,12 +1,14 @@
 // The attached documents window: the three slots with copy into the shared folder, the overwrite
 // question, the eraser, "Apri" through the shell, and writing back into the registry editor.
-#include "CardEditorStandIn.h"
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
 #include "registry/AllegaCartella.h"
 #include "registry/Attachments.h"
 #include "registry/PhotoActions.h"
+#include "registry/Tiratori.h"
+#include "storage/RegistryFile.h"
+#include "storage/Text.h"
 #include <QtTest>
 #include <memory>
 
@@ -48,17 +50,24 @@ private:
     std::unique_ptr<TfrmAllegaCartella> Open();
     QString Folder() const { return AttachmentsFolder(m_tp->platform.programFolder); }
     QString Outside(const QString& name, const QByteArray& bytes);
+    // The editor's hidden labels of slot k (0 to 2).
+    QLabel* File(int k) const {
+        return std::array{m_editor->ui.lblFile01, m_editor->ui.lblFile02, m_editor->ui.lblFile03}[k];
+    }
+    QLabel* Desc(int k) const {
+        return std::array{m_editor->ui.lblDesc01, m_editor->ui.lblDesc02, m_editor->ui.lblDesc03}[k];
+    }
 
     std::unique_ptr<TestPlatform> m_tp;
     std::unique_ptr<Carvenna> m_app;
-    std::unique_ptr<CardEditorStandIn> m_editor;
+    std::unique_ptr<TfrmTiratori> m_editor;
     QTemporaryDir m_outside; // where the user's documents come from
 };
 
 void tst_allegaCartella::init() {
     m_tp = std::make_unique<TestPlatform>();
     m_app = std::make_unique<Carvenna>(m_tp->platform);
-    m_editor = std::make_unique<CardEditorStandIn>();
+    m_editor = std::make_unique<TfrmTiratori>(*m_app);
 }
 
 void tst_allegaCartella::cleanup() {
@@ -149,7 +158,7 @@ void tst_allegaCartella::sameNameAsks() {
     QFETCH(bool, answer);
     // Another card already attached a file of this name.
     Write(Folder() + "/referto.pdf", "vecchio referto");
-    m_editor->lblFile[1]->setText("altro.pdf");
+    File(1)->setText("altro.pdf");
     auto w = Open();
     m_tp->messages.answers.enqueue(answer);
     m_tp->fileDialogs.answers.enqueue(Outside("referto.pdf", "nuovo referto"));
@@ -167,8 +176,8 @@ void tst_allegaCartella::sameNameAsks() {
 
 void tst_allegaCartella::cancelledDialogChangesNothing() {
     Write(Folder() + "/foto.jpg", "foto");
-    m_editor->lblFile[0]->setText("foto.jpg");
-    m_editor->lblDesc[0]->setText("Foto");
+    File(0)->setText("foto.jpg");
+    Desc(0)->setText("Foto");
     auto w = Open();
     w->ui.btnSfoglia01->click(); // the dialog answers "cancelled"
     QCOMPARE(w->ui.txtFile01->text(), QStringLiteral("foto.jpg"));
@@ -193,7 +202,7 @@ void tst_allegaCartella::failedCopyKeepsTheSlot() {
     } else {
         source = m_outside.filePath("sparito.pdf"); // gone between choosing and copying
     }
-    m_editor->lblFile[2]->setText(" precedente.pdf ");
+    File(2)->setText(" precedente.pdf ");
     auto w = Open();
     m_tp->fileDialogs.answers.enqueue(source);
     w->ui.btnSfoglia03->click();
@@ -205,8 +214,8 @@ void tst_allegaCartella::failedCopyKeepsTheSlot() {
 
 void tst_allegaCartella::eraserEmptiesOnlyTheName() {
     Write(Folder() + "/certificato.pdf", "certificato");
-    m_editor->lblFile[0]->setText("certificato.pdf");
-    m_editor->lblDesc[0]->setText("Certificato medico");
+    File(0)->setText("certificato.pdf");
+    Desc(0)->setText("Certificato medico");
     auto w = Open();
     QVERIFY(w->ui.btnApri01->isEnabled());
     w->ui.imgCancella01->click();
@@ -224,7 +233,7 @@ void tst_allegaCartella::openHandsTheQuotedPathToTheShell_data() {
 
 void tst_allegaCartella::openHandsTheQuotedPathToTheShell() {
     QFETCH(QString, name);
-    m_editor->lblFile[1]->setText("  " + name + " ");
+    File(1)->setText("  " + name + " ");
     auto w = Open();
     w->ui.btnApri02->click(); // the file's existence is not checked
     const QString expected =
@@ -233,8 +242,8 @@ void tst_allegaCartella::openHandsTheQuotedPathToTheShell() {
 }
 
 void tst_allegaCartella::applyWritesBackTrimmed() {
-    m_editor->lblFile[0]->setText("vecchio.pdf");
-    m_editor->lblDesc[0]->setText("Vecchio");
+    File(0)->setText("vecchio.pdf");
+    Desc(0)->setText("Vecchio");
     auto w = Open();
     m_tp->fileDialogs.answers.enqueue(Outside("nuovo.pdf", "nuovo"));
     w->ui.btnSfoglia01->click();
@@ -243,16 +252,14 @@ void tst_allegaCartella::applyWritesBackTrimmed() {
     w->ui.btnApplica->click();
     QVERIFY(!w->isVisible());
     QCOMPARE(w->result(), int(QDialog::Accepted));
-    const QStringList files = {m_editor->lblFile[0]->text(), m_editor->lblFile[1]->text(),
-                               m_editor->lblFile[2]->text()};
-    const QStringList descs = {m_editor->lblDesc[0]->text(), m_editor->lblDesc[1]->text(),
-                               m_editor->lblDesc[2]->text()};
+    const QStringList files = {File(0)->text(), File(1)->text(), File(2)->text()};
+    const QStringList descs = {Desc(0)->text(), Desc(1)->text(), Desc(2)->text()};
     QCOMPARE(files, (QStringList{"nuovo.pdf", "", ""}));
     QCOMPARE(descs, (QStringList{"Nuovo documento", "", "Solo descrizione"}));
 }
 
 void tst_allegaCartella::cancelAndOtherContextsWriteNothing() {
-    m_editor->lblFile[0]->setText("vecchio.pdf");
+    File(0)->setText("vecchio.pdf");
     {
         auto w = Open();
         m_tp->fileDialogs.answers.enqueue(Outside("nuovo.pdf", "nuovo"));
@@ -260,7 +267,7 @@ void tst_allegaCartella::cancelAndOtherContextsWriteNothing() {
         w->ui.btnAnnulla->click();
         QVERIFY(!w->isVisible());
     }
-    QCOMPARE(m_editor->lblFile[0]->text(), QStringLiteral("vecchio.pdf"));
+    QCOMPARE(File(0)->text(), QStringLiteral("vecchio.pdf"));
     // The copy made on "Sfoglia..." stays in the folder.
     QCOMPARE(Read(Folder() + "/nuovo.pdf"), QByteArray("nuovo"));
 
@@ -269,15 +276,22 @@ void tst_allegaCartella::cancelAndOtherContextsWriteNothing() {
     other->ui.txtFile01->setText("nuovo.pdf");
     other->ui.btnApplica->click();
     QVERIFY(other->isVisible());
-    QCOMPARE(m_editor->lblFile[0]->text(), QStringLiteral("vecchio.pdf"));
+    QCOMPARE(File(0)->text(), QStringLiteral("vecchio.pdf"));
 }
 
 void tst_allegaCartella::editorCommandFillsAndApplies() {
     m_editor->show();
-    m_editor->lblFile[2]->setText("  terzo.pdf  ");
-    m_editor->lblDesc[2]->setText(" Terzo ");
+    RegistryRecord rec;
+    for (QString* f : rec.Fields())
+        *f = QStringLiteral("x");
+    rec.Quota = QStringLiteral("10,00");
+    rec.File01 = rec.File02 = rec.Desc01 = rec.Desc02 = QString();
+    rec.File03 = QStringLiteral("  terzo.pdf  ");
+    rec.Desc03 = QStringLiteral(" Terzo ");
+    m_editor->ShowRecord(rec);
     auto* helper = ModalHelper::When<TfrmAllegaCartella>(
-        [](TfrmAllegaCartella* w) {
+        [this](TfrmAllegaCartella* w) {
+            QCOMPARE(w->parentWidget(), m_editor.get());
             QCOMPARE(w->ui.lblMemory->text(), QStringLiteral("tiratori"));
             QCOMPARE(w->ui.txtFile03->text(), QStringLiteral("terzo.pdf"));
             QCOMPARE(w->ui.txtDesc03->text(), QStringLiteral("Terzo"));
@@ -287,10 +301,34 @@ void tst_allegaCartella::editorCommandFillsAndApplies() {
             w->ui.btnApplica->click();
         },
         this);
-    QVERIFY(ShowAttachments(*m_app, m_editor.get()));
+    m_editor->ui.cmdFile->click();
     QVERIFY(helper->Handled());
-    QCOMPARE(m_editor->lblDesc[0]->text(), QStringLiteral("Primo"));
-    QCOMPARE(m_editor->lblFile[2]->text(), QStringLiteral("terzo.pdf"));
+    QCOMPARE(Desc(0)->text(), QStringLiteral("Primo"));
+    QCOMPARE(File(2)->text(), QStringLiteral("terzo.pdf"));
+
+    // Save stores the attachments with the card.
+    m_editor->ui.cmdSalva->click();
+    QCOMPARE(m_tp->messages.TakeTexts(), QStringList{"La scheda corrente è stata inserita in archivio."});
+    RegistryFile file;
+    RegistryRecord stored;
+    QVERIFY(file.OpenOrCreate(m_app->ProgramFolder()));
+    QVERIFY(file.ReadRecord(0, stored));
+    QVERIFY(file.Close());
+    QCOMPARE(TrimText(stored.Desc01), QStringLiteral("Primo"));
+    QCOMPARE(TrimText(stored.File01), QString());
+    QCOMPARE(TrimText(stored.File03), QStringLiteral("terzo.pdf"));
+    QCOMPARE(TrimText(stored.Desc03), QStringLiteral("Terzo"));
+
+    // Annulla leaves the card's labels as they were.
+    auto* cancel = ModalHelper::When<TfrmAllegaCartella>(
+        [](TfrmAllegaCartella* w) {
+            w->ui.txtDesc02->setText("Secondo");
+            w->ui.btnAnnulla->click();
+        },
+        this);
+    m_editor->ui.cmdFile->click();
+    QVERIFY(cancel->Handled());
+    QCOMPARE(Desc(1)->text(), QString());
 }
 
 QTEST_MAIN(tst_allegaCartella)

@@ -1,13 +1,15 @@
-// The registry card's photo commands and the zoom window: loading (JPEG, bitmap, files that are not
-// pictures), saving (with and without extension, failures), full-screen view, and a photo far larger
-// than the screen.
-#include "CardEditorStandIn.h"
+// The registry editor's photo buttons and the zoom window: loading (JPEG, bitmap, files that are not
+// pictures), saving (with and without extension, failures), removing, full-screen view, a photo far
+// larger than the screen, and the card's photo file written by Save after each change.
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
+#include "registry/CardPhoto.h"
 #include "registry/PhotoActions.h"
 #include "registry/PhotoFiles.h"
+#include "registry/Tiratori.h"
 #include "registry/Zoom.h"
+#include "storage/RegistryFile.h"
 #include <QImageReader>
 #include <QScreen>
 #include <QtTest>
@@ -41,18 +43,23 @@ private slots:
     void saveFailureIsReported();
     void zoomShowsThePhotoOnTheScreen();
     void hugePhoto();
+    void removeShowsThePlaceholder();
+    void saveWritesTheChangedPhotoWithTheCard_data();
+    void saveWritesTheChangedPhotoWithTheCard();
 
 private:
     std::unique_ptr<TestPlatform> m_tp;
     std::unique_ptr<Carvenna> m_app;
-    std::unique_ptr<CardEditorStandIn> m_editor;
+    std::unique_ptr<TfrmTiratori> m_editor;
 };
 
 void tst_photos::init() {
     m_tp = std::make_unique<TestPlatform>();
     m_app = std::make_unique<Carvenna>(m_tp->platform);
-    m_editor = std::make_unique<CardEditorStandIn>();
-    m_editor->imgFoto->setPicture(Picture(Qt::blue));
+    m_editor = std::make_unique<TfrmTiratori>(*m_app);
+    m_editor->show();
+    m_editor->SetPhoto(Picture(Qt::blue));
+    m_editor->MarkPhotoChanged(false);
 }
 
 void tst_photos::cleanup() {
@@ -96,10 +103,8 @@ void tst_photos::load() {
         QVERIFY(Picture(Qt::red).save(path, format.constData()));
     }
     m_tp->fileDialogs.answers.enqueue(path);
-    const QImage picture = LoadPhotoFromFile(*m_app, m_editor.get());
-    QCOMPARE(!picture.isNull(), loaded);
-    if (loaded)
-        m_editor->imgFoto->setPicture(picture); // what the editor does with it
+    m_editor->ui.btnCaricaFoto->click();
+    QCOMPARE(m_editor->PhotoChanged(), loaded);
 
     QCOMPARE(m_tp->fileDialogs.asked.size(), 1);
     const auto& asked = m_tp->fileDialogs.asked[0];
@@ -108,15 +113,20 @@ void tst_photos::load() {
     QVERIFY(!asked.save);
     QCOMPARE(asked.suffix, QStringLiteral("jpg"));
 
-    const QImage shown = m_editor->imgFoto->picture();
+    const QImage shown = m_editor->Photo();
+    QCOMPARE(shown.size(), QSize(400, 300));
+    QVERIFY(m_editor->HasPhoto());
     if (loaded) {
         QVERIFY(m_tp->messages.shown.isEmpty());
-        QCOMPARE(shown.size(), QSize(400, 300));
         QVERIFY(Near(shown.pixelColor(300, 200), Qt::red));
     } else {
-        // Nothing for the card; the user is told why.
+        // The card keeps the photo it showed; the user is told why.
         QCOMPARE(m_tp->messages.TakeTexts(), QStringList{PhotoUnreadableWarning()});
+        QVERIFY(Near(shown.pixelColor(300, 200), Qt::blue));
     }
+    // The box on screen shows the same picture, reduced.
+    QVERIFY(Near(m_editor->ui.imgFoto->pixmap().toImage().pixelColor(300 * 307 / 400, 200 * 307 / 400),
+                 loaded ? Qt::red : Qt::blue));
 }
 
 void tst_photos::save_data() {
@@ -138,8 +148,9 @@ void tst_photos::save() {
     QFETCH(QString, written);
     QFETCH(QByteArray, format);
     m_tp->fileDialogs.answers.enqueue(m_tp->Path(typed));
-    QVERIFY(SavePhotoToFile(*m_app, m_editor.get(), m_editor->imgFoto->picture()));
+    m_editor->ui.btnSalvaFoto->click();
     QVERIFY(m_tp->messages.shown.isEmpty());
+    QVERIFY(!m_editor->PhotoChanged()); // saving a copy does not change the card
 
     const auto& asked = m_tp->fileDialogs.asked.value(0);
     QVERIFY(asked.save);
@@ -161,17 +172,21 @@ void tst_photos::save() {
 void tst_photos::saveFailureIsReported() {
     // A folder that does not exist cannot take the file.
     m_tp->fileDialogs.answers.enqueue(m_tp->Path("manca/scheda.jpg"));
-    QVERIFY(!SavePhotoToFile(*m_app, m_editor.get(), m_editor->imgFoto->picture()));
+    m_editor->ui.btnSalvaFoto->click();
     QCOMPARE(m_tp->messages.TakeTexts(), QStringList{PhotoUnwritableWarning()});
     QVERIFY(QDir(m_tp->dir.path()).entryList(QDir::Files).isEmpty());
+    // The photo stays on the card.
+    QVERIFY(m_editor->HasPhoto());
+    QVERIFY(Near(m_editor->Photo().pixelColor(300, 200), Qt::blue));
     // Cancelling the dialog writes nothing and says nothing.
-    QVERIFY(!SavePhotoToFile(*m_app, m_editor.get(), m_editor->imgFoto->picture()));
+    m_editor->ui.btnSalvaFoto->click();
+    QCOMPARE(m_tp->fileDialogs.asked.size(), 2);
     QVERIFY(m_tp->messages.shown.isEmpty());
 }
 
 void tst_photos::zoomShowsThePhotoOnTheScreen() {
-    m_editor->show();
     const QImage photo = Picture(Qt::red, QSize(3000, 2000));
+    m_editor->SetPhoto(photo);
     bool seen = false;
     auto* helper = ModalHelper::When<TfrmZoom>(
         [&](TfrmZoom* zoom) {
@@ -179,7 +194,8 @@ void tst_photos::zoomShowsThePhotoOnTheScreen() {
             QCOMPARE(zoom->windowTitle(), QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
             QCOMPARE(zoom->ui.panContainer->size(), QSize(screen.width() - 60, screen.height() - 90));
             QCOMPARE(zoom->ui.imgFoto->size(), zoom->ui.panContainer->size());
-            QCOMPARE(zoom->ui.imgFoto->picture(), photo);
+            QCOMPARE(zoom->parentWidget(), m_editor.get());
+            QCOMPARE(zoom->ui.imgFoto->picture(), photo); // the whole photo, not the editor's reduced copy
             // Fitted: as large as the area allows, proportions kept.
             const QSize shown = zoom->ui.imgFoto->pixmap().size();
             QVERIFY(shown.width() == zoom->ui.imgFoto->width() || shown.height() == zoom->ui.imgFoto->height());
@@ -190,7 +206,7 @@ void tst_photos::zoomShowsThePhotoOnTheScreen() {
             QTest::mouseClick(zoom->ui.imgFoto, Qt::LeftButton);
         },
         this);
-    ShowZoom(m_editor.get(), photo);
+    m_editor->ui.btnZoomFoto->click();
     QVERIFY(helper->Handled());
     QVERIFY(seen);
     QVERIFY(helper->Unexpected().isEmpty());
@@ -198,7 +214,8 @@ void tst_photos::zoomShowsThePhotoOnTheScreen() {
     // A click on the panel around the picture closes it too.
     auto* panel = ModalHelper::When<TfrmZoom>(
         [](TfrmZoom* zoom) { QTest::mouseClick(zoom->ui.panContainer, Qt::LeftButton, {}, QPoint(1, 1)); }, this);
-    ShowZoom(m_editor.get(), Picture(Qt::red, QSize(50, 3000)));
+    m_editor->SetPhoto(Picture(Qt::red, QSize(50, 3000)));
+    m_editor->ui.btnZoomFoto->click();
     QVERIFY(panel->Handled());
     QVERIFY(panel->Unexpected().isEmpty());
 }
@@ -208,17 +225,71 @@ void tst_photos::hugePhoto() {
     const QString path = m_tp->Path("grande.jpg");
     QVERIFY(Picture(Qt::red, QSize(8000, 6000)).save(path, "jpg"));
     m_tp->fileDialogs.answers.enqueue(path);
-    const QImage picture = LoadPhotoFromFile(*m_app, m_editor.get());
-    QCOMPARE(picture.size(), QSize(8000, 6000));
-    m_editor->imgFoto->setPicture(picture);
-    const QSize shown = m_editor->imgFoto->pixmap().size();
+    m_editor->ui.btnCaricaFoto->click();
+    QCOMPARE(m_editor->Photo().size(), QSize(8000, 6000));
+    const QSize shown = m_editor->ui.imgFoto->pixmap().size();
     QVERIFY(shown.width() <= 307 && shown.height() <= 394);
     QCOMPARE(shown.width(), 307);
 
     m_tp->fileDialogs.answers.enqueue(m_tp->Path("copia"));
-    QVERIFY(SavePhotoToFile(*m_app, m_editor.get(), m_editor->imgFoto->picture()));
+    m_editor->ui.btnSalvaFoto->click();
     QCOMPARE(QImageReader(m_tp->Path("copia.jpg")).size(), QSize(8000, 6000));
     QVERIFY(m_tp->messages.shown.isEmpty());
+}
+
+void tst_photos::removeShowsThePlaceholder() {
+    m_editor->ui.btnCancFoto->click();
+    QVERIFY(!m_editor->HasPhoto());
+    QVERIFY(m_editor->PhotoChanged());
+    QCOMPARE(m_editor->Photo(), TfrmTiratori::Placeholder());
+    QCOMPARE(m_editor->ui.imgFoto->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+             TfrmTiratori::Placeholder().convertToFormat(QImage::Format_ARGB32));
+    QVERIFY(m_tp->messages.shown.isEmpty());
+}
+
+void tst_photos::saveWritesTheChangedPhotoWithTheCard_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("loaded from a file") << "load";
+    QTest::newRow("removed") << "remove";
+}
+
+void tst_photos::saveWritesTheChangedPhotoWithTheCard() {
+    QFETCH(QString, command);
+    // Card 1 is stored with a blue photo.
+    RegistryRecord rec;
+    for (QString* f : rec.Fields())
+        *f = QStringLiteral("x");
+    rec.Quota = QStringLiteral("10,00");
+    RegistryFile file;
+    QVERIFY(file.OpenOrCreate(m_app->ProgramFolder()));
+    QVERIFY(file.AppendRecord(rec));
+    QVERIFY(file.Close());
+    QVERIFY(WriteCardPhoto(m_app->ProgramFolder(), 1, Picture(Qt::blue)));
+    m_editor->ui.cmdPrimo->click();
+    QCOMPARE(m_editor->ui.lblPosizione->text(), QStringLiteral("1"));
+    QVERIFY(Near(m_editor->Photo().pixelColor(300, 200), Qt::blue));
+
+    if (command == "load") {
+        const QString path = m_tp->Path("nuova.bmp");
+        QVERIFY(Picture(Qt::red).save(path, "bmp"));
+        m_tp->fileDialogs.answers.enqueue(path);
+        m_editor->ui.btnCaricaFoto->click();
+    } else {
+        m_editor->ui.btnCancFoto->click();
+    }
+    m_editor->ui.cmdSalva->click();
+    QCOMPARE(m_tp->messages.TakeTexts(),
+             QStringList{"Le modifiche apportate alla scheda corrente sono state salvate in archivio."});
+    QVERIFY(!m_editor->PhotoChanged());
+    const QImage stored = ReadCardPhoto(m_app->ProgramFolder(), 1);
+    if (command == "load") {
+        QCOMPARE(stored.size(), QSize(400, 300));
+        QVERIFY(Near(stored.pixelColor(300, 200), Qt::red));
+    } else {
+        // The placeholder takes the photo's place in the file.
+        QCOMPARE(stored.size(), TfrmTiratori::Placeholder().size());
+        QVERIFY(!Near(stored.pixelColor(stored.width() / 2, stored.height() * 3 / 4), Qt::blue));
+    }
 }
 
 QTEST_MAIN(tst_photos)

@@ -1,11 +1,11 @@
 // The webcam window through the camera double: live frames, capture, save and import into the card,
 // no camera at all, a camera that breaks, and switching off on every way out.
-#include "CardEditorStandIn.h"
 #include "FakeCamera.h"
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
 #include "registry/PhotoActions.h"
+#include "registry/Tiratori.h"
 #include "registry/WebCam.h"
 #include <QtTest>
 #include <memory>
@@ -34,7 +34,7 @@ private:
     std::unique_ptr<TestPlatform> m_tp;
     std::unique_ptr<FakeCamera> m_camera;
     std::unique_ptr<Carvenna> m_app;
-    std::unique_ptr<CardEditorStandIn> m_editor;
+    std::unique_ptr<TfrmTiratori> m_editor;
 };
 
 void tst_webcam::init() {
@@ -42,7 +42,7 @@ void tst_webcam::init() {
     m_camera = std::make_unique<FakeCamera>();
     m_tp->platform.camera = m_camera.get();
     m_app = std::make_unique<Carvenna>(m_tp->platform);
-    m_editor = std::make_unique<CardEditorStandIn>();
+    m_editor = std::make_unique<TfrmTiratori>(*m_app);
 }
 
 void tst_webcam::cleanup() {
@@ -269,13 +269,30 @@ void tst_webcam::editorButtonOpensTheWindow() {
             w->ui.btnImportaFoto->click();
         },
         this);
-    QCOMPARE(ShowWebCam(*m_app, m_editor.get()), std::optional<QImage>(frame));
+    m_editor->ui.btnWebcam->click();
     QVERIFY(helper->Handled());
     QVERIFY(!m_camera->IsActive());
-    // Closed without importing: nothing for the card.
-    auto* cancel = ModalHelper::When<TfrmWebCam>([](TfrmWebCam* w) { w->ui.btnClose->click(); }, this);
-    QVERIFY(!ShowWebCam(*m_app, m_editor.get()));
+    // The captured frame is the card's photo, whole, and the next Save writes it.
+    QCOMPARE(m_editor->Photo(), frame);
+    QVERIFY(m_editor->PhotoChanged());
+    const QImage onScreen = m_editor->ui.imgFoto->pixmap().toImage();
+    QVERIFY(!onScreen.isNull() && onScreen.width() <= 307 && onScreen.height() <= 394);
+    QCOMPARE(onScreen.pixelColor(onScreen.width() / 2, onScreen.height() / 2), QColor(frame.pixelColor(320, 240)));
+
+    // Closed without importing: the card keeps its photo.
+    m_editor->MarkPhotoChanged(false);
+    auto* cancel = ModalHelper::When<TfrmWebCam>(
+        [&](TfrmWebCam* w) {
+            w->ui.btnAccendi->click();
+            m_camera->Deliver(FakeCamera::Frame(Qt::green));
+            w->ui.btnCattura->click();
+            w->ui.btnClose->click();
+        },
+        this);
+    m_editor->ui.btnWebcam->click();
     QVERIFY(cancel->Handled());
+    QCOMPARE(m_editor->Photo(), frame);
+    QVERIFY(!m_editor->PhotoChanged());
 }
 
 QTEST_MAIN(tst_webcam)
