@@ -39,8 +39,17 @@ bool DialogMessages::Show(Kind kind, const QString& text, QWidget* parent) {
     return box.exec() != QMessageBox::No;
 }
 
-QString DesktopFileDialogs::Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder) {
-    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+QString DesktopFileDialogs::Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder,
+                                 const QString& defaultSuffix) {
+    if (defaultSuffix.isEmpty())
+        return QFileDialog::getOpenFileName(parent, title, folder, filter);
+    QFileDialog dlg(parent, title, folder, filter);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setDefaultSuffix(defaultSuffix);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().constFirst();
 }
 
 QString DesktopFileDialogs::Save(QWidget* parent, const QString& title, const QString& filter,

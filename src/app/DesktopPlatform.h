@@ -15,7 +15,8 @@ public:
 
 class DesktopFileDialogs : public FileDialogs {
 public:
-    QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder) override;
+    QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder,
+                 const QString& defaultSuffix = QString()) override;
     QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
                  const QString& defaultSuffix) override;
 };

@@ -38,8 +38,10 @@ public:
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
-    /// Returns the chosen file or an empty text when cancelled. `filter` uses Qt's ";;" form.
-    virtual QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder) = 0;
+    /// Returns the chosen file or an empty text when cancelled. `filter` uses Qt's ";;" form; `defaultSuffix`
+    /// (without the dot) is added to a name typed without extension.
+    virtual QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder,
+                         const QString& defaultSuffix = QString()) = 0;
     /// Asks before overwriting an existing file. `defaultSuffix` without the dot.
     virtual QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
                          const QString& defaultSuffix) = 0;

@@ -4,6 +4,7 @@
 #include "app/ProgramFolder.h"
 #include "app/Style.h"
 #include "printing/DesktopPrinting.h"
+#include "registry/DesktopCamera.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -124,6 +125,7 @@ int RunCarvenna(QApplication& qapp, const std::function<void()>& firstFrame) {
     DesktopFileDialogs fileDialogs;
     DesktopShell shell;
     DesktopPrinting printing(choice.folder);
+    DesktopCamera camera;
     Platform platform;
     platform.programFolder = choice.folder;
     platform.clock = &clock;
@@ -131,6 +133,7 @@ int RunCarvenna(QApplication& qapp, const std::function<void()>& firstFrame) {
     platform.fileDialogs = &fileDialogs;
     platform.shell = &shell;
     platform.printing = &printing;
+    platform.camera = &camera;
 
     Carvenna app(platform);
     app.Start();

@@ -1,15 +1,11 @@
 #pragma once
-// What the receipt print window and the receipt preview window share: the look, the placement on
-// the receipt editor, the logo and the one action. Each window keeps its own form and names.
+// What the receipt print window and the receipt preview window share: the template, the logo and the
+// one action. Each window keeps its own form and names.
+#include "printing/PrintWindow.h"
 #include "report/ReportTemplate.h"
-#include <QDialog>
 #include <optional>
 
-class Carvenna;
-class QLabel;
-class QPushButton;
-
-class ReceiptPrintDialog : public QDialog {
+class ReceiptPrintDialog : public PrintWindow {
 public:
     /// The receipt template this window fills (repDocumento).
     report::ReportTemplate* repDocumento() { return m_rep ? &*m_rep : nullptr; }
@@ -22,14 +18,11 @@ protected:
     void Setup(QWidget* shpSfondo, QLabel* imgLogo01, const QString& picture, QLabel* imgTemp, QLabel* imgLogo,
                QPushButton* btnAnnulla, QPushButton* btnStampa);
 
-    void showEvent(QShowEvent* e) override;
-    void paintEvent(QPaintEvent* e) override;
+    QWidget* Editor() const override;
+    void FormShow() override;
+    void Run() override;
 
 private:
-    void FormShow();
-    void btnStampaClick();
-
-    Carvenna& m_app;
     std::optional<report::ReportTemplate> m_rep;
     bool m_preview;
     QLabel* m_imgTemp = nullptr;

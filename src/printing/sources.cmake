@@ -18,3 +18,4 @@ list(APPEND REPORT_RESOURCE_FILES
 list(APPEND UI_RESOURCE_FILES
     printing/art/stampa.svg
     printing/art/anteprima.svg)
+include(${CUR}/card.cmake)

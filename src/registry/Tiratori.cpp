@@ -76,6 +76,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     ui.imgBianco->setPixmap(QPixmap::fromImage(Placeholder()));
 
     new StatusHints(this, ui.panInfo);
+    ConnectPhotoCommands();
 
     connect(ui.cmdNuovo, &QToolButton::clicked, this, &TfrmTiratori::cmdNuovoClick);
     connect(ui.cmdDuplica, &QToolButton::clicked, this, &TfrmTiratori::cmdDuplicaClick);

@@ -74,10 +74,20 @@ private slots:
     void btnEmailClick();
     void txtQuotaExit();
     void DateFieldKeyDown(QLineEdit* field);
+    // Photo tools, attached documents, card print and preview (TiratoriPhoto.cpp).
+    void btnCaricaFotoClick();
+    void btnSalvaFotoClick();
+    void btnCancFotoClick();
+    void btnZoomFotoClick();
+    void btnWebcamClick();
+    void cmdFileClick();
+    void cmdStampaClick();
+    void cmdAnteprimaClick();
 
 private:
     enum class Browse { First, Previous, Next, Last };
     void BrowseTo(Browse where);
+    void ConnectPhotoCommands();
     void ShowPhoto(const QImage& photo);
     static QString Guide();
 

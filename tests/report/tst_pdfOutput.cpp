@@ -69,18 +69,23 @@ void tst_pdfOutput::flattenedOntoWhite() {
 void tst_pdfOutput::printsHoldNoTransparency_data() {
     QTest::addColumn<QString>("templatePath");
     QTest::addColumn<QString>("phrase");
+    QTest::addColumn<QStringList>("memos"); // the memos that get the phrase; none for the list
     QTest::newRow("receipt") << ":/printing/templates/receipt.json"
-                             << "Ricevuta n. 127";
+                             << "Ricevuta n. 127" << QStringList{"txtNumRic", "txtNumRic_B"};
     QTest::newRow("list") << ":/printing/templates/list.json"
-                          << "Elenco delle ricevute";
+                          << "Elenco delle ricevute" << QStringList();
+    QTest::newRow("registry card") << ":/printing/templates/card.json"
+                                   << "Rossi Mario" << QStringList{"txtTiratore"};
 }
 
 void tst_pdfOutput::printsHoldNoTransparency() {
     QFETCH(QString, templatePath);
     QFETCH(QString, phrase);
+    QFETCH(QStringList, memos);
     auto t = ReportTemplate::Load(templatePath);
     QVERIFY(t);
-    // A logo with soft edges, as a user's PNG logo or the default drawn one has.
+    // A logo (or card photo) with soft edges, as a user's PNG logo, the default drawn one or the card's
+    // placeholder picture has.
     QImage logo(120, 60, QImage::Format_ARGB32);
     logo.fill(Qt::transparent);
     for (int x = 0; x < logo.width(); ++x)
@@ -88,8 +93,8 @@ void tst_pdfOutput::printsHoldNoTransparency() {
             logo.setPixel(x, y, qRgba(20, 60, 200, 255 * x / logo.width()));
     if (t->FindObject(QStringLiteral("imgLogo"))) {
         QVERIFY(t->SetPicture(QStringLiteral("imgLogo"), logo));
-        QVERIFY(t->SetText(QStringLiteral("txtNumRic"), phrase));
-        QVERIFY(t->SetText(QStringLiteral("txtNumRic_B"), phrase));
+        for (const QString& memo : memos)
+            QVERIFY(t->SetText(memo, phrase));
     } else {
         QVERIFY(t->SetText(QStringLiteral("txtTitolo"), phrase));
         QVERIFY(t->AddLine(QStringLiteral("txtRiepilogo"), QStringLiteral("Ric. n. 1  Data: 14/03/2026")));

@@ -23,8 +23,9 @@ QStringList RecordingMessages::TakeTexts() {
     return out;
 }
 
-QString QueuedFileDialogs::Open(QWidget*, const QString& title, const QString& filter, const QString& folder) {
-    asked.append({title, filter, folder, QString(), false});
+QString QueuedFileDialogs::Open(QWidget*, const QString& title, const QString& filter, const QString& folder,
+                                const QString& defaultSuffix) {
+    asked.append({title, filter, folder, defaultSuffix, false});
     return answers.isEmpty() ? QString() : answers.dequeue();
 }
 

@@ -41,7 +41,8 @@ public:
         bool save;
     };
     QVector<Asked> asked;
-    QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder) override;
+    QString Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder,
+                 const QString& defaultSuffix = QString()) override;
     QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
                  const QString& defaultSuffix) override;
 };
