@@ -93,8 +93,6 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     connect(ui.cmdScadCert, &QToolButton::clicked, this, &TfrmTiratori::cmdScadCertClick);
     connect(ui.cmdScadute, &QToolButton::clicked, this, &TfrmTiratori::cmdScaduteClick);
     connect(ui.cmdEsporta, &QToolButton::clicked, this, &TfrmTiratori::cmdEsportaClick);
-    // cmdTrova, cmdFile, cmdAnteprima, cmdStampa, cmdScadCert, cmdScadute, cmdEsporta and the photo
-    // buttons open the search, attachment, print, expiry, export and photo windows.
 
     ClearCard();
 }
