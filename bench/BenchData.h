@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstring>
+#include <functional>
 
 namespace bench {
 
@@ -144,8 +145,9 @@ inline void BlockReadBaseline(benchmark::State& state, const QString& path, cons
 }
 
 /// The body of a benchmark's main(): the windows and fonts need an application object (`App`,
-/// QApplication or QGuiApplication), shown on the offscreen platform.
-template <class App> int RunOffscreen(int argc, char** argv) {
+/// QApplication or QGuiApplication), shown on the offscreen platform. `beforeQuit` runs while the
+/// application still exists: windows kept between benchmarks must be destroyed there, not after it.
+template <class App> int RunOffscreen(int argc, char** argv, const std::function<void()>& beforeQuit = {}) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     App app(argc, argv);
     benchmark::Initialize(&argc, argv);
@@ -153,6 +155,8 @@ template <class App> int RunOffscreen(int argc, char** argv) {
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (beforeQuit)
+        beforeQuit();
     return 0;
 }
 

@@ -43,9 +43,15 @@ struct Program {
 };
 
 // One year for the baseline and both summaries, so that they read the same file in the same state.
-Program& Year100k() {
-    static Program p(100000);
+// main() destroys it while the application object still exists.
+std::unique_ptr<Program>& TheYear() {
+    static std::unique_ptr<Program> p;
     return p;
+}
+Program& Year100k() {
+    if (!TheYear())
+        TheYear() = std::make_unique<Program>(100000);
+    return *TheYear();
 }
 
 void BM_SummaryBaselineBlockRead(benchmark::State& state) {
@@ -98,5 +104,5 @@ BENCHMARK(BM_SummaryPayerFilter1pct)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SummaryPrint10000Rows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    return bench::RunOffscreen<QApplication>(argc, argv);
+    return bench::RunOffscreen<QApplication>(argc, argv, [] { TheYear().reset(); });
 }
