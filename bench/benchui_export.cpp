@@ -2,18 +2,17 @@
 // whole year) and writing Ricevute.xls. Beside it, in the same run, the floor for the same work:
 // reading the year file in blocks plus writing a file of the document's size in one write loop.
 // The window's run also reports the process's peak resident memory against the year file's size.
+#include "BenchData.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
 #include "export/ExpRic.h"
 #include "export/ExportGrid.h"
 #include "receipts/Ricevuta.h"
-#include "storage/ReceiptFile.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QToolButton>
-#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 namespace {
@@ -21,35 +20,16 @@ constexpr int kReceipts = 100000;
 
 struct Year {
     TestPlatform tp;
-    QString path;
-    Year() {
-        path = tp.Path(QStringLiteral("2026.ric"));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        QByteArray buf;
-        for (int i = 0; i < kReceipts; ++i) {
-            ReceiptRecord r;
-            r.NumRic = QString::number(i + 1);
-            r.Data = QStringLiteral("%1/%2/2026").arg(i % 28 + 1, 2, 10, QChar('0')).arg(i % 12 + 1, 2, 10, QChar('0'));
-            r.Importo = QStringLiteral("125");
-            r.Cents = QStringLiteral("50");
-            r.ImpLettere = QStringLiteral("CENTOVENTICINQUE");
-            r.CentLettere = QStringLiteral("50");
-            r.Intero = QStringLiteral("125,50");
-            r.Ricevente01 = QStringLiteral("Scuola dell'infanzia Il Girasole");
-            r.Pagatore = QStringLiteral("Rossi & Figli %1").arg(i);
-            r.CodFisc = QStringLiteral("RSSMRA80A01H501U");
-            r.Sport = QStringLiteral("Retta mensile di frequenza");
-            r.Dal = QStringLiteral("01/12/2026");
-            r.Al = QStringLiteral("31/12/2026");
-            r.Praticante = QStringLiteral("Rossi Luca Niccolò");
-            r.LuogoNasc = QStringLiteral("Città di Castello");
-            r.DataNasc = QStringLiteral("02/02/2023");
-            r.Indirizzo = QStringLiteral("Bonifico bancario");
-            r.Encode(buf);
-            f.write(buf);
-        }
-    }
+    QString path = bench::WriteReceipts(tp.Path(QStringLiteral("2026.ric")), kReceipts, [](int i) {
+        ReceiptRecord r = bench::DecemberFee();
+        r.NumRic = QString::number(i + 1);
+        r.Data = bench::SpreadDate(i, 2026);
+        r.Pagatore = QStringLiteral("Rossi & Figli %1").arg(i);
+        r.Sport = QStringLiteral("Retta mensile di frequenza");
+        r.LuogoNasc = QStringLiteral("Città di Castello");
+        r.DataNasc = QStringLiteral("02/02/2023");
+        return r;
+    });
 };
 
 Year& TheYear() {
@@ -104,11 +84,7 @@ void BM_BaselineReadYearWriteDocument(benchmark::State& state) {
     const QString out = y.tp.Path(QStringLiteral("baseline.bin"));
     QByteArray block(1 << 20, 'x');
     for (auto _ : state) {
-        QFile in(y.path);
-        in.open(QIODevice::ReadOnly);
-        qint64 read = 0;
-        for (qint64 n; (n = in.read(block.data(), block.size())) > 0;)
-            read += n;
+        const qint64 read = bench::ScanBlocks(y.path, block);
         QFile f(out);
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         for (qint64 left = g_documentSize; left > 0; left -= block.size())
@@ -121,10 +97,5 @@ BENCHMARK(BM_BaselineReadYearWriteDocument)->Unit(benchmark::kMillisecond)->Iter
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication a(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QApplication>(argc, argv);
 }

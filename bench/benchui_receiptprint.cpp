@@ -1,41 +1,24 @@
 // Printing the receipt shown in the editor, through the real windows, for years of different
 // sizes: the cost must not grow with the number of receipts the year holds, since the print reads
 // only what the editor shows. Each iteration renders both copies to a PDF.
+#include "BenchData.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
 #include "printing/StampaRic.h"
 #include "receipts/Ricevuta.h"
-#include "storage/ReceiptFile.h"
 #include <QApplication>
-#include <QFile>
-#include <benchmark/benchmark.h>
 
 namespace {
 void WriteYear(const QString& path, int receipts) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    QByteArray buf;
-    for (int i = 0; i < receipts; ++i) {
-        ReceiptRecord r;
+    bench::WriteReceipts(path, receipts, [](int i) {
+        ReceiptRecord r = bench::DecemberFee();
         r.NumRic = QString::number(i + 1);
         r.Data = QStringLiteral("10/12/2026");
-        r.Importo = QStringLiteral("125");
-        r.Cents = QStringLiteral("50");
-        r.ImpLettere = QStringLiteral("CENTOVENTICINQUE");
-        r.CentLettere = QStringLiteral("50");
-        r.Intero = QStringLiteral("125,50");
-        r.Ricevente01 = QStringLiteral("Scuola dell'infanzia Il Girasole");
         r.Pagatore = QStringLiteral("Rossi Mario");
-        r.CodFisc = QStringLiteral("RSSMRA80A01H501U");
         r.Sport = QStringLiteral("Retta mensile");
-        r.Dal = QStringLiteral("01/12/2026");
-        r.Al = QStringLiteral("31/12/2026");
-        r.Praticante = QStringLiteral("Rossi Luca Niccolò");
-        r.Indirizzo = QStringLiteral("Bonifico bancario");
-        r.Encode(buf);
-        f.write(buf);
-    }
+        return r;
+    });
 }
 
 void BM_PrintReceiptOfYear(benchmark::State& state) {
@@ -65,10 +48,5 @@ void BM_PrintReceiptOfYear(benchmark::State& state) {
 BENCHMARK(BM_PrintReceiptOfYear)->Arg(1)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QApplication>(argc, argv);
 }

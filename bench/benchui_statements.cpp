@@ -1,46 +1,31 @@
 // Yearly statements: the table of a year of 100,000 receipts (5,000 families) beside the raw
 // block-read baseline in the same binary, and all statements of 500 families prepared and rendered to
 // PDF by the printing double.
+#include "BenchData.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
-#include "storage/ReceiptFile.h"
 #include "summary/StatementPrint.h"
 #include "summary/Statements.h"
 #include <QApplication>
 #include <QFile>
-#include <benchmark/benchmark.h>
-#include <cstring>
 
 namespace {
 
 // `count` receipts spread over `families` payers and children, methods in turn.
 QString WriteYear(const TestPlatform& tp, const QString& name, int count, int families) {
-    const QString path = tp.Path(name);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    QByteArray buf;
-    static const char* methods[] = {"Bonifico bancario", "Contanti", "", "Carta di credito"};
-    for (int i = 0; i < count; ++i) {
+    return bench::WriteReceipts(tp.Path(name), count, [families](int i) {
+        static const char* methods[] = {"Bonifico bancario", "Contanti", "", "Carta di credito"};
         const int fam = i % families;
-        ReceiptRecord r;
-        r.NumRic = QString::number(i + 1);
-        r.Data = QString("%1/%2/2025").arg(i % 28 + 1, 2, 10, QChar('0')).arg(i % 12 + 1, 2, 10, QChar('0'));
-        r.Importo = QString::number(100 + i % 400);
-        r.Cents = "50";
-        r.Intero = r.Importo + ",50";
-        r.Ricevente01 = "Scuola dell'infanzia Il Girasole";
+        ReceiptRecord r = bench::MonthlyFee(i, 2025, "50");
         r.Pagatore = QString("Cognome%1 Nome%1").arg(fam);
         r.CodFisc = QString("CGN%1A01H501U").arg(fam, 5, 10, QChar('0'));
-        r.Sport = "Retta mensile";
         r.Dal = "01/09/2025";
         r.Al = "30/09/2025";
         r.Praticante = QString("Bambino%1").arg(fam);
         r.Indirizzo = methods[i % 4];
-        r.Encode(buf);
-        f.write(buf);
-    }
-    return path;
+        return r;
+    });
 }
 
 TestPlatform& Platform() {
@@ -54,26 +39,7 @@ const QString& Year100k() {
 }
 
 void BM_StatementsBaselineBlockRead(benchmark::State& state) {
-    const QString path = Year100k();
-    const char key[] = "Contanti";
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (auto _ : state) {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        size_t hits = 0;
-        for (;;) {
-            const qint64 n = f.read(block.data(), block.size());
-            if (n <= 0)
-                break;
-            const char* q = block.constData();
-            const char* end = q + n;
-            while (const void* m = memmem(q, size_t(end - q), key, sizeof key - 1)) {
-                ++hits;
-                q = static_cast<const char*>(m) + 1;
-            }
-        }
-        benchmark::DoNotOptimize(hits);
-    }
+    bench::BlockReadBaseline(state, Year100k(), "Contanti");
 }
 
 void BM_StatementsTable100k(benchmark::State& state) {
@@ -115,10 +81,5 @@ BENCHMARK(BM_StatementsTable100k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatementsPrint500Families)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QApplication>(argc, argv);
 }

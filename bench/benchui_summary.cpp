@@ -1,46 +1,28 @@
 // The takings summary through its real window: a year of 100,000 receipts listed with no filter and
 // with a payer filter matching 1 %, beside the raw block-read baseline in the same binary, and the
 // print of a 10,000-row summary prepared and rendered to PDF by the printing double.
+#include "BenchData.h"
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
-#include "storage/ReceiptFile.h"
 #include "summary/MenuRiepCosti.h"
 #include "summary/RiepCosti.h"
 #include <QApplication>
 #include <QFile>
-#include <algorithm>
-#include <benchmark/benchmark.h>
-#include <cstring>
 
 namespace {
 
 // A year of `count` receipts in the program folder of `tp`; every hundredth is Ferraris Giulia's.
 void WriteYear(const TestPlatform& tp, int count) {
-    QFile f(tp.Path(QStringLiteral("2026.ric")));
-    f.open(QIODevice::WriteOnly);
-    QByteArray buf;
-    for (int i = 0; i < count; ++i) {
-        ReceiptRecord r;
-        r.NumRic = QString::number(i + 1);
-        r.Data = QString("%1/%2/2026").arg(i % 28 + 1, 2, 10, QChar('0')).arg(i % 12 + 1, 2, 10, QChar('0'));
-        r.Importo = QString::number(100 + i % 400);
-        r.Cents = "50";
-        r.Intero = r.Importo + ",50";
-        r.ImpLettere = "CENTO";
-        r.Ricevente01 = "Scuola dell'infanzia Il Girasole";
-        r.Pagatore =
-            i % 100 == 0 ? QStringLiteral("Ferraris Giulia") : QString("Cognome%1 Nome%2").arg(i % 5000).arg(i % 97);
-        r.CodFisc = "RSSMRA80A01H501U";
-        r.Sport = "Retta mensile";
+    bench::WriteReceipts(tp.Path(QStringLiteral("2026.ric")), count, [](int i) {
+        ReceiptRecord r = bench::ChildFee(i, 2026, "50");
+        if (i % 100 == 0)
+            r.Pagatore = QStringLiteral("Ferraris Giulia");
         r.Dal = "01/09/2026";
         r.Al = "30/09/2026";
-        r.Praticante = QString("Bambino%1").arg(i % 5000);
-        r.Indirizzo = "Bonifico bancario";
-        r.Encode(buf);
-        f.write(buf);
-    }
+        return r;
+    });
 }
 
 struct Program {
@@ -61,33 +43,19 @@ struct Program {
 };
 
 // One year for the baseline and both summaries, so that they read the same file in the same state.
-Program& Year100k() {
-    static Program p(100000);
+// main() destroys it while the application object still exists.
+std::unique_ptr<Program>& TheYear() {
+    static std::unique_ptr<Program> p;
     return p;
 }
+Program& Year100k() {
+    if (!TheYear())
+        TheYear() = std::make_unique<Program>(100000);
+    return *TheYear();
+}
 
-// Reads the file in 1 MiB blocks into one reused buffer and looks for a key in each block.
 void BM_SummaryBaselineBlockRead(benchmark::State& state) {
-    Program& p = Year100k();
-    const char key[] = "Ferraris Giulia";
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (auto _ : state) {
-        QFile f(p.tp.Path("2026.ric"));
-        f.open(QIODevice::ReadOnly);
-        size_t hits = 0;
-        for (;;) {
-            const qint64 n = f.read(block.data(), block.size());
-            if (n <= 0)
-                break;
-            const char* q = block.constData();
-            const char* end = q + n;
-            while (const void* m = memmem(q, size_t(end - q), key, sizeof key - 1)) {
-                ++hits;
-                q = static_cast<const char*>(m) + 1;
-            }
-        }
-        benchmark::DoNotOptimize(hits);
-    }
+    bench::BlockReadBaseline(state, Year100k().tp.Path("2026.ric"), "Ferraris Giulia");
 }
 
 // Shows the summary window (the list is built, listed and totalled on showing) and closes it.
@@ -136,10 +104,5 @@ BENCHMARK(BM_SummaryPayerFilter1pct)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SummaryPrint10000Rows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QApplication>(argc, argv, [] { TheYear().reset(); });
 }

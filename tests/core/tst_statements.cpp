@@ -1,6 +1,6 @@
 // Yearly payment statements: payment method classes, grouping per payer and child, exact sums,
 // the year rule on the issue date and the receipts that are left out.
-#include "storage/ReceiptFile.h"
+#include "../support/ReceiptYear.h"
 #include "summary/Statements.h"
 #include "summary/Takings.h"
 #include <QFile>
@@ -14,12 +14,7 @@ struct R {
 };
 
 QString Write(const QTemporaryDir& dir, const QVector<R>& rows) {
-    const QString path = dir.filePath(QStringLiteral("2025.ric"));
-    QFile::remove(path);
-    ReceiptFile f;
-    if (!f.OpenOrCreate(path))
-        return {};
-    for (const R& r : rows) {
+    return WriteReceiptYear(dir.filePath(QStringLiteral("2025.ric")), rows, [](const R& r) {
         ReceiptRecord rec;
         rec.NumRic = r.num;
         rec.Data = r.data;
@@ -31,11 +26,8 @@ QString Write(const QTemporaryDir& dir, const QVector<R>& rows) {
         rec.Sport = QStringLiteral("Retta mensile");
         rec.Dal = QStringLiteral("01/09/2025");
         rec.Al = QStringLiteral("30/09/2025");
-        if (!f.AppendRecord(rec))
-            return {};
-    }
-    f.Close();
-    return path;
+        return rec;
+    });
 }
 
 QStringList Numbers(const StatementGroup& g) {

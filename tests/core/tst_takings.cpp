@@ -1,5 +1,6 @@
 // The takings summary rule: row layout, total formatting, and which receipts of a yearly file are
 // listed for an interval and the payer and reason filters.
+#include "../support/ReceiptYear.h"
 #include "storage/ReceiptFile.h"
 #include "summary/Takings.h"
 #include <QFile>
@@ -44,16 +45,8 @@ class tst_takings : public QObject {
 
     QTemporaryDir m_dir;
 
-    QString Write(const QVector<R>& rows, const QString& name = QStringLiteral("2024.ric")) {
-        const QString path = m_dir.filePath(name);
-        QFile::remove(path);
-        ReceiptFile f;
-        if (!f.OpenOrCreate(path))
-            return {};
-        for (const R& r : rows)
-            f.AppendRecord(Make(r));
-        f.Close();
-        return path;
+    QString Write(const QVector<R>& rows) {
+        return WriteReceiptYear(m_dir.filePath(QStringLiteral("2024.ric")), rows, Make);
     }
 
     static QStringList Numbers(const TakingsSummary& s) {
