@@ -6,4 +6,5 @@ list(APPEND CORE_SOURCES
     ${CUR}/RegistryFile.h ${CUR}/RegistryFile.cpp
     ${CUR}/IniFile.h ${CUR}/IniFile.cpp
     ${CUR}/Dates.h ${CUR}/Dates.cpp
-    ${CUR}/Lists.h ${CUR}/Lists.cpp)
+    ${CUR}/Lists.h ${CUR}/Lists.cpp
+    ${CUR}/Backup.h ${CUR}/Backup.cpp)
