@@ -13,8 +13,7 @@
 
 // Each field decoded from a copy of exactly its own bytes: a read outside the field is caught by ASan.
 // The text is trimmed and never longer than the field.
-template <class Record>
-Record DecodeFieldByField(const char* rec) {
+template <class Record> Record DecodeFieldByField(const char* rec) {
     Record r;
     auto fields = r.Fields();
     const auto& layout = Record::Layout();
@@ -32,8 +31,7 @@ Record DecodeFieldByField(const char* rec) {
 
 // Decode, then encode into a buffer of old bytes, keeps every field within its width and gives back
 // the same record; the whole-record decoder agrees with the field-by-field one.
-template <class Record>
-void CheckRecord(const char* rec) {
+template <class Record> void CheckRecord(const char* rec) {
     const Record byField = DecodeFieldByField<Record>(rec);
     const Record whole = Record::Decode(rec);
     FUZZ_CHECK(whole == byField);
@@ -51,8 +49,7 @@ void CheckRecord(const char* rec) {
 
 // The same bytes as a file on disk: the file layer counts only whole records, reads what the
 // decoder reads, and an append writes over a torn tail at the next whole position.
-template <class Record, class File, class Open>
-void CheckFile(const uint8_t* data, size_t size, Open open) {
+template <class Record, class File, class Open> void CheckFile(const uint8_t* data, size_t size, Open open) {
     const qint64 whole = qint64(size) / Record::Size;
     for (qint64 i = 0; i < whole; ++i)
         CheckRecord<Record>(reinterpret_cast<const char*>(data) + i * Record::Size);

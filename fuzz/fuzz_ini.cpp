@@ -15,9 +15,10 @@ struct Name {
     const char* key;
 };
 // The program's own sections and keys, in other letter cases too: names match without regard to case.
-const Name kNames[] = {{"Accesso", "Valore"},      {"Numerazione Ricevute", "Inizio"}, {"Ricevente", "Rigo 1"},
-                       {"RICEVENTE", "rigo 4"},    {"accesso", "VALORE"},              {"Nuova Sezione", "Chiave"},
-                       {"Ricevente", "Rigo 2"},    {"Numerazione Ricevute", "inizio"}};
+const Name kNames[] = {{"Accesso", "Valore"},   {"Numerazione Ricevute", "Inizio"},
+                       {"Ricevente", "Rigo 1"}, {"RICEVENTE", "rigo 4"},
+                       {"accesso", "VALORE"},   {"Nuova Sezione", "Chiave"},
+                       {"Ricevente", "Rigo 2"}, {"Numerazione Ricevute", "inizio"}};
 
 QList<QByteArray> SplitLines(const QByteArray& bytes, const QByteArray& end) {
     QList<QByteArray> lines = bytes.split('\n');

@@ -40,7 +40,7 @@ bool CopyWhole(const QString& from, const QString& to, QString& error) {
     }
     if (!out.flush() || ::fsync(out.handle()) != 0) {
         error = QStringLiteral("%1: %2").arg(to, out.errorString().isEmpty() ? QString::fromLocal8Bit(strerror(errno))
-                                                                          : out.errorString());
+                                                                             : out.errorString());
         return false;
     }
     out.close();

@@ -93,7 +93,9 @@ private slots:
         for (int i = 15; i < 45; ++i)
             if (i != 40)
                 expected << kDay.addDays(i).toString("yyyy-MM-dd");
-        expected << "2027-06-01" << "notes.txt" << "vecchi";
+        expected << "2027-06-01"
+                 << "notes.txt"
+                 << "vecchi";
         expected.sort();
         QCOMPARE(Entries(P("Backup")), expected);
         // Each day's copy holds that day's files: yesterday's receipts can be taken back.

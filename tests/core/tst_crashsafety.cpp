@@ -11,8 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QSet>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -47,15 +47,15 @@ struct ReceiptTraits {
 
 void Note(int fd, char kind, qint64 position, quint64 token) {
     char line[64];
-    const int n = std::snprintf(line, sizeof line, "%c %lld %llu\n", kind, (long long)position, (unsigned long long)token);
+    const int n =
+        std::snprintf(line, sizeof line, "%c %lld %llu\n", kind, (long long)position, (unsigned long long)token);
     if (::write(fd, line, size_t(n)) != n)
         std::_Exit(3);
 }
 
 constexpr qint64 kMaxRecords = 300;
 
-template <class T>
-[[noreturn]] void RunWriter(const QString& folder, quint32 seed) {
+template <class T> [[noreturn]] void RunWriter(const QString& folder, quint32 seed) {
     QRandomGenerator rng(seed);
     const int journal = ::open(QFile::encodeName(folder + "journal").constData(), O_WRONLY | O_APPEND | O_CREAT, 0666);
     for (;;) {
@@ -136,8 +136,8 @@ class TestCrashSafety : public QObject {
     static pid_t Spawn(const char* kind, const QString& folder, quint32 seed) {
         const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
         const QByteArray dir = folder.toLocal8Bit(), s = QByteArray::number(seed);
-        char* argv[] = {const_cast<char*>(self.constData()), const_cast<char*>("--writer"), const_cast<char*>(kind),
-                        const_cast<char*>(dir.constData()), const_cast<char*>(s.constData()), nullptr};
+        char* argv[] = {const_cast<char*>(self.constData()), const_cast<char*>("--writer"),    const_cast<char*>(kind),
+                        const_cast<char*>(dir.constData()),  const_cast<char*>(s.constData()), nullptr};
         pid_t pid = -1;
         if (posix_spawn(&pid, self.constData(), nullptr, nullptr, argv, environ) != 0)
             return -1;
@@ -145,8 +145,7 @@ class TestCrashSafety : public QObject {
     }
 
     // Checks the file against the journal.
-    template <class T>
-    static void Verify(const QString& folder, int* tornSeen, int* tornRecords) {
+    template <class T> static void Verify(const QString& folder, int* tornSeen, int* tornRecords) {
         const Journal j = ReadJournal(folder + "journal");
         const qint64 size = QFile(T::Path(folder)).size();
         const qint64 whole = size / T::Record::Size;
@@ -155,8 +154,9 @@ class TestCrashSafety : public QObject {
         typename T::File file;
         QVERIFY(T::Open(file, folder));
         QCOMPARE(file.RecordCount(), whole); // a torn tail is not counted
-        QVERIFY2(whole >= j.certain && whole <= j.highest,
-                 qPrintable(QStringLiteral("%1 whole records, journal: %2 to %3").arg(whole).arg(j.certain).arg(j.highest)));
+        QVERIFY2(
+            whole >= j.certain && whole <= j.highest,
+            qPrintable(QStringLiteral("%1 whole records, journal: %2 to %3").arg(whole).arg(j.certain).arg(j.highest)));
         for (qint64 i = 0; i < whole; ++i) {
             typename T::Record r;
             QVERIFY(file.ReadRecord(i, r));
@@ -175,15 +175,15 @@ class TestCrashSafety : public QObject {
                 int field = 0;
                 while (*got[field] == *want[field])
                     ++field;
-                QFAIL(qPrintable(QStringLiteral("record %1 is torn from field %2: %3").arg(i + 1).arg(field).arg(*got[field])));
+                QFAIL(qPrintable(
+                    QStringLiteral("record %1 is torn from field %2: %3").arg(i + 1).arg(field).arg(*got[field])));
             }
             QVERIFY2(j.allowed.value(i + 1).contains(token),
                      qPrintable(QStringLiteral("record %1 is neither the old nor the new one").arg(i + 1)));
         }
     }
 
-    template <class T>
-    void KillLoop(int kills) {
+    template <class T> void KillLoop(int kills) {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString folder = dir.path() + QLatin1Char('/');
