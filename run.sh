@@ -14,6 +14,8 @@ if [ ! -e "$target/unins000.dll" ]; then
     build/carvenna_setpassword "$target/unins000.dll" CARVENNA
     echo "Password file created; the first password is CARVENNA."
 fi
+# The desktop's menu entry for this program folder, for the current user.
+scripts/desktop-entry.sh "$target"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Carvenna is installed in $target, but there is no display to show it on."
     echo "Start it on a desktop session with:  $target/carvenna"

@@ -110,7 +110,24 @@ void BM_ListPrepareRender(benchmark::State& state) {
     }
     state.counters["pages"] = t.Prepared().PageCount();
 }
-BENCHMARK(BM_ListPrepareRender)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListPrepareRender)->Arg(200)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Page preparation alone of a long list: the time must grow in proportion to the lines.
+void BM_ListPrepare(benchmark::State& state) {
+    const int n = int(state.range(0));
+    ReportTemplate t = *ReportTemplate::Load(":/printing/templates/list.json");
+    t.ClearLines("txtRiepilogo");
+    QStringList lines;
+    for (int i = 0; i < n; ++i)
+        lines << QStringLiteral("Ric. n. %1  Data: 14/03/2026  Pagatore di prova %2  Causale: retta").arg(i, -12).arg(i, 6);
+    t.FindObject("txtRiepilogo")->lines = lines;
+    t.SetHeight("txtRiepilogo", n * 12.822);
+    t.SetHeight("MasterData", n * 12.822 + 10);
+    for (auto _ : state)
+        t.Prepare();
+    state.counters["pages"] = t.Prepared().PageCount();
+}
+BENCHMARK(BM_ListPrepare)->Arg(2000)->Arg(10000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Carvenna needs to build, run and test; skips what is there.
-# Usage: scripts/install-deps.sh [run|test]
+# Usage: scripts/install-deps.sh [run|test|package]
 set -euo pipefail
 mode=${1:-run}
 pkgs=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6
       qt6-translations-l10n qt6-qpa-plugins fonts-liberation fonts-dejavu-core gstreamer1.0-plugins-base
       gstreamer1.0-plugins-good xdg-utils libbenchmark-dev)
 if [ "$mode" = test ]; then
-    pkgs+=(xvfb xauth poppler-utils clang-14 libclang-rt-14-dev)
+    pkgs+=(xvfb xauth poppler-utils libreoffice-calc-nogui desktop-file-utils dpkg-dev clang-14 libclang-rt-14-dev)
+fi
+if [ "$mode" = package ]; then
+    pkgs+=(dpkg-dev)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,8 +1,6 @@
 // Install tool: writes the password file with a first password, scrambled by the program's
 // own routine. Usage: carvenna_setpassword <path to unins000.dll> <password>
-#include "app/Crypt.h"
-#include "storage/IniFile.h"
-#include "storage/Text.h"
+#include "app/ProgramFolder.h"
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -13,9 +11,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: carvenna_setpassword <password file> <password>\n");
         return 2;
     }
-    const QString value = TrimText(Encipher(TrimText(UpperAZ(args.at(2)))));
     QString error;
-    if (!IniWrite(args.at(1), QStringLiteral("Accesso"), QStringLiteral("Valore"), value, &error)) {
+    if (!WritePasswordFile(args.at(1), args.at(2), &error)) {
         std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(args.at(1)), qPrintable(error));
         return 1;
     }

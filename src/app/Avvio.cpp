@@ -5,19 +5,10 @@
 #include "app/OpenURL.h"
 #include "app/Splash.h"
 #include "receipts/MenuRicevute.h"
+#include "registry/Tiratori.h"
+#include "summary/MenuRiepCosti.h"
 #include <QCloseEvent>
 #include <QResizeEvent>
-
-// The registry and summary work areas come from their own folders; until a folder delivers its
-// window, its tile stays inert instead of breaking the build.
-#if __has_include("registry/Tiratori.h")
-#include "registry/Tiratori.h"
-#define CARVENNA_HAS_TIRATORI 1
-#endif
-#if __has_include("summary/MenuRiepCosti.h")
-#include "summary/MenuRiepCosti.h"
-#define CARVENNA_HAS_MENURIEPCOSTI 1
-#endif
 
 TfrmAvvio::TfrmAvvio(Carvenna& app, QWidget* parent) : QWidget(parent), m_app(app) {
     ui.setupUi(this);
@@ -56,9 +47,7 @@ void TfrmAvvio::ShowWorkArea(QWidget* area) {
 }
 
 void TfrmAvvio::imgApp01Click() {
-#ifdef CARVENNA_HAS_TIRATORI
     ShowWorkArea(m_app.tiratori());
-#endif
 }
 
 void TfrmAvvio::imgApp02Click() {
@@ -66,9 +55,7 @@ void TfrmAvvio::imgApp02Click() {
 }
 
 void TfrmAvvio::imgApp03Click() {
-#ifdef CARVENNA_HAS_MENURIEPCOSTI
     ShowWorkArea(m_app.menuRiepCosti());
-#endif
 }
 
 void TfrmAvvio::imgInfoClick() {

@@ -1,5 +1,6 @@
 #pragma once
 // Replacing what the user is typing without moving the cursor under their fingers.
+#include "storage/Text.h"
 #include <QLineEdit>
 #include <QString>
 
@@ -12,4 +13,14 @@ inline void SetTextKeepingCursor(QLineEdit* field, const QString& typed, const Q
     const int cursor = field->cursorPosition();
     field->setText(fixed);
     field->setCursorPosition(qBound(0, cursor - qMin(lead, cursor), int(fixed.size())));
+}
+
+/// After every change the user types, `field` holds its text trimmed and, with `upperAZ`, with the
+/// letters a-z turned into A-Z (tax codes, sex); a blank then goes in only between characters.
+inline void NormaliseWhileTyping(QLineEdit* field, bool upperAZ) {
+    QObject::connect(field, &QLineEdit::textEdited, field, [field, upperAZ](const QString& text) {
+        const QString fixed = upperAZ ? UpperAZ(TrimText(text)) : TrimText(text);
+        if (fixed != text)
+            SetTextKeepingCursor(field, text, fixed);
+    });
 }

@@ -2,6 +2,7 @@
 // Shows a highlight frame while its field has the focus and hides it otherwise.
 #include <QEvent>
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 
 class FocusFrame : public QObject {
@@ -16,6 +17,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        // The frame may be gone already while its window is being destroyed (lower() puts it first
+        // among its siblings, so it is deleted before its field loses the focus).
+        if (!m_frame)
+            return QObject::eventFilter(watched, event);
         if (event->type() == QEvent::FocusIn)
             m_frame->setVisible(true);
         else if (event->type() == QEvent::FocusOut)
@@ -24,5 +29,5 @@ protected:
     }
 
 private:
-    QWidget* m_frame;
+    QPointer<QWidget> m_frame;
 };

@@ -1,12 +1,17 @@
 list(APPEND CORE_SOURCES
-    ${CUR}/Crypt.h ${CUR}/Crypt.cpp)
+    ${CUR}/Crypt.h ${CUR}/Crypt.cpp
+    ${CUR}/ProgramFolder.h ${CUR}/ProgramFolder.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/Platform.h ${CUR}/Platform.cpp
     ${CUR}/DesktopPlatform.h ${CUR}/DesktopPlatform.cpp
     ${CUR}/Carvenna.h ${CUR}/Carvenna.cpp
+    ${CUR}/StatusHints.h ${CUR}/StatusHints.cpp
     ${CUR}/FocusFrame.h ${CUR}/FieldText.h ${CUR}/Placement.h ${CUR}/CommonMessages.h
     ${CUR}/Password.h ${CUR}/Password.cpp ${CUR}/Password.ui
     ${CUR}/CambiaPassword.h ${CUR}/CambiaPassword.cpp ${CUR}/CambiaPassword.ui)
 # Start menu, information, splash and guide windows, the shell opener.
 include(${CUR}/shell.cmake OPTIONAL)
 list(APPEND UI_RESOURCE_FILES app/art/chiave.svg)
+# The program's start: program folder, translations, services and the first window (main.cpp calls it).
+list(APPEND UI_SOURCES ${CUR}/ProgramMain.h ${CUR}/ProgramMain.cpp)
+list(APPEND UI_RESOURCE_FILES app/translations/carvenna_qt_it.ts)

@@ -3,22 +3,29 @@
 #include "report/ReportPainter.h"
 #include <QAction>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <functional>
+#include <memory>
 
 namespace {
 
 // A printer set up for `report`: the system's default printer (QPrinter's own choice), the report's
 // paper and copies, the paper's corner as origin.
 void SetUp(QPrinter& printer, const report::PreparedReport& report) {
-    printer.setDocName(report.name);
+    printer.setDocName(report.name); // also the title of a PDF written by the print-to-file entry
+    printer.setCreator(QStringLiteral("Carvenna"));
     printer.setFullPage(true);
     if (!report.pages.empty())
         printer.setPageLayout(report::PageLayoutOf(report.pages.front()));
@@ -31,12 +38,20 @@ Printing::Result Fail(QString* error, const QString& text) {
     return Printing::Result::Failed;
 }
 
-// The print dialog for `printer`: page range and copies, within the report's pages.
-bool AskPrinter(QPrinter& printer, int pageCount, QWidget* parent) {
+// The print dialog for `printer`: page range and copies, within the report's pages, and the print-to-file
+// entry with `pdfPath` proposed. Without any printer the dialog opens on that entry, so a receipt can
+// always be saved. The dialog itself asks before overwriting an existing file.
+bool AskPrinter(QPrinter& printer, int pageCount, QWidget* parent, const QString& pdfPath) {
+    QDir().mkpath(QFileInfo(pdfPath).absolutePath());
+    const bool printToFile = QPrinterInfo::availablePrinterNames().isEmpty() || !printer.outputFileName().isEmpty();
+    printer.setOutputFileName(printToFile ? pdfPath : QString());
     QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintShowPageSize |
-                      QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
     dialog.setMinMax(1, pageCount);
+    // With a printer chosen Qt would propose "<current folder>/<document name>.pdf" for the file entry.
+    if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+        file->setText(QDir::toNativeSeparators(pdfPath));
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -45,8 +60,8 @@ bool AskPrinter(QPrinter& printer, int pageCount, QWidget* parent) {
 // the layout was made for.
 class PreviewWindow : public QDialog {
 public:
-    PreviewWindow(QPrinter& printer, const report::PreparedReport& report, QWidget* parent)
-        : QDialog(parent), m_printer(printer), m_pageCount(report.PageCount()) {
+    PreviewWindow(QPrinter& printer, const report::PreparedReport& report, const QString& pdfPath, QWidget* parent)
+        : QDialog(parent), m_printer(printer), m_pageCount(report.PageCount()), m_pdfPath(pdfPath) {
         setObjectName(QStringLiteral("PreviewWindow"));
         setWindowTitle(report.name);
         setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -57,7 +72,8 @@ public:
         tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         const QStringList& buttons = report.preview.buttons;
         if (buttons.contains(QLatin1String("print")))
-            Add(tools, "print", QStringLiteral("Stampa"), Icon("printer", QStyle::SP_FileIcon), [this] { PrintClick(); });
+            Add(tools, "print", QStringLiteral("Stampa"), Icon("printer", QStyle::SP_FileIcon),
+                [this] { PrintClick(); });
         if (buttons.contains(QLatin1String("zoom"))) {
             Add(tools, "zoomOut", QStringLiteral("Riduci"), Icon("zoom-out", QStyle::SP_ArrowDown),
                 [this] { view->zoomOut(); });
@@ -69,9 +85,8 @@ public:
                 [this] { view->fitInView(); });
         }
         if (buttons.contains(QLatin1String("fullScreen"))) {
-            QAction* full =
-                Add(tools, "fullScreen", QStringLiteral("Schermo intero"), Icon(nullptr, QStyle::SP_TitleBarMaxButton),
-                    nullptr);
+            QAction* full = Add(tools, "fullScreen", QStringLiteral("Schermo intero"),
+                                Icon(nullptr, QStyle::SP_TitleBarMaxButton), nullptr);
             full->setCheckable(true);
             connect(full, &QAction::toggled, this, [this](bool on) {
                 if (on)
@@ -111,8 +126,7 @@ private:
         return style()->standardIcon(fallback);
     }
 
-    QAction* Add(QToolBar* tools, const char* name, const QString& text, const QIcon& icon,
-                 std::function<void()> run) {
+    QAction* Add(QToolBar* tools, const char* name, const QString& text, const QIcon& icon, std::function<void()> run) {
         QAction* a = tools->addAction(icon, text);
         a->setObjectName(QLatin1String(name));
         if (run)
@@ -121,22 +135,29 @@ private:
     }
 
     void PrintClick() {
-        if (AskPrinter(m_printer, m_pageCount, this))
+        if (AskPrinter(m_printer, m_pageCount, this, m_pdfPath))
             view->print();
     }
 
     QPrinter& m_printer;
     int m_pageCount;
+    QString m_pdfPath;
 };
 
 } // namespace
+
+QString DesktopPrinting::PdfPath(const report::PreparedReport& report) const {
+    if (m_programFolder.isEmpty())
+        return QDir::current().filePath(report::ProposedFileName(report));
+    return QDir(m_programFolder).filePath(QStringLiteral("PDF/") + report::ProposedFileName(report));
+}
 
 Printing::Result DesktopPrinting::Preview(const report::PreparedReport& report, QWidget* parent, QString* error) {
     if (report.pages.empty())
         return Fail(error, QStringLiteral("Il documento non ha pagine."));
     QPrinter printer(QPrinter::HighResolution);
     SetUp(printer, report);
-    PreviewWindow dialog(printer, report, parent);
+    PreviewWindow dialog(printer, report, PdfPath(report), parent);
     QString paintError;
     QObject::connect(dialog.view, &QPrintPreviewWidget::paintRequested, &dialog, [&](QPrinter* target) {
         // Printing from the preview asks for a page range too; honour it.
@@ -160,15 +181,27 @@ Printing::Result DesktopPrinting::Print(const report::PreparedReport& report, QW
         return Fail(error, QStringLiteral("Il documento non ha pagine."));
     QPrinter printer(QPrinter::HighResolution);
     SetUp(printer, report);
-    if (!AskPrinter(printer, report.PageCount(), parent))
+    if (!AskPrinter(printer, report.PageCount(), parent, PdfPath(report)))
         return Result::Cancelled;
     int from = 1, to = 0;
     if (printer.printRange() == QPrinter::PageRange) {
         from = printer.fromPage();
         to = printer.toPage();
     }
+    // A long list takes a while to render: show how far it has gone.
+    const int pages = (to > 0 ? std::min(to, report.PageCount()) : report.PageCount()) - from + 1;
+    std::unique_ptr<QProgressDialog> progress;
+    if (pages > 20) {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("Stampa in corso..."), QString(), 0, pages, parent);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(500);
+    }
     QString paintError;
-    if (!report::PaintReport(report, printer, &paintError, from, to))
+    const bool painted = report::PaintReport(report, printer, &paintError, from, to, [&](int done, int) {
+        if (progress)
+            progress->setValue(done);
+    });
+    if (!painted)
         return Fail(error, paintError);
     return Result::Done;
 }

@@ -3,7 +3,9 @@
 #include "printing/Printing.h"
 #include "receipts/Ricevuta.h"
 #include "report/PreparedReport.h"
+#include "report/ReportPainter.h"
 #include "storage/Text.h"
+#include <QFileInfo>
 #include <QImageReader>
 
 QString ReceiptPrintWarning() {
@@ -53,12 +55,22 @@ bool FillReceipt(report::ReportTemplate& rep, const Ui::TfrmRicevuta& e, const Q
     return true;
 }
 
+QString ReceiptPdfName(const Ui::TfrmRicevuta& e) {
+    QString number = TrimText(e.txtNumRic->text());
+    bool digits = false;
+    number.toLongLong(&digits);
+    if (digits)
+        number = number.rightJustified(5, u'0'); // files of one year sort in receipt order
+    return report::PdfFileName({QStringLiteral("Ricevuta"), QFileInfo(e.lblFile->text()).completeBaseName(), number});
+}
+
 void RunReceiptPrint(Carvenna& app, report::ReportTemplate* rep, const QImage& logo, bool preview, QWidget* window) {
     QString error;
     Printing::Result result = Printing::Result::Failed;
     report::ReportPage* page = rep ? rep->Page(1, &error) : nullptr;
     if (page && app.ricevuta()) {
         page->SetOrientation(report::Orientation::Portrait);
+        rep->fileName = ReceiptPdfName(app.ricevuta()->ui);
         if (FillReceipt(*rep, app.ricevuta()->ui, logo, &error) && rep->Prepare(&error))
             result = preview ? app.printing().Preview(rep->Prepared(), window, &error)
                              : app.printing().Print(rep->Prepared(), window, &error);

@@ -26,6 +26,9 @@ QImage ReadLogo(const QString& path);
 bool FillReceipt(report::ReportTemplate& rep, const Ui::TfrmRicevuta& editor, const QImage& logo,
                  QString* error = nullptr);
 
+/// The PDF file proposed for the receipt in the editor: "Ricevuta_<year>_<number on 5 digits>.pdf".
+QString ReceiptPdfName(const Ui::TfrmRicevuta& editor);
+
 /// The whole print (or preview) of the receipt shown in the editor: portrait page, fill, prepare, then
 /// the print dialog or the preview. Any failure shows the warning; cancelling the dialog shows nothing.
 /// `rep` is null when the window could not load its template.

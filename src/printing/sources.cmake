@@ -11,6 +11,7 @@ list(APPEND UI_SOURCES
 list(APPEND REPORT_RESOURCE_FILES
     printing/templates/receipt.json
     printing/templates/list.json
+    printing/templates/statement.json
     printing/templates/euro.png
     printing/templates/comma.png
     printing/templates/scissors.png)

@@ -2,6 +2,7 @@
 #include "app/Carvenna.h"
 #include "app/Placement.h"
 #include "receipts/Ricevuta.h"
+#include "registry/Tiratori.h"
 #include "storage/Dates.h"
 
 namespace {
@@ -16,10 +17,9 @@ QLineEdit* ReceiptField(Carvenna& app, QLineEdit* Ui::TfrmRicevuta::*member) {
     return editor ? editor->ui.*member : nullptr;
 }
 
-// The registry editor's date fields (txtStudio, txtInizioTes, txtFineTes) are not wired yet: that
-// window is not part of the program so far, so their rows find no field and the picker stays open.
-QLineEdit* NoField(Carvenna&) {
-    return nullptr;
+QLineEdit* RegistryField(Carvenna& app, QLineEdit* Ui::TfrmTiratori::*member) {
+    TfrmTiratori* editor = app.tiratori();
+    return editor ? editor->ui.*member : nullptr;
 }
 
 // Searched in this order; the first context equal to lblMemory decides the target.
@@ -27,9 +27,9 @@ const DateTarget kTargets[] = {
     {"data", [](Carvenna& app) { return ReceiptField(app, &Ui::TfrmRicevuta::txtData); }},
     {"dal", [](Carvenna& app) { return ReceiptField(app, &Ui::TfrmRicevuta::txtDal); }},
     {"Al", [](Carvenna& app) { return ReceiptField(app, &Ui::TfrmRicevuta::txtAl); }},
-    {"tiratori_studio", NoField},
-    {"tiratori_iniziotes", NoField},
-    {"tiratori_finetes", NoField},
+    {"tiratori_studio", [](Carvenna& app) { return RegistryField(app, &Ui::TfrmTiratori::txtStudio); }},
+    {"tiratori_iniziotes", [](Carvenna& app) { return RegistryField(app, &Ui::TfrmTiratori::txtInizioTes); }},
+    {"tiratori_finetes", [](Carvenna& app) { return RegistryField(app, &Ui::TfrmTiratori::txtFineTes); }},
 };
 
 } // namespace

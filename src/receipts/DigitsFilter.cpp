@@ -21,7 +21,8 @@ bool DigitsFilter::Accepts(int key, const QString& text) {
 bool DigitsFilter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!Accepts(key->key(), key->text()))
+        const bool comma = m_allowComma && key->text() == QLatin1String(",");
+        if (!comma && !Accepts(key->key(), key->text()))
             return true; // swallowed: the field never sees it
     }
     return QObject::eventFilter(watched, event);

@@ -9,11 +9,16 @@
 class DigitsFilter : public QObject {
     Q_OBJECT
 public:
-    explicit DigitsFilter(QObject* parent = nullptr) : QObject(parent) {}
+    /// With `allowComma` the ',' gets through as well (the registry fee).
+    explicit DigitsFilter(QObject* parent = nullptr, bool allowComma = false)
+        : QObject(parent), m_allowComma(allowComma) {}
 
     /// True when a key press with this key and text may reach a digits-only field.
     static bool Accepts(int key, const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool m_allowComma;
 };

@@ -7,6 +7,8 @@
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
+#include "app/StatusHints.h"
+#include "export/ExpRic.h"
 #include "receipts/AmountWords.h"
 #include "receipts/Calendario.h"
 #include "receipts/DefaultLogo.h"
@@ -14,6 +16,8 @@
 #include "receipts/FieldKeys.h"
 #include "receipts/Logo.h"
 #include "receipts/Numerazione.h"
+#include "search/TrovaRic.h"
+#include "search/TrovaTiratori.h"
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
 #include "storage/ReceiptFile.h"
@@ -87,22 +91,7 @@ TfrmRicevuta::TfrmRicevuta(Carvenna& app, QWidget* parent) : QWidget(parent), m_
         o->installEventFilter(this);
 
     // Status line: a button's text while the mouse is on it; the background and panels empty it.
-    for (QWidget* b :
-         {static_cast<QWidget*>(ui.cmdNuovo), static_cast<QWidget*>(ui.cmdDuplica), static_cast<QWidget*>(ui.cmdSalva),
-          static_cast<QWidget*>(ui.cmdTrova), static_cast<QWidget*>(ui.cmdAnteprima),
-          static_cast<QWidget*>(ui.cmdStampa), static_cast<QWidget*>(ui.cmdPrimo),
-          static_cast<QWidget*>(ui.cmdIndietro), static_cast<QWidget*>(ui.cmdAvanti),
-          static_cast<QWidget*>(ui.cmdUltimo), static_cast<QWidget*>(ui.cmdEsporta),
-          static_cast<QWidget*>(ui.cmdNumerazione), static_cast<QWidget*>(ui.cmdGuida),
-          static_cast<QWidget*>(ui.cmdEsci), static_cast<QWidget*>(ui.cmdLogo), static_cast<QWidget*>(ui.impPagatore),
-          static_cast<QWidget*>(ui.btnCodFisc)})
-        b->installEventFilter(this);
-    for (QWidget* p : {static_cast<QWidget*>(this), static_cast<QWidget*>(ui.panCentro),
-                       static_cast<QWidget*>(ui.panComandi), static_cast<QWidget*>(ui.panRicevuta),
-                       static_cast<QWidget*>(ui.bkgLettere), static_cast<QWidget*>(ui.shpBollo)}) {
-        p->setMouseTracking(true);
-        p->installEventFilter(this);
-    }
+    new StatusHints(this, ui.panInfo);
 
     connect(ui.cmdNuovo, &QToolButton::clicked, this, &TfrmRicevuta::cmdNuovoClick);
     connect(ui.cmdDuplica, &QToolButton::clicked, this, &TfrmRicevuta::cmdDuplicaClick);
@@ -427,7 +416,10 @@ void TfrmRicevuta::cmdSalvaClick() {
 // ---- Windows opened from the editor --------------------------------------------------------
 
 void TfrmRicevuta::cmdTrovaClick() {
-    // The receipt search window comes later.
+    // A receipt chosen there is loaded into this editor with its position.
+    TfrmTrovaRic w(m_app, this);
+    w.lblMemory->setText(QStringLiteral("ricevuta"));
+    w.exec();
 }
 
 void TfrmRicevuta::cmdAnteprimaClick() {
@@ -442,11 +434,15 @@ void TfrmRicevuta::cmdStampaClick() {
 }
 
 void TfrmRicevuta::cmdEsportaClick() {
-    // The export window comes later.
+    TfrmExpRic w(m_app, this);
+    w.exec();
 }
 
 void TfrmRicevuta::impPagatoreClick() {
-    // The registry search that imports payer and child comes later.
+    // A card chosen there fills the payer and child fields; lblPosizione stays.
+    TfrmTrovaTiratori w(m_app, this);
+    w.lblMemory->setText(QStringLiteral("ricevuta"));
+    w.exec();
 }
 
 void TfrmRicevuta::cmdNumerazioneClick() {
@@ -559,14 +555,6 @@ bool TfrmRicevuta::eventFilter(QObject* watched, QEvent* event) {
             txtImpLettereClick();
             return true;
         }
-        break;
-    case QEvent::Enter:
-        if (auto* b = qobject_cast<QAbstractButton*>(watched))
-            ui.panInfo->setText(b->statusTip());
-        break;
-    case QEvent::MouseMove:
-        if (!qobject_cast<QAbstractButton*>(watched))
-            ui.panInfo->clear();
         break;
     default:
         break;

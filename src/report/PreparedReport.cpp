@@ -63,17 +63,25 @@ void EmitBandPart(const ReportObject& band, double from, double to, const QPoint
         if (o.kind == ObjectKind::Memo && (from > 0 || to < band.rect.height())) {
             // A memo cut by a page break: keep only its lines that start inside this part; they are
             // laid out from the top, at the pitch used to choose the break.
+            // The kept lines are found by arithmetic, not by walking the memo from its first line: a
+            // long list would otherwise cost a full walk for every page.
             const double pitch = MemoPitch(o);
+            const double base = o.rect.top() + o.gapY; // band-relative top of line 0
+            const int count = int(o.lines.size());
+            auto topOf = [&](int i) { return base + i * pitch; };
+            auto inPart = [&](int i) {
+                const double top = topOf(i);
+                return top < o.rect.bottom() && top + 1e-6 >= from && top < to - 1e-6;
+            };
+            int first = pitch > 0 ? std::max(0, int(std::floor((from - base) / pitch)) - 1) : 0;
+            first = std::min(first, count);
+            while (first < count && topOf(first) + 1e-6 < from)
+                ++first;
             QStringList kept;
             double firstTop = -1;
-            for (int i = 0; i < o.lines.size(); ++i) {
-                const double top = o.rect.top() + o.gapY + i * pitch; // band-relative
-                if (top >= o.rect.bottom())
-                    break;
-                if (top + 1e-6 < from || top >= to - 1e-6)
-                    continue;
+            for (int i = first; i < count && inPart(i); ++i) {
                 if (firstTop < 0)
-                    firstTop = top + dy;
+                    firstTop = topOf(i) + dy;
                 kept << o.lines[i];
             }
             item.object.lines = kept;
@@ -168,20 +176,28 @@ bool PrepareBandedPage(const ReportPage& p, std::vector<PreparedPage>& out, QStr
                 y += std::min(h, pageHeight);
                 continue;
             }
-            const std::vector<LineSpan> spans = TextLines(*band);
+            // Spans ordered by their top, and a cursor that only moves forward: each page looks at its own
+            // lines only, so preparing a list takes time in proportion to its length.
+            std::vector<LineSpan> spans = TextLines(*band);
+            std::stable_sort(spans.begin(), spans.end(),
+                             [](const LineSpan& a, const LineSpan& b) { return a.top < b.top; });
+            size_t firstSpan = 0;
             double from = 0;
             while (from < h - 1e-6) {
                 double room = pageHeight - y;
                 double to = std::min(h, from + room);
+                while (firstSpan < spans.size() && spans[firstSpan].top < from - 1e-6)
+                    ++firstSpan;
                 if (to < h) {
                     // Move the break up until it lies between text lines.
                     bool moved = true;
                     while (moved) {
                         moved = false;
-                        for (const LineSpan& s : spans)
-                            if (s.top < to - 1e-6 && s.bottom > to + 1e-6 && s.top >= from - 1e-6) {
-                                to = s.top;
+                        for (size_t k = firstSpan; k < spans.size() && spans[k].top < to - 1e-6; ++k)
+                            if (spans[k].bottom > to + 1e-6) {
+                                to = spans[k].top;
                                 moved = true;
+                                break;
                             }
                     }
                 }

@@ -30,6 +30,7 @@ struct PreparedPage {
 class PreparedReport {
 public:
     QString name;
+    QString fileName; // proposed PDF file name without folder; empty: derived from `name`
     PreviewSettings preview;
     PrintSettings print;
     std::vector<PreparedPage> pages;

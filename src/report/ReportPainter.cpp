@@ -146,7 +146,7 @@ void PaintItem(const PreparedItem& item, QPainter& painter, const Scale& s) {
         painter.save();
         painter.setClipRect(s.Map(item.clip), Qt::IntersectClip);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, o.image);
+        painter.drawImage(target, Flattened(o.image));
         painter.restore();
         break;
     }
@@ -178,7 +178,8 @@ void PaintPage(const PreparedPage& page, QPainter& painter, double dpiX, double 
     painter.restore();
 }
 
-bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QString* error, int fromPage, int toPage) {
+bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QString* error, int fromPage, int toPage,
+                 const PaintProgress& progress) {
     auto fail = [&](const QString& text) {
         if (error)
             *error = text;
@@ -208,6 +209,8 @@ bool PaintReport(const PreparedReport& report, QPagedPaintDevice& device, QStrin
             }
         }
         PaintPage(page, painter, device.logicalDpiX(), device.logicalDpiY());
+        if (progress)
+            progress(i - first + 1, last - first + 1);
     }
     if (!painter.end())
         return fail(QStringLiteral("La stampa non è stata completata."));
@@ -228,6 +231,45 @@ bool SavePdf(const PreparedReport& report, const QString& path, QString* error, 
         return false;
     }
     return true;
+}
+
+QString PdfFileName(const QStringList& parts) {
+    static const QString refused = QStringLiteral("/\\:*?\"<>|");
+    QStringList kept;
+    for (const QString& part : parts) {
+        QString clean;
+        for (const QChar c : part.trimmed())
+            clean += (c.isSpace() || c.unicode() < 32 || refused.contains(c)) ? QChar(u'_') : c;
+        // Runs of '_' (a "2026 / 00127" number) read as one.
+        while (clean.contains(QLatin1String("__")))
+            clean.replace(QLatin1String("__"), QLatin1String("_"));
+        while (clean.startsWith(u'_') || clean.startsWith(u'.'))
+            clean.remove(0, 1);
+        while (clean.endsWith(u'_'))
+            clean.chop(1);
+        if (!clean.isEmpty())
+            kept << clean;
+    }
+    return (kept.isEmpty() ? QStringLiteral("Stampa") : kept.join(u'_')) + QStringLiteral(".pdf");
+}
+
+QString ProposedFileName(const PreparedReport& report) {
+    if (!report.fileName.isEmpty())
+        return report.fileName;
+    return PdfFileName({report.name});
+}
+
+QImage Flattened(const QImage& image, const QColor& background) {
+    if (image.isNull() || !image.hasAlphaChannel())
+        return image;
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.setDotsPerMeterX(image.dotsPerMeterX());
+    flat.setDotsPerMeterY(image.dotsPerMeterY());
+    flat.fill(background.isValid() ? QColor(background.rgb()) : QColor(Qt::white));
+    QPainter p(&flat);
+    p.drawImage(0, 0, image);
+    p.end();
+    return flat;
 }
 
 QImage RenderPage(const PreparedReport& report, int pageIndex, double dpi) {

@@ -435,6 +435,7 @@ bool ReportTemplate::Prepare(QString* error) {
     PreparedReport fresh;
     if (!PrepareReport(*this, fresh, error))
         return false;
+    fresh.fileName = fileName;
     *m_prepared = std::move(fresh);
     return true;
 }

@@ -130,6 +130,9 @@ public:
                                                   QString* error = nullptr);
 
     QString name;
+    /// The file name proposed when the report is printed to a PDF file (see PdfFileName); empty: one
+    /// derived from `name`. Carried into the prepared report.
+    QString fileName;
     PreviewSettings preview;
     PrintSettings print;
     std::vector<ReportPage> pages;

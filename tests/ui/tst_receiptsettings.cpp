@@ -14,6 +14,7 @@
 #include "receipts/MenuRicevute.h"
 #include "receipts/Numerazione.h"
 #include "receipts/Ricevuta.h"
+#include "registry/Tiratori.h"
 #include "storage/IniFile.h"
 #include <QApplication>
 #include <QDir>
@@ -492,7 +493,7 @@ private slots:
 
     void datePickerWritesOnlyItsTarget_data() {
         QTest::addColumn<QString>("context");
-        QTest::addColumn<int>("target"); // 0 txtData, 1 txtDal, 2 txtAl, -1 none
+        QTest::addColumn<int>("target"); // 0 txtData, 1 txtDal, 2 txtAl, 3 the registry's txtStudio, -1 none
         QTest::newRow("data") << "data" << 0;
         QTest::newRow("dal") << "dal" << 1;
         QTest::newRow("Al") << "Al" << 2;
@@ -500,7 +501,7 @@ private slots:
         QTest::newRow("Data matches nothing") << "Data" << -1;
         QTest::newRow("blanks are not trimmed") << "dal " << -1;
         QTest::newRow("empty") << "" << -1;
-        QTest::newRow("registry editor not there") << "tiratori_studio" << -1;
+        QTest::newRow("registry editor") << "tiratori_studio" << 3;
     }
 
     void datePickerWritesOnlyItsTarget() {
@@ -521,6 +522,8 @@ private slots:
 
         for (int i = 0; i < 3; ++i)
             QCOMPARE(fields[i]->text(), i == target ? QStringLiteral("07/03/2025") : before[i]);
+        if (target == 3)
+            QCOMPARE(m_app->tiratori()->ui.txtStudio->text(), QStringLiteral("07/03/2025"));
         QCOMPARE(dlg.isVisible(), target < 0); // no match: the picker stays open
     }
 

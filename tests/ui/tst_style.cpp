@@ -37,7 +37,7 @@ private slots:
 
         button->setFocus();
         QTest::keyClick(button, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QTRY_COMPARE_WITH_TIMEOUT(clicks, pressed ? 1 : 0, 1000);
+        QCOMPARE(clicks, pressed ? 1 : 0); // pressed at once, before the key call returns
         QTest::qWait(pressed ? 0 : 200); // an unwanted click would come within the animation time
         QCOMPARE(clicks, pressed ? 1 : 0);
 

@@ -1,0 +1,150 @@
+#include "export/ExportDocument.h"
+#include "storage/Text.h"
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+// Excel reads x:str; LibreOffice ignores it and needs its own text format on each cell.
+constexpr char kTextFormat[] = " sdnum=\"1040;0;@\"";
+constexpr qint64 kFlushBytes = 1 << 20;
+constexpr qint64 kProgressRows = 2000;
+
+QByteArray Head(const QString& sheetName) {
+    QByteArray h;
+    h += "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\" "
+         "xmlns:x=\"urn:schemas-microsoft-com:office:excel\" xmlns=\"http://www.w3.org/TR/REC-html40\">";
+    h += "<head>";
+    h += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">";
+    h += "<!--[if gte mso 9]><xml>";
+    h += "<x:ExcelWorkbook>";
+    h += "<x:ExcelWorksheets>";
+    h += "<x:ExcelWorksheet>";
+    h += "<x:Name>";
+    AppendExportCellText(h, sheetName);
+    h += "</x:Name>";
+    h += "<x:WorksheetOptions>";
+    h += "<x:Selected/>";
+    h += "<x:Panes>";
+    h += "<x:Pane>";
+    h += "<x:Number>1</x:Number>";
+    h += "<x:ActiveRow>3</x:ActiveRow>";
+    h += "</x:Pane>";
+    h += "</x:Panes>";
+    h += "<x:ProtectContents>False</x:ProtectContents>";
+    h += "<x:ProtectObjects>False</x:ProtectObjects>";
+    h += "<x:ProtectScenarios>False</x:ProtectScenarios>";
+    h += "</x:WorksheetOptions>";
+    h += "</x:ExcelWorksheet>";
+    h += "</x:ExcelWorksheets>";
+    h += "</x:ExcelWorkbook>";
+    h += "</xml><![endif]-->";
+    h += "</head>";
+    h += "<body>";
+    h += "<table x:str>";
+    return h;
+}
+
+// The Windows-1252 byte of a character, or -1 when the code page lacks it.
+int Win1252Byte(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    const QByteArray b = ToWin1252(QString(c));
+    return b.at(0) == '?' ? -1 : static_cast<unsigned char>(b.at(0));
+}
+
+bool Fail(QString* error, const QString& text) {
+    if (error)
+        *error = text;
+    return false;
+}
+} // namespace
+
+void AppendExportCellText(QByteArray& out, const QString& text) {
+    const QString t = TrimText(text);
+    const QChar* p = t.constData();
+    const QChar* const end = p + t.size();
+    for (; p < end; ++p) {
+        const char16_t u = p->unicode();
+        if (u >= 0x20 && u < 0x7F && u != u'&' && u != u'<' && u != u'>') {
+            out.append(char(u)); // the common case: plain ASCII
+            continue;
+        }
+        if (u < 0x20 || u == 0x7F) {
+            out.append(' ');
+        } else if (u == u'&') {
+            out.append("&amp;");
+        } else if (u == u'<') {
+            out.append("&lt;");
+        } else if (u == u'>') {
+            out.append("&gt;");
+        } else {
+            uint code = u;
+            if (p->isHighSurrogate() && p + 1 < end && p[1].isLowSurrogate()) {
+                code = QChar::surrogateToUcs4(p[0], p[1]);
+                ++p;
+            }
+            const int b = code > 0xFFFF ? -1 : Win1252Byte(QChar(char16_t(code)));
+            if (b >= 0)
+                out.append(char(b));
+            else
+                out.append("&#").append(QByteArray::number(code)).append(';');
+        }
+    }
+}
+
+bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
+                         qint64 rows, const ExportCellText& cell, QString* error, const ExportProgress& progress) {
+    // QSaveFile would rename over a read-only file where the folder allows it (and root always
+    // may): such a file is one the user wants kept, as a locked file on other systems is.
+    const QFileInfo target(path);
+    if (target.isDir())
+        return Fail(error, QStringLiteral("%1 is a folder").arg(path));
+    if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
+        return Fail(error, QStringLiteral("%1 is read-only").arg(path));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Fail(error, file.errorString());
+
+    QByteArray buf = Head(sheetName);
+    buf.reserve(kFlushBytes + (1 << 16));
+    buf += "<tr>";
+    for (const ExportColumn& c : columns) {
+        buf += "<td style=\"text-align: left; font-weight: bold;\" width=";
+        buf += QByteArray::number(c.width);
+        buf += kTextFormat;
+        buf += ">";
+        AppendExportCellText(buf, c.header);
+        buf += "</td>";
+    }
+    buf += "</tr>";
+
+    const int cols = int(columns.size());
+    for (qint64 r = 0; r < rows; ++r) {
+        buf += "<tr>";
+        for (int c = 0; c < cols; ++c) {
+            buf += "<td style=\"text-align: left;\"";
+            buf += kTextFormat;
+            buf += ">";
+            AppendExportCellText(buf, cell(r, c));
+            buf += "</td>";
+        }
+        buf += "</tr>";
+        if (buf.size() >= kFlushBytes) {
+            if (file.write(buf) != buf.size())
+                return Fail(error, file.errorString());
+            buf.resize(0); // keeps the capacity for the next block
+        }
+        if (progress && (r + 1) % kProgressRows == 0)
+            progress(r + 1);
+    }
+    buf += "</table>";
+    buf += "</body>";
+    buf += "</html>";
+    if (file.write(buf) != buf.size())
+        return Fail(error, file.errorString());
+    if (!file.commit())
+        return Fail(error, file.errorString());
+    return true;
+}

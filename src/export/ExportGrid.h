@@ -1,0 +1,59 @@
+#pragma once
+// The export windows' grid: the record texts as loaded, with the cells the user edited kept
+// apart. Column 0 is the row number; the other columns are exported. A grid that loaded no
+// record shows a few empty rows, and exports them as they are.
+#include "export/ExportDocument.h"
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QVector>
+
+/// One grid column: on-screen header and width, whether the user may edit it, and how it is
+/// headed and sized in the exported document (the row number column is never exported).
+struct GridColumn {
+    QString header;
+    int width;
+    bool editable;
+    QString exportHeader;
+    int exportWidth;
+};
+
+class ExportGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int EmptyRows = 10;
+
+    /// `columns[0]` is the row number column.
+    explicit ExportGridModel(QVector<GridColumn> columns, QObject* parent = nullptr);
+
+    const QVector<GridColumn>& Columns() const { return m_columns; }
+    /// Header texts and widths of the exported columns (1 to the last).
+    QVector<ExportColumn> ExportColumns() const;
+
+    /// Starts a load: forgets records and edits. Call AppendRecord for each record, then EndLoad.
+    void BeginLoad(qint64 expectedRows);
+    /// Appends one record's texts for columns 1.. (as many as there are data columns), trimmed.
+    void AppendRecord(const QString* texts);
+    void EndLoad();
+    qint64 LoadedRecords() const { return m_loaded; }
+
+    /// The text of a cell as shown and exported: the edit, if any, otherwise the loaded text.
+    QString Cell(qint64 row, int column) const;
+    /// The text of exported cell (row, column), column counted from the first exported column.
+    QString ExportCell(qint64 row, int column) const { return Cell(row, column + 1); }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    static quint64 Key(qint64 row, int column) { return (quint64(row) << 8) | quint64(column); }
+
+    QVector<GridColumn> m_columns;
+    int m_dataColumns;
+    QVector<QString> m_cells; // loaded texts of columns 1.., row after row
+    qint64 m_loaded = 0;
+    QHash<quint64, QString> m_edits;
+};

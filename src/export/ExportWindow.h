@@ -1,0 +1,55 @@
+#pragma once
+// What the receipt and registry export windows share: the grid over the archive's records, the
+// hints of the information bar, the export with its two questions, and the guide.
+#include <QDialog>
+
+class Carvenna;
+class ExportGridModel;
+class QLabel;
+class QTableView;
+class QToolButton;
+struct GridLoad;
+
+class ExportWindow : public QDialog {
+    Q_OBJECT
+public:
+    ExportGridModel& Grid() const { return *m_model; }
+    /// Full path of the document this window writes.
+    QString ExportPath() const;
+
+    static QString ExportQuestion();
+    static QString ExportedQuestion();
+    static QString ExportFailed();
+    /// Shown when the grid could not take every record of the archive.
+    static QString PartialLoadWarning(qint64 loaded);
+
+protected:
+    struct Texts {
+        QString fileName, sheetName, guideTitle, guideText;
+    };
+    ExportWindow(Carvenna& app, QWidget* parent);
+    /// Called by the window's constructor once its form is set up.
+    void Setup(ExportGridModel* model, QTableView* grid, QLabel* panInfo, QToolButton* cmdEsporta,
+               QToolButton* cmdGuida, QToolButton* cmdEsci, const Texts& texts);
+    /// Fills the grid from the archive.
+    virtual GridLoad LoadGrid() = 0;
+
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    Carvenna& m_app;
+
+private slots:
+    void FormShow();
+    void cmdEsportaClick();
+    void cmdGuidaClick();
+
+private:
+    void CommitEdit();
+
+    ExportGridModel* m_model = nullptr;
+    QTableView* m_grid = nullptr;
+    QLabel* m_panInfo = nullptr;
+    Texts m_texts;
+    bool m_loaded = false;
+};

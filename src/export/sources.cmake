@@ -1,0 +1,11 @@
+# Spreadsheet export: the document writer, the grid model and the two tables in core; the
+# receipt and registry export windows.
+list(APPEND CORE_SOURCES
+    ${CUR}/ExportDocument.h ${CUR}/ExportDocument.cpp
+    ${CUR}/ExportGrid.h ${CUR}/ExportGrid.cpp
+    ${CUR}/ExportTables.h ${CUR}/ExportTables.cpp)
+list(APPEND UI_SOURCES
+    ${CUR}/ExportWindow.h ${CUR}/ExportWindow.cpp
+    ${CUR}/ExpRic.h ${CUR}/ExpRic.cpp ${CUR}/ExpRic.ui
+    ${CUR}/ExpTiratori.h ${CUR}/ExpTiratori.cpp ${CUR}/ExpTiratori.ui)
+list(APPEND UI_RESOURCE_FILES export/art/excel.svg)

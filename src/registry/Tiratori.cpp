@@ -1,0 +1,447 @@
+#include "registry/Tiratori.h"
+#include "app/Avvio.h"
+#include "app/Carvenna.h"
+#include "app/CommonMessages.h"
+#include "app/FieldText.h"
+#include "app/Guida.h"
+#include "app/OpenURL.h"
+#include "app/StatusHints.h"
+#include "receipts/Calendario.h"
+#include "receipts/DigitsFilter.h"
+#include "receipts/FieldKeys.h"
+#include "registry/CardPhoto.h"
+#include "registry/FeeFormat.h"
+#include "storage/RegistryFile.h"
+#include "storage/Text.h"
+#include "validators/CodFisc.h"
+#include "validators/PartitaIva.h"
+#include <QCloseEvent>
+#include <QShowEvent>
+
+namespace {
+const QString kEmptyRegistry = QStringLiteral("L'archivio non contiene nessuna scheda.");
+
+bool IsDigitsOnly(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+// The card number in lblPosizione, 0 when it holds none.
+qint64 CardNumber(const QLabel* position) {
+    bool ok = false;
+    const qint64 n = TrimText(position->text()).toLongLong(&ok);
+    return ok && n > 0 ? n : 0;
+}
+} // namespace
+
+// The photo could not be written although the card was: the user must know the file is missing or old.
+QString PhotoNotSaved() {
+    return QStringLiteral("Attenzione: la scheda è stata salvata in archivio, ma non è stato possibile salvare la "
+                          "foto.\n\r\n\rAccertarsi di possedere i privilegi di scrittura nella cartella Anagrafica "
+                          "del programma.");
+}
+
+TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
+    : QWidget(parent), m_app(app), m_keys(new FieldKeys(this)) {
+    ui.setupUi(this);
+    setWindowState(Qt::WindowMaximized);
+    SetFormatSettings();
+
+    // Enter runs round the fields in record order; Tab follows the same order (set in the form).
+    QLineEdit* const ring[] = {
+        ui.txtTiratore, ui.txtSesso, ui.txtDataNasc, ui.txtCittadinanza, ui.txtLuogoNasc, ui.txtIndirizzo,
+        ui.txtCitta,    ui.txtCap,   ui.txtNazione,  ui.txtCodFisc,      ui.txtGruppo,    ui.txtProfessione,
+        ui.txtStudio,   ui.txtEnte,  ui.txtEmail,    ui.txtTel,          ui.txtCel,       ui.txtTessera,
+        ui.txtQuota,    ui.txtInizioTes, ui.txtFineTes, ui.txtArmi,      ui.txtPorto,     ui.txtInizioPor,
+        ui.txtFinePor,  ui.txtNote};
+    const int ringSize = int(std::size(ring));
+    for (int i = 0; i < ringSize; ++i)
+        m_keys->SetNext(ring[i], ring[(i + 1) % ringSize]);
+    for (QLineEdit* date : {ui.txtStudio, ui.txtInizioTes, ui.txtFineTes})
+        m_keys->SetDateField(date);
+    connect(m_keys, &FieldKeys::PickDate, this, &TfrmTiratori::DateFieldKeyDown);
+    ui.txtQuota->installEventFilter(new DigitsFilter(this, true));
+    ui.txtQuota->installEventFilter(this); // leaving it formats the fee
+    NormaliseWhileTyping(ui.txtSesso, true);
+    NormaliseWhileTyping(ui.txtCodFisc, true);
+    NormaliseWhileTyping(ui.txtEmail, false);
+    ui.imgBianco->setPixmap(QPixmap::fromImage(Placeholder()));
+
+    new StatusHints(this, ui.panInfo);
+
+    connect(ui.cmdNuovo, &QToolButton::clicked, this, &TfrmTiratori::cmdNuovoClick);
+    connect(ui.cmdDuplica, &QToolButton::clicked, this, &TfrmTiratori::cmdDuplicaClick);
+    connect(ui.cmdSalva, &QToolButton::clicked, this, &TfrmTiratori::cmdSalvaClick);
+    connect(ui.cmdPrimo, &QToolButton::clicked, this, &TfrmTiratori::cmdPrimoClick);
+    connect(ui.cmdIndietro, &QToolButton::clicked, this, &TfrmTiratori::cmdIndietroClick);
+    connect(ui.cmdAvanti, &QToolButton::clicked, this, &TfrmTiratori::cmdAvantiClick);
+    connect(ui.cmdUltimo, &QToolButton::clicked, this, &TfrmTiratori::cmdUltimoClick);
+    connect(ui.cmdGuida, &QToolButton::clicked, this, &TfrmTiratori::cmdGuidaClick);
+    connect(ui.cmdEsci, &QToolButton::clicked, this, &TfrmTiratori::cmdEsciClick);
+    connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmTiratori::btnCodFiscClick);
+    connect(ui.btnEmail, &QToolButton::clicked, this, &TfrmTiratori::btnEmailClick);
+    // cmdTrova, cmdFile, cmdAnteprima, cmdStampa, cmdScadCert, cmdScadute, cmdEsporta and the photo
+    // buttons open the search, attachment, print, expiry, export and photo windows.
+
+    ClearCard();
+}
+
+// ---- Showing and closing -------------------------------------------------------------------
+
+void TfrmTiratori::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // A show asked for by the program opens on a new card; restoring from the task bar keeps the card.
+    if (!e->spontaneous())
+        FormShow();
+}
+
+void TfrmTiratori::FormShow() {
+    ClearCard();
+}
+
+void TfrmTiratori::closeEvent(QCloseEvent* e) {
+    e->accept();
+    m_app.Switch(m_app.avvio(), this);
+}
+
+void TfrmTiratori::cmdEsciClick() {
+    close();
+}
+
+// ---- Card <-> screen -----------------------------------------------------------------------
+
+namespace {
+// The 26 edit fields in record order (fields 1 to 26 of the card).
+template <class Ui> std::array<QLineEdit*, 26> EditFields(Ui& ui) {
+    return {ui.txtTiratore, ui.txtSesso,    ui.txtDataNasc, ui.txtCittadinanza, ui.txtLuogoNasc, ui.txtIndirizzo,
+            ui.txtCitta,    ui.txtCap,      ui.txtNazione,  ui.txtCodFisc,      ui.txtGruppo,    ui.txtProfessione,
+            ui.txtStudio,   ui.txtEnte,     ui.txtEmail,    ui.txtTel,          ui.txtCel,       ui.txtTessera,
+            ui.txtQuota,    ui.txtInizioTes, ui.txtFineTes, ui.txtArmi,         ui.txtPorto,     ui.txtInizioPor,
+            ui.txtFinePor,  ui.txtNote};
+}
+template <class Ui> std::array<QLabel*, 6> HiddenLabels(Ui& ui) {
+    return {ui.lblFile01, ui.lblFile02, ui.lblFile03, ui.lblDesc01, ui.lblDesc02, ui.lblDesc03};
+}
+} // namespace
+
+void TfrmTiratori::ShowRecord(const RegistryRecord& rec) {
+    const QVector<const QString*> values = rec.Fields();
+    const auto fields = EditFields(ui);
+    for (int i = 0; i < int(fields.size()); ++i)
+        fields[i]->setText(TrimText(*values[i]));
+    const auto labels = HiddenLabels(ui);
+    for (int i = 0; i < int(labels.size()); ++i)
+        labels[i]->setText(TrimText(*values[RegistryField::File01 + i]));
+}
+
+RegistryRecord TfrmTiratori::RecordFromScreen() const {
+    RegistryRecord rec;
+    const QVector<QString*> values = rec.Fields();
+    const auto fields = EditFields(ui);
+    for (int i = 0; i < int(fields.size()); ++i)
+        *values[i] = fields[i]->text();
+    const auto labels = HiddenLabels(ui);
+    for (int i = 0; i < int(labels.size()); ++i)
+        *values[RegistryField::File01 + i] = labels[i]->text();
+    return rec;
+}
+
+void TfrmTiratori::ClearCard() {
+    for (QLineEdit* f : EditFields(ui))
+        f->clear();
+    ui.txtQuota->setText(QStringLiteral("0,00"));
+    for (QLabel* l : HiddenLabels(ui))
+        l->clear();
+    m_photo = QImage();
+    m_photoChanged = false;
+    ShowPhoto(Placeholder());
+    ui.lblPosizione->clear();
+    ui.txtTiratore->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- Photo ---------------------------------------------------------------------------------
+
+QImage TfrmTiratori::Placeholder() {
+    static const QImage placeholder(QStringLiteral(":/registry/art/foto_vuota.svg"));
+    return placeholder;
+}
+
+void TfrmTiratori::ShowPhoto(const QImage& photo) {
+    const QSize box = ui.imgFoto->size();
+    QImage shown = photo;
+    if (!shown.isNull() && (shown.width() > box.width() || shown.height() > box.height()))
+        shown = shown.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    ui.imgFoto->setPixmap(QPixmap::fromImage(shown));
+}
+
+QImage TfrmTiratori::Photo() const {
+    return m_photo.isNull() ? Placeholder() : m_photo;
+}
+
+void TfrmTiratori::SetPhoto(const QImage& photo) {
+    m_photo = photo;
+    m_photoChanged = true;
+    ShowPhoto(Photo());
+}
+
+void TfrmTiratori::RemovePhoto() {
+    m_photo = QImage();
+    m_photoChanged = true;
+    ShowPhoto(Placeholder());
+}
+
+void TfrmTiratori::LoadCardPhoto() {
+    // A missing file, or one that is not a picture, shows the placeholder; nothing is reported.
+    const qint64 n = CardNumber(ui.lblPosizione);
+    m_photo = n > 0 ? ReadCardPhoto(m_app.ProgramFolder(), n) : QImage();
+    m_photoChanged = false;
+    ShowPhoto(Photo());
+}
+
+bool TfrmTiratori::SaveCardPhoto() {
+    const qint64 n = CardNumber(ui.lblPosizione);
+    if (n <= 0 || !WriteCardPhoto(m_app.ProgramFolder(), n, Photo()))
+        return false;
+    m_photoChanged = false;
+    return true;
+}
+
+// ---- Browsing ------------------------------------------------------------------------------
+
+void TfrmTiratori::cmdPrimoClick() {
+    BrowseTo(Browse::First);
+}
+void TfrmTiratori::cmdIndietroClick() {
+    BrowseTo(Browse::Previous);
+}
+void TfrmTiratori::cmdAvantiClick() {
+    BrowseTo(Browse::Next);
+}
+void TfrmTiratori::cmdUltimoClick() {
+    BrowseTo(Browse::Last);
+}
+
+void TfrmTiratori::BrowseTo(Browse where) {
+    auto fail = [&] { m_app.messages().Error(ArchiveAccessError(), this); };
+    RegistryFile file;
+    if (!file.OpenOrCreate(m_app.ProgramFolder()))
+        return fail();
+    const QString shown = TrimText(ui.lblPosizione->text());
+    if (where == Browse::Previous && shown == QLatin1String("1"))
+        return void(file.Close()); // the first card is shown already
+    if (where == Browse::Next && shown.isEmpty())
+        ui.lblPosizione->setText(QStringLiteral("0")); // a new card stands before card 1
+    const qint64 count = file.RecordCount();
+    if (count < 0)
+        return fail();
+    if (count == 0) {
+        if (where == Browse::Next)
+            ui.lblPosizione->clear();
+        if (!file.Close())
+            return fail();
+        m_app.messages().Information(kEmptyRegistry, this);
+        return;
+    }
+    qint64 target = 0; // card number to show
+    switch (where) {
+    case Browse::First:
+        target = 1;
+        break;
+    case Browse::Last:
+        target = count;
+        break;
+    case Browse::Next: {
+        const qint64 n = CardNumber(ui.lblPosizione);
+        if (n >= count)
+            return void(file.Close()); // the last card is shown already
+        target = n + 1;
+        break;
+    }
+    case Browse::Previous:
+        target = shown.isEmpty() ? 1 : CardNumber(ui.lblPosizione) - 1;
+        break;
+    }
+    RegistryRecord rec;
+    if (target < 1 || !file.ReadRecord(target - 1, rec) || !file.Close())
+        return fail();
+    ShowRecord(rec);
+    ui.lblPosizione->setText(QString::number(target));
+    LoadCardPhoto();
+}
+
+// ---- New, duplicate, save ------------------------------------------------------------------
+
+void TfrmTiratori::cmdNuovoClick() {
+    ClearCard();
+}
+
+void TfrmTiratori::cmdDuplicaClick() {
+    if (TrimText(ui.lblPosizione->text()).isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: la duplicazione di una scheda può avvenire soltanto "
+                                                "dopo che questa è stata inserita in archivio."),
+                                 this);
+        return;
+    }
+    for (QLabel* l : HiddenLabels(ui))
+        l->clear();
+    ui.lblPosizione->clear();
+    m_photo = QImage();
+    m_photoChanged = false;
+    ShowPhoto(Placeholder());
+    ui.txtTiratore->setFocus(Qt::OtherFocusReason);
+    m_app.messages().Information(QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda "
+                                                "corrente.\n\r\n\rAl termine premere Salva per inserire la scheda "
+                                                "in archivio."),
+                                 this);
+}
+
+void TfrmTiratori::cmdSalvaClick() {
+    // Leave the field being edited first, so that its leave rules (the fee format) have run.
+    ui.btnFocus->setFocus(Qt::OtherFocusReason);
+    txtQuotaExit(); // also when the window is not active and no focus event is delivered
+
+    struct Check {
+        QLineEdit* field;
+        const char* message;
+    };
+    const Check checks[] = {
+        {ui.txtTiratore, "Attenzione: per salvare la scheda è necessario indicare cognome e nome del genitore."},
+        {ui.txtCodFisc, "Attenzione: per salvare la scheda è necessario indicare il codice fiscale del genitore."},
+        {ui.txtStudio, "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del certificato "
+                       "medico."},
+        {ui.txtEnte, "Attenzione: per salvare la scheda è necessario indicare la causale di pagamento."},
+        {ui.txtTessera, "Attenzione: per salvare la scheda è necessario indicare il numero di iscrizione."},
+        {ui.txtQuota, "Attenzione: per salvare la scheda è necessario indicare la quota di iscrizione."},
+        {ui.txtFineTes, "Attenzione: per salvare la scheda è necessario indicare la data di scadenza "
+                        "dell'iscrizione."},
+        {ui.txtArmi, "Attenzione: per salvare la scheda è necessario indicare cognome e nome del minore."},
+    };
+    for (const Check& c : checks) {
+        if (TrimText(c.field->text()).isEmpty()) {
+            m_app.messages().Warning(QString::fromUtf8(c.message), this);
+            c.field->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+
+    const QString shown = TrimText(ui.lblPosizione->text());
+    const RegistryRecord rec = RecordFromScreen();
+    RegistryFile file;
+    if (!file.OpenOrCreate(m_app.ProgramFolder()))
+        return m_app.messages().Error(ArchiveAccessError(), this);
+    bool photoSaved = true;
+    if (!shown.isEmpty()) {
+        const qint64 n = CardNumber(ui.lblPosizione);
+        if (n < 1 || !file.OverwriteRecord(n - 1, rec) || !file.Close())
+            return m_app.messages().Error(ArchiveAccessError(), this);
+        // An unchanged photo is not encoded again (each JPEG pass loses quality), and a photo file
+        // that exists but cannot be shown is never replaced by the placeholder.
+        if (m_photoChanged || !CardPhotoExists(m_app.ProgramFolder(), n))
+            photoSaved = SaveCardPhoto();
+        m_app.messages().Information(
+            QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
+    } else {
+        // The number is the position the locked append wrote at, so two workstations adding cards
+        // at the same moment each name their photo after their own card.
+        qint64 n = 0;
+        if (!file.AppendRecord(rec, &n) || !file.Close())
+            return m_app.messages().Error(ArchiveAccessError(), this);
+        ui.lblPosizione->setText(QString::number(n));
+        photoSaved = SaveCardPhoto();
+        m_app.messages().Information(QStringLiteral("La scheda corrente è stata inserita in archivio."), this);
+    }
+    if (!photoSaved)
+        m_app.messages().Warning(PhotoNotSaved(), this);
+}
+
+// ---- Other commands ------------------------------------------------------------------------
+
+void TfrmTiratori::btnCodFiscClick() {
+    const QString code = TrimText(ui.txtCodFisc->text());
+    if (IsDigitsOnly(code)) {
+        TfrmPartitaIva dlg(m_app, this);
+        dlg.ui.txtPartitaIva->setText(code);
+        dlg.exec();
+    } else {
+        TfrmCodFisc dlg(m_app, this);
+        dlg.ui.txtCodFisc->setText(code);
+        dlg.exec();
+    }
+}
+
+void TfrmTiratori::btnEmailClick() {
+    TMisc::Open(m_app, u'"' + QStringLiteral("mailto:") + TrimText(ui.txtEmail->text()) + u'"');
+}
+
+void TfrmTiratori::cmdGuidaClick() {
+    TfrmGuida dlg(m_app, this);
+    dlg.SetGuide(QStringLiteral("App Archivio Anagrafico"), Guide());
+    dlg.exec();
+}
+
+void TfrmTiratori::DateFieldKeyDown(QLineEdit* field) {
+    const QString context = field == ui.txtStudio      ? QStringLiteral("tiratori_studio")
+                            : field == ui.txtInizioTes ? QStringLiteral("tiratori_iniziotes")
+                                                       : QStringLiteral("tiratori_finetes");
+    TfrmCalendario dlg(m_app, this);
+    dlg.ui.lblMemory->setText(context);
+    dlg.exec();
+}
+
+void TfrmTiratori::txtQuotaExit() {
+    const QString fee = FormatFee(ui.txtQuota->text());
+    if (ui.txtQuota->text() != fee)
+        ui.txtQuota->setText(fee);
+}
+
+bool TfrmTiratori::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui.txtQuota && event->type() == QEvent::FocusOut)
+        txtQuotaExit();
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- Guide ---------------------------------------------------------------------------------
+
+QString TfrmTiratori::Guide() {
+    const QStringList paragraphs = {
+        QStringLiteral("L'app Archivio Anagrafico è lo schedario dei bambini iscritti e dei genitori che pagano le "
+                       "rette: i dati di ogni genitore e del suo bambino vengono importati nelle ricevute mentre "
+                       "queste vengono compilate, senza doverli digitare di nuovo."),
+        QStringLiteral("Per ogni genitore si possono archiviare: cognome e nome, sesso, data di nascita, "
+                       "cittadinanza, luogo di nascita, indirizzo di residenza, città, CAP, nazione, codice "
+                       "fiscale, persona delegata al ritiro del bambino e suo recapito, scadenza del certificato "
+                       "medico, causale di pagamento, e-mail, telefono di casa, cellulare, numero di iscrizione, "
+                       "quota di iscrizione, data di iscrizione e di scadenza, cognome e nome del minore, suo luogo "
+                       "e data di nascita, modalità di pagamento e note."),
+        QStringLiteral("Ogni scheda può avere la foto del genitore o del bambino, in formato JPEG o Bitmap: la foto "
+                       "viene ridotta per entrare nella cornice di anteprima e con l'icona della lente di "
+                       "ingrandimento la si vede a tutto schermo."),
+        QStringLiteral("L'archivio resta come memoria storica di tutti gli alunni e dei loro genitori, offre "
+                       "funzioni avanzate come l'invio di una e-mail al genitore e il controllo di validità del "
+                       "codice fiscale, e serve soprattutto a velocizzare la compilazione delle ricevute."),
+        QStringLiteral("Per archiviare una nuova scheda premere Nuovo, compilare i campi, caricare la foto e "
+                       "premere Salva: alcuni campi, necessari alle ricevute, sono obbligatori. Per modificare una "
+                       "scheda già archiviata, trovarla con le frecce o con la ricerca, apportare le modifiche e "
+                       "premere Salva."),
+        QStringLiteral("Il pulsante Duplica serve per le schede con dati molto simili, per esempio i figli dello "
+                       "stesso genitore: la scheda mostrata diventa una nuova scheda da modificare e salvare."),
+        QStringLiteral("La foto si può scattare con una webcam: premere Accendi webcam, poi Cattura foto, importarla "
+                       "nella scheda e infine premere Salva."),
+        QStringLiteral("La foto si può vedere a tutto schermo, salvare su disco per ritoccarla e ricaricare con "
+                       "Carica; con Carica si può anche caricare una foto JPEG scattata con una macchina "
+                       "fotografica digitale."),
+        QStringLiteral("La ricerca trova le schede con uno o più filtri contemporaneamente: per esempio tutti i "
+                       "genitori di una cittadinanza, o quelli che hanno certe parole nelle note."),
+        QStringLiteral("Il pulsante con l'orologio elenca gli alunni la cui iscrizione è scaduta e va rinnovata; "
+                       "il pulsante con la croce rossa elenca quelli con il certificato medico scaduto."),
+        QStringLiteral("A ogni scheda si possono allegare fino a tre file di qualsiasi tipo, ciascuno con una "
+                       "descrizione, e aprirli in qualsiasi momento con Apri."),
+        QStringLiteral("Ogni scheda si può vedere in anteprima e stampare, e l'intero archivio si può esportare in "
+                       "un file di foglio di calcolo."),
+    };
+    return paragraphs.join(QStringLiteral("\r\n\r\n"));
+}

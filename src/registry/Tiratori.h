@@ -1,0 +1,84 @@
+#pragma once
+// The registry editor: one card of Archivio_Iscritti.pro at a time, with its photo. The card lives
+// in the edit fields and the hidden labels; lblPosizione (the card number, empty for a card not
+// stored yet) alone decides whether Save appends or overwrites.
+//
+// For the windows that work on the editor:
+// - loading a card: ShowRecord(record), ui.lblPosizione->setText(number), LoadCardPhoto();
+// - attachments: the hidden labels ui.lblFile01..03 and ui.lblDesc01..03;
+// - photo tools: SetPhoto() puts a new picture in imgFoto, RemovePhoto() shows the placeholder,
+//   Photo() is the picture shown (what SaveCardPhoto writes). Both setters mark the photo as
+//   changed in this window, so the next Save writes the photo file; MarkPhotoChanged() does the
+//   same for a caller that draws into imgFoto some other way.
+#include "ui_Tiratori.h"
+#include <QImage>
+#include <QWidget>
+
+class Carvenna;
+class FieldKeys;
+class QLineEdit;
+struct RegistryRecord;
+
+class TfrmTiratori : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmTiratori(Carvenna& app, QWidget* parent = nullptr);
+    Ui::TfrmTiratori ui;
+
+    /// Puts the record's 26 fields into the edit fields and its attachments into the hidden labels.
+    void ShowRecord(const RegistryRecord& rec);
+    /// The card as the screen holds it (storing trims and cuts each text).
+    RegistryRecord RecordFromScreen() const;
+    /// Shows the photo file of the card number in lblPosizione, or the placeholder picture.
+    void LoadCardPhoto();
+    /// Writes the picture shown to the photo file of the card number in lblPosizione.
+    /// False when it could not be written; the picture stays on screen.
+    bool SaveCardPhoto();
+    /// Starts a new, empty card.
+    void ClearCard();
+
+    /// Shows `photo` in imgFoto as the card's photo and marks it changed.
+    void SetPhoto(const QImage& photo);
+    /// Shows the placeholder picture: the card has no photo; marks it changed.
+    void RemovePhoto();
+    /// The picture shown: the photo, or the placeholder picture when there is none.
+    QImage Photo() const;
+    bool HasPhoto() const { return !m_photo.isNull(); }
+    /// Whether the photo was changed in this window since the card was loaded or saved.
+    bool PhotoChanged() const { return m_photoChanged; }
+    void MarkPhotoChanged(bool changed = true) { m_photoChanged = changed; }
+    /// The placeholder picture (also held by the hidden imgBianco).
+    static QImage Placeholder();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void FormShow();
+    void cmdNuovoClick();
+    void cmdDuplicaClick();
+    void cmdSalvaClick();
+    void cmdPrimoClick();
+    void cmdIndietroClick();
+    void cmdAvantiClick();
+    void cmdUltimoClick();
+    void cmdGuidaClick();
+    void cmdEsciClick();
+    void btnCodFiscClick();
+    void btnEmailClick();
+    void txtQuotaExit();
+    void DateFieldKeyDown(QLineEdit* field);
+
+private:
+    enum class Browse { First, Previous, Next, Last };
+    void BrowseTo(Browse where);
+    void ShowPhoto(const QImage& photo);
+    static QString Guide();
+
+    Carvenna& m_app;
+    FieldKeys* m_keys;
+    QImage m_photo; // null: no photo, the placeholder is shown
+    bool m_photoChanged = false;
+};

@@ -1,0 +1,11 @@
+# Registry editor and its fields.
+list(APPEND CORE_SOURCES
+    ${CUR}/FeeFormat.h ${CUR}/FeeFormat.cpp)
+list(APPEND UI_SOURCES
+    ${CUR}/CardPhoto.h ${CUR}/CardPhoto.cpp
+    ${CUR}/Tiratori.h ${CUR}/Tiratori.cpp ${CUR}/Tiratori.ui)
+foreach(art foto_vuota scheda file scadcert scadute carica webcam salvafoto cancfoto zoom croce)
+    list(APPEND UI_RESOURCE_FILES registry/art/${art}.svg)
+endforeach()
+# Photo tools, webcam and attached documents.
+include(${CUR}/photos.cmake OPTIONAL)

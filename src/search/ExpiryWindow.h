@@ -1,0 +1,21 @@
+#pragma once
+// The two expiry lists: every card whose certificate or enrolment date has passed, built when the
+// window is shown, alphabetically ordered; a double-click shows the card in the registry editor.
+#include "search/ListWindow.h"
+
+class ExpiryWindow : public ListWindow {
+    Q_OBJECT
+public:
+    ExpiryWindow(Carvenna& app, QWidget* parent, ExpiryKind kind, const QString& objectName, const QString& caption,
+                 const QString& title);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void LoadRecord(qint64 position) override;
+
+private slots:
+    void FormShow();
+
+private:
+    ExpiryKind m_kind;
+};

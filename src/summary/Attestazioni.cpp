@@ -1,0 +1,284 @@
+#include "summary/Attestazioni.h"
+#include "app/Carvenna.h"
+#include "app/CommonMessages.h"
+#include "export/ExportDocument.h"
+#include "export/ExportWindow.h"
+#include "printing/Printing.h"
+#include "receipts/DefaultLogo.h"
+#include "receipts/ReceiptSettings.h"
+#include "storage/IniFile.h"
+#include "storage/Lists.h"
+#include "storage/Text.h"
+#include "summary/StatementPrint.h"
+#include "summary/Takings.h"
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace {
+
+// The last find key is one for every statements window of the run.
+ListFinder& SharedFinder() {
+    static ListFinder finder;
+    return finder;
+}
+
+enum Column { ColPayer, ColCode, ColChild, ColCount, ColTotal, ColTraceable, ColCash, ColNotStated, ColumnCount };
+
+const QVector<ExportColumn>& Columns() {
+    static const QVector<ExportColumn> columns = {
+        {QStringLiteral("Pagatore"), 250},      {QStringLiteral("Codice fiscale"), 160},
+        {QStringLiteral("Minore"), 250},        {QStringLiteral("Ricevute"), 80},
+        {QStringLiteral("Totale pagato"), 110}, {QStringLiteral("Di cui tracciabile"), 130},
+        {QStringLiteral("Contanti"), 110},      {QStringLiteral("Non indicato"), 110}};
+    return columns;
+}
+
+QString Cell(const StatementGroup& g, int column) {
+    switch (column) {
+    case ColPayer:
+        return g.payer;
+    case ColCode:
+        return g.TaxCodeText();
+    case ColChild:
+        return g.child;
+    case ColCount:
+        return QString::number(g.receipts.size());
+    case ColTotal:
+        return FormatTotal(g.total);
+    case ColTraceable:
+        return FormatTotal(g.traceable);
+    case ColCash:
+        return FormatTotal(g.cash);
+    default:
+        return FormatTotal(g.notStated);
+    }
+}
+
+} // namespace
+
+TfrmAttestazioni::TfrmAttestazioni(Carvenna& app, int year, QWidget* parent)
+    : QDialog(parent), m_app(app), m_year(year) {
+    ui.setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowState(Qt::WindowMaximized);
+    if (QScreen* s = parent ? parent->screen() : screen())
+        setGeometry(s->availableGeometry()); // also where no window manager maximises
+    ui.titAttestazioni->setText(QStringLiteral("Attestazioni annuali dei pagamenti - anno %1").arg(year));
+    ui.lblEsclusi->hide();
+
+    QTableWidget* t = ui.tblAttestazioni;
+    t->setColumnCount(ColumnCount);
+    QStringList headers;
+    for (const ExportColumn& c : Columns())
+        headers << c.header;
+    t->setHorizontalHeaderLabels(headers);
+    t->verticalHeader()->hide();
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    t->horizontalHeader()->setStretchLastSection(true);
+    t->setFont(QFont(QStringLiteral("Verdana"), 10));
+    for (int c = 0; c < ColumnCount; ++c)
+        t->setColumnWidth(c, Columns()[c].width + (c <= ColChild ? 20 : 10));
+
+    // Enter in the find field moves on to the button; no button presses itself on Enter.
+    for (QPushButton* b : {ui.btnTrova, ui.btnStampa, ui.btnStampaTutte, ui.btnEsporta, ui.btnEsci}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    ui.txtTrova->installEventFilter(this);
+    connect(ui.btnTrova, &QPushButton::clicked, this, &TfrmAttestazioni::btnTrovaClick);
+    connect(ui.btnStampa, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaClick);
+    connect(ui.btnStampaTutte, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaTutteClick);
+    connect(ui.btnEsporta, &QPushButton::clicked, this, &TfrmAttestazioni::btnEsportaClick);
+    connect(ui.btnEsci, &QPushButton::clicked, this, &QDialog::reject);
+    connect(t, &QTableWidget::cellDoubleClicked, this, &TfrmAttestazioni::btnStampaClick);
+
+    QString error;
+    m_report = LoadStatementTemplate(&error);
+}
+
+TfrmAttestazioni::~TfrmAttestazioni() = default;
+
+QString TfrmAttestazioni::ExportPath() const {
+    return m_app.Path(QStringLiteral("Attestazioni_%1.xls").arg(m_year));
+}
+
+bool TfrmAttestazioni::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui.txtTrova && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            ui.btnTrova->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmAttestazioni::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        FormShow();
+}
+
+QString TfrmAttestazioni::ExcludedText(const QVector<ExcludedReceipt>& excluded) {
+    if (excluded.isEmpty())
+        return {};
+    QStringList which;
+    for (const ExcludedReceipt& e : excluded) {
+        const QString number = TrimText(e.number);
+        which << (number.isEmpty() ? QStringLiteral("senza numero (posizione %1)").arg(e.position)
+                                   : QStringLiteral("n. ") + number) +
+                     (e.reason == ExcludedReceipt::Reason::InvalidDate ? QStringLiteral(" (data non valida)")
+                                                                       : QStringLiteral(" (importo non valido)"));
+    }
+    const QString count =
+        excluded.size() == 1
+            ? QStringLiteral("1 ricevuta dell'archivio non è stata considerata")
+            : QStringLiteral("%1 ricevute dell'archivio non sono state considerate").arg(excluded.size());
+    return QStringLiteral("Attenzione: ") + count +
+           QStringLiteral(" perché la data di emissione o l'importo non sono validi: ") +
+           which.join(QStringLiteral(", ")) +
+           QStringLiteral(". Correggerle nell'archivio ricevute per includerle nelle attestazioni.");
+}
+
+void TfrmAttestazioni::FormShow() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_statements = BuildYearStatements(TrimText(ui.lblFile->text()), m_year);
+    QApplication::restoreOverrideCursor();
+
+    QTableWidget* t = ui.tblAttestazioni;
+    t->clearContents();
+    t->setRowCount(int(m_statements.groups.size()));
+    m_lines.clear();
+    qint64 total = 0, receipts = 0;
+    for (int r = 0; r < m_statements.groups.size(); ++r) {
+        const StatementGroup& g = m_statements.groups[r];
+        for (int c = 0; c < ColumnCount; ++c) {
+            auto* item = new QTableWidgetItem(Cell(g, c));
+            if (c >= ColCount)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (c == ColCode && g.missingTaxCode)
+                item->setForeground(QColor(0xb0, 0, 0));
+            t->setItem(r, c, item);
+        }
+        m_lines << StatementLine(g);
+        total += g.total;
+        receipts += g.receipts.size();
+    }
+    ui.lblConteggio->setText(
+        QStringLiteral("Righe: %1   Ricevute considerate: %2").arg(m_statements.groups.size()).arg(receipts));
+    ui.lblTotale->setText(QStringLiteral("Totale incassato nell'anno:  € ") + FormatTotal(total));
+
+    const QString excluded = ExcludedText(m_statements.excluded);
+    ui.lblEsclusi->setText(excluded);
+    ui.lblEsclusi->setVisible(!excluded.isEmpty());
+    ui.txtTrova->setFocus();
+    if (!m_statements.fileOpened) {
+        m_app.messages().Warning(ArchiveAccessError(), this);
+        return;
+    }
+    if (!m_statements.complete)
+        m_app.messages().Warning(
+            QStringLiteral("Attenzione: l'archivio ricevute non è stato letto per intero.\n\r\n\rLe attestazioni "
+                           "potrebbero essere incomplete."),
+            this);
+    if (!excluded.isEmpty())
+        m_app.messages().Warning(excluded, this);
+    if (t->rowCount() > 0)
+        t->selectRow(0);
+}
+
+int TfrmAttestazioni::SelectedRow() const {
+    const QModelIndexList rows = ui.tblAttestazioni->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TfrmAttestazioni::btnTrovaClick() {
+    if (m_lines.isEmpty()) {
+        m_app.messages().Plain(QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce."), this);
+        return;
+    }
+    int selected = SelectedRow();
+    if (selected < 0) {
+        selected = 0;
+        ui.tblAttestazioni->selectRow(0);
+    }
+    const int found = SharedFinder().Find(m_lines, selected, ui.txtTrova->text());
+    if (found >= 0) {
+        ui.tblAttestazioni->selectRow(found);
+        ui.tblAttestazioni->scrollToItem(ui.tblAttestazioni->item(found, 0));
+    }
+}
+
+void TfrmAttestazioni::btnStampaClick() {
+    const int row = SelectedRow();
+    if (m_statements.groups.isEmpty() || row < 0) {
+        m_app.messages().Warning(
+            QStringLiteral("Operazione di stampa non applicabile: selezionare nell'elenco la riga del pagatore e "
+                           "del minore di cui stampare l'attestazione."),
+            this);
+        return;
+    }
+    PrintGroups({m_statements.groups[row]});
+}
+
+void TfrmAttestazioni::btnStampaTutteClick() {
+    if (m_statements.groups.isEmpty()) {
+        m_app.messages().Warning(
+            QStringLiteral("Operazione di stampa non applicabile: l'elenco non contiene nessuna voce."), this);
+        return;
+    }
+    if (!m_app.messages().Confirm(QStringLiteral("Si vogliono stampare le attestazioni di tutte le %1 righe "
+                                                 "dell'elenco?")
+                                      .arg(m_statements.groups.size()),
+                                  this))
+        return;
+    PrintGroups(m_statements.groups);
+}
+
+void TfrmAttestazioni::PrintGroups(const QVector<StatementGroup>& groups) {
+    QString error = QStringLiteral("Modello di stampa delle attestazioni non disponibile.");
+    StatementHeading h;
+    h.year = m_year;
+    const QString ini = m_app.SettingsPath();
+    for (int i = 1; i <= 4; ++i)
+        h.receiver << IniRead(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
+    // The same picture the receipts print: Logo.bmp, or the built-in logo when it cannot be read.
+    if (!h.logo.load(m_app.Path(QStringLiteral("Logo.bmp"))) || h.logo.isNull())
+        h.logo = DefaultLogo();
+    h.place = ui.txtLuogo->text();
+    h.date = m_app.clock().Today();
+
+    report::PreparedReport doc;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_report && PrepareStatements(*m_report, h, groups, doc, &error);
+    QApplication::restoreOverrideCursor();
+    if (!ok || m_app.printing().Print(doc, this, &error) == Printing::Result::Failed)
+        m_app.messages().Error(QStringLiteral("Attenzione: la stampa delle attestazioni non è andata a buon "
+                                              "fine.\n\r\n\r") +
+                                   error,
+                               this);
+}
+
+void TfrmAttestazioni::btnEsportaClick() {
+    if (m_statements.groups.isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Esportazione non applicabile: l'elenco non contiene nessuna voce."),
+                                 this);
+        return;
+    }
+    if (!m_app.messages().Confirm(ExportWindow::ExportQuestion(), this))
+        return;
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = WriteExportDocument(
+        ExportPath(), QStringLiteral("Attestazioni %1").arg(m_year), Columns(), m_statements.groups.size(),
+        [this](qint64 row, int column) { return Cell(m_statements.groups[int(row)], column); }, &error);
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        m_app.messages().Plain(ExportWindow::ExportFailed(), this);
+        return;
+    }
+    if (m_app.messages().Confirm(ExportWindow::ExportedQuestion(), this))
+        m_app.shell().Open(QLatin1Char('"') + ExportPath() + QLatin1Char('"'));
+}

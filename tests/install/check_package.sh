@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The Debian package built with CPack from this build: its name, the files it installs, the declared
+# dependencies and a valid desktop entry.
+set -euo pipefail
+build=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+(cd "$build" && cpack -G DEB -B "$tmp" >/dev/null)
+debs=("$tmp"/carvenna_*_amd64.deb)
+[ -f "${debs[0]}" ] || { echo "no carvenna_<version>_amd64.deb in $(ls "$tmp")"; exit 1; }
+deb=${debs[0]}
+info=$(dpkg-deb --info "$deb")
+contents=$(dpkg-deb --contents "$deb")
+for file in ./usr/bin/carvenna ./usr/bin/carvenna_setpassword ./usr/share/applications/carvenna.desktop \
+    ./usr/share/icons/hicolor/scalable/apps/carvenna.svg; do
+    grep -q " $file\$" <<<"$contents" || { echo "missing $file"; echo "$contents"; exit 1; }
+done
+depends=$(grep '^ Depends:' <<<"$info")
+for dep in libqt6core6 libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins qt6-translations-l10n fonts-liberation; do
+    grep -q "$dep" <<<"$depends" || { echo "Depends lacks $dep: $depends"; exit 1; }
+done
+dpkg-deb -x "$deb" "$tmp/root"
+desktop-file-validate "$tmp/root/usr/share/applications/carvenna.desktop"
+grep -qx 'Exec=carvenna' "$tmp/root/usr/share/applications/carvenna.desktop"
+echo "package: 1 passed, 0 failed"
