@@ -1,6 +1,8 @@
 list(APPEND CORE_SOURCES
     ${CUR}/Text.h ${CUR}/Text.cpp
     ${CUR}/FixedField.h ${CUR}/FixedField.cpp
+    ${CUR}/FileOps.h ${CUR}/FileOps.cpp
+    ${CUR}/SaveFile.h ${CUR}/SaveFile.cpp
     ${CUR}/RecordFile.h ${CUR}/RecordFile.cpp
     ${CUR}/ReceiptFile.h ${CUR}/ReceiptFile.cpp
     ${CUR}/RegistryFile.h ${CUR}/RegistryFile.cpp
