@@ -1,5 +1,7 @@
 #include "storage/SaveFile.h"
 #include "storage/FileOps.h"
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -27,8 +29,23 @@ bool SaveFile::Fail(const char* what) {
     return false;
 }
 
+namespace {
+// New files that a save killed half way left beside the file; another workstation's save in
+// progress is never that old.
+void RemoveStaleNewFiles(const QString& path) {
+    const QFileInfo info(path);
+    const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    const QDir dir = info.absoluteDir();
+    for (const QFileInfo& stale :
+         dir.entryInfoList({info.fileName() + QStringLiteral(".new*")}, QDir::Files | QDir::Hidden))
+        if (stale.lastModified().toUTC() < limit)
+            QFile::remove(stale.absoluteFilePath());
+}
+} // namespace
+
 bool SaveFile::Open() {
     Cancel();
+    RemoveStaleNewFiles(m_path);
     m_error.clear();
     const QByteArray target = QFile::encodeName(m_path);
     mode_t mode = 0666; // new files: what the umask allows, as for any other file of the folder

@@ -5,9 +5,14 @@
 // The writer is this executable started with --writer <kind> <folder> <seed>. Before each write it
 // notes "B <position> <token>" in a journal, after it "E ..." (done) or "F ..." (failed); one in
 // eight appends is cut short on purpose, leaving a torn tail as a write interrupted by a pulled
-// cable or a power cut would. A new file kind is one more Traits struct and one more test row.
+// cable or a power cut would. The registry writer saves each card's photo after the card, as the
+// editor does: every photo left must be whole and one written for its card. A new file kind is
+// one more Traits struct and one more test row.
 #include "storage/ReceiptFile.h"
+#include "storage/RegistryFile.h"
+#include "storage/SaveFile.h"
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -25,24 +30,51 @@
 extern char** environ;
 
 namespace {
+// Every field derives from the position and the token, with lengths that change from one token
+// to the next, so a record mixing two writes cannot pass for either.
+template <class Record> Record MakeRecord(qint64 position, quint64 token) {
+    Record r;
+    const QString key = QStringLiteral("%1:%2").arg(position).arg(token);
+    const auto fields = r.Fields();
+    const auto& layout = Record::Layout();
+    for (int i = 0; i < fields.size(); ++i)
+        *fields[i] = (i == 0 ? key : key.repeated(1 + int((token >> i) % 9))).left(layout[i].width);
+    return r;
+}
+
 struct ReceiptTraits {
+    static constexpr bool HasPhotos = false;
     using Record = ReceiptRecord;
     using File = ReceiptFile;
     static constexpr const char* Name = "receipt";
     static QString Path(const QString& folder) { return folder + QStringLiteral("2026.ric"); }
     static bool Open(File& f, const QString& folder) { return f.OpenOrCreate(Path(folder)); }
-    // Every field derives from the position and the token, with lengths that change from one
-    // token to the next, so a record mixing two writes cannot pass for either.
-    static Record Make(qint64 position, quint64 token) {
-        Record r;
-        const QString key = QStringLiteral("%1:%2").arg(position).arg(token);
-        const auto fields = r.Fields();
-        const auto& layout = Record::Layout();
-        for (int i = 0; i < fields.size(); ++i)
-            *fields[i] = (i == 0 ? key : key.repeated(1 + int((token >> i) % 9))).left(layout[i].width);
-        return r;
-    }
+    static Record Make(qint64 position, quint64 token) { return MakeRecord<Record>(position, token); }
     static quint64 TokenOf(const Record& r) { return r.NumRic.section(u':', 1).toULongLong(); }
+};
+
+// Cards, each followed by its photo as the registry editor saves them.
+struct RegistryTraits {
+    static constexpr bool HasPhotos = true;
+    using Record = RegistryRecord;
+    using File = RegistryFile;
+    static constexpr const char* Name = "registry";
+    static QString Path(const QString& folder) { return folder + QString::fromLatin1(RegistryFileName); }
+    static bool Open(File& f, const QString& folder) { return f.OpenOrCreate(folder); }
+    static Record Make(qint64 position, quint64 token) { return MakeRecord<Record>(position, token); }
+    static quint64 TokenOf(const Record& r) { return r.Tiratore.section(u':', 1).toULongLong(); }
+    // Photo bytes of 8 to 72 KiB, naming their card and token in the first line.
+    static QByteArray Photo(qint64 position, quint64 token) {
+        QByteArray b = QByteArray::number(position) + ':' + QByteArray::number(token) + '\n';
+        const int size = 8192 + int(token % 65536);
+        while (b.size() < size)
+            b += QByteArray::number(token * quint64(b.size()));
+        return b.left(size);
+    }
+    static bool SavePhoto(const QString& folder, qint64 position, quint64 token) {
+        return QDir().mkpath(folder + QStringLiteral("Anagrafica")) &&
+               SaveWholeFile(CardPhotoPath(folder, position), Photo(position, token));
+    }
 };
 
 void Note(int fd, char kind, qint64 position, quint64 token) {
@@ -76,6 +108,10 @@ template <class T> [[noreturn]] void RunWriter(const QString& folder, quint32 se
                                : file.OverwriteRecord(position - 1, T::Make(position, token));
         if (ok && append && got != position)
             std::_Exit(4);
+        if constexpr (T::HasPhotos) {
+            if (ok && !T::SavePhoto(folder, position, token))
+                std::_Exit(5);
+        }
         Note(journal, ok ? 'E' : 'F', position, token);
         file.Close();
     }
@@ -86,8 +122,9 @@ template <class T> [[noreturn]] void RunWriter(const QString& folder, quint32 se
 // until a later completed write at that position.
 struct Journal {
     QMap<qint64, QSet<quint64>> allowed;
-    qint64 certain = 0; // positions up to this one were surely written whole
-    qint64 highest = 0; // no write ever went beyond this position
+    QMap<qint64, QSet<quint64>> begun; // every token ever written at a position
+    qint64 certain = 0;                // positions up to this one were surely written whole
+    qint64 highest = 0;                // no write ever went beyond this position
     int lines = 0;
 };
 
@@ -116,6 +153,7 @@ Journal ReadJournal(const QString& path) {
             pending = true;
             pendingPosition = position;
             pendingToken = token;
+            j.begun[position].insert(token);
             j.highest = qMax(j.highest, position);
         } else if (parts[0] == "E") {
             j.allowed[position] = {token};
@@ -145,8 +183,38 @@ class TestCrashSafety : public QObject {
     }
 
     // Checks the file against the journal.
-    template <class T> static void Verify(const QString& folder, int* tornSeen, int* tornRecords) {
+    // Every photo is whole and one written for its card; a new file that a killed save left beside
+    // it is counted.
+    static void VerifyPhotos(const QString& folder, const Journal& j, int* leftovers) {
+        const QDir photos(folder + QStringLiteral("Anagrafica"));
+        for (const QString& name : photos.entryList(QDir::Files | QDir::Hidden)) {
+            const QByteArray bytes = [&] {
+                QFile f(photos.filePath(name));
+                return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+            }();
+            bool numbered = false;
+            const qint64 card = name.section(u'_', 2).section(u'.', 0, 0).toLongLong(&numbered);
+            if (!numbered || !name.endsWith(QLatin1String(".jpg"))) {
+                QVERIFY2(name.contains(QLatin1String(".jpg.new")), qPrintable(name));
+                ++*leftovers;
+                continue;
+            }
+            const QByteArray head = bytes.left(bytes.indexOf('\n'));
+            const quint64 token = head.mid(head.indexOf(':') + 1).toULongLong();
+            QVERIFY2(head.startsWith(QByteArray::number(card) + ':') && bytes == RegistryTraits::Photo(card, token),
+                     qPrintable(QStringLiteral("photo of card %1 is torn (%2 bytes)").arg(card).arg(bytes.size())));
+            QVERIFY2(j.begun.value(card).contains(token),
+                     qPrintable(QStringLiteral("photo of card %1 was never written for it").arg(card)));
+        }
+    }
+
+    template <class T> static void Verify(const QString& folder, int* tornSeen, int* tornRecords, int* leftovers) {
         const Journal j = ReadJournal(folder + "journal");
+        if constexpr (T::HasPhotos) {
+            VerifyPhotos(folder, j, leftovers);
+            if (QTest::currentTestFailed())
+                return;
+        }
         const qint64 size = QFile(T::Path(folder)).size();
         const qint64 whole = size / T::Record::Size;
         if (size % T::Record::Size != 0)
@@ -188,7 +256,7 @@ class TestCrashSafety : public QObject {
         QVERIFY(dir.isValid());
         const QString folder = dir.path() + QLatin1Char('/');
         QRandomGenerator rng(20261210);
-        int tornSeen = 0, tornRecords = 0, interrupted = 0, lastLines = 0;
+        int tornSeen = 0, tornRecords = 0, interrupted = 0, lastLines = 0, leftovers = 0;
         for (int k = 0; k < kills; ++k) {
             const pid_t pid = Spawn(T::Name, folder, rng.generate());
             QVERIFY(pid > 0);
@@ -202,7 +270,7 @@ class TestCrashSafety : public QObject {
             QCOMPARE(::waitpid(pid, &status, 0), pid);
             QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
                      qPrintable(QStringLiteral("the writer stopped by itself with %1").arg(status)));
-            Verify<T>(folder, &tornSeen, &tornRecords);
+            Verify<T>(folder, &tornSeen, &tornRecords, &leftovers);
             if (QTest::currentTestFailed())
                 return;
             const int lines = ReadJournal(folder + "journal").lines;
@@ -211,6 +279,9 @@ class TestCrashSafety : public QObject {
         }
         qInfo("%d kills, %d while writing, %d journal lines, %d times a torn tail", kills, interrupted, lastLines,
               tornSeen);
+        if (leftovers > 0)
+            qInfo("%d new files of killed photo saves left in the photo folder",
+                  int(QDir(folder + QStringLiteral("Anagrafica")).entryList({QStringLiteral("*.new*")}).size()));
         if (tornRecords > 0)
             qWarning("%d checks found an overwrite torn at a page boundary by the kill", tornRecords);
         QVERIFY2(interrupted > kills / 2, "most kills must land while the writer works");
@@ -229,6 +300,7 @@ class TestCrashSafety : public QObject {
 
 private slots:
     void receiptsSurviveKills() { KillLoop<ReceiptTraits>(220); }
+    void cardsAndPhotosSurviveKills() { KillLoop<RegistryTraits>(220); }
 
     void nextAppendWritesOverATornTail() {
         QTemporaryDir dir;
@@ -254,6 +326,8 @@ int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "--writer") == 0) {
         if (std::strcmp(argv[2], ReceiptTraits::Name) == 0)
             RunWriter<ReceiptTraits>(QString::fromLocal8Bit(argv[3]), quint32(std::strtoul(argv[4], nullptr, 10)));
+        if (std::strcmp(argv[2], RegistryTraits::Name) == 0)
+            RunWriter<RegistryTraits>(QString::fromLocal8Bit(argv[3]), quint32(std::strtoul(argv[4], nullptr, 10)));
         return 2;
     }
     QCoreApplication app(argc, argv);

@@ -171,6 +171,26 @@ private slots:
         QCOMPARE(Entries(dir.path()), QStringList({QStringLiteral("link.ini"), QStringLiteral("real.ini")}));
     }
 
+    // A new file that a killed save left behind is removed by a later save once it is an hour
+    // old; a younger one may be another workstation's save in progress and stays.
+    void saveRemovesStaleNewFiles() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Scheda_Iscritto_3.jpg"));
+        QVERIFY(WriteBytes(path + ".new123", "stale"));
+        QVERIFY(WriteBytes(path + ".new456", "recent"));
+        QVERIFY(WriteBytes(dir.filePath(QStringLiteral("Scheda_Iscritto_31.jpg.new7")), "another card"));
+        {
+            QFile stale(path + ".new123");
+            QVERIFY(stale.open(QIODevice::ReadWrite));
+            QVERIFY(
+                stale.setFileTime(QDateTime::currentDateTime().addSecs(-2 * 3600), QFileDevice::FileModificationTime));
+        }
+        QVERIFY(SaveWholeFile(path, "photo"));
+        QCOMPARE(Entries(dir.path()),
+                 QStringList({QStringLiteral("Scheda_Iscritto_3.jpg"), QStringLiteral("Scheda_Iscritto_3.jpg.new456"),
+                              QStringLiteral("Scheda_Iscritto_31.jpg.new7")}));
+    }
+
     void saveRefusesAFolder() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Logo.bmp"));
