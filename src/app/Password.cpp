@@ -5,6 +5,7 @@
 #include "app/Crypt.h"
 #include "app/FocusFrame.h"
 #include "app/Placement.h"
+#include "storage/Backup.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"
 #include <QCloseEvent>
@@ -15,6 +16,9 @@ namespace {
 const char kWrong[] = "Attenzione: password errata.";
 const char kReadError[] = "Attenzione: si è verificato un errore durante la procedura di lettura della password. "
                           "Si consiglia di reinstallare il software.";
+const char kBackupFailed[] = "Attenzione: non è stato possibile eseguire la copia di sicurezza giornaliera degli "
+                             "archivi nella cartella Backup.\n\r\n\rAccertarsi di possedere i privilegi di scrittura "
+                             "nella cartella di installazione del programma e che il disco non sia pieno.";
 } // namespace
 
 bool ReadStoredPassword(const QString& passwordFile, QString& out) {
@@ -86,6 +90,9 @@ void TfrmPassword::cmdOKClick() {
     ui.lblMemory->clear();
     if (right) {
         m_app.Switch(m_app.avvio(), this);
+        // Once a day, after the log-in: silent unless the copy fails.
+        if (RunDailyBackup(m_app.ProgramFolder(), m_app.clock().Today()).outcome == BackupResult::Failed)
+            m_app.messages().Warning(QString::fromUtf8(kBackupFailed), m_app.avvio());
         return;
     }
     m_app.messages().Plain(QString::fromUtf8(kWrong), this);

@@ -1,7 +1,7 @@
 #include "export/ExportDocument.h"
+#include "storage/SaveFile.h"
 #include "storage/Text.h"
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 // Excel reads x:str; LibreOffice ignores it and needs its own text format on each cell.
@@ -95,7 +95,7 @@ void AppendExportCellText(QByteArray& out, const QString& text) {
 
 bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
                          qint64 rows, const ExportCellText& cell, QString* error, const ExportProgress& progress) {
-    // QSaveFile would rename over a read-only file where the folder allows it (and root always
+    // A rename would go over a read-only file where the folder allows it (and root always
     // may): such a file is one the user wants kept, as a locked file on other systems is.
     const QFileInfo target(path);
     if (target.isDir())
@@ -103,9 +103,9 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
     if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
         return Fail(error, QStringLiteral("%1 is read-only").arg(path));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Fail(error, file.errorString());
+    SaveFile file(path);
+    if (!file.Open())
+        return Fail(error, file.ErrorString());
 
     QByteArray buf = Head(sheetName);
     buf.reserve(kFlushBytes + (1 << 16));
@@ -132,8 +132,8 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
         }
         buf += "</tr>";
         if (buf.size() >= kFlushBytes) {
-            if (file.write(buf) != buf.size())
-                return Fail(error, file.errorString());
+            if (!file.Write(buf))
+                return Fail(error, file.ErrorString());
             buf.resize(0); // keeps the capacity for the next block
         }
         if (progress && (r + 1) % kProgressRows == 0)
@@ -142,9 +142,7 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
     buf += "</table>";
     buf += "</body>";
     buf += "</html>";
-    if (file.write(buf) != buf.size())
-        return Fail(error, file.errorString());
-    if (!file.commit())
-        return Fail(error, file.errorString());
+    if (!file.Write(buf) || !file.Commit())
+        return Fail(error, file.ErrorString());
     return true;
 }

@@ -2,11 +2,12 @@
 #include "app/Carvenna.h"
 #include "app/Placement.h"
 #include "receipts/DefaultLogo.h"
+#include "storage/SaveFile.h"
+#include <QBuffer>
 #include <QIcon>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace {
 const char kTitle[] = "Selezionare il logo della Ditta in formato Jpeg o Bitmap.";
@@ -84,12 +85,11 @@ void TfrmLogo::btnCancLogoClick() {
 
 void TfrmLogo::btnApplicaClick() {
     // Through a temporary file, so a failed save never leaves half a bitmap behind.
-    QSaveFile file(m_app.Path(QStringLiteral("Logo.bmp")));
-    bool saved = false;
-    if (file.open(QIODevice::WriteOnly)) {
-        QImageWriter writer(&file, "bmp");
-        saved = writer.write(Opaque(m_picture)) && file.commit();
-    }
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    const bool saved = writer.write(Opaque(m_picture)) && SaveWholeFile(m_app.Path(QStringLiteral("Logo.bmp")), bmp);
     if (!saved)
         ShowPicture(ui.imgTemp->pixmap().toImage());
     accept();

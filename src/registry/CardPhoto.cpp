@@ -1,9 +1,10 @@
 #include "registry/CardPhoto.h"
 #include "storage/RegistryFile.h"
+#include "storage/SaveFile.h"
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 
 namespace {
 constexpr int kJpegQuality = 92;
@@ -33,16 +34,13 @@ bool WriteCardPhoto(const QString& programFolder, qint64 cardNumber, const QImag
         return fail(QStringLiteral("no picture"));
     if (!MakeFolder(path))
         return fail(QStringLiteral("cannot create the folder of ") + path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (!photo.convertToFormat(QImage::Format_RGB32).save(&file, "JPG", kJpegQuality)) {
-        file.cancelWriting();
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!photo.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPG", kJpegQuality))
         return fail(QStringLiteral("cannot encode the picture"));
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    QString why;
+    return SaveWholeFile(path, jpeg, &why) || fail(why);
 }
 
 bool CardPhotoExists(const QString& programFolder, qint64 cardNumber) {

@@ -1,8 +1,8 @@
 #include "storage/IniFile.h"
+#include "storage/SaveFile.h"
 #include "storage/Text.h"
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
@@ -47,7 +47,9 @@ QString SectionOf(const QString& line) {
     return TrimText(t.mid(1, close - 1));
 }
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 // Finds `key` in `section`: returns the line index of the key (or -1) and, in `sectionEnd`, the
 // index after the section's last non-blank line (-1 when the section is missing).
@@ -96,8 +98,7 @@ QString IniRead(const QString& path, const QString& section, const QString& key,
     return TrimText(line.mid(line.indexOf(u'=') + 1));
 }
 
-bool IniWrite(const QString& path, const QString& section, const QString& key, const QString& value,
-              QString* error) {
+bool IniWrite(const QString& path, const QString& section, const QString& key, const QString& value, QString* error) {
     Lines file = Load(path);
     if (!file.ok) {
         if (error)
@@ -116,19 +117,8 @@ bool IniWrite(const QString& path, const QString& section, const QString& key, c
             file.lines << QString();
         file.lines << u'[' + section + u']' << key + u'=' + value;
     }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
     QByteArray bytes;
     for (const QString& l : file.lines)
         bytes += ToWin1252(l) + "\r\n";
-    if (out.write(bytes) != bytes.size() || !out.commit()) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
-    return true;
+    return SaveWholeFile(path, bytes, error);
 }

@@ -2,7 +2,7 @@
 // INI-format settings and password files, read and written key by key. Sections and keys
 // match without regard to case; a write changes one line and keeps every other line as it was.
 // Files are read as UTF-8 when they start with a BOM, otherwise as Windows-1252; they are
-// written as Windows-1252 with CRLF line ends through QSaveFile.
+// written as Windows-1252 with CRLF line ends through SaveFile: old or new, never half.
 #include <QString>
 
 /// Reads `key` of `section`; a missing file, section or key gives an empty text.

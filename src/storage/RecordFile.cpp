@@ -1,4 +1,5 @@
 #include "storage/RecordFile.h"
+#include "storage/FileOps.h"
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -12,17 +13,21 @@ namespace {
 constexpr off_t kSentinel = off_t(1) << 40;
 qint64 g_shortWrite = -1;
 
-QString Errno(const char* what) { return QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(strerror(errno))); }
+QString Errno(const char* what) {
+    return QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(strerror(errno)));
+}
 } // namespace
 
 RecordFile::RecordFile(int recordSize) : m_size(recordSize) {}
 
 RecordFile::~RecordFile() {
     if (m_fd >= 0)
-        ::close(m_fd);
+        FileOps::Current().Close(m_fd);
 }
 
-void RecordFile::InjectShortWrite(qint64 bytes) { g_shortWrite = bytes; }
+void RecordFile::InjectShortWrite(qint64 bytes) {
+    g_shortWrite = bytes;
+}
 
 bool RecordFile::Fail(const QString& what) {
     m_error = what;
@@ -35,14 +40,14 @@ bool RecordFile::OpenOrCreate(const QString& path) {
     m_error.clear();
     const QByteArray native = QFile::encodeName(path);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        m_fd = FileOps::Current().Open(native.constData(), O_RDWR | O_CLOEXEC, 0);
         if (m_fd >= 0)
             break;
         // Something is there but cannot be opened (read-only, a folder...): never replace it.
         struct stat st;
         if (::stat(native.constData(), &st) == 0 || errno != ENOENT)
             return Fail(Errno("open"));
-        m_fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = FileOps::Current().Open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd >= 0)
             break;
         if (errno != EEXIST) // another workstation created it a moment ago: open that one
@@ -52,7 +57,7 @@ bool RecordFile::OpenOrCreate(const QString& path) {
         return Fail(Errno("open"));
     struct stat st;
     if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(m_fd);
+        FileOps::Current().Close(m_fd);
         m_fd = -1;
         return Fail(QStringLiteral("not a regular file"));
     }
@@ -100,11 +105,14 @@ bool RecordFile::WriteAt(qint64 offset, const QByteArray& data) {
     }
     qint64 done = 0;
     while (done < limit) {
-        const ssize_t n = ::pwrite(m_fd, data.constData() + done, size_t(limit - done), off_t(offset + done));
+        const ssize_t n =
+            FileOps::Current().Pwrite(m_fd, data.constData() + done, size_t(limit - done), off_t(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
             return Fail(Errno("write"));
+        if (n == 0)
+            return Fail(QStringLiteral("write: no byte written"));
         done += n;
     }
     if (done != data.size())
@@ -156,7 +164,16 @@ bool RecordFile::OverwriteRaw(qint64 index, const QByteArray& rec) {
     bool ok = count >= 0;
     if (ok && (index < 0 || index >= count))
         ok = Fail(QStringLiteral("record %1 does not exist").arg(index + 1));
-    ok = ok && WriteAt(index * m_size, rec);
+    // The old bytes are kept so that a write failing half way puts them back: the record is
+    // then either the old one or the new one, never a mix.
+    QByteArray old;
+    ok = ok && ReadRaw(index, old);
+    if (ok && !WriteAt(index * m_size, rec)) {
+        ok = false;
+        const QString err = m_error;
+        WriteAt(index * m_size, old);
+        m_error = err;
+    }
     const QString err = m_error;
     Lock(false);
     return ok ? true : Fail(err);
@@ -210,7 +227,7 @@ bool RecordFile::Close() {
         return true;
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0)
+    if (FileOps::Current().Close(fd) != 0)
         return Fail(Errno("close"));
     return true;
 }

@@ -1,9 +1,12 @@
 list(APPEND CORE_SOURCES
     ${CUR}/Text.h ${CUR}/Text.cpp
     ${CUR}/FixedField.h ${CUR}/FixedField.cpp
+    ${CUR}/FileOps.h ${CUR}/FileOps.cpp
+    ${CUR}/SaveFile.h ${CUR}/SaveFile.cpp
     ${CUR}/RecordFile.h ${CUR}/RecordFile.cpp
     ${CUR}/ReceiptFile.h ${CUR}/ReceiptFile.cpp
     ${CUR}/RegistryFile.h ${CUR}/RegistryFile.cpp
     ${CUR}/IniFile.h ${CUR}/IniFile.cpp
     ${CUR}/Dates.h ${CUR}/Dates.cpp
-    ${CUR}/Lists.h ${CUR}/Lists.cpp)
+    ${CUR}/Lists.h ${CUR}/Lists.cpp
+    ${CUR}/Backup.h ${CUR}/Backup.cpp)

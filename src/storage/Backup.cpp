@@ -1,0 +1,120 @@
+#include "storage/Backup.h"
+#include "storage/RegistryFile.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+const char kDayFormat[] = "yyyy-MM-dd";
+const char kWorkPrefix[] = ".in-corso-";
+
+// Copies one file in blocks, checking every write, and forces it to disk before the folder is renamed.
+bool CopyWhole(const QString& from, const QString& to, QString& error) {
+    QFile in(from), out(to);
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("%1: %2").arg(from, in.errorString());
+        return false;
+    }
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = QStringLiteral("%1: %2").arg(to, out.errorString());
+        return false;
+    }
+    QByteArray block;
+    for (;;) {
+        block = in.read(1 << 20);
+        if (block.isEmpty()) {
+            if (in.error() != QFileDevice::NoError) {
+                error = QStringLiteral("%1: %2").arg(from, in.errorString());
+                return false;
+            }
+            break;
+        }
+        if (out.write(block) != block.size()) {
+            error = QStringLiteral("%1: %2").arg(to, out.errorString());
+            return false;
+        }
+    }
+    if (!out.flush() || ::fsync(out.handle()) != 0) {
+        error = QStringLiteral("%1: %2").arg(to, out.errorString().isEmpty() ? QString::fromLocal8Bit(strerror(errno))
+                                                                             : out.errorString());
+        return false;
+    }
+    out.close();
+    if (out.error() != QFileDevice::NoError) {
+        error = QStringLiteral("%1: %2").arg(to, out.errorString());
+        return false;
+    }
+    return true;
+}
+
+QStringList FilesToCopy(const QString& programFolder) {
+    QDir dir(programFolder);
+    QStringList names = dir.entryList({QStringLiteral("*.ric")}, QDir::Files, QDir::Name);
+    static const QRegularExpression year(QStringLiteral("^\\d{4}\\.ric$"), QRegularExpression::CaseInsensitiveOption);
+    names = names.filter(year);
+    for (const char* fixed : {RegistryFileName, "Trelvani.ini", "unins000.dll"})
+        if (QFileInfo(dir.filePath(QLatin1String(fixed))).isFile())
+            names << QLatin1String(fixed);
+    return names;
+}
+
+void Prune(const QString& root, const QDate& today, int keepDays) {
+    QDir dir(root);
+    const QDate oldestKept = today.addDays(1 - keepDays);
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QDate day = QDate::fromString(name, QLatin1String(kDayFormat));
+        // Only our own day folders, and only the old ones: a folder from a clock set ahead stays.
+        if (day.isValid() && name.size() == 10 && day < oldestKept)
+            QDir(dir.filePath(name)).removeRecursively();
+        // Work folders of attempts cut short on earlier days.
+        const QDate workDay = QDate::fromString(name.mid(int(qstrlen(kWorkPrefix))), QLatin1String(kDayFormat));
+        if (name.startsWith(QLatin1String(kWorkPrefix)) && workDay.isValid() && workDay < today)
+            QDir(dir.filePath(name)).removeRecursively();
+    }
+}
+} // namespace
+
+QString BackupDayFolder(const QString& programFolder, const QDate& day) {
+    return programFolder + QStringLiteral("Backup/") + day.toString(QLatin1String(kDayFormat));
+}
+
+BackupResult RunDailyBackup(const QString& programFolder, const QDate& today, int keepDays) {
+    BackupResult result;
+    const QString root = programFolder + QStringLiteral("Backup");
+    const QString final = BackupDayFolder(programFolder, today);
+    if (QFileInfo(final).isDir()) {
+        result.outcome = BackupResult::AlreadyDone;
+        return result;
+    }
+    // The work folder of an attempt that failed or was cut short is started afresh.
+    const QString work = root + u'/' + QLatin1String(kWorkPrefix) + today.toString(QLatin1String(kDayFormat));
+    QDir(work).removeRecursively();
+    if (!QDir().mkpath(work)) {
+        result.error = QStringLiteral("cannot create %1").arg(work);
+        return result;
+    }
+    const QStringList names = FilesToCopy(programFolder);
+    for (const QString& name : names) {
+        if (!CopyWhole(programFolder + name, work + u'/' + name, result.error)) {
+            QDir(work).removeRecursively();
+            return result;
+        }
+    }
+    if (!QDir().rename(work, final)) {
+        QDir(work).removeRecursively();
+        if (QFileInfo(final).isDir()) { // another workstation made today's copy a moment ago
+            result.outcome = BackupResult::AlreadyDone;
+            return result;
+        }
+        result.error = QStringLiteral("cannot rename %1 to %2").arg(work, final);
+        return result;
+    }
+    Prune(root, today, keepDays);
+    result.outcome = BackupResult::Copied;
+    result.copied = names;
+    return result;
+}

@@ -1,0 +1,137 @@
+#include "storage/SaveFile.h"
+#include "storage/FileOps.h"
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+SaveFile::SaveFile(const QString& path) : m_path(path) {
+    // A link is followed: the file it names is replaced, the link stays.
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.symLinkTarget().isEmpty())
+        m_path = info.symLinkTarget();
+}
+
+SaveFile::~SaveFile() {
+    Cancel();
+}
+
+bool SaveFile::Fail(const char* what) {
+    const int err = errno;
+    m_error = QStringLiteral("%1 %2: %3").arg(QLatin1String(what), m_path, QString::fromLocal8Bit(strerror(err)));
+    Cancel();
+    return false;
+}
+
+namespace {
+// New files that a save killed half way left beside the file; another workstation's save in
+// progress is never that old.
+void RemoveStaleNewFiles(const QString& path) {
+    const QFileInfo info(path);
+    const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    const QDir dir = info.absoluteDir();
+    for (const QFileInfo& stale :
+         dir.entryInfoList({info.fileName() + QStringLiteral(".new*")}, QDir::Files | QDir::Hidden))
+        if (stale.lastModified().toUTC() < limit)
+            QFile::remove(stale.absoluteFilePath());
+}
+} // namespace
+
+bool SaveFile::Open() {
+    Cancel();
+    RemoveStaleNewFiles(m_path);
+    m_error.clear();
+    const QByteArray target = QFile::encodeName(m_path);
+    mode_t mode = 0666; // new files: what the umask allows, as for any other file of the folder
+    struct stat st;
+    const bool exists = ::stat(target.constData(), &st) == 0;
+    if (exists) {
+        // A folder of that name, or a file the user may not change, stays as it is.
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return Fail("cannot replace");
+        }
+        if (::access(target.constData(), W_OK) != 0)
+            return Fail("cannot replace");
+        mode = st.st_mode & 07777;
+    }
+    for (int attempt = 0; attempt < 8 && m_fd < 0; ++attempt) {
+        m_temp = target + ".new" + QByteArray::number(QRandomGenerator::global()->generate() % 1000000);
+        m_fd = FileOps::Current().Open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (m_fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (m_fd < 0) {
+        m_temp.clear();
+        return Fail("cannot create a new file for");
+    }
+    if (exists)
+        ::fchmod(m_fd, mode); // the umask must not narrow a shared file's permissions
+    m_written = 0;
+    return true;
+}
+
+bool SaveFile::Write(const QByteArray& bytes) {
+    if (m_fd < 0) {
+        m_error = QStringLiteral("%1 is not open for writing").arg(m_path);
+        return false;
+    }
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = FileOps::Current().Pwrite(m_fd, bytes.constData() + done, size_t(bytes.size() - done),
+                                                    off_t(m_written + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return Fail("cannot write");
+        }
+        done += n;
+    }
+    m_written += done;
+    return true;
+}
+
+bool SaveFile::Commit() {
+    if (m_fd < 0) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("%1 is not open for writing").arg(m_path);
+        return false;
+    }
+    if (FileOps::Current().Fsync(m_fd) != 0)
+        return Fail("cannot flush");
+    const int fd = m_fd;
+    m_fd = -1;
+    if (FileOps::Current().Close(fd) != 0)
+        return Fail("cannot close");
+    if (FileOps::Current().Rename(m_temp.constData(), QFile::encodeName(m_path).constData()) != 0)
+        return Fail("cannot replace");
+    m_temp.clear();
+    return true;
+}
+
+void SaveFile::Cancel() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temp.isEmpty()) {
+        ::unlink(m_temp.constData());
+        m_temp.clear();
+    }
+}
+
+bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error) {
+    SaveFile file(path);
+    const bool ok = file.Open() && file.Write(bytes) && file.Commit();
+    if (!ok && error)
+        *error = file.ErrorString();
+    return ok;
+}

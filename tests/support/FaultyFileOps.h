@@ -1,0 +1,58 @@
+#pragma once
+// A FileOps that counts every open, write, flush, close and rename and makes the n-th one fail
+// with the chosen error, as a full disk (ENOSPC) or a failing network folder (EIO) would.
+// Writes go through in pieces of at most `piece` bytes, so a failure can stop a write half way.
+// Installed for the life of the object. Header only, so headless tests can use it too.
+#include "storage/FileOps.h"
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+class FaultyFileOps : public FileOps {
+public:
+    int failAt = 0; // 1-based number of the call that fails; 0: none
+    int error = ENOSPC;
+    int calls = 0;
+    size_t piece = 400;
+    const char* failed = nullptr; // the call that was made to fail
+
+    FaultyFileOps() : m_previous(FileOps::Install(this)) {}
+    ~FaultyFileOps() override { FileOps::Install(m_previous); }
+    FaultyFileOps(const FaultyFileOps&) = delete;
+    FaultyFileOps& operator=(const FaultyFileOps&) = delete;
+
+    void Arm(int n, int err) {
+        failAt = n;
+        error = err;
+        calls = 0;
+        failed = nullptr;
+    }
+
+    int Open(const char* path, int flags, mode_t mode) override {
+        return Hit("open") ? -1 : FileOps::Open(path, flags, mode);
+    }
+    ssize_t Pwrite(int fd, const void* data, size_t size, off_t offset) override {
+        return Hit("write") ? -1 : FileOps::Pwrite(fd, data, std::min(size, piece), offset);
+    }
+    int Fsync(int) override { return Hit("flush") ? -1 : 0; } // the data is not needed on the disk
+    int Close(int fd) override {
+        // The descriptor is released even when close reports an error.
+        const bool fail = Hit("close");
+        const int r = FileOps::Close(fd);
+        if (!fail)
+            return r;
+        errno = error;
+        return -1;
+    }
+    int Rename(const char* from, const char* to) override { return Hit("rename") ? -1 : FileOps::Rename(from, to); }
+
+private:
+    bool Hit(const char* what) {
+        if (++calls != failAt)
+            return false;
+        failed = what;
+        errno = error;
+        return true;
+    }
+    FileOps* m_previous;
+};
