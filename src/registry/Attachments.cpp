@@ -1,8 +1,8 @@
 #include "registry/Attachments.h"
+#include "storage/SaveFile.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 QString AttachmentsFolder(const QString& programFolder) {
     return programFolder + QStringLiteral("Documenti_Allegati");
@@ -21,25 +21,24 @@ bool CopyAttachment(const QString& source, const QString& folder, QString* error
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return fail(in.errorString());
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
+    // The copy goes to a new file that replaces the target only when complete; on any failure the
+    // new file is dropped and the target stays as it was.
+    SaveFile out(target);
+    if (!out.Open())
+        return fail(out.ErrorString());
     QByteArray block;
     while (!in.atEnd()) {
         block = in.read(1 << 20);
         if (block.isEmpty()) {
             if (in.error() == QFileDevice::NoError)
                 break;
-            out.cancelWriting();
             return fail(in.errorString());
         }
-        if (out.write(block) != block.size()) {
-            out.cancelWriting();
-            return fail(out.errorString());
-        }
+        if (!out.Write(block))
+            return fail(out.ErrorString());
     }
-    if (!out.commit())
-        return fail(out.errorString());
+    if (!out.Commit())
+        return fail(out.ErrorString());
     return true;
 }
 

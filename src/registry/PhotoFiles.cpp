@@ -1,9 +1,10 @@
 #include "registry/PhotoFiles.h"
+#include "storage/SaveFile.h"
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 QImage ReadPicture(const QString& path, QString* error) {
     // Qt refuses pictures over 128 MB by default; a camera's 48-megapixel photo needs about 190 MB.
@@ -26,10 +27,11 @@ bool WritePicture(const QImage& picture, const QString& path, QString* error) {
     if (picture.isNull())
         return fail(QStringLiteral("nessuna immagine"));
     const bool bitmap = QFileInfo(path).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    QImageWriter writer(&file, bitmap ? "bmp" : "jpg");
+    // Encoded in memory first, so that the file is replaced in one step through the file layer.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, bitmap ? "bmp" : "jpg");
     if (!bitmap)
         writer.setQuality(90);
     // JPEG has no alpha: flatten transparent pictures onto white rather than black.
@@ -40,12 +42,11 @@ bool WritePicture(const QImage& picture, const QString& path, QString* error) {
         QPainter(&flat).drawImage(0, 0, out);
         out = flat;
     }
-    if (!writer.write(out)) {
-        file.cancelWriting();
+    if (!writer.write(out))
         return fail(writer.errorString());
-    }
-    if (!file.commit())
-        return fail(file.errorString());
+    QString saveError;
+    if (!SaveWholeFile(path, bytes, &saveError))
+        return fail(saveError);
     return true;
 }
 
