@@ -53,8 +53,8 @@ void ShowFirstFrame(QWidget* w) {
 void Carvenna::Start() {
     // The password window first, so it is the main window, and on screen before the rest is built;
     // then the other single-instance windows in start-up order (creating the start menu sets the
-    // formats); the closing show() changes nothing for a window already shown. Per-use windows are created
-    // by whoever opens them, one instance per use, so none is made here.
+    // formats); the closing show() changes nothing for a window already shown. Per-use windows are
+    // created by whoever opens them, one instance per use, so none is made here.
     SetFormatSettings();
     m_windows << (m_password = new TfrmPassword(*this));
     ShowFirstFrame(m_password);
