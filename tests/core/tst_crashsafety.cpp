@@ -141,9 +141,13 @@ Journal ReadJournal(const QString& path) {
             j.allowed[pendingPosition].insert(pendingToken);
         pending = false;
     };
-    for (const QByteArray& raw : f.readAll().split('\n')) {
+    // Only lines that reached their line end count: a line cut by the kill may still hold three
+    // pieces with a shortened token ("E 123 45" of "E 123 4567").
+    QList<QByteArray> lines = f.readAll().split('\n');
+    lines.removeLast(); // the empty piece after the last line end, or a line cut by the kill
+    for (const QByteArray& raw : lines) {
         const QList<QByteArray> parts = raw.split(' ');
-        if (parts.size() != 3) // the empty piece after the last line end, or a line cut by the kill
+        if (parts.size() != 3)
             continue;
         ++j.lines;
         const qint64 position = parts[1].toLongLong();
