@@ -31,10 +31,11 @@ bool SaveFile::Fail(const char* what) {
 
 namespace {
 // New files that a save killed half way left beside the file; another workstation's save in
-// progress is never that old.
-void RemoveStaleNewFiles(const QString& path) {
+// progress is never that old. `now` is the file system's own time (the mtime of a file just
+// created), so a shared folder is judged by its server's clock, not by this workstation's.
+void RemoveStaleNewFiles(const QString& path, const QDateTime& now) {
     const QFileInfo info(path);
-    const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    const QDateTime limit = now.toUTC().addSecs(-3600);
     const QDir dir = info.absoluteDir();
     for (const QFileInfo& stale :
          dir.entryInfoList({info.fileName() + QStringLiteral(".new*")}, QDir::Files | QDir::Hidden))
@@ -45,7 +46,6 @@ void RemoveStaleNewFiles(const QString& path) {
 
 bool SaveFile::Open() {
     Cancel();
-    RemoveStaleNewFiles(m_path);
     m_error.clear();
     const QByteArray target = QFile::encodeName(m_path);
     mode_t mode = 0666; // new files: what the umask allows, as for any other file of the folder
@@ -73,6 +73,9 @@ bool SaveFile::Open() {
     }
     if (exists)
         ::fchmod(m_fd, mode); // the umask must not narrow a shared file's permissions
+    struct stat created;
+    if (::fstat(m_fd, &created) == 0)
+        RemoveStaleNewFiles(m_path, QDateTime::fromSecsSinceEpoch(created.st_mtime, Qt::UTC));
     m_written = 0;
     return true;
 }

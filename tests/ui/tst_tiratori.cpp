@@ -622,8 +622,8 @@ private slots:
 };
 
 // One workstation for twoWorkstationsAddCards: adds cards through the real editor.
-static int AddCards(const QString& spec) {
-    const QStringList parts = spec.split(u'|');
+static int AddCards(const QString& request) {
+    const QStringList parts = request.split(u'|');
     TestPlatform tp;
     tp.platform.programFolder = parts[0];
     Carvenna app(tp.platform);
@@ -651,9 +651,9 @@ static int AddCards(const QString& spec) {
 
 int main(int argc, char** argv) {
     QApplication a(argc, argv);
-    const QString spec = qEnvironmentVariable("CARVENNA_ADD_CARDS");
-    if (!spec.isEmpty())
-        return AddCards(spec);
+    const QString request = qEnvironmentVariable("CARVENNA_ADD_CARDS");
+    if (!request.isEmpty())
+        return AddCards(request);
     TestTiratori t;
     return QTest::qExec(&t, argc, argv);
 }
