@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Carvenna needs to build, run and test; skips what is there.
-# Usage: scripts/install-deps.sh [run|test|package]
+# Usage: scripts/install-deps.sh [run|test|package|look]
+# look: the tools to drive and photograph the program under a virtual screen by hand (xdotool, xwd).
 set -euo pipefail
 mode=${1:-run}
 pkgs=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6
@@ -11,6 +12,9 @@ if [ "$mode" = test ]; then
 fi
 if [ "$mode" = package ]; then
     pkgs+=(dpkg-dev)
+fi
+if [ "$mode" = look ]; then
+    pkgs+=(xvfb xauth xdotool x11-apps netpbm poppler-utils)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

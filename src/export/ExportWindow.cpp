@@ -124,20 +124,24 @@ void ExportWindow::cmdEsportaClick() {
     if (!m_app.messages().Confirm(ExportQuestion(), this))
         return;
     const qint64 rows = m_model->rowCount();
-    QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QString(), 0, int(rows), this);
-    progress.setWindowTitle(windowTitle());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
     QString error;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = WriteExportDocument(
-        ExportPath(), m_texts.sheetName, m_model->ExportColumns(), rows,
-        [this](qint64 row, int column) { return m_model->ExportCell(row, column); }, &error,
-        [&progress](qint64 done) { progress.setValue(int(done)); });
-    QApplication::restoreOverrideCursor();
-    progress.hide();
+    bool ok;
+    {
+        // The progress window is destroyed before any question is asked: only hidden, its own
+        // show timer could bring it back, frozen, over the question.
+        QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QString(), 0, int(rows), this);
+        progress.setWindowTitle(windowTitle());
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
+        progress.setAutoClose(false);
+        progress.setAutoReset(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ok = WriteExportDocument(
+            ExportPath(), m_texts.sheetName, m_model->ExportColumns(), rows,
+            [this](qint64 row, int column) { return m_model->ExportCell(row, column); }, &error,
+            [&progress](qint64 done) { progress.setValue(int(done)); });
+        QApplication::restoreOverrideCursor();
+    }
     if (!ok) {
         m_app.messages().Plain(ExportFailed(), this);
         return;

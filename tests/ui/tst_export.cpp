@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QtTest>
 #include <memory>
 
@@ -64,6 +65,7 @@ private slots:
     void windowTextsAndGrid();
     void answers_data();
     void answers();
+    void noProgressOverTheQuestion();
     void exportThatCannotReplaceTheFile_data();
     void exportThatCannotReplaceTheFile();
     void cellEditedInTheGridIsExported();
@@ -239,6 +241,36 @@ void tst_export::answers() {
         QVERIFY(doc.contains("<tr>" + DataCell("3") + DataCell("01/02/2026") + DataCell("Rossi &amp; Figli")));
     }
     QCOMPARE(m_tp->shell.opened, opened ? QStringList{'"' + path + '"'} : QStringList{});
+}
+
+// Messages that note whether a progress window still exists when a question is asked: a living
+// progress window shows itself by its own timer a few seconds after it was made, even after it
+// was hidden, and then blocks the question under it.
+class ProgressWatcher : public RecordingMessages {
+public:
+    bool progressAlive = false;
+    bool Show(Kind kind, const QString& text, QWidget* parent) override {
+        for (QWidget* w : QApplication::allWidgets())
+            progressAlive |= qobject_cast<QProgressDialog*>(w) != nullptr;
+        return RecordingMessages::Show(kind, text, parent);
+    }
+};
+
+void tst_export::noProgressOverTheQuestion() {
+    WriteYear(3);
+    ProgressWatcher reader;
+    Platform platform = m_tp->platform;
+    platform.messages = &reader;
+    Carvenna app(platform);
+    app.Start();
+    app.ricevuta()->ui.lblFile->setText(m_year);
+    TfrmExpRic w(app);
+    w.show();
+    reader.answers << true << false;
+    QTest::mouseClick(w.findChild<QToolButton*>("cmdEsporta"), Qt::LeftButton);
+    const QStringList asked = reader.TakeTexts();
+    QCOMPARE(asked, (QStringList{kAsk, kDone}));
+    QVERIFY2(!reader.progressAlive, "a progress window is still alive when the question is asked");
 }
 
 void tst_export::exportThatCannotReplaceTheFile_data() {
