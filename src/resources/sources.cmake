@@ -17,4 +17,5 @@ list(APPEND UI_RESOURCE_FILES
     resources/esci.svg
     resources/email.svg
     resources/web.svg
-    resources/pdf.svg)
+    resources/pdf.svg
+    resources/freccia_giu.svg)

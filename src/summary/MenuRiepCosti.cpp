@@ -47,6 +47,9 @@ TfrmMenuRiepCosti::TfrmMenuRiepCosti(Carvenna& app, QWidget* parent) : QWidget(p
         day->lineEdit()->setMaxLength(2);
     for (QComboBox* month : {ui.txtMeseInizio, ui.txtMeseFine})
         month->lineEdit()->setMaxLength(9);
+    // Under the style sheet the lists' edit part would fall back to the small default font.
+    for (QComboBox* f : {ui.txtGiornoInizio, ui.txtMeseInizio, ui.txtGiornoFine, ui.txtMeseFine})
+        f->lineEdit()->setFont(f->font());
 
     // The waiting label appears as soon as the button goes down, before the click runs.
     ui.btnVisualizza->installEventFilter(this);
