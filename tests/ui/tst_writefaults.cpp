@@ -21,8 +21,10 @@
 #include "receipts/Ricevuta.h"
 #include "registry/AllegaCartella.h"
 #include "registry/Attachments.h"
+#include "report/ReportTemplate.h"
 #include "storage/RegistryFile.h"
 #include "summary/Attestazioni.h"
+#include <QAction>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -440,6 +442,65 @@ private slots:
             QVERIFY2(shown.size() == 1, qPrintable(label));
             QCOMPARE(shown[0].kind, Kind::Warning);
             QCOMPARE(shown[0].text, ReceiptPrintWarning());
+            const QString diff = StateDiff(before, FolderState(Folder()));
+            QVERIFY2(diff.isEmpty(), qPrintable(label + ": " + diff));
+        });
+    }
+
+    void pdfPrintFromPreview_data() {
+        QTest::addColumn<int>("error");
+        AddErrorRows();
+    }
+    // The print button of the preview window, onto an earlier PDF of that name: a PDF that could not
+    // be written whole makes the preview report a failure once closed, and the earlier file stays.
+    void pdfPrintFromPreview() {
+        QFETCH(int, error);
+        report::ReportTemplate t = *report::ReportTemplate::Load(QStringLiteral(":/printing/templates/receipt.json"));
+        QVERIFY(t.Prepare());
+        const QString pdf = m_printing->PdfPath(t.Prepared());
+        const QByteArray earlier = "%PDF-1.4 an earlier receipt";
+        Printing::Result result = Printing::Result::Cancelled;
+        QString why;
+        auto preview = [&] {
+            QVERIFY(Put(pdf, earlier));
+            bool printed = false;
+            ModalHelper helper([](QWidget* w) { return w->objectName() == QLatin1String("PreviewWindow"); },
+                               [&](QWidget* w) {
+                                   std::unique_ptr<ModalHelper> overwrite;
+                                   std::unique_ptr<ModalHelper> ask(ModalHelper::When<QPrintDialog>(
+                                       [&](QPrintDialog* d) {
+                                           printed = true;
+                                           auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+                                           printers->setCurrentIndex(printers->count() - 1);
+                                           overwrite.reset(ModalHelper::When<QMessageBox>(
+                                               [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }));
+                                           d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                                       },
+                                       nullptr, 8000));
+                                   w->findChild<QAction*>(QStringLiteral("print"))->trigger();
+                                   w->findChild<QAction*>(QStringLiteral("close"))->trigger();
+                               },
+                               20000);
+            why.clear();
+            result = m_printing->Preview(t.Prepared(), nullptr, &why);
+            QVERIFY(helper.Handled());
+            QVERIFY(printed);
+        };
+
+        FaultyFileOps faults;
+        faults.piece = 8192;
+        preview();
+        const int calls = faults.calls;
+        QCOMPARE(int(result), int(Printing::Result::Done));
+        QVERIFY(PdfComplete(Bytes(pdf)));
+        QVERIFY2(calls >= 5, "the PDF does not go through the file calls");
+        qInfo("%d file calls, each made to fail in turn", calls);
+        QVERIFY(Put(pdf, earlier));
+        const State before = FolderState(Folder());
+
+        EachFault(faults, calls, error, preview, [&](const QString& label) {
+            QVERIFY2(result == Printing::Result::Failed, qPrintable(label));
+            QVERIFY2(why.contains(QFileInfo(pdf).fileName()), qPrintable(why));
             const QString diff = StateDiff(before, FolderState(Folder()));
             QVERIFY2(diff.isEmpty(), qPrintable(label + ": " + diff));
         });
