@@ -1,4 +1,5 @@
 #include "printing/DesktopPrinting.h"
+#include "printing/PdfOutput.h"
 #include "report/PreparedReport.h"
 #include "report/ReportPainter.h"
 #include <QAction>
@@ -60,8 +61,9 @@ bool AskPrinter(QPrinter& printer, int pageCount, QWidget* parent, const QString
 // the layout was made for.
 class PreviewWindow : public QDialog {
 public:
-    PreviewWindow(QPrinter& printer, const report::PreparedReport& report, const QString& pdfPath, QWidget* parent)
-        : QDialog(parent), m_printer(printer), m_pageCount(report.PageCount()), m_pdfPath(pdfPath) {
+    PreviewWindow(QPrinter& printer, const report::PreparedReport& report, const QString& pdfPath, QString& error,
+                  QWidget* parent)
+        : QDialog(parent), m_printer(printer), m_pageCount(report.PageCount()), m_pdfPath(pdfPath), m_error(error) {
         setObjectName(QStringLiteral("PreviewWindow"));
         setWindowTitle(report.name);
         setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -135,13 +137,19 @@ private:
     }
 
     void PrintClick() {
-        if (AskPrinter(m_printer, m_pageCount, this, m_pdfPath))
-            view->print();
+        if (!AskPrinter(m_printer, m_pageCount, this, m_pdfPath))
+            return;
+        PdfOutput pdf(m_printer);
+        view->print();
+        QString why;
+        if (!pdf.Finish(&why) && m_error.isEmpty())
+            m_error = why;
     }
 
     QPrinter& m_printer;
     int m_pageCount;
     QString m_pdfPath;
+    QString& m_error; // the first failure of a print from this window
 };
 
 } // namespace
@@ -157,8 +165,8 @@ Printing::Result DesktopPrinting::Preview(const report::PreparedReport& report, 
         return Fail(error, QStringLiteral("Il documento non ha pagine."));
     QPrinter printer(QPrinter::HighResolution);
     SetUp(printer, report);
-    PreviewWindow dialog(printer, report, PdfPath(report), parent);
     QString paintError;
+    PreviewWindow dialog(printer, report, PdfPath(report), paintError, parent);
     QObject::connect(dialog.view, &QPrintPreviewWidget::paintRequested, &dialog, [&](QPrinter* target) {
         // Printing from the preview asks for a page range too; honour it.
         int from = 1, to = 0;
@@ -166,8 +174,9 @@ Printing::Result DesktopPrinting::Preview(const report::PreparedReport& report, 
             from = target->fromPage();
             to = target->toPage();
         }
-        if (!report::PaintReport(report, *target, &paintError, from, to) && error)
-            *error = paintError;
+        QString why;
+        if (!report::PaintReport(report, *target, &why, from, to) && paintError.isEmpty())
+            paintError = why;
     });
     dialog.view->setZoomMode(QPrintPreviewWidget::CustomZoom);
     dialog.view->setZoomFactor(report.preview.zoom > 0 ? report.preview.zoom : 1.0);
@@ -197,11 +206,12 @@ Printing::Result DesktopPrinting::Print(const report::PreparedReport& report, QW
         progress->setMinimumDuration(500);
     }
     QString paintError;
+    PdfOutput pdf(printer);
     const bool painted = report::PaintReport(report, printer, &paintError, from, to, [&](int done, int) {
         if (progress)
             progress->setValue(done);
     });
-    if (!painted)
+    if (!painted || !pdf.Finish(&paintError))
         return Fail(error, paintError);
     return Result::Done;
 }

@@ -1,55 +1,17 @@
 #include "storage/Backup.h"
+#include "storage/FileOps.h"
 #include "storage/RegistryFile.h"
+#include "storage/SaveFile.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 const char kDayFormat[] = "yyyy-MM-dd";
 const char kWorkPrefix[] = ".in-corso-";
-
-// Copies one file in blocks, checking every write, and forces it to disk before the folder is renamed.
-bool CopyWhole(const QString& from, const QString& to, QString& error) {
-    QFile in(from), out(to);
-    if (!in.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: %2").arg(from, in.errorString());
-        return false;
-    }
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error = QStringLiteral("%1: %2").arg(to, out.errorString());
-        return false;
-    }
-    QByteArray block;
-    for (;;) {
-        block = in.read(1 << 20);
-        if (block.isEmpty()) {
-            if (in.error() != QFileDevice::NoError) {
-                error = QStringLiteral("%1: %2").arg(from, in.errorString());
-                return false;
-            }
-            break;
-        }
-        if (out.write(block) != block.size()) {
-            error = QStringLiteral("%1: %2").arg(to, out.errorString());
-            return false;
-        }
-    }
-    if (!out.flush() || ::fsync(out.handle()) != 0) {
-        error = QStringLiteral("%1: %2").arg(to, out.errorString().isEmpty() ? QString::fromLocal8Bit(strerror(errno))
-                                                                             : out.errorString());
-        return false;
-    }
-    out.close();
-    if (out.error() != QFileDevice::NoError) {
-        error = QStringLiteral("%1: %2").arg(to, out.errorString());
-        return false;
-    }
-    return true;
-}
 
 QStringList FilesToCopy(const QString& programFolder) {
     QDir dir(programFolder);
@@ -99,18 +61,20 @@ BackupResult RunDailyBackup(const QString& programFolder, const QDate& today, in
     }
     const QStringList names = FilesToCopy(programFolder);
     for (const QString& name : names) {
-        if (!CopyWhole(programFolder + name, work + u'/' + name, result.error)) {
+        // Each file is written whole and flushed through the file layer before the folder is renamed.
+        if (!CopyWholeFile(programFolder + name, work + u'/' + name, &result.error)) {
             QDir(work).removeRecursively();
             return result;
         }
     }
-    if (!QDir().rename(work, final)) {
+    if (FileOps::Current().Rename(QFile::encodeName(work).constData(), QFile::encodeName(final).constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(strerror(errno));
         QDir(work).removeRecursively();
         if (QFileInfo(final).isDir()) { // another workstation made today's copy a moment ago
             result.outcome = BackupResult::AlreadyDone;
             return result;
         }
-        result.error = QStringLiteral("cannot rename %1 to %2").arg(work, final);
+        result.error = QStringLiteral("cannot rename %1 to %2: %3").arg(work, final, why);
         return result;
     }
     Prune(root, today, keepDays);

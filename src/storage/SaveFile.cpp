@@ -138,3 +138,28 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
         *error = file.ErrorString();
     return ok;
 }
+
+bool CopyWholeFile(const QString& from, const QString& to, QString* error) {
+    auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("%1: %2").arg(from, in.errorString()));
+    SaveFile out(to);
+    if (!out.Open())
+        return fail(out.ErrorString());
+    for (;;) {
+        const QByteArray block = in.read(1 << 20);
+        if (block.isEmpty()) {
+            if (in.error() != QFileDevice::NoError)
+                return fail(QStringLiteral("%1: %2").arg(from, in.errorString()));
+            break;
+        }
+        if (!out.Write(block))
+            return fail(out.ErrorString());
+    }
+    return out.Commit() || fail(out.ErrorString());
+}

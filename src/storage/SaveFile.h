@@ -32,3 +32,7 @@ private:
 
 /// Replaces `path` with `bytes` through a SaveFile; on failure `error` gets the reason.
 bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+/// Replaces `to` with a copy of `from`, read in blocks, through a SaveFile: a failure leaves `to` as
+/// it was. On failure `error` gets the reason.
+bool CopyWholeFile(const QString& from, const QString& to, QString* error = nullptr);
