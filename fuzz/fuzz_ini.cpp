@@ -21,19 +21,24 @@ const Name kNames[] = {{"Accesso", "Valore"},   {"Numerazione Ricevute", "Inizio
                        {"accesso", "VALORE"},   {"Nuova Sezione", "Chiave"},
                        {"Ricevente", "Rigo 2"}, {"Numerazione Ricevute", "inizio"}};
 
+// The file's lines as the reader sees them: a line end is LF or CR LF, and the file's last line
+// end may also be a lone CR.
 QList<QByteArray> SplitLines(const QByteArray& bytes, const QByteArray& end) {
     QList<QByteArray> lines = bytes.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
+    if (end == "\r\n") {
+        FUZZ_CHECK(lines.last().isEmpty()); // the writer ends the file with a line end
         lines.removeLast();
-    if (end == "\r\n")
         for (QByteArray& l : lines) {
             FUZZ_CHECK(l.endsWith('\r')); // the writer ends every line with CR LF
             l.chop(1);
         }
-    else
+    } else {
         for (QByteArray& l : lines)
             if (l.endsWith('\r'))
                 l.chop(1);
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+    }
     return lines;
 }
 } // namespace
