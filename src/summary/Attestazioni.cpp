@@ -9,12 +9,14 @@
 #include "storage/IniFile.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
+#include "summary/AttestazioniModel.h"
+#include "summary/FindKeys.h"
 #include "summary/StatementPrint.h"
 #include "summary/Takings.h"
 #include <QApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace {
 
@@ -22,38 +24,6 @@ namespace {
 ListFinder& SharedFinder() {
     static ListFinder finder;
     return finder;
-}
-
-enum Column { ColPayer, ColCode, ColChild, ColCount, ColTotal, ColTraceable, ColCash, ColNotStated, ColumnCount };
-
-const QVector<ExportColumn>& Columns() {
-    static const QVector<ExportColumn> columns = {
-        {QStringLiteral("Pagatore"), 250},      {QStringLiteral("Codice fiscale"), 160},
-        {QStringLiteral("Minore"), 250},        {QStringLiteral("Ricevute"), 80},
-        {QStringLiteral("Totale pagato"), 110}, {QStringLiteral("Di cui tracciabile"), 130},
-        {QStringLiteral("Contanti"), 110},      {QStringLiteral("Non indicato"), 110}};
-    return columns;
-}
-
-QString Cell(const StatementGroup& g, int column) {
-    switch (column) {
-    case ColPayer:
-        return g.payer;
-    case ColCode:
-        return g.TaxCodeText();
-    case ColChild:
-        return g.child;
-    case ColCount:
-        return QString::number(g.receipts.size());
-    case ColTotal:
-        return FormatTotal(g.total);
-    case ColTraceable:
-        return FormatTotal(g.traceable);
-    case ColCash:
-        return FormatTotal(g.cash);
-    default:
-        return FormatTotal(g.notStated);
-    }
 }
 
 } // namespace
@@ -68,31 +38,23 @@ TfrmAttestazioni::TfrmAttestazioni(Carvenna& app, int year, QWidget* parent)
     ui.titAttestazioni->setText(QStringLiteral("Attestazioni annuali dei pagamenti - anno %1").arg(year));
     ui.lblEsclusi->hide();
 
-    QTableWidget* t = ui.tblAttestazioni;
-    t->setColumnCount(ColumnCount);
-    QStringList headers;
-    for (const ExportColumn& c : Columns())
-        headers << c.header;
-    t->setHorizontalHeaderLabels(headers);
+    QTableView* t = ui.tblAttestazioni;
+    m_rows = new AttestazioniModel(this);
+    t->setModel(m_rows);
     t->verticalHeader()->hide();
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     t->horizontalHeader()->setStretchLastSection(true);
     t->setFont(QFont(QStringLiteral("Verdana"), 10));
-    for (int c = 0; c < ColumnCount; ++c)
-        t->setColumnWidth(c, Columns()[c].width + (c <= ColChild ? 20 : 10));
+    for (int c = 0; c < AttestazioniModel::ColumnCount; ++c)
+        t->setColumnWidth(c, AttestazioniModel::Columns()[c].width + (c <= AttestazioniModel::ColChild ? 20 : 10));
 
-    // Enter in the find field moves on to the button; no button presses itself on Enter.
-    for (QPushButton* b : {ui.btnTrova, ui.btnStampa, ui.btnStampaTutte, ui.btnEsporta, ui.btnEsci}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    ui.txtTrova->installEventFilter(this);
+    SetFindKeys(*this, ui.txtTrova, ui.btnTrova);
     connect(ui.btnTrova, &QPushButton::clicked, this, &TfrmAttestazioni::btnTrovaClick);
     connect(ui.btnStampa, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaClick);
     connect(ui.btnStampaTutte, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaTutteClick);
     connect(ui.btnEsporta, &QPushButton::clicked, this, &TfrmAttestazioni::btnEsportaClick);
     connect(ui.btnEsci, &QPushButton::clicked, this, &QDialog::reject);
-    connect(t, &QTableWidget::cellDoubleClicked, this, &TfrmAttestazioni::btnStampaClick);
+    connect(t, &QTableView::doubleClicked, this, &TfrmAttestazioni::btnStampaClick);
 
     QString error;
     m_report = LoadStatementTemplate(&error);
@@ -102,17 +64,6 @@ TfrmAttestazioni::~TfrmAttestazioni() = default;
 
 QString TfrmAttestazioni::ExportPath() const {
     return m_app.Path(QStringLiteral("Attestazioni_%1.xls").arg(m_year));
-}
-
-bool TfrmAttestazioni::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui.txtTrova && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            ui.btnTrova->setFocus(Qt::TabFocusReason);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmAttestazioni::showEvent(QShowEvent* e) {
@@ -147,21 +98,10 @@ void TfrmAttestazioni::FormShow() {
     m_statements = BuildYearStatements(TrimText(ui.lblFile->text()), m_year);
     QApplication::restoreOverrideCursor();
 
-    QTableWidget* t = ui.tblAttestazioni;
-    t->clearContents();
-    t->setRowCount(int(m_statements.groups.size()));
+    m_rows->SetGroups(m_statements.groups);
     m_lines.clear();
     qint64 total = 0, receipts = 0;
-    for (int r = 0; r < m_statements.groups.size(); ++r) {
-        const StatementGroup& g = m_statements.groups[r];
-        for (int c = 0; c < ColumnCount; ++c) {
-            auto* item = new QTableWidgetItem(Cell(g, c));
-            if (c >= ColCount)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (c == ColCode && g.missingTaxCode)
-                item->setForeground(QColor(0xb0, 0, 0));
-            t->setItem(r, c, item);
-        }
+    for (const StatementGroup& g : m_statements.groups) {
         m_lines << StatementLine(g);
         total += g.total;
         receipts += g.receipts.size();
@@ -185,8 +125,8 @@ void TfrmAttestazioni::FormShow() {
             this);
     if (!excluded.isEmpty())
         m_app.messages().Warning(excluded, this);
-    if (t->rowCount() > 0)
-        t->selectRow(0);
+    if (m_rows->rowCount() > 0)
+        ui.tblAttestazioni->selectRow(0);
 }
 
 int TfrmAttestazioni::SelectedRow() const {
@@ -207,7 +147,7 @@ void TfrmAttestazioni::btnTrovaClick() {
     const int found = SharedFinder().Find(m_lines, selected, ui.txtTrova->text());
     if (found >= 0) {
         ui.tblAttestazioni->selectRow(found);
-        ui.tblAttestazioni->scrollToItem(ui.tblAttestazioni->item(found, 0));
+        ui.tblAttestazioni->scrollTo(m_rows->index(found, 0));
     }
 }
 
@@ -272,8 +212,10 @@ void TfrmAttestazioni::btnEsportaClick() {
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = WriteExportDocument(
-        ExportPath(), QStringLiteral("Attestazioni %1").arg(m_year), Columns(), m_statements.groups.size(),
-        [this](qint64 row, int column) { return Cell(m_statements.groups[int(row)], column); }, &error);
+        ExportPath(), QStringLiteral("Attestazioni %1").arg(m_year), AttestazioniModel::Columns(),
+        m_statements.groups.size(),
+        [this](qint64 row, int column) { return AttestazioniModel::Cell(m_statements.groups[int(row)], column); },
+        &error);
     QApplication::restoreOverrideCursor();
     if (!ok) {
         m_app.messages().Plain(ExportWindow::ExportFailed(), this);

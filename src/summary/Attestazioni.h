@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <optional>
 
+class AttestazioniModel;
 class Carvenna;
 
 class TfrmAttestazioni : public QDialog {
@@ -30,7 +31,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void FormShow();
@@ -45,6 +45,7 @@ private:
     Carvenna& m_app;
     int m_year;
     YearStatements m_statements;
+    AttestazioniModel* m_rows;
     QStringList m_lines;
     std::optional<report::ReportTemplate> m_report;
 };
