@@ -14,6 +14,7 @@
 #include "summary/StatementPrint.h"
 #include "summary/Takings.h"
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QScreen>
 #include <QShowEvent>
@@ -26,6 +27,11 @@ ListFinder& SharedFinder() {
     return finder;
 }
 
+// The height of the box of receipts left out: four lines, then it scrolls.
+int ExcludedBoxMost(const QLabel* text) {
+    return 4 * QFontMetrics(text->font()).lineSpacing() + 4;
+}
+
 } // namespace
 
 TfrmAttestazioni::TfrmAttestazioni(Carvenna& app, int year, QWidget* parent)
@@ -36,17 +42,22 @@ TfrmAttestazioni::TfrmAttestazioni(Carvenna& app, int year, QWidget* parent)
     if (QScreen* s = parent ? parent->screen() : screen())
         setGeometry(s->availableGeometry()); // also where no window manager maximises
     ui.titAttestazioni->setText(QStringLiteral("Attestazioni annuali dei pagamenti - anno %1").arg(year));
-    ui.lblEsclusi->hide();
+    ui.scrEsclusi->hide();
+    ui.lblEsclusi->setAutoFillBackground(false); // the scroll area turned it on
+    ui.scrEsclusi->viewport()->setAutoFillBackground(false);
 
     QTableView* t = ui.tblAttestazioni;
     m_rows = new AttestazioniModel(this);
     t->setModel(m_rows);
     t->verticalHeader()->hide();
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    t->horizontalHeader()->setStretchLastSection(true);
     t->setFont(QFont(QStringLiteral("Verdana"), 10));
-    for (int c = 0; c < AttestazioniModel::ColumnCount; ++c)
-        t->setColumnWidth(c, AttestazioniModel::Columns()[c].width + (c <= AttestazioniModel::ColChild ? 20 : 10));
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    t->verticalHeader()->setDefaultSectionSize(QFontMetrics(t->font()).height() + 10);
+    t->setTextElideMode(Qt::ElideRight);
+    // The columns and the box of receipts left out follow the window's width.
+    t->viewport()->installEventFilter(this);
+    ui.scrEsclusi->viewport()->installEventFilter(this);
 
     SetFindKeys(*this, ui.txtTrova, ui.btnTrova);
     connect(ui.btnTrova, &QPushButton::clicked, this, &TfrmAttestazioni::btnTrovaClick);
@@ -64,6 +75,13 @@ TfrmAttestazioni::~TfrmAttestazioni() = default;
 
 QString TfrmAttestazioni::ExportPath() const {
     return m_app.Path(QStringLiteral("Attestazioni_%1.xls").arg(m_year));
+}
+
+bool TfrmAttestazioni::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize &&
+        (watched == ui.tblAttestazioni->viewport() || watched == ui.scrEsclusi->viewport()))
+        FitToWidth();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmAttestazioni::showEvent(QShowEvent* e) {
@@ -112,7 +130,15 @@ void TfrmAttestazioni::FormShow() {
 
     const QString excluded = ExcludedText(m_statements.excluded);
     ui.lblEsclusi->setText(excluded);
-    ui.lblEsclusi->setVisible(!excluded.isEmpty());
+    ui.scrEsclusi->setVisible(!excluded.isEmpty());
+    MeasureColumns();
+    FitToWidth();
+    // Wrapped texts need more height at the narrowest width than the layout's own minimum counts;
+    // the receipts left out may take up to their whole box there.
+    const int narrowest = layout()->minimumSize().width();
+    const int excludedGrowth =
+        ui.scrEsclusi->isVisibleTo(this) ? ExcludedBoxMost(ui.lblEsclusi) - ui.scrEsclusi->height() : 0;
+    setMinimumSize(narrowest, layout()->minimumHeightForWidth(narrowest) + excludedGrowth);
     ui.txtTrova->setFocus();
     if (!m_statements.fileOpened) {
         m_app.messages().Warning(ArchiveAccessError(), this);
@@ -127,6 +153,79 @@ void TfrmAttestazioni::FormShow() {
         m_app.messages().Warning(excluded, this);
     if (m_rows->rowCount() > 0)
         ui.tblAttestazioni->selectRow(0);
+}
+
+// Each column as wide as its header and its widest text. Names are capped, so that one very long
+// name does not push the amounts out of sight: it is cut with "..." and shown whole as a tip.
+void TfrmAttestazioni::MeasureColumns() {
+    constexpr int kPadding = 16, kNameCap = 340;
+    const QTableView* t = ui.tblAttestazioni;
+    const QFontMetrics fm(t->font());
+    m_contentWidths.fill(0, AttestazioniModel::ColumnCount);
+    for (int c = 0; c < AttestazioniModel::ColumnCount; ++c) {
+        int& width = m_contentWidths[c];
+        width = t->horizontalHeader()->sectionSizeHint(c);
+        if (c <= AttestazioniModel::ColChild) {
+            for (const StatementGroup& g : m_statements.groups) {
+                width = qMax(width, fm.horizontalAdvance(AttestazioniModel::Cell(g, c)) + kPadding);
+                if (width >= kNameCap)
+                    break;
+            }
+            width = qMin(width, kNameCap);
+        } else {
+            // Counts and amounts are digits of one width: the longest text is the widest.
+            QString longest;
+            for (const StatementGroup& g : m_statements.groups) {
+                const QString text = AttestazioniModel::Cell(g, c);
+                if (text.size() > longest.size())
+                    longest = text;
+            }
+            width = qMax(width, fm.horizontalAdvance(longest) + kPadding);
+        }
+    }
+}
+
+// Spreads the table's width over the columns: spare room in proportion to their widths; when room
+// is short the wider name gives way first, both names down to a readable width, and the rest scrolls
+// sideways.
+void TfrmAttestazioni::FitToWidth() {
+    if (m_contentWidths.isEmpty())
+        return;
+    constexpr int kNameMin = 150;
+    QVector<int> widths = m_contentWidths;
+    int sum = 0;
+    for (int w : widths)
+        sum += w;
+    const int room = ui.tblAttestazioni->viewport()->width();
+    if (room >= sum) {
+        int given = 0;
+        for (int c = 0; c < widths.size(); ++c) {
+            const int share = c + 1 < widths.size() ? int(qint64(room - sum) * widths[c] / sum) : room - sum - given;
+            widths[c] += share;
+            given += share;
+        }
+    } else {
+        int& payer = widths[AttestazioniModel::ColPayer];
+        int& child = widths[AttestazioniModel::ColChild];
+        int& wider = payer >= child ? payer : child;
+        int& other = payer >= child ? child : payer;
+        int short_ = sum - room;
+        auto take = [&short_](int& width, int most) {
+            const int taken = qBound(0, qMin(most, short_), width - kNameMin);
+            width -= taken;
+            short_ -= taken;
+        };
+        take(wider, wider - other);
+        take(wider, short_ / 2);
+        take(other, short_);
+        take(wider, short_);
+    }
+    for (int c = 0; c < widths.size(); ++c)
+        ui.tblAttestazioni->setColumnWidth(c, widths[c]);
+
+    // The receipts left out in a box of at most four lines, scrolling when there are more.
+    ui.scrEsclusi->setFixedHeight(
+        qMin(ExcludedBoxMost(ui.lblEsclusi), ui.lblEsclusi->heightForWidth(ui.scrEsclusi->viewport()->width())));
 }
 
 int TfrmAttestazioni::SelectedRow() const {

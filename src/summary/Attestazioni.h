@@ -31,6 +31,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void FormShow();
@@ -41,11 +42,14 @@ private slots:
 
 private:
     int SelectedRow() const;
+    void MeasureColumns();
+    void FitToWidth();
     void PrintGroups(const QVector<StatementGroup>& groups);
     Carvenna& m_app;
     int m_year;
     YearStatements m_statements;
     AttestazioniModel* m_rows;
     QStringList m_lines;
+    QVector<int> m_contentWidths; // per column: the header's and the widest text's width
     std::optional<report::ReportTemplate> m_report;
 };

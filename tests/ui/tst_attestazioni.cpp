@@ -162,6 +162,33 @@ private slots:
         QCOMPARE(m_tp->messages.TakeTexts(), QStringList{excluded});
     }
 
+    // On a 1024x768 screen the whole window fits: every column without scrolling sideways, every
+    // button with its whole caption, the wrapped texts without overlapping.
+    void fitsASmallScreen() {
+        TfrmAttestazioni w(*m_app, 2025, nullptr);
+        w.ui.lblFile->setText(m_tp->Path(QStringLiteral("2025.ric")));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        m_tp->messages.Take();
+        QVERIFY2(w.minimumWidth() <= 1000 && w.minimumHeight() <= 700,
+                 qPrintable(QStringLiteral("%1x%2").arg(w.minimumWidth()).arg(w.minimumHeight())));
+        w.setWindowState(Qt::WindowNoState);
+        w.resize(1024, 768);
+        QTRY_COMPARE(w.size(), QSize(1024, 768));
+        QTest::qWait(20);
+        const QTableView* t = w.ui.tblAttestazioni;
+        QVERIFY2(
+            t->horizontalHeader()->length() <= t->viewport()->width(),
+            qPrintable(QStringLiteral("%1 > %2").arg(t->horizontalHeader()->length()).arg(t->viewport()->width())));
+        for (const QPushButton* b : w.findChildren<QPushButton*>())
+            QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
+        const QWidget* above = w.ui.scrEsclusi;
+        for (const QWidget* below : {static_cast<const QWidget*>(t), static_cast<const QWidget*>(w.ui.lblConteggio)}) {
+            QVERIFY2(above->geometry().bottom() < below->geometry().top(), qPrintable(below->objectName()));
+            above = below;
+        }
+    }
+
     void findMovesThroughTheRows() {
         QVERIFY(Open(QStringLiteral("2025"), [&](TfrmAttestazioni* w) {
             m_tp->messages.Take();
