@@ -9,12 +9,15 @@
 #include "storage/IniFile.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
+#include "summary/AttestazioniModel.h"
+#include "summary/FindKeys.h"
 #include "summary/StatementPrint.h"
 #include "summary/Takings.h"
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace {
 
@@ -24,36 +27,9 @@ ListFinder& SharedFinder() {
     return finder;
 }
 
-enum Column { ColPayer, ColCode, ColChild, ColCount, ColTotal, ColTraceable, ColCash, ColNotStated, ColumnCount };
-
-const QVector<ExportColumn>& Columns() {
-    static const QVector<ExportColumn> columns = {
-        {QStringLiteral("Pagatore"), 250},      {QStringLiteral("Codice fiscale"), 160},
-        {QStringLiteral("Minore"), 250},        {QStringLiteral("Ricevute"), 80},
-        {QStringLiteral("Totale pagato"), 110}, {QStringLiteral("Di cui tracciabile"), 130},
-        {QStringLiteral("Contanti"), 110},      {QStringLiteral("Non indicato"), 110}};
-    return columns;
-}
-
-QString Cell(const StatementGroup& g, int column) {
-    switch (column) {
-    case ColPayer:
-        return g.payer;
-    case ColCode:
-        return g.TaxCodeText();
-    case ColChild:
-        return g.child;
-    case ColCount:
-        return QString::number(g.receipts.size());
-    case ColTotal:
-        return FormatTotal(g.total);
-    case ColTraceable:
-        return FormatTotal(g.traceable);
-    case ColCash:
-        return FormatTotal(g.cash);
-    default:
-        return FormatTotal(g.notStated);
-    }
+// The height of the box of receipts left out: four lines, then it scrolls.
+int ExcludedBoxMost(const QLabel* text) {
+    return 4 * QFontMetrics(text->font()).lineSpacing() + 4;
 }
 
 } // namespace
@@ -66,33 +42,30 @@ TfrmAttestazioni::TfrmAttestazioni(Carvenna& app, int year, QWidget* parent)
     if (QScreen* s = parent ? parent->screen() : screen())
         setGeometry(s->availableGeometry()); // also where no window manager maximises
     ui.titAttestazioni->setText(QStringLiteral("Attestazioni annuali dei pagamenti - anno %1").arg(year));
-    ui.lblEsclusi->hide();
+    ui.scrEsclusi->hide();
+    ui.lblEsclusi->setAutoFillBackground(false); // the scroll area turned it on
+    ui.scrEsclusi->viewport()->setAutoFillBackground(false);
 
-    QTableWidget* t = ui.tblAttestazioni;
-    t->setColumnCount(ColumnCount);
-    QStringList headers;
-    for (const ExportColumn& c : Columns())
-        headers << c.header;
-    t->setHorizontalHeaderLabels(headers);
+    QTableView* t = ui.tblAttestazioni;
+    m_rows = new AttestazioniModel(this);
+    t->setModel(m_rows);
     t->verticalHeader()->hide();
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    t->horizontalHeader()->setStretchLastSection(true);
     t->setFont(QFont(QStringLiteral("Verdana"), 10));
-    for (int c = 0; c < ColumnCount; ++c)
-        t->setColumnWidth(c, Columns()[c].width + (c <= ColChild ? 20 : 10));
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    t->verticalHeader()->setDefaultSectionSize(QFontMetrics(t->font()).height() + 10);
+    t->setTextElideMode(Qt::ElideRight);
+    // The columns and the box of receipts left out follow the window's width.
+    t->viewport()->installEventFilter(this);
+    ui.scrEsclusi->viewport()->installEventFilter(this);
 
-    // Enter in the find field moves on to the button; no button presses itself on Enter.
-    for (QPushButton* b : {ui.btnTrova, ui.btnStampa, ui.btnStampaTutte, ui.btnEsporta, ui.btnEsci}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    ui.txtTrova->installEventFilter(this);
+    SetFindKeys(*this, ui.txtTrova, ui.btnTrova);
     connect(ui.btnTrova, &QPushButton::clicked, this, &TfrmAttestazioni::btnTrovaClick);
     connect(ui.btnStampa, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaClick);
     connect(ui.btnStampaTutte, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaTutteClick);
     connect(ui.btnEsporta, &QPushButton::clicked, this, &TfrmAttestazioni::btnEsportaClick);
     connect(ui.btnEsci, &QPushButton::clicked, this, &QDialog::reject);
-    connect(t, &QTableWidget::cellDoubleClicked, this, &TfrmAttestazioni::btnStampaClick);
+    connect(t, &QTableView::doubleClicked, this, &TfrmAttestazioni::btnStampaClick);
 
     QString error;
     m_report = LoadStatementTemplate(&error);
@@ -105,13 +78,9 @@ QString TfrmAttestazioni::ExportPath() const {
 }
 
 bool TfrmAttestazioni::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui.txtTrova && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            ui.btnTrova->setFocus(Qt::TabFocusReason);
-            return true;
-        }
-    }
+    if (event->type() == QEvent::Resize &&
+        (watched == ui.tblAttestazioni->viewport() || watched == ui.scrEsclusi->viewport()))
+        FitToWidth();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -147,21 +116,10 @@ void TfrmAttestazioni::FormShow() {
     m_statements = BuildYearStatements(TrimText(ui.lblFile->text()), m_year);
     QApplication::restoreOverrideCursor();
 
-    QTableWidget* t = ui.tblAttestazioni;
-    t->clearContents();
-    t->setRowCount(int(m_statements.groups.size()));
+    m_rows->SetGroups(m_statements.groups);
     m_lines.clear();
     qint64 total = 0, receipts = 0;
-    for (int r = 0; r < m_statements.groups.size(); ++r) {
-        const StatementGroup& g = m_statements.groups[r];
-        for (int c = 0; c < ColumnCount; ++c) {
-            auto* item = new QTableWidgetItem(Cell(g, c));
-            if (c >= ColCount)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (c == ColCode && g.missingTaxCode)
-                item->setForeground(QColor(0xb0, 0, 0));
-            t->setItem(r, c, item);
-        }
+    for (const StatementGroup& g : m_statements.groups) {
         m_lines << StatementLine(g);
         total += g.total;
         receipts += g.receipts.size();
@@ -172,7 +130,15 @@ void TfrmAttestazioni::FormShow() {
 
     const QString excluded = ExcludedText(m_statements.excluded);
     ui.lblEsclusi->setText(excluded);
-    ui.lblEsclusi->setVisible(!excluded.isEmpty());
+    ui.scrEsclusi->setVisible(!excluded.isEmpty());
+    MeasureColumns();
+    FitToWidth();
+    // Wrapped texts need more height at the narrowest width than the layout's own minimum counts;
+    // the receipts left out may take up to their whole box there.
+    const int narrowest = layout()->minimumSize().width();
+    const int excludedGrowth =
+        ui.scrEsclusi->isVisibleTo(this) ? ExcludedBoxMost(ui.lblEsclusi) - ui.scrEsclusi->height() : 0;
+    setMinimumSize(narrowest, layout()->minimumHeightForWidth(narrowest) + excludedGrowth);
     ui.txtTrova->setFocus();
     if (!m_statements.fileOpened) {
         m_app.messages().Warning(ArchiveAccessError(), this);
@@ -185,8 +151,81 @@ void TfrmAttestazioni::FormShow() {
             this);
     if (!excluded.isEmpty())
         m_app.messages().Warning(excluded, this);
-    if (t->rowCount() > 0)
-        t->selectRow(0);
+    if (m_rows->rowCount() > 0)
+        ui.tblAttestazioni->selectRow(0);
+}
+
+// Each column as wide as its header and its widest text. Names are capped, so that one very long
+// name does not push the amounts out of sight: it is cut with "..." and shown whole as a tip.
+void TfrmAttestazioni::MeasureColumns() {
+    constexpr int kPadding = 16, kNameCap = 340;
+    const QTableView* t = ui.tblAttestazioni;
+    const QFontMetrics fm(t->font());
+    m_contentWidths.fill(0, AttestazioniModel::ColumnCount);
+    for (int c = 0; c < AttestazioniModel::ColumnCount; ++c) {
+        int& width = m_contentWidths[c];
+        width = t->horizontalHeader()->sectionSizeHint(c);
+        if (c <= AttestazioniModel::ColChild) {
+            for (const StatementGroup& g : m_statements.groups) {
+                width = qMax(width, fm.horizontalAdvance(AttestazioniModel::Cell(g, c)) + kPadding);
+                if (width >= kNameCap)
+                    break;
+            }
+            width = qMin(width, kNameCap);
+        } else {
+            // Counts and amounts are digits of one width: the longest text is the widest.
+            QString longest;
+            for (const StatementGroup& g : m_statements.groups) {
+                const QString text = AttestazioniModel::Cell(g, c);
+                if (text.size() > longest.size())
+                    longest = text;
+            }
+            width = qMax(width, fm.horizontalAdvance(longest) + kPadding);
+        }
+    }
+}
+
+// Spreads the table's width over the columns: spare room in proportion to their widths; when room
+// is short the wider name gives way first, both names down to a readable width, and the rest scrolls
+// sideways.
+void TfrmAttestazioni::FitToWidth() {
+    if (m_contentWidths.isEmpty())
+        return;
+    constexpr int kNameMin = 150;
+    QVector<int> widths = m_contentWidths;
+    int sum = 0;
+    for (int w : widths)
+        sum += w;
+    const int room = ui.tblAttestazioni->viewport()->width();
+    if (room >= sum) {
+        int given = 0;
+        for (int c = 0; c < widths.size(); ++c) {
+            const int share = c + 1 < widths.size() ? int(qint64(room - sum) * widths[c] / sum) : room - sum - given;
+            widths[c] += share;
+            given += share;
+        }
+    } else {
+        int& payer = widths[AttestazioniModel::ColPayer];
+        int& child = widths[AttestazioniModel::ColChild];
+        int& wider = payer >= child ? payer : child;
+        int& other = payer >= child ? child : payer;
+        int short_ = sum - room;
+        auto take = [&short_](int& width, int most) {
+            const int taken = qBound(0, qMin(most, short_), width - kNameMin);
+            width -= taken;
+            short_ -= taken;
+        };
+        take(wider, wider - other);
+        take(wider, short_ / 2);
+        take(other, short_);
+        take(wider, short_);
+    }
+    for (int c = 0; c < widths.size(); ++c)
+        ui.tblAttestazioni->setColumnWidth(c, widths[c]);
+
+    // The receipts left out in a box of at most four lines, scrolling when there are more.
+    ui.scrEsclusi->setFixedHeight(
+        qMin(ExcludedBoxMost(ui.lblEsclusi), ui.lblEsclusi->heightForWidth(ui.scrEsclusi->viewport()->width())));
 }
 
 int TfrmAttestazioni::SelectedRow() const {
@@ -207,7 +246,7 @@ void TfrmAttestazioni::btnTrovaClick() {
     const int found = SharedFinder().Find(m_lines, selected, ui.txtTrova->text());
     if (found >= 0) {
         ui.tblAttestazioni->selectRow(found);
-        ui.tblAttestazioni->scrollToItem(ui.tblAttestazioni->item(found, 0));
+        ui.tblAttestazioni->scrollTo(m_rows->index(found, 0));
     }
 }
 
@@ -272,8 +311,10 @@ void TfrmAttestazioni::btnEsportaClick() {
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = WriteExportDocument(
-        ExportPath(), QStringLiteral("Attestazioni %1").arg(m_year), Columns(), m_statements.groups.size(),
-        [this](qint64 row, int column) { return Cell(m_statements.groups[int(row)], column); }, &error);
+        ExportPath(), QStringLiteral("Attestazioni %1").arg(m_year), AttestazioniModel::Columns(),
+        m_statements.groups.size(),
+        [this](qint64 row, int column) { return AttestazioniModel::Cell(m_statements.groups[int(row)], column); },
+        &error);
     QApplication::restoreOverrideCursor();
     if (!ok) {
         m_app.messages().Plain(ExportWindow::ExportFailed(), this);

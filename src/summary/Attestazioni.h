@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <optional>
 
+class AttestazioniModel;
 class Carvenna;
 
 class TfrmAttestazioni : public QDialog {
@@ -41,10 +42,14 @@ private slots:
 
 private:
     int SelectedRow() const;
+    void MeasureColumns();
+    void FitToWidth();
     void PrintGroups(const QVector<StatementGroup>& groups);
     Carvenna& m_app;
     int m_year;
     YearStatements m_statements;
+    AttestazioniModel* m_rows;
     QStringList m_lines;
+    QVector<int> m_contentWidths; // per column: the header's and the widest text's width
     std::optional<report::ReportTemplate> m_report;
 };

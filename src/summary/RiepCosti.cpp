@@ -8,11 +8,11 @@
 #include "storage/Dates.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
+#include "summary/FindKeys.h"
 #include "summary/MenuRiepCosti.h"
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QScreen>
 #include <QStringListModel>
 
@@ -60,13 +60,7 @@ TfrmRiepCosti::TfrmRiepCosti(Carvenna& app, TfrmMenuRiepCosti& criteria)
     m_rows = new RowsModel(this);
     ui.lstRecords->setModel(m_rows);
 
-    // Enter in the find field moves on to the button; no button presses itself on Enter.
-    for (QPushButton* b : {ui.btnTrova, ui.btnStampa, ui.btnEsci}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    ui.txtTrova->installEventFilter(this);
-
+    SetFindKeys(*this, ui.txtTrova, ui.btnTrova);
     connect(ui.btnTrova, &QPushButton::clicked, this, &TfrmRiepCosti::btnTrovaClick);
     connect(ui.btnStampa, &QPushButton::clicked, this, &TfrmRiepCosti::btnStampaClick);
     connect(ui.btnEsci, &QPushButton::clicked, this, &QDialog::reject);
@@ -83,17 +77,6 @@ TfrmRiepCosti::~TfrmRiepCosti() = default;
 
 QStringList TfrmRiepCosti::Rows() const {
     return m_rows->stringList();
-}
-
-bool TfrmRiepCosti::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui.txtTrova && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            ui.btnTrova->setFocus(Qt::TabFocusReason);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmRiepCosti::showEvent(QShowEvent* e) {

@@ -32,7 +32,6 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void done(int r) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void FormShow();

@@ -3,6 +3,7 @@
 // read back directly and through LibreOffice.
 #include "../report/PdfText.h"
 #include "ModalHelper.h"
+#include "ReceiptYear.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Avvio.h"
@@ -46,25 +47,25 @@ class tst_attestazioni : public QObject {
     TfrmMenuRiepCosti& Menu() { return *m_app->menuRiepCosti(); }
 
     void WriteYear(const QVector<Receipt>& rows) {
-        ReceiptFile f;
-        QVERIFY(f.OpenOrCreate(m_tp->Path(QStringLiteral("2025.ric"))));
-        for (const Receipt& r : rows) {
-            ReceiptRecord rec;
-            rec.NumRic = r.num;
-            rec.Data = r.data;
-            rec.Pagatore = r.payer;
-            rec.CodFisc = r.code;
-            rec.Praticante = r.child;
-            rec.Intero = r.intero;
-            rec.Indirizzo = r.method;
-            rec.Sport = QStringLiteral("Retta mensile");
-            rec.Dal = QStringLiteral("01/01/2025");
-            rec.Al = QStringLiteral("31/01/2025");
-            rec.LuogoNasc = QStringLiteral("Pavia");
-            rec.DataNasc = QStringLiteral("03/04/2021");
-            QVERIFY(f.AppendRecord(rec));
-        }
-        QVERIFY(f.Close());
+        const QString path = m_tp->Path(QStringLiteral("2025.ric"));
+        QCOMPARE(WriteReceiptYear(path, rows,
+                                  [](const Receipt& r) {
+                                      ReceiptRecord rec;
+                                      rec.NumRic = r.num;
+                                      rec.Data = r.data;
+                                      rec.Pagatore = r.payer;
+                                      rec.CodFisc = r.code;
+                                      rec.Praticante = r.child;
+                                      rec.Intero = r.intero;
+                                      rec.Indirizzo = r.method;
+                                      rec.Sport = QStringLiteral("Retta mensile");
+                                      rec.Dal = QStringLiteral("01/01/2025");
+                                      rec.Al = QStringLiteral("31/01/2025");
+                                      rec.LuogoNasc = QStringLiteral("Pavia");
+                                      rec.DataNasc = QStringLiteral("03/04/2021");
+                                      return rec;
+                                  }),
+                 path);
     }
 
     // Types the year and presses "Attestazioni annuali"; `act` runs on the statements window if it
@@ -83,9 +84,9 @@ class tst_attestazioni : public QObject {
         return helper->Handled();
     }
 
-    static QString Cell(TfrmAttestazioni* w, int row, int col) {
-        auto* item = w->ui.tblAttestazioni->item(row, col);
-        return item ? item->text() : QString();
+    static QVariant Data(TfrmAttestazioni* w, int row, int col, int role = Qt::DisplayRole) {
+        const QAbstractItemModel* m = w->ui.tblAttestazioni->model();
+        return m->index(row, col).data(role);
     }
 
     static int Selected(TfrmAttestazioni* w) {
@@ -124,17 +125,31 @@ private slots:
 
     void listsOneRowPerPayerAndChild() {
         QList<QStringList> rows;
+        QStringList headers;
         QString excluded;
         QVERIFY(Open(QStringLiteral("2025"), [&](TfrmAttestazioni* w) {
             QCOMPARE(w->Year(), 2025);
-            for (int r = 0; r < w->ui.tblAttestazioni->rowCount(); ++r) {
+            const QAbstractItemModel* m = w->ui.tblAttestazioni->model();
+            for (int c = 0; c < m->columnCount(); ++c)
+                headers << m->headerData(c, Qt::Horizontal).toString();
+            for (int r = 0; r < m->rowCount(); ++r) {
                 QStringList row;
-                for (int c = 0; c < w->ui.tblAttestazioni->columnCount(); ++c)
-                    row << Cell(w, r, c);
+                for (int c = 0; c < m->columnCount(); ++c)
+                    row << Data(w, r, c).toString();
                 rows << row;
             }
+            // Names and codes read from the left, counts and amounts from the right.
+            for (int c = 0; c < m->columnCount(); ++c) {
+                const int align = Data(w, 0, c, Qt::TextAlignmentRole).toInt();
+                QCOMPARE(bool(align & Qt::AlignRight), c >= 3);
+            }
+            // The missing tax code stands out; a present one does not.
+            QCOMPARE(Data(w, 1, 1, Qt::ForegroundRole).value<QBrush>().color(), QColor(0xb0, 0, 0));
+            QVERIFY(!Data(w, 0, 1, Qt::ForegroundRole).isValid());
             excluded = w->ui.lblEsclusi->isVisible() ? w->ui.lblEsclusi->text() : QString();
         }));
+        QCOMPARE(headers, (QStringList{"Pagatore", "Codice fiscale", "Minore", "Ricevute", "Totale pagato",
+                                       "Di cui tracciabile", "Contanti", "Non indicato"}));
         const QList<QStringList> expected = {
             {"Bianchi Anna", "BNCNNA85M41F205Z", "Verdi Sofia", "1", "200,50", "200,50", "0,00", "0,00"},
             {"Neri Carla", "codice fiscale mancante", "Neri Paolo", "1", "80,00", "0,00", "0,00", "80,00"},
@@ -145,6 +160,33 @@ private slots:
         QVERIFY2(excluded.contains(QStringLiteral("1 ricevuta")) && excluded.contains(QStringLiteral("n. 4")),
                  qPrintable(excluded));
         QCOMPARE(m_tp->messages.TakeTexts(), QStringList{excluded});
+    }
+
+    // On a 1024x768 screen the whole window fits: every column without scrolling sideways, every
+    // button with its whole caption, the wrapped texts without overlapping.
+    void fitsASmallScreen() {
+        TfrmAttestazioni w(*m_app, 2025, nullptr);
+        w.ui.lblFile->setText(m_tp->Path(QStringLiteral("2025.ric")));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        m_tp->messages.Take();
+        QVERIFY2(w.minimumWidth() <= 1000 && w.minimumHeight() <= 700,
+                 qPrintable(QStringLiteral("%1x%2").arg(w.minimumWidth()).arg(w.minimumHeight())));
+        w.setWindowState(Qt::WindowNoState);
+        w.resize(1024, 768);
+        QTRY_COMPARE(w.size(), QSize(1024, 768));
+        QTest::qWait(20);
+        const QTableView* t = w.ui.tblAttestazioni;
+        QVERIFY2(
+            t->horizontalHeader()->length() <= t->viewport()->width(),
+            qPrintable(QStringLiteral("%1 > %2").arg(t->horizontalHeader()->length()).arg(t->viewport()->width())));
+        for (const QPushButton* b : w.findChildren<QPushButton*>())
+            QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
+        const QWidget* above = w.ui.scrEsclusi;
+        for (const QWidget* below : {static_cast<const QWidget*>(t), static_cast<const QWidget*>(w.ui.lblConteggio)}) {
+            QVERIFY2(above->geometry().bottom() < below->geometry().top(), qPrintable(below->objectName()));
+            above = below;
+        }
     }
 
     void findMovesThroughTheRows() {
@@ -163,13 +205,24 @@ private slots:
             w->ui.txtTrova->setText(QStringLiteral("zzz"));
             QTest::mouseClick(w->ui.btnTrova, Qt::LeftButton);
             QCOMPARE(Selected(w), 1);
+            // Enter in the find field moves on to Trova and closes nothing.
+            w->ui.txtTrova->setFocus();
+            QCOMPARE(w->focusWidget(), w->ui.txtTrova);
+            QTest::keyClick(w->ui.txtTrova, Qt::Key_Return);
+            QCOMPARE(w->focusWidget(), w->ui.btnTrova);
+            QVERIFY(w->isVisible());
         }));
     }
     void printsTheSelectedStatement() {
         QVERIFY(Open(QStringLiteral("2025"), [&](TfrmAttestazioni* w) {
             m_tp->messages.Take();
             w->ui.txtLuogo->setText(QStringLiteral("Pavia"));
-            w->ui.tblAttestazioni->selectRow(2);
+            // The arrow keys move the whole-row selection.
+            w->ui.tblAttestazioni->selectRow(0);
+            QTest::keyClick(w->ui.tblAttestazioni, Qt::Key_Down);
+            QTest::keyClick(w->ui.tblAttestazioni, Qt::Key_Down);
+            QCOMPARE(Selected(w), 2);
+            QCOMPARE(w->ui.tblAttestazioni->selectionModel()->selectedIndexes().size(), 8);
             QTest::mouseClick(w->ui.btnStampa, Qt::LeftButton);
         }));
         QCOMPARE(m_printing->jobs.size(), 1);
@@ -198,7 +251,6 @@ private slots:
         for (int i = 0; i < 70; ++i)
             rows.append({QString::number(100 + i), "15/05/2025", "Bianchi Anna", "BNCNNA85M41F205Z", "Verdi Sofia",
                          "10,00", "Assegno"});
-        QFile::remove(m_tp->Path(QStringLiteral("2025.ric")));
         WriteYear(rows);
         m_tp->messages.answers << false << true; // the first request is refused, the second confirmed
         QVERIFY(Open(QStringLiteral("2025"), [&](TfrmAttestazioni* w) {
@@ -224,19 +276,28 @@ private slots:
     // The PDF file proposed for a print names the year, and for one statement its payer and child.
     void proposesPdfNames_data() {
         QTest::addColumn<int>("row"); // -1: every statement
+        QTest::addColumn<bool>("doubleClick");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("one, by tax code") << 2 << "Attestazione_2025_RSSMRA80A01H501U_ROSSI_LUCA.pdf";
-        QTest::newRow("one, without tax code") << 1 << "Attestazione_2025_Neri_Carla_Neri_Paolo.pdf";
-        QTest::newRow("every statement") << -1 << "Attestazioni_2025.pdf";
+        QTest::newRow("one, by tax code") << 2 << false << "Attestazione_2025_RSSMRA80A01H501U_ROSSI_LUCA.pdf";
+        QTest::newRow("one, without tax code") << 1 << false << "Attestazione_2025_Neri_Carla_Neri_Paolo.pdf";
+        QTest::newRow("one, double-clicked") << 1 << true << "Attestazione_2025_Neri_Carla_Neri_Paolo.pdf";
+        QTest::newRow("every statement") << -1 << false << "Attestazioni_2025.pdf";
     }
     void proposesPdfNames() {
         QFETCH(int, row);
+        QFETCH(bool, doubleClick);
         QFETCH(QString, fileName);
         QVERIFY(Open(QStringLiteral("2025"), [&](TfrmAttestazioni* w) {
             m_tp->messages.Take();
             if (row < 0) {
                 QTest::mouseClick(w->ui.btnStampaTutte, Qt::LeftButton);
                 QCOMPARE(m_tp->messages.Take().size(), 1); // the question, answered Yes
+            } else if (doubleClick) {
+                QTableView* t = w->ui.tblAttestazioni;
+                const QPoint at = t->visualRect(t->model()->index(row, 2)).center();
+                QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, at);
+                QCOMPARE(Selected(w), row);
+                QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, at);
             } else {
                 w->ui.tblAttestazioni->selectRow(row);
                 QTest::mouseClick(w->ui.btnStampa, Qt::LeftButton);

@@ -2,6 +2,7 @@
 // window it opens (listing, total, the warning of an incomplete listing, find, print, guide).
 #include "../report/PdfText.h"
 #include "ModalHelper.h"
+#include "ReceiptYear.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Avvio.h"
@@ -48,20 +49,20 @@ class tst_riepCosti : public QObject {
     TfrmMenuRiepCosti& Menu() { return *m_app->menuRiepCosti(); }
 
     void WriteYear(const QVector<Receipt>& rows, const QString& year = QStringLiteral("2026")) {
-        ReceiptFile f;
-        QVERIFY(f.OpenOrCreate(m_tp->Path(year + QStringLiteral(".ric"))));
-        for (const Receipt& r : rows) {
-            ReceiptRecord rec;
-            rec.NumRic = r.num;
-            rec.Data = r.data;
-            rec.Pagatore = r.payer;
-            rec.Sport = r.reason;
-            rec.Intero = r.intero;
-            rec.Dal = QStringLiteral("01/03/2026");
-            rec.Al = QStringLiteral("31/03/2026");
-            QVERIFY(f.AppendRecord(rec));
-        }
-        f.Close();
+        const QString path = m_tp->Path(year + QStringLiteral(".ric"));
+        QCOMPARE(WriteReceiptYear(path, rows,
+                                  [](const Receipt& r) {
+                                      ReceiptRecord rec;
+                                      rec.NumRic = r.num;
+                                      rec.Data = r.data;
+                                      rec.Pagatore = r.payer;
+                                      rec.Sport = r.reason;
+                                      rec.Intero = r.intero;
+                                      rec.Dal = QStringLiteral("01/03/2026");
+                                      rec.Al = QStringLiteral("31/03/2026");
+                                      return rec;
+                                  }),
+                 path);
     }
 
     static void Pick(QComboBox* field, const QString& item) {
