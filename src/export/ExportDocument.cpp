@@ -6,6 +6,8 @@
 namespace {
 // Excel reads x:str; LibreOffice ignores it and needs its own text format on each cell.
 constexpr char kTextFormat[] = " sdnum=\"1040;0;@\"";
+// A data cell's opening tag, text format included.
+constexpr QByteArrayView kCellStart("<td style=\"text-align: left;\" sdnum=\"1040;0;@\">");
 constexpr qint64 kFlushBytes = 1 << 20;
 constexpr qint64 kProgressRows = 2000;
 
@@ -60,14 +62,29 @@ bool Fail(QString* error, const QString& text) {
 }
 } // namespace
 
-void AppendExportCellText(QByteArray& out, const QString& text) {
-    const QString t = TrimText(text);
-    const QChar* p = t.constData();
-    const QChar* const end = p + t.size();
+void AppendExportCellText(QByteArray& out, QStringView text) {
+    while (!text.isEmpty() && text.front().unicode() <= 0x20)
+        text = text.mid(1);
+    while (!text.isEmpty() && text.back().unicode() <= 0x20)
+        text.chop(1);
+    const QChar* p = text.data();
+    const QChar* const end = p + text.size();
+    // The common case, plain ASCII, is copied straight into room made for the whole text; the first
+    // other character gives the rest to the loop below, which appends as it goes.
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* w = out.data() + start;
+    for (; p < end; ++p) {
+        const char16_t u = p->unicode();
+        if (u < 0x20 || u >= 0x7F || u == u'&' || u == u'<' || u == u'>')
+            break;
+        *w++ = char(u);
+    }
+    out.resize(w - out.constData());
     for (; p < end; ++p) {
         const char16_t u = p->unicode();
         if (u >= 0x20 && u < 0x7F && u != u'&' && u != u'<' && u != u'>') {
-            out.append(char(u)); // the common case: plain ASCII
+            out.append(char(u));
             continue;
         }
         if (u < 0x20 || u == 0x7F) {
@@ -95,6 +112,17 @@ void AppendExportCellText(QByteArray& out, const QString& text) {
 
 bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
                          qint64 rows, const ExportCellText& cell, QString* error, const ExportProgress& progress) {
+    return WriteExportDocument(
+        path, sheetName, columns, rows,
+        [&cell](qint64 row, int column, QString& scratch) {
+            scratch = cell(row, column);
+            return QStringView(scratch);
+        },
+        error, progress);
+}
+
+bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
+                         qint64 rows, const ExportCellView& cell, QString* error, const ExportProgress& progress) {
     // A rename would go over a read-only file where the folder allows it (and root always
     // may): such a file is one the user wants kept, as a locked file on other systems is.
     const QFileInfo target(path);
@@ -121,16 +149,15 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
     buf += "</tr>";
 
     const int cols = int(columns.size());
+    QString scratch;
     for (qint64 r = 0; r < rows; ++r) {
-        buf += "<tr>";
+        buf.append(QByteArrayView("<tr>"));
         for (int c = 0; c < cols; ++c) {
-            buf += "<td style=\"text-align: left;\"";
-            buf += kTextFormat;
-            buf += ">";
-            AppendExportCellText(buf, cell(r, c));
-            buf += "</td>";
+            buf.append(kCellStart);
+            AppendExportCellText(buf, cell(r, c, scratch));
+            buf.append(QByteArrayView("</td>"));
         }
-        buf += "</tr>";
+        buf.append(QByteArrayView("</tr>"));
         if (buf.size() >= kFlushBytes) {
             if (!file.Write(buf))
                 return Fail(error, file.ErrorString());

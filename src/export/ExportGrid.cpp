@@ -13,24 +13,36 @@ QVector<ExportColumn> ExportGridModel::ExportColumns() const {
 
 void ExportGridModel::BeginLoad(qint64 expectedRows) {
     beginResetModel();
-    m_cells.clear();
+    m_text.clear();
+    m_ends.clear();
     m_edits.clear();
     m_loaded = 0;
-    m_cells.reserve(qMax<qint64>(0, expectedRows) * m_dataColumns);
+    const qint64 cells = qMax<qint64>(0, expectedRows) * m_dataColumns;
+    m_ends.reserve(cells);
+    // Room for an average of 24 characters a cell, more than the archives' texts take: pages never
+    // written to cost no memory, while growing past the room would copy the whole text.
+    m_text.reserve(cells * 24);
 }
 
 void ExportGridModel::AppendRecord(const QString* texts) {
-    for (int c = 0; c < m_dataColumns; ++c)
-        m_cells.push_back(TrimText(texts[c]));
+    for (int c = 0; c < m_dataColumns; ++c) {
+        QStringView t(texts[c]);
+        while (!t.isEmpty() && t.front().unicode() <= 0x20)
+            t = t.mid(1);
+        while (!t.isEmpty() && t.back().unicode() <= 0x20)
+            t.chop(1);
+        m_text.append(t);
+        m_ends.push_back(m_text.size());
+    }
     ++m_loaded;
 }
 
 void ExportGridModel::EndLoad() {
-    m_cells.squeeze();
+    // No squeeze: it would copy the whole text for room that holds no memory.
     endResetModel();
 }
 
-QString ExportGridModel::Cell(qint64 row, int column) const {
+QStringView ExportGridModel::CellView(qint64 row, int column, QString& scratch) const {
     if (row < 0 || row >= rowCount() || column < 0 || column > m_dataColumns)
         return {};
     if (!m_edits.isEmpty()) {
@@ -40,9 +52,19 @@ QString ExportGridModel::Cell(qint64 row, int column) const {
     }
     if (row >= m_loaded)
         return {}; // the empty rows of a grid that loaded nothing
-    if (column == 0)
-        return QString::number(row + 1);
-    return m_cells.at(row * m_dataColumns + column - 1);
+    if (column == 0) {
+        scratch = QString::number(row + 1);
+        return scratch;
+    }
+    const qsizetype cell = row * m_dataColumns + column - 1;
+    const qsizetype begin = cell == 0 ? 0 : m_ends.at(cell - 1);
+    return QStringView(m_text).mid(begin, m_ends.at(cell) - begin);
+}
+
+QString ExportGridModel::Cell(qint64 row, int column) const {
+    QString scratch;
+    const QStringView v = CellView(row, column, scratch);
+    return scratch.isEmpty() ? v.toString() : scratch; // scratch: the row number made for the call
 }
 
 int ExportGridModel::rowCount(const QModelIndex& parent) const {

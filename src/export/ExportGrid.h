@@ -38,6 +38,8 @@ public:
 
     /// The text of a cell as shown and exported: the edit, if any, otherwise the loaded text.
     QString Cell(qint64 row, int column) const;
+    /// The same without a copy: valid until the grid changes; `scratch` holds a text made for the call.
+    QStringView CellView(qint64 row, int column, QString& scratch) const;
     /// The text of exported cell (row, column), column counted from the first exported column.
     QString ExportCell(qint64 row, int column) const { return Cell(row, column + 1); }
 
@@ -53,7 +55,10 @@ private:
 
     QVector<GridColumn> m_columns;
     int m_dataColumns;
-    QVector<QString> m_cells; // loaded texts of columns 1.., row after row
+    // The loaded texts of columns 1.., row after row, one after the other in a single string, and
+    // where each ends: a year of receipts is a few large blocks instead of a million small strings.
+    QString m_text;
+    QVector<qsizetype> m_ends;
     qint64 m_loaded = 0;
     QHash<quint64, QString> m_edits;
 };

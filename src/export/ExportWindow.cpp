@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QTableView>
 #include <QToolButton>
+#include <climits>
 
 ExportWindow::ExportWindow(Carvenna& app, QWidget* parent) : QDialog(parent), m_app(app) {}
 
@@ -90,9 +91,16 @@ void ExportWindow::FormShow() {
     if (m_loaded)
         return;
     m_loaded = true;
+    // A large archive shows how far the reading got; a small one is read before the dialog would appear.
+    QProgressDialog progress(QStringLiteral("Lettura dell'archivio in corso..."), QString(), 0, 0, this);
+    SetUpProgress(progress);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const GridLoad load = LoadGrid();
+    const GridLoad load = LoadGrid([&progress](qint64 loaded, qint64 total) {
+        progress.setMaximum(int(qMin<qint64>(total, INT_MAX)));
+        progress.setValue(int(qMin<qint64>(loaded, INT_MAX)));
+    });
     QApplication::restoreOverrideCursor();
+    EndProgress(progress);
     // The user must know before exporting that the grid lacks records of the archive.
     if (load.inFile < 0)
         m_app.messages().Warning(ArchiveAccessError(), this);
@@ -119,25 +127,38 @@ void ExportWindow::CommitEdit() {
     m_grid->setCurrentIndex(current);
 }
 
+void ExportWindow::SetUpProgress(QProgressDialog& progress) const {
+    // Shown only when the work lasts more than half a second; modal to this window while shown, with
+    // no cancel button: a half-read grid or a half-written document is of no use.
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setValue(0); // the half second counts from here
+}
+
+void ExportWindow::EndProgress(QProgressDialog& progress) {
+    // Reset stops the timer that would still show the dialog during the message that may follow.
+    progress.reset();
+    progress.hide();
+}
+
 void ExportWindow::cmdEsportaClick() {
     CommitEdit();
     if (!m_app.messages().Confirm(ExportQuestion(), this))
         return;
     const qint64 rows = m_model->rowCount();
     QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QString(), 0, int(rows), this);
-    progress.setWindowTitle(windowTitle());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
+    SetUpProgress(progress);
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = WriteExportDocument(
         ExportPath(), m_texts.sheetName, m_model->ExportColumns(), rows,
-        [this](qint64 row, int column) { return m_model->ExportCell(row, column); }, &error,
-        [&progress](qint64 done) { progress.setValue(int(done)); });
+        [this](qint64 row, int column, QString& scratch) { return m_model->CellView(row, column + 1, scratch); },
+        &error, [&progress](qint64 done) { progress.setValue(int(done)); });
     QApplication::restoreOverrideCursor();
-    progress.hide();
+    EndProgress(progress);
     if (!ok) {
         m_app.messages().Plain(ExportFailed(), this);
         return;
