@@ -110,19 +110,43 @@ void AppendExportCellText(QByteArray& out, QStringView text) {
     }
 }
 
+void AppendExportCellBytes(QByteArray& out, QByteArrayView stored) {
+    // Every Windows-1252 byte stands for a character that the code page writes back as the same
+    // byte, so only the trimming, the control characters and the three markup characters change.
+    const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
+    const unsigned char* end = p + stored.size();
+    while (p < end && *p <= 0x20)
+        ++p;
+    while (end > p && end[-1] <= 0x20)
+        --end;
+    for (const unsigned char* run = p;; ++p) {
+        if (p < end && *p >= 0x20 && *p != 0x7F && *p != '&' && *p != '<' && *p != '>')
+            continue;
+        out.append(reinterpret_cast<const char*>(run), p - run);
+        if (p == end)
+            break;
+        if (*p == '&')
+            out.append("&amp;");
+        else if (*p == '<')
+            out.append("&lt;");
+        else if (*p == '>')
+            out.append("&gt;");
+        else
+            out.append(' ');
+        run = p + 1;
+    }
+}
+
 bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
                          qint64 rows, const ExportCellText& cell, QString* error, const ExportProgress& progress) {
     return WriteExportDocument(
         path, sheetName, columns, rows,
-        [&cell](qint64 row, int column, QString& scratch) {
-            scratch = cell(row, column);
-            return QStringView(scratch);
-        },
-        error, progress);
+        [&cell](QByteArray& out, qint64 row, int column) { AppendExportCellText(out, cell(row, column)); }, error,
+        progress);
 }
 
 bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
-                         qint64 rows, const ExportCellView& cell, QString* error, const ExportProgress& progress) {
+                         qint64 rows, const ExportCellWriter& cell, QString* error, const ExportProgress& progress) {
     // A rename would go over a read-only file where the folder allows it (and root always
     // may): such a file is one the user wants kept, as a locked file on other systems is.
     const QFileInfo target(path);
@@ -149,12 +173,11 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
     buf += "</tr>";
 
     const int cols = int(columns.size());
-    QString scratch;
     for (qint64 r = 0; r < rows; ++r) {
         buf.append(QByteArrayView("<tr>"));
         for (int c = 0; c < cols; ++c) {
             buf.append(kCellStart);
-            AppendExportCellText(buf, cell(r, c, scratch));
+            cell(buf, r, c);
             buf.append(QByteArrayView("</td>"));
         }
         buf.append(QByteArrayView("</tr>"));

@@ -155,8 +155,8 @@ void ExportWindow::cmdEsportaClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = WriteExportDocument(
         ExportPath(), m_texts.sheetName, m_model->ExportColumns(), rows,
-        [this](qint64 row, int column, QString& scratch) { return m_model->CellView(row, column + 1, scratch); },
-        &error, [&progress](qint64 done) { progress.setValue(int(done)); });
+        [this](QByteArray& out, qint64 row, int column) { m_model->AppendExportCell(out, row, column); }, &error,
+        [&progress](qint64 done) { progress.setValue(int(done)); });
     QApplication::restoreOverrideCursor();
     EndProgress(progress);
     if (!ok) {
