@@ -131,6 +131,7 @@ void ExportWindow::SetUpProgress(QProgressDialog& progress) const {
     // Shown only when the work lasts more than half a second; modal to this window while shown, with
     // no cancel button: a half-read grid or a half-written document is of no use.
     progress.setWindowTitle(windowTitle());
+    progress.setMinimumWidth(360);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     progress.setAutoClose(false);
