@@ -2,6 +2,7 @@
 // What the benchmarks share: large archives generated into a temporary folder, the raw block-read
 // baseline each measurement is set beside, and a main() that runs the benchmarks with an
 // application object on the offscreen platform.
+#include "app/HeapSettings.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
 #include <QByteArray>
@@ -147,7 +148,10 @@ inline void BlockReadBaseline(benchmark::State& state, const QString& path, cons
 /// The body of a benchmark's main(): the windows and fonts need an application object (`App`,
 /// QApplication or QGuiApplication), shown on the offscreen platform. `beforeQuit` runs while the
 /// application still exists: windows kept between benchmarks must be destroyed there, not after it.
+/// The heap is configured as the program's main() configures it, so that what is measured is the
+/// program's own behaviour and not the order the benchmarks ran in.
 template <class App> int RunOffscreen(int argc, char** argv, const std::function<void()>& beforeQuit = {}) {
+    ConfigureHeap();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     App app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -107,4 +107,12 @@ BENCHMARK(BM_ExpiredEnrolments)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindFirstToLast)->Unit(benchmark::kMillisecond);
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    ConfigureHeap(); // as the program's main() does
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

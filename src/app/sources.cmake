@@ -1,6 +1,7 @@
 list(APPEND CORE_SOURCES
     ${CUR}/Crypt.h ${CUR}/Crypt.cpp
-    ${CUR}/ProgramFolder.h ${CUR}/ProgramFolder.cpp)
+    ${CUR}/ProgramFolder.h ${CUR}/ProgramFolder.cpp
+    ${CUR}/HeapSettings.h ${CUR}/HeapSettings.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/Platform.h ${CUR}/Platform.cpp
     ${CUR}/DesktopPlatform.h ${CUR}/DesktopPlatform.cpp

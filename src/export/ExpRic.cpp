@@ -22,9 +22,9 @@ QString TfrmExpRic::GuideText() {
         "Una volta aperto, il foglio di lavoro può essere salvato con qualsiasi nome.");
 }
 
-GridLoad TfrmExpRic::LoadGrid() {
+GridLoad TfrmExpRic::LoadGrid(const GridLoadProgress& progress) {
     // The year the receipt editor has open.
     const TfrmRicevuta* editor = m_app.ricevuta();
     const QString path = editor ? TrimText(editor->ui.lblFile->text()) : QString();
-    return LoadReceiptGrid(path, Grid());
+    return LoadReceiptGrid(path, Grid(), progress);
 }

@@ -12,5 +12,5 @@ public:
     static QString GuideText();
 
 protected:
-    GridLoad LoadGrid() override;
+    GridLoad LoadGrid(const GridLoadProgress& progress) override;
 };

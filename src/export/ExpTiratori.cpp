@@ -21,6 +21,6 @@ QString TfrmExpTiratori::GuideText() {
         "Una volta aperto, il foglio di lavoro può essere salvato con qualsiasi nome.");
 }
 
-GridLoad TfrmExpTiratori::LoadGrid() {
-    return LoadRegistryGrid(m_app.ProgramFolder(), Grid());
+GridLoad TfrmExpTiratori::LoadGrid(const GridLoadProgress& progress) {
+    return LoadRegistryGrid(m_app.ProgramFolder(), Grid(), progress);
 }

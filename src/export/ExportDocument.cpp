@@ -6,6 +6,8 @@
 namespace {
 // Excel reads x:str; LibreOffice ignores it and needs its own text format on each cell.
 constexpr char kTextFormat[] = " sdnum=\"1040;0;@\"";
+// A data cell's opening tag, text format included.
+constexpr QByteArrayView kCellStart("<td style=\"text-align: left;\" sdnum=\"1040;0;@\">");
 constexpr qint64 kFlushBytes = 1 << 20;
 constexpr qint64 kProgressRows = 2000;
 
@@ -60,14 +62,29 @@ bool Fail(QString* error, const QString& text) {
 }
 } // namespace
 
-void AppendExportCellText(QByteArray& out, const QString& text) {
-    const QString t = TrimText(text);
-    const QChar* p = t.constData();
-    const QChar* const end = p + t.size();
+void AppendExportCellText(QByteArray& out, QStringView text) {
+    while (!text.isEmpty() && text.front().unicode() <= 0x20)
+        text = text.mid(1);
+    while (!text.isEmpty() && text.back().unicode() <= 0x20)
+        text.chop(1);
+    const QChar* p = text.data();
+    const QChar* const end = p + text.size();
+    // The common case, plain ASCII, is copied straight into room made for the whole text; the first
+    // other character gives the rest to the loop below, which appends as it goes.
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* w = out.data() + start;
+    for (; p < end; ++p) {
+        const char16_t u = p->unicode();
+        if (u < 0x20 || u >= 0x7F || u == u'&' || u == u'<' || u == u'>')
+            break;
+        *w++ = char(u);
+    }
+    out.resize(w - out.constData());
     for (; p < end; ++p) {
         const char16_t u = p->unicode();
         if (u >= 0x20 && u < 0x7F && u != u'&' && u != u'<' && u != u'>') {
-            out.append(char(u)); // the common case: plain ASCII
+            out.append(char(u));
             continue;
         }
         if (u < 0x20 || u == 0x7F) {
@@ -93,8 +110,43 @@ void AppendExportCellText(QByteArray& out, const QString& text) {
     }
 }
 
+void AppendExportCellBytes(QByteArray& out, QByteArrayView stored) {
+    // Every Windows-1252 byte stands for a character that the code page writes back as the same
+    // byte, so only the trimming, the control characters and the three markup characters change.
+    const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
+    const unsigned char* end = p + stored.size();
+    while (p < end && *p <= 0x20)
+        ++p;
+    while (end > p && end[-1] <= 0x20)
+        --end;
+    for (const unsigned char* run = p;; ++p) {
+        if (p < end && *p >= 0x20 && *p != 0x7F && *p != '&' && *p != '<' && *p != '>')
+            continue;
+        out.append(reinterpret_cast<const char*>(run), p - run);
+        if (p == end)
+            break;
+        if (*p == '&')
+            out.append("&amp;");
+        else if (*p == '<')
+            out.append("&lt;");
+        else if (*p == '>')
+            out.append("&gt;");
+        else
+            out.append(' ');
+        run = p + 1;
+    }
+}
+
 bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
                          qint64 rows, const ExportCellText& cell, QString* error, const ExportProgress& progress) {
+    return WriteExportDocument(
+        path, sheetName, columns, rows,
+        [&cell](QByteArray& out, qint64 row, int column) { AppendExportCellText(out, cell(row, column)); }, error,
+        progress);
+}
+
+bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
+                         qint64 rows, const ExportCellWriter& cell, QString* error, const ExportProgress& progress) {
     // A rename would go over a read-only file where the folder allows it (and root always
     // may): such a file is one the user wants kept, as a locked file on other systems is.
     const QFileInfo target(path);
@@ -122,15 +174,13 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
 
     const int cols = int(columns.size());
     for (qint64 r = 0; r < rows; ++r) {
-        buf += "<tr>";
+        buf.append(QByteArrayView("<tr>"));
         for (int c = 0; c < cols; ++c) {
-            buf += "<td style=\"text-align: left;\"";
-            buf += kTextFormat;
-            buf += ">";
-            AppendExportCellText(buf, cell(r, c));
-            buf += "</td>";
+            buf.append(kCellStart);
+            cell(buf, r, c);
+            buf.append(QByteArrayView("</td>"));
         }
-        buf += "</tr>";
+        buf.append(QByteArrayView("</tr>"));
         if (buf.size() >= kFlushBytes) {
             if (!file.Write(buf))
                 return Fail(error, file.ErrorString());

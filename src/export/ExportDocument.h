@@ -15,13 +15,18 @@ struct ExportColumn {
 
 /// Gives the text of one data cell; row and column are 0-based over the exported columns.
 using ExportCellText = std::function<QString(qint64 row, int column)>;
+/// Appends the document form of one data cell (as AppendExportCellText would) to `out`.
+using ExportCellWriter = std::function<void(QByteArray& out, qint64 row, int column)>;
 /// Told how many data rows have been written so far, every few thousand rows.
 using ExportProgress = std::function<void(qint64 rowsWritten)>;
 
 /// Appends one cell's text as the document holds it: trimmed; control characters inside (pasted
 /// line breaks, tabs) as blanks; "&", "<" and ">" as entities; characters outside Windows-1252
 /// as decimal character references; the rest as Windows-1252 bytes.
-void AppendExportCellText(QByteArray& out, const QString& text);
+void AppendExportCellText(QByteArray& out, QStringView text);
+/// The same for a text stored as Windows-1252 bytes: appends what AppendExportCellText appends for
+/// the text those bytes stand for.
+void AppendExportCellBytes(QByteArray& out, QByteArrayView stored);
 
 /// Writes the whole document to `path`: the worksheet head naming `sheetName`, a bold header
 /// row of `columns`, then `rows` data rows whose cells come from `cell`. Every cell carries the
@@ -31,4 +36,8 @@ void AppendExportCellText(QByteArray& out, const QString& text);
 /// `error` set.
 bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
                          qint64 rows, const ExportCellText& cell, QString* error = nullptr,
+                         const ExportProgress& progress = {});
+/// The same with each cell appended by `cell`: a large grid is written without a copy of each cell.
+bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
+                         qint64 rows, const ExportCellWriter& cell, QString* error = nullptr,
                          const ExportProgress& progress = {});

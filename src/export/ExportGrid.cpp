@@ -1,4 +1,5 @@
 #include "export/ExportGrid.h"
+#include "storage/FixedField.h"
 #include "storage/Text.h"
 
 ExportGridModel::ExportGridModel(QVector<GridColumn> columns, QObject* parent)
@@ -13,36 +14,63 @@ QVector<ExportColumn> ExportGridModel::ExportColumns() const {
 
 void ExportGridModel::BeginLoad(qint64 expectedRows) {
     beginResetModel();
-    m_cells.clear();
+    m_bytes.clear();
+    m_ends.clear();
     m_edits.clear();
     m_loaded = 0;
-    m_cells.reserve(qMax<qint64>(0, expectedRows) * m_dataColumns);
+    const qint64 cells = qMax<qint64>(0, expectedRows) * m_dataColumns;
+    m_ends.reserve(cells);
+    m_bytes.reserve(cells * 16); // a guess at the average text; it grows past it if need be
 }
 
-void ExportGridModel::AppendRecord(const QString* texts) {
-    for (int c = 0; c < m_dataColumns; ++c)
-        m_cells.push_back(TrimText(texts[c]));
+void ExportGridModel::AppendStored(const char* record, const QVector<FieldSpec>& layout, const int* fields) {
+    for (int c = 0; c < m_dataColumns; ++c) {
+        const FieldSpec& f = layout[fields[c]];
+        const auto [b, e] = StoredTextRange(record + f.offset, f.width);
+        m_bytes.append(record + f.offset + 1 + b, e - b);
+        m_ends.push_back(m_bytes.size());
+    }
     ++m_loaded;
 }
 
 void ExportGridModel::EndLoad() {
-    m_cells.squeeze();
     endResetModel();
+}
+
+const QString* ExportGridModel::Edit(qint64 row, int column) const {
+    if (m_edits.isEmpty())
+        return nullptr;
+    const auto it = m_edits.constFind(Key(row, column));
+    return it == m_edits.constEnd() ? nullptr : &*it;
+}
+
+QByteArrayView ExportGridModel::Stored(qint64 row, int column) const {
+    const qsizetype cell = row * m_dataColumns + column - 1;
+    const qsizetype begin = cell == 0 ? 0 : m_ends.at(cell - 1);
+    return QByteArrayView(m_bytes).sliced(begin, m_ends.at(cell) - begin);
 }
 
 QString ExportGridModel::Cell(qint64 row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column > m_dataColumns)
         return {};
-    if (!m_edits.isEmpty()) {
-        const auto it = m_edits.constFind(Key(row, column));
-        if (it != m_edits.constEnd())
-            return *it;
-    }
+    if (const QString* edit = Edit(row, column))
+        return *edit;
     if (row >= m_loaded)
         return {}; // the empty rows of a grid that loaded nothing
     if (column == 0)
         return QString::number(row + 1);
-    return m_cells.at(row * m_dataColumns + column - 1);
+    const QByteArrayView b = Stored(row, column);
+    return FromWin1252(b.data(), int(b.size()));
+}
+
+void ExportGridModel::AppendExportCell(QByteArray& out, qint64 row, int column) const {
+    ++column; // counted from the first exported column
+    if (row < 0 || row >= rowCount() || column < 1 || column > m_dataColumns)
+        return;
+    if (const QString* edit = Edit(row, column))
+        AppendExportCellText(out, *edit);
+    else if (row < m_loaded)
+        AppendExportCellBytes(out, Stored(row, column));
 }
 
 int ExportGridModel::rowCount(const QModelIndex& parent) const {

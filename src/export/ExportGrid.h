@@ -3,6 +3,7 @@
 // apart. Column 0 is the row number; the other columns are exported. A grid that loaded no
 // record shows a few empty rows, and exports them as they are.
 #include "export/ExportDocument.h"
+#include "storage/FixedField.h"
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QVector>
@@ -31,13 +32,16 @@ public:
 
     /// Starts a load: forgets records and edits. Call AppendRecord for each record, then EndLoad.
     void BeginLoad(qint64 expectedRows);
-    /// Appends one record's texts for columns 1.. (as many as there are data columns), trimmed.
-    void AppendRecord(const QString* texts);
+    /// Appends one stored record laid out by `layout`: `fields[i]` is the field shown in column i + 1,
+    /// one for each data column. The stored bytes are kept as they are, trimmed.
+    void AppendStored(const char* record, const QVector<FieldSpec>& layout, const int* fields);
     void EndLoad();
     qint64 LoadedRecords() const { return m_loaded; }
 
     /// The text of a cell as shown and exported: the edit, if any, otherwise the loaded text.
     QString Cell(qint64 row, int column) const;
+    /// Appends exported cell (row, column) to the document as AppendExportCellText would append Cell().
+    void AppendExportCell(QByteArray& out, qint64 row, int column) const;
     /// The text of exported cell (row, column), column counted from the first exported column.
     QString ExportCell(qint64 row, int column) const { return Cell(row, column + 1); }
 
@@ -50,10 +54,16 @@ public:
 
 private:
     static quint64 Key(qint64 row, int column) { return (quint64(row) << 8) | quint64(column); }
+    const QString* Edit(qint64 row, int column) const;
+    QByteArrayView Stored(qint64 row, int column) const;
 
     QVector<GridColumn> m_columns;
     int m_dataColumns;
-    QVector<QString> m_cells; // loaded texts of columns 1.., row after row
+    // The loaded texts of columns 1.., row after row, as the archive stores them (Windows-1252, one
+    // byte a character) one after the other, and where each ends: a year of receipts is two blocks
+    // instead of a million small strings, and is exported without being converted twice.
+    QByteArray m_bytes;
+    QVector<qsizetype> m_ends;
     qint64 m_loaded = 0;
     QHash<quint64, QString> m_edits;
 };

@@ -10,15 +10,18 @@ GridColumn Number() {
 
 // Reads the file's records in blocks through `decode`, which appends one row; the count comes
 // first so that the grid is sized once.
-template <class File, class Decode> GridLoad Load(File& file, bool opened, ExportGridModel& model, Decode decode) {
+template <class File, class Decode>
+GridLoad Load(File& file, bool opened, ExportGridModel& model, const GridLoadProgress& progress, Decode decode) {
     GridLoad result;
     model.BeginLoad(0);
     if (opened) {
         result.inFile = file.RecordCount();
         if (result.inFile >= 0) {
             model.BeginLoad(result.inFile);
-            file.Raw().Scan([&](qint64, const char* rec) {
+            file.Raw().Scan([&](qint64 i, const char* rec) {
                 decode(rec);
+                if (progress && (i + 1) % 2000 == 0)
+                    progress(i + 1, result.inFile);
                 return true;
             });
         }
@@ -82,36 +85,29 @@ QVector<GridColumn> RegistryGridColumns() {
             col("Note", 350, true, "Note", 400)};
 }
 
-GridLoad LoadReceiptGrid(const QString& path, ExportGridModel& model) {
+GridLoad LoadReceiptGrid(const QString& path, ExportGridModel& model, const GridLoadProgress& progress) {
     ReceiptFile file;
     const bool opened = file.OpenOrCreate(path);
-    const auto& layout = ReceiptRecord::Layout();
     using namespace ReceiptField;
-    const std::array<int, 12> pick = {NumRic, Data,       Pagatore,  CodFisc,  Sport,     Dal,
-                                      Al,     Praticante, LuogoNasc, DataNasc, Indirizzo, Intero};
-    std::array<QString, 12> row;
-    return Load(file, opened, model, [&](const char* bytes) {
-        // Only the exported fields are decoded: the amount in words and the receiver lines are not.
-        for (size_t i = 0; i < pick.size(); ++i)
-            DecodeFieldInto(bytes + layout[pick[i]].offset, layout[pick[i]].width, row[i]);
-        model.AppendRecord(row.data());
-    });
+    // Only the exported fields are kept: the amount in words and the receiver lines are not.
+    static const int pick[] = {NumRic, Data,       Pagatore,  CodFisc,  Sport,     Dal,
+                               Al,     Praticante, LuogoNasc, DataNasc, Indirizzo, Intero};
+    return Load(file, opened, model, progress,
+                [&](const char* bytes) { model.AppendStored(bytes, ReceiptRecord::Layout(), pick); });
 }
 
-GridLoad LoadRegistryGrid(const QString& programFolder, ExportGridModel& model) {
+GridLoad LoadRegistryGrid(const QString& programFolder, ExportGridModel& model, const GridLoadProgress& progress) {
     RegistryFile file;
     const bool opened = file.OpenOrCreate(programFolder);
-    const auto& layout = RegistryRecord::Layout();
-    std::array<QString, 25> row;
-    return Load(file, opened, model, [&](const char* bytes) {
-        // Every field from the parent to the notes except the sex (field 1); the attached files are
-        // not exported and not decoded.
-        auto decode = [&](int field, size_t to) {
-            DecodeFieldInto(bytes + layout[field].offset, layout[field].width, row[to]);
-        };
-        decode(RegistryField::Tiratore, 0);
+    // Every field from the parent to the notes except the sex (field 1); the attached files are not
+    // exported.
+    static const std::array<int, 25> pick = [] {
+        std::array<int, 25> p{};
+        p[0] = RegistryField::Tiratore;
         for (int i = RegistryField::DataNasc; i <= RegistryField::Note; ++i)
-            decode(i, size_t(i - 1));
-        model.AppendRecord(row.data());
-    });
+            p[size_t(i - 1)] = i;
+        return p;
+    }();
+    return Load(file, opened, model, progress,
+                [&](const char* bytes) { model.AppendStored(bytes, RegistryRecord::Layout(), pick.data()); });
 }

@@ -2,6 +2,7 @@
 // The two exports' tables: the receipt year and the registry, their grid columns, export
 // headers and widths, file and sheet names, and the loading of the grid from the archive.
 #include "export/ExportGrid.h"
+#include <functional>
 
 namespace ExportNames {
 inline constexpr const char* ReceiptsFile = "Ricevute.xls";
@@ -25,8 +26,11 @@ struct GridLoad {
     bool Complete() const { return inFile >= 0 && loaded == inFile; }
 };
 
+/// Told, every few thousand records, how many of the file's `total` records are loaded so far.
+using GridLoadProgress = std::function<void(qint64 loaded, qint64 total)>;
+
 /// Loads every receipt of the yearly file at `path` (created empty when missing) into `model`;
 /// stops at the first record that cannot be read, keeping the rows filled so far.
-GridLoad LoadReceiptGrid(const QString& path, ExportGridModel& model);
+GridLoad LoadReceiptGrid(const QString& path, ExportGridModel& model, const GridLoadProgress& progress = {});
 /// The same for the registry file of `programFolder`.
-GridLoad LoadRegistryGrid(const QString& programFolder, ExportGridModel& model);
+GridLoad LoadRegistryGrid(const QString& programFolder, ExportGridModel& model, const GridLoadProgress& progress = {});

@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QTableView>
 #include <QToolButton>
+#include <climits>
 
 ExportWindow::ExportWindow(Carvenna& app, QWidget* parent) : QDialog(parent), m_app(app) {}
 
@@ -90,9 +91,18 @@ void ExportWindow::FormShow() {
     if (m_loaded)
         return;
     m_loaded = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const GridLoad load = LoadGrid();
-    QApplication::restoreOverrideCursor();
+    // A large archive shows how far the reading got; a small one is read before the dialog would appear.
+    GridLoad load;
+    {
+        QProgressDialog progress(QStringLiteral("Lettura dell'archivio in corso..."), QString(), 0, 0, this);
+        SetUpProgress(progress);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        load = LoadGrid([&progress](qint64 loaded, qint64 total) {
+            progress.setMaximum(int(qMin<qint64>(total, INT_MAX)));
+            progress.setValue(int(qMin<qint64>(loaded, INT_MAX)));
+        });
+        QApplication::restoreOverrideCursor();
+    }
     // The user must know before exporting that the grid lacks records of the archive.
     if (load.inFile < 0)
         m_app.messages().Warning(ArchiveAccessError(), this);
@@ -119,6 +129,20 @@ void ExportWindow::CommitEdit() {
     m_grid->setCurrentIndex(current);
 }
 
+void ExportWindow::SetUpProgress(QProgressDialog& progress) const {
+    // Shown only when the work lasts more than half a second; modal to this window while shown, with
+    // no cancel button: a half-read grid or a half-written document is of no use. Each progress
+    // window lives in a scope that ends before any message: a living one, even hidden, shows itself
+    // again by its own timer and then blocks the message under it.
+    progress.setWindowTitle(windowTitle());
+    progress.setMinimumWidth(360);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setValue(0); // the half second counts from here
+}
+
 void ExportWindow::cmdEsportaClick() {
     CommitEdit();
     if (!m_app.messages().Confirm(ExportQuestion(), this))
@@ -127,19 +151,13 @@ void ExportWindow::cmdEsportaClick() {
     QString error;
     bool ok;
     {
-        // The progress window is destroyed before any question is asked: only hidden, its own
-        // show timer could bring it back, frozen, over the question.
         QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QString(), 0, int(rows), this);
-        progress.setWindowTitle(windowTitle());
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(500);
-        progress.setAutoClose(false);
-        progress.setAutoReset(false);
+        SetUpProgress(progress);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ok = WriteExportDocument(
             ExportPath(), m_texts.sheetName, m_model->ExportColumns(), rows,
-            [this](qint64 row, int column) { return m_model->ExportCell(row, column); }, &error,
-            [&progress](qint64 done) { progress.setValue(int(done)); });
+            [this](QByteArray& out, qint64 row, int column) { m_model->AppendExportCell(out, row, column); },
+            &error, [&progress](qint64 done) { progress.setValue(int(done)); });
         QApplication::restoreOverrideCursor();
     }
     if (!ok) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the receipt and registry export windows share: the grid over the archive's records, the
 // hints of the information bar, the export with its two questions, and the guide.
+#include "export/ExportTables.h"
 #include <QDialog>
 
 class Carvenna;
@@ -8,7 +9,7 @@ class ExportGridModel;
 class QLabel;
 class QTableView;
 class QToolButton;
-struct GridLoad;
+class QProgressDialog;
 
 class ExportWindow : public QDialog {
     Q_OBJECT
@@ -31,8 +32,8 @@ protected:
     /// Called by the window's constructor once its form is set up.
     void Setup(ExportGridModel* model, QTableView* grid, QLabel* panInfo, QToolButton* cmdEsporta,
                QToolButton* cmdGuida, QToolButton* cmdEsci, const Texts& texts);
-    /// Fills the grid from the archive.
-    virtual GridLoad LoadGrid() = 0;
+    /// Loads the archive into the grid, telling `progress` how far it got.
+    virtual GridLoad LoadGrid(const GridLoadProgress& progress) = 0;
 
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,6 +47,7 @@ private slots:
 
 private:
     void CommitEdit();
+    void SetUpProgress(QProgressDialog& progress) const;
 
     ExportGridModel* m_model = nullptr;
     QTableView* m_grid = nullptr;

@@ -1,117 +1,60 @@
 #include "search/ListLines.h"
+#include "storage/ColumnLine.h"
 #include "storage/Dates.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
 #include <algorithm>
-#include <initializer_list>
 #include <numeric>
 
 namespace {
 
-// Appends `text` trimmed and padded or cut to `width`, without building a temporary column.
-void Column(QString& line, const QString& text, int width) {
-    int b = 0, e = int(text.size());
-    while (b < e && text.at(b).unicode() <= 0x20)
-        ++b;
-    while (e > b && text.at(e - 1).unicode() <= 0x20)
-        --e;
-    const int n = std::min(e - b, width);
-    line.append(QStringView(text).mid(b, n));
-    line.resize(line.size() + (width - n), u' ');
-}
-
-void Trimmed(QString& line, const QString& text) {
-    int b = 0, e = int(text.size());
-    while (b < e && text.at(b).unicode() <= 0x20)
-        ++b;
-    while (e > b && text.at(e - 1).unicode() <= 0x20)
-        --e;
-    line.append(QStringView(text).mid(b, e - b));
-}
-
-// Decodes into `rec` only the fields that a line shows: a scan that lists every record then decodes
-// a third of each.
-template <class Record> class ShownFields {
-public:
-    ShownFields(Record& rec, std::initializer_list<int> fields) : m_out(rec.Fields()), m_fields(fields) {}
-    void Decode(const char* bytes) const {
-        const QVector<FieldSpec>& layout = Record::Layout();
-        for (int f : m_fields)
-            DecodeFieldInto(bytes + layout[f].offset, layout[f].width, *m_out[f]);
-    }
-
-private:
-    QVector<QString*> m_out;
-    std::vector<int> m_fields;
+// The columns of each list's line: label, field and width (0: the trimmed text, never cut).
+using R = ReceiptField::Index;
+using C = RegistryField::Index;
+constexpr LineColumn kReceiptColumns[] = {
+    {u"Ric. n. ", R::NumRic, 12},      {u"  Data: ", R::Data, 10}, {u"  ", R::Pagatore, 26},
+    {u"  Causale: ", R::Sport, 28},    {u"  Dal ", R::Dal, 10},    {u"  Al ", R::Al, 10},
+    {u"  Tot. \u20AC ", R::Intero, 0},
 };
+constexpr LineColumn kCardColumns[] = {
+    {u"", C::Tiratore, 28},       {u"  Cel. ", C::Cel, 16},           {u"  Delegato: ", C::Gruppo, 28},
+    {u"  Minore: ", C::Armi, 28}, {u"  Quota: \u20AC ", C::Quota, 0},
+};
+constexpr LineColumn kCertificateColumns[] = {
+    {u"", C::Tiratore, 30},
+    {u"  Cel. ", C::Cel, 20},
+    {u"  C.F. ", C::CodFisc, 16},
+    {u"  Minore: ", C::Armi, 30},
+    {u"  Scad. certificato: ", C::Studio, 0},
+};
+constexpr LineColumn kEnrolmentColumns[] = {
+    {u"", C::Tiratore, 28},          {u"  Cel. ", C::Cel, 14},      {u"  Minore: ", C::Armi, 28},
+    {u"  Isc. n. ", C::Tessera, 20}, {u"  Scad. ", C::FineTes, 10}, {u"  Quota: \u20AC ", C::Quota, 0},
+};
+
+template <size_t N> QString Line(const LineColumn (&columns)[N], const QVector<const QString*>& fields) {
+    return ColumnLine(columns, int(N), fields.constData());
+}
+template <class Record, size_t N> QString LineFromBytes(const LineColumn (&columns)[N], const char* bytes) {
+    return ColumnLineFromBytes(columns, int(N), Record::Layout(), bytes);
+}
 
 } // namespace
 
 QString ReceiptListLine(const ReceiptRecord& r) {
-    QString line;
-    line.reserve(160);
-    line += QStringLiteral("Ric. n. ");
-    Column(line, r.NumRic, 12);
-    line += QStringLiteral("  Data: ");
-    Column(line, r.Data, 10);
-    line += QStringLiteral("  ");
-    Column(line, r.Pagatore, 26);
-    line += QStringLiteral("  Causale: ");
-    Column(line, r.Sport, 28);
-    line += QStringLiteral("  Dal ");
-    Column(line, r.Dal, 10);
-    line += QStringLiteral("  Al ");
-    Column(line, r.Al, 10);
-    line += QStringLiteral("  Tot. € ");
-    Trimmed(line, r.Intero);
-    return line;
+    return Line(kReceiptColumns, r.Fields());
 }
 
 QString CardListLine(const RegistryRecord& r) {
-    QString line;
-    line.reserve(150);
-    Column(line, r.Tiratore, 28);
-    line += QStringLiteral("  Cel. ");
-    Column(line, r.Cel, 16);
-    line += QStringLiteral("  Delegato: ");
-    Column(line, r.Gruppo, 28);
-    line += QStringLiteral("  Minore: ");
-    Column(line, r.Armi, 28);
-    line += QStringLiteral("  Quota: € ");
-    Trimmed(line, r.Quota);
-    return line;
+    return Line(kCardColumns, r.Fields());
 }
 
 QString CertificateListLine(const RegistryRecord& r) {
-    QString line;
-    line.reserve(150);
-    Column(line, r.Tiratore, 30);
-    line += QStringLiteral("  Cel. ");
-    Column(line, r.Cel, 20);
-    line += QStringLiteral("  C.F. ");
-    Column(line, r.CodFisc, 16);
-    line += QStringLiteral("  Minore: ");
-    Column(line, r.Armi, 30);
-    line += QStringLiteral("  Scad. certificato: ");
-    Trimmed(line, r.Studio);
-    return line;
+    return Line(kCertificateColumns, r.Fields());
 }
 
 QString EnrolmentListLine(const RegistryRecord& r) {
-    QString line;
-    line.reserve(180);
-    Column(line, r.Tiratore, 28);
-    line += QStringLiteral("  Cel. ");
-    Column(line, r.Cel, 14);
-    line += QStringLiteral("  Minore: ");
-    Column(line, r.Armi, 28);
-    line += QStringLiteral("  Isc. n. ");
-    Column(line, r.Tessera, 20);
-    line += QStringLiteral("  Scad. ");
-    Column(line, r.FineTes, 10);
-    line += QStringLiteral("  Quota: € ");
-    Trimmed(line, r.Quota);
-    return line;
+    return Line(kEnrolmentColumns, r.Fields());
 }
 
 bool IsExpired(const QString& dateText, const QDate& today) {
@@ -156,12 +99,9 @@ bool SearchReceipts(const QString& path, const ReceiptCriteria& c, RecordList& o
             *error = file.ErrorString();
         return false;
     }
-    ReceiptRecord rec;
-    const ShownFields<ReceiptRecord> shown(rec, {F::NumRic, F::Data, F::Pagatore, F::Sport, F::Dal, F::Al, F::Intero});
     const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
         if (matcher.Matches(bytes)) {
-            shown.Decode(bytes);
-            out.lines << ReceiptListLine(rec);
+            out.lines << LineFromBytes<ReceiptRecord>(kReceiptColumns, bytes);
             out.positions << index + 1;
         }
         return true;
@@ -186,12 +126,9 @@ bool SearchCards(const QString& programFolder, const CardCriteria& c, RecordList
             *error = file.ErrorString();
         return false;
     }
-    RegistryRecord rec;
-    const ShownFields<RegistryRecord> shown(rec, {F::Tiratore, F::Cel, F::Gruppo, F::Armi, F::Quota});
     const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
         if (matcher.Matches(bytes)) {
-            shown.Decode(bytes);
-            out.lines << CardListLine(rec);
+            out.lines << LineFromBytes<RegistryRecord>(kCardColumns, bytes);
             out.positions << index + 1;
         }
         return true;
@@ -213,17 +150,13 @@ bool ExpiredCards(const QString& programFolder, ExpiryKind kind, const QDate& to
             *error = file.ErrorString();
         return false;
     }
-    RegistryRecord rec;
-    using F = RegistryField::Index;
-    const ShownFields<RegistryRecord> shown(
-        rec, {F::Tiratore, F::Cel, F::CodFisc, F::Armi, F::Studio, F::Tessera, F::FineTes, F::Quota});
     QString dateText;
     const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
-        // Only the date is decoded for every card; the whole card only when it is listed.
+        // Only the date is decoded for every card; the line is built only for a listed card.
         DecodeFieldInto(bytes + date.offset, date.width, dateText);
         if (IsExpired(dateText, today)) {
-            shown.Decode(bytes);
-            out.lines << (kind == ExpiryKind::Certificate ? CertificateListLine(rec) : EnrolmentListLine(rec));
+            out.lines << (kind == ExpiryKind::Certificate ? LineFromBytes<RegistryRecord>(kCertificateColumns, bytes)
+                                                          : LineFromBytes<RegistryRecord>(kEnrolmentColumns, bytes));
             out.positions << index + 1;
         }
         return true;

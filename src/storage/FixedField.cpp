@@ -10,9 +10,7 @@ void EncodeField(char* dst, int width, const QString& value) {
     std::memcpy(dst + 1, bytes.constData(), size_t(n));
 }
 
-namespace {
-// The trimmed text of a field as a byte range [begin, end) after the length byte.
-std::pair<int, int> TrimmedRange(const char* src, int width) {
+std::pair<int, int> StoredTextRange(const char* src, int width) {
     int n = static_cast<unsigned char>(src[0]);
     if (n > width)
         n = width; // damaged length byte: never read past the field
@@ -25,17 +23,16 @@ std::pair<int, int> TrimmedRange(const char* src, int width) {
         --n;
     return {b, n};
 }
-} // namespace
 
 QString DecodeField(const char* src, int width) {
-    const auto [b, e] = TrimmedRange(src, width);
+    const auto [b, e] = StoredTextRange(src, width);
     if (e == b)
         return QString();
     return FromWin1252(src + 1 + b, e - b);
 }
 
 void DecodeFieldInto(const char* src, int width, QString& out) {
-    const auto [b, e] = TrimmedRange(src, width);
+    const auto [b, e] = StoredTextRange(src, width);
     out.resize(e - b);
     if (e > b)
         FromWin1252Into(src + 1 + b, e - b, out.data());

@@ -14,6 +14,9 @@ QString DecodeField(const char* src, int width);
 /// The same into `out`, reusing its storage: a scan that decodes record after record into one
 /// record allocates nothing once the texts have grown to size.
 void DecodeFieldInto(const char* src, int width, QString& out);
+/// The stored text of a field as DecodeField reads it: the byte range [begin, end) after the length
+/// byte, the length clamped to `width` and the bytes up to 0x20 trimmed from both ends.
+std::pair<int, int> StoredTextRange(const char* src, int width);
 
 /// Describes one field of a record layout: its name, its text width and its byte offset.
 struct FieldSpec {

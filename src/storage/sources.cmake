@@ -1,6 +1,7 @@
 list(APPEND CORE_SOURCES
     ${CUR}/Text.h ${CUR}/Text.cpp
     ${CUR}/FixedField.h ${CUR}/FixedField.cpp
+    ${CUR}/ColumnLine.h ${CUR}/ColumnLine.cpp
     ${CUR}/FileOps.h ${CUR}/FileOps.cpp
     ${CUR}/SaveFile.h ${CUR}/SaveFile.cpp
     ${CUR}/RecordFile.h ${CUR}/RecordFile.cpp

@@ -7,6 +7,8 @@
 #include "summary/Takings.h"
 #include <QHash>
 #include <algorithm>
+#include <numeric>
+#include <vector>
 
 PaymentKind ClassifyPayment(const QString& method) {
     const QString t = TrimText(method);
@@ -40,6 +42,38 @@ QString SortKey(const QString& s) {
     return LowerAZ(s);
 }
 
+// The trimmed stored bytes of field `i` of a receipt.
+QByteArrayView StoredText(const char* rec, ReceiptField::Index i) {
+    const FieldSpec& f = ReceiptRecord::Layout()[i];
+    const auto [b, e] = StoredTextRange(rec + f.offset, f.width);
+    return QByteArrayView(rec + f.offset + 1 + b, e - b);
+}
+
+// Appends stored bytes with the letters A-Z (upper) or a-z (lower) folded to the other case.
+void AppendFolded(QByteArray& out, QByteArrayView bytes, bool toUpper) {
+    const char from = toUpper ? 'a' : 'A';
+    for (char c : bytes)
+        out.append(c >= from && c <= from + 25 ? char(c ^ 0x20) : c);
+}
+
+// Texts that recur from receipt to receipt (payment methods, periods) decoded once and shared, so
+// that a year of receipts holds a few copies of them instead of one a receipt.
+class SharedTexts {
+public:
+    QString Text(QByteArrayView bytes) {
+        for (const auto& [stored, text] : m_texts)
+            if (stored == bytes)
+                return text;
+        QString text = FromWin1252(bytes.data(), int(bytes.size()));
+        if (m_texts.size() < 64)
+            m_texts.emplace_back(bytes.toByteArray(), text);
+        return text;
+    }
+
+private:
+    std::vector<std::pair<QByteArray, QString>> m_texts;
+};
+
 } // namespace
 
 YearStatements BuildYearStatements(const QString& path, int year) {
@@ -57,8 +91,13 @@ YearStatements BuildYearStatements(const QString& path, int year) {
     const FieldSpec& fData = layout[ReceiptField::Data];
     const int first = year * 10000, last = year * 10000 + 9999;
 
-    QHash<QString, int> index; // group key -> position in out.groups
-    QString intero, codFisc, payer, child, key;
+    // Group key, built on the stored bytes (one byte a character, so folding A-Z on them is folding
+    // the text): the tax code in upper case, or \x01 and the payer in lower case; \x1f; the child in
+    // lower case.
+    QHash<QByteArray, int> index; // group key -> position in out.groups
+    QByteArray key;
+    SharedTexts shared;
+    QString intero;
     const qint64 count = file.RecordCount();
     qint64 visited = 0;
     const bool read = file.Raw().Scan([&](qint64 i, const char* rec) {
@@ -82,14 +121,17 @@ YearStatements BuildYearStatements(const QString& path, int year) {
             return true;
         }
 
-        field(rec, ReceiptField::CodFisc, codFisc);
-        field(rec, ReceiptField::Pagatore, payer);
-        field(rec, ReceiptField::Praticante, child);
-        const QString code = UpperAZ(codFisc);
+        const QByteArrayView code = StoredText(rec, ReceiptField::CodFisc);
         const bool missing = code.isEmpty();
-        key = missing ? QStringLiteral("\x01") + SortKey(payer) : code;
-        key += u'\x1f';
-        key += SortKey(child);
+        key.resize(0);
+        if (missing) {
+            key.append('\x01');
+            AppendFolded(key, StoredText(rec, ReceiptField::Pagatore), false);
+        } else {
+            AppendFolded(key, code, true);
+        }
+        key.append('\x1f');
+        AppendFolded(key, StoredText(rec, ReceiptField::Praticante), false);
         auto it = index.find(key);
         if (it == index.end()) {
             it = index.insert(key, int(out.groups.size()));
@@ -97,24 +139,25 @@ YearStatements BuildYearStatements(const QString& path, int year) {
             out.groups.last().missingTaxCode = missing;
         }
         StatementGroup& g = out.groups[*it];
-        // The latest receipt's texts stand for the group: corrections made later win.
-        g.payer = payer;
-        g.taxCode = code;
-        g.child = child;
-        QString text;
-        field(rec, ReceiptField::LuogoNasc, text);
-        if (!text.isEmpty())
-            g.birthPlace = text;
-        field(rec, ReceiptField::DataNasc, text);
-        if (!text.isEmpty())
-            g.birthDate = text;
+        // The latest receipt's texts stand for the group: corrections made later win. Decoded into
+        // the group's own texts, which then keep their storage from receipt to receipt.
+        field(rec, ReceiptField::Pagatore, g.payer);
+        field(rec, ReceiptField::CodFisc, g.taxCode);
+        for (QChar& c : g.taxCode)
+            if (c >= u'a' && c <= u'z')
+                c = QChar(c.unicode() - 32);
+        field(rec, ReceiptField::Praticante, g.child);
+        if (!StoredText(rec, ReceiptField::LuogoNasc).isEmpty())
+            field(rec, ReceiptField::LuogoNasc, g.birthPlace);
+        if (!StoredText(rec, ReceiptField::DataNasc).isEmpty())
+            field(rec, ReceiptField::DataNasc, g.birthDate);
 
         StatementReceipt r;
         field(rec, ReceiptField::NumRic, r.number);
         field(rec, ReceiptField::Data, r.date);
-        field(rec, ReceiptField::Dal, r.from);
-        field(rec, ReceiptField::Al, r.to);
-        field(rec, ReceiptField::Indirizzo, r.method);
+        r.from = shared.Text(StoredText(rec, ReceiptField::Dal));
+        r.to = shared.Text(StoredText(rec, ReceiptField::Al));
+        r.method = shared.Text(StoredText(rec, ReceiptField::Indirizzo));
         r.kind = ClassifyPayment(r.method);
         r.amount = *amount;
         r.position = i + 1;
@@ -131,15 +174,28 @@ YearStatements BuildYearStatements(const QString& path, int year) {
         out.complete = false;
     file.Close();
 
-    std::stable_sort(out.groups.begin(), out.groups.end(), [](const StatementGroup& a, const StatementGroup& b) {
-        const QString pa = SortKey(a.payer), pb = SortKey(b.payer);
-        if (pa != pb)
-            return pa < pb;
-        const QString ca = SortKey(a.child), cb = SortKey(b.child);
-        if (ca != cb)
-            return ca < cb;
-        return a.taxCode < b.taxCode;
+    // The sort keys are folded once, not in every comparison.
+    struct Keys {
+        QString payer, child;
+    };
+    std::vector<Keys> keys;
+    keys.reserve(size_t(out.groups.size()));
+    for (const StatementGroup& g : out.groups)
+        keys.push_back({SortKey(g.payer), SortKey(g.child)});
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        if (keys[size_t(a)].payer != keys[size_t(b)].payer)
+            return keys[size_t(a)].payer < keys[size_t(b)].payer;
+        if (keys[size_t(a)].child != keys[size_t(b)].child)
+            return keys[size_t(a)].child < keys[size_t(b)].child;
+        return out.groups[a].taxCode < out.groups[b].taxCode;
     });
+    QVector<StatementGroup> sorted;
+    sorted.reserve(out.groups.size());
+    for (int i : order)
+        sorted.append(std::move(out.groups[i]));
+    out.groups = std::move(sorted);
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "summary/Takings.h"
 #include "receipts/AmountWords.h"
+#include "storage/ColumnLine.h"
 #include "storage/Dates.h"
 #include "storage/FixedField.h"
 #include "storage/Lists.h"
@@ -11,21 +12,13 @@ int ActiveFilters(const QString& payer, const QString& reason) {
 }
 
 namespace {
-
-// Appends the trimmed text padded or cut to exactly `width` characters, without a temporary.
-void AppendColumn(QString& out, const QString& text, int width) {
-    const QChar* p = text.constData();
-    qsizetype b = 0, e = text.size();
-    while (b < e && p[b].unicode() <= 0x20)
-        ++b;
-    while (e > b && p[e - 1].unicode() <= 0x20)
-        --e;
-    const qsizetype n = qMin<qsizetype>(e - b, width);
-    out.append(p + b, n);
-    for (qsizetype k = n; k < width; ++k)
-        out.append(u' ');
-}
-
+using R = ReceiptField::Index;
+constexpr LineColumn kSummaryColumns[] = {
+    {u"Ric. n. ", R::NumRic, 12},      {u"  Data: ", R::Data, 10}, {u"  ", R::Pagatore, 26},
+    {u"  Causale: ", R::Sport, 30},    {u"  Dal ", R::Dal, 10},    {u"  Al ", R::Al, 10},
+    {u"  Tot. \u20AC ", R::Intero, 0},
+};
+constexpr int kSummaryColumnCount = int(sizeof kSummaryColumns / sizeof kSummaryColumns[0]);
 } // namespace
 
 int StoredDateKey(const char* field, int width) {
@@ -74,23 +67,15 @@ bool BlankField(const char* field, int width) {
 
 QString SummaryRow(const QString& numRic, const QString& data, const QString& pagatore, const QString& sport,
                    const QString& dal, const QString& al, const QString& intero) {
-    QString row;
-    row.reserve(160);
-    row.append(QLatin1String("Ric. n. "));
-    AppendColumn(row, numRic, 12);
-    row.append(QLatin1String("  Data: "));
-    AppendColumn(row, data, 10);
-    row.append(QLatin1String("  "));
-    AppendColumn(row, pagatore, 26);
-    row.append(QLatin1String("  Causale: "));
-    AppendColumn(row, sport, 30);
-    row.append(QLatin1String("  Dal "));
-    AppendColumn(row, dal, 10);
-    row.append(QLatin1String("  Al "));
-    AppendColumn(row, al, 10);
-    row.append(QStringLiteral("  Tot. \u20AC "));
-    row.append(TrimText(intero));
-    return row;
+    const QString* fields[R::Count] = {};
+    fields[R::NumRic] = &numRic;
+    fields[R::Data] = &data;
+    fields[R::Pagatore] = &pagatore;
+    fields[R::Sport] = &sport;
+    fields[R::Dal] = &dal;
+    fields[R::Al] = &al;
+    fields[R::Intero] = &intero;
+    return ColumnLine(kSummaryColumns, kSummaryColumnCount, fields);
 }
 
 QString FormatTotal(qint64 tenThousandths) {
@@ -135,7 +120,7 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
     }
     out.rows.reserve(int(qMin<qint64>(count, 1 << 24)));
 
-    QString numRic, data, pagatore, sport, dal, al, intero;
+    QString intero;
     qint64 visited = 0; // records handed over so far
     qint64 stopAt = 0;  // 1-based position of the receipt that stopped the listing
     const bool read = file.Raw().Scan([&](qint64 index, const char* rec) {
@@ -157,13 +142,8 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
             stopAt = index + 1;
             return false;
         }
-        DecodeFieldInto(rec + layout[ReceiptField::NumRic].offset, layout[ReceiptField::NumRic].width, numRic);
-        DecodeFieldInto(rec + fData.offset, fData.width, data);
-        DecodeFieldInto(rec + layout[ReceiptField::Pagatore].offset, layout[ReceiptField::Pagatore].width, pagatore);
-        DecodeFieldInto(rec + layout[ReceiptField::Sport].offset, layout[ReceiptField::Sport].width, sport);
-        DecodeFieldInto(rec + layout[ReceiptField::Dal].offset, layout[ReceiptField::Dal].width, dal);
-        DecodeFieldInto(rec + layout[ReceiptField::Al].offset, layout[ReceiptField::Al].width, al);
-        out.rows.append(SummaryRow(numRic, data, pagatore, sport, dal, al, intero));
+        // The row comes straight from the stored bytes, as SummaryRow would build it from the texts.
+        out.rows.append(ColumnLineFromBytes(kSummaryColumns, kSummaryColumnCount, layout, rec));
         return true;
     });
     if (stopAt > 0) {

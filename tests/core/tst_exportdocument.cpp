@@ -5,6 +5,7 @@
 #include "export/ExportTables.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
+#include "storage/Text.h"
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -85,6 +86,7 @@ private slots:
     void documentByteForByte();
     void cellTexts_data();
     void cellTexts();
+    void storedBytesWrittenAsTheirText();
     void replacesOnlyWhenComplete_data();
     void replacesOnlyWhenComplete();
     void receiptGridFromYearFile_data();
@@ -149,6 +151,23 @@ void tst_exportdocument::cellTexts() {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     QCOMPARE(Cell(text), bytes);
+    // A grid cell loaded from the archive is written from its stored bytes: the same document bytes.
+    if (IsWin1252(text)) {
+        QByteArray fromStored;
+        AppendExportCellBytes(fromStored, ToWin1252(text));
+        QCOMPARE(fromStored, bytes);
+    }
+}
+
+void tst_exportdocument::storedBytesWrittenAsTheirText() {
+    // Every byte value, alone and between letters, gives what the text it stands for gives.
+    for (int b = 0; b < 256; ++b) {
+        for (const QByteArray& stored : {QByteArray(1, char(b)), "a" + QByteArray(1, char(b)) + "z"}) {
+            QByteArray fromStored;
+            AppendExportCellBytes(fromStored, stored);
+            QVERIFY2(fromStored == Cell(FromWin1252(stored)), qPrintable(QString::number(b)));
+        }
+    }
 }
 
 void tst_exportdocument::replacesOnlyWhenComplete_data() {
@@ -343,8 +362,17 @@ void tst_exportdocument::editsKeptApartAndOnlyWhereAllowed() {
     QFETCH(QVector<int>, readOnly);
     ExportGridModel grid(registry ? RegistryGridColumns() : ReceiptGridColumns());
     grid.BeginLoad(1);
-    const QVector<QString> texts(grid.columnCount() - 1, QStringLiteral("stored"));
-    grid.AppendRecord(texts.constData());
+    // A record of one "stored" field for each data column.
+    const int fields = grid.columnCount() - 1;
+    QVector<FieldSpec> layout;
+    QVector<int> shown;
+    QByteArray record(fields * 11, '\0');
+    for (int f = 0; f < fields; ++f) {
+        layout.append({"f", 10, f * 11});
+        shown.append(f);
+        EncodeField(record.data() + f * 11, 10, QStringLiteral("stored"));
+    }
+    grid.AppendStored(record.constData(), layout, shown.constData());
     grid.EndLoad();
     for (int c = 0; c < grid.columnCount(); ++c) {
         const QModelIndex i = grid.index(0, c);
@@ -357,7 +385,7 @@ void tst_exportdocument::editsKeptApartAndOnlyWhereAllowed() {
     }
     // A new load forgets the edits of the previous one.
     grid.BeginLoad(1);
-    grid.AppendRecord(texts.constData());
+    grid.AppendStored(record.constData(), layout, shown.constData());
     grid.EndLoad();
     QCOMPARE(grid.Cell(0, grid.columnCount() - 1), QStringLiteral("stored"));
 }

@@ -241,9 +241,11 @@ void TestListLines::receiptSearch() {
                 QStringLiteral("Noè")),
         Receipt(QStringLiteral("3"), QStringLiteral("De Rossi Pia"), QStringLiteral("Retta aprile"),
                 QStringLiteral("NOÈ")),
-        Receipt(QStringLiteral("4"), QStringLiteral("Verdi Carlo"), QStringLiteral("Iscrizione"),
+        Receipt(QStringLiteral("4"), QStringLiteral("Verdi Carlo"), QStringLiteral("Iscrizione – “quota” € 5"),
                 QStringLiteral("Ada")),
     };
+    // The lines are built from the stored bytes: the characters stored as bytes 0x80-0x9F (dash,
+    // quotes, euro sign) come back as themselves.
     QVERIFY(WriteReceipts(path, recs));
     RecordList list;
     QString error;
@@ -276,6 +278,11 @@ void TestListLines::receiptSearchDamagedFile() {
     QVERIFY(list.lines[0].startsWith(QStringLiteral("Ric. n. 2 ")));
     QVERIFY(SearchReceipts(path, ReceiptCriteria(), list));
     QCOMPARE(list.positions, (QVector<qint64>{1, 2}));
+    // The damaged field is shown as a full read of the record shows it: clamped to its width.
+    ReceiptFile file;
+    ReceiptRecord damaged;
+    QVERIFY(file.OpenOrCreate(path) && file.ReadRecord(1, damaged));
+    QCOMPARE(list.lines[1], ReceiptListLine(damaged));
 }
 
 void TestListLines::receiptSearchCreatesMissingFile() {

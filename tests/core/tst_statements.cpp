@@ -48,6 +48,7 @@ private slots:
     void classifiesPaymentMethod();
     void groupsByTaxCodeAndChild();
     void groupsReceiptsWithoutTaxCodeByPayer();
+    void foldsOnlyLettersAToZ();
     void sumsExactlyPerMethod();
     void countsOnlyTheIssueYear();
     void reportsReceiptsLeftOut();
@@ -101,6 +102,25 @@ void tst_statements::groupsByTaxCodeAndChild() {
     QCOMPARE(luca.child, QStringLiteral("ROSSI LUCA"));
     QCOMPARE(luca.total, qint64(2000000));
     QVERIFY(!luca.missingTaxCode);
+}
+
+void tst_statements::foldsOnlyLettersAToZ() {
+    // Names are grouped with A-Z folded and nothing else: an accented capital is another letter.
+    const QString path = Write(m_dir, {
+                                          {"1", "10/01/2025", "Rossi Mario", "", "Noè", "10,00", ""},
+                                          {"2", "10/02/2025", "ROSSI MARIO", "", "NOè", "20,00", ""},
+                                          {"3", "10/03/2025", "Rossi Mario", "", "NOÈ", "30,00", ""},
+                                          {"4", "10/04/2025", "Rossi Mario", "rssmra80a01h501u", "NOÈ", "40,00", ""},
+                                          {"5", "10/05/2025", "Rossi Mario", "RSSMRA80A01H501U", "noÈ", "50,00", ""},
+                                      });
+    const YearStatements s = BuildYearStatements(path, 2025);
+    QCOMPARE(s.groups.size(), 3);
+    QStringList groups;
+    for (const StatementGroup& g : s.groups)
+        groups << g.TaxCodeText() + u'/' + g.child + u'/' + Numbers(g).join(u',');
+    groups.sort();
+    QCOMPARE(groups, QStringList({"RSSMRA80A01H501U/noÈ/4,5", "codice fiscale mancante/NOÈ/3",
+                                  "codice fiscale mancante/NOè/1,2"}));
 }
 
 void tst_statements::groupsReceiptsWithoutTaxCodeByPayer() {

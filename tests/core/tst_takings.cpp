@@ -30,7 +30,7 @@ ReceiptRecord Make(const R& r) {
 // The year used by most cases: three payers, two reasons, dates around the interval ends.
 const QVector<R> kYear = {
     {"1", "28/02/2024", "Rossi Mario", "Retta mensile", "150,00"},
-    {"2", "01/03/2024", "Bianchi Anna", "Retta mensile", "100,00"},
+    {"2", "01/03/2024", "Bianchi Anna", "Retta mensile “marzo” €", "100,00"},
     {"3", "15/03/2024", "ROSSI MARIO", "Iscrizione", "50,00"},
     {"4", "20/03/2024", "Verdi Luca", "Mensa  scolastica", "12,50"},
     {"5", "31/03/2024", "Carla De Rossi", "Retta mensile", "0,30"},
@@ -154,6 +154,12 @@ private slots:
         QVERIFY(s.complete);
         QCOMPARE(Numbers(s), numbers);
         QCOMPARE(FormatTotal(s.total), total);
+        // Each row, built from the stored bytes, is the row of the receipt's texts (Windows-1252 bytes
+        // 0x80-0x9F included).
+        for (int i = 0; i < numbers.size(); ++i) {
+            const ReceiptRecord r = Make(kYear[numbers[i].toInt() - 1]);
+            QCOMPARE(s.rows[i], SummaryRow(r.NumRic, r.Data, r.Pagatore, r.Sport, r.Dal, r.Al, r.Intero));
+        }
     }
 
     void blankFilterCanStandInForTheActiveOne() {

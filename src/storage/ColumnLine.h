@@ -1,0 +1,20 @@
+#pragma once
+// A list line of fixed-width columns, each a label followed by one record field, built either from
+// the field texts or straight from a stored record's bytes. The two give the same line; the second
+// allocates it once and converts each field into place, for lists of a whole year.
+#include "storage/FixedField.h"
+#include <QString>
+#include <QStringView>
+
+/// One column: the label before it, the field shown and its width. The text is trimmed and padded
+/// or cut to `width`; a width of 0 shows the trimmed text as it is, never cut.
+struct LineColumn {
+    QStringView label;
+    int field;
+    int width;
+};
+
+/// The line of `columns` over `fields`, the field texts indexed by LineColumn::field.
+QString ColumnLine(const LineColumn* columns, int count, const QString* const* fields);
+/// The same line from a stored record laid out by `layout`.
+QString ColumnLineFromBytes(const LineColumn* columns, int count, const QVector<FieldSpec>& layout, const char* record);
