@@ -65,6 +65,7 @@ private slots:
     void windowTextsAndGrid();
     void answers_data();
     void answers();
+    void noProgressOverTheQuestion_data();
     void noProgressOverTheQuestion();
     void exportThatCannotReplaceTheFile_data();
     void exportThatCannotReplaceTheFile();
@@ -243,9 +244,9 @@ void tst_export::answers() {
     QCOMPARE(m_tp->shell.opened, opened ? QStringList{'"' + path + '"'} : QStringList{});
 }
 
-// Messages that note whether a progress window still exists when a question is asked: a living
+// Messages that note whether a progress window still exists when a message is shown: a living
 // progress window shows itself by its own timer a few seconds after it was made, even after it
-// was hidden, and then blocks the question under it.
+// was hidden, and then blocks the message under it.
 class ProgressWatcher : public RecordingMessages {
 public:
     bool progressAlive = false;
@@ -256,8 +257,18 @@ public:
     }
 };
 
+void tst_export::noProgressOverTheQuestion_data() {
+    QTest::addColumn<bool>("unreadable");
+    QTest::newRow("questions of the export") << false;
+    QTest::newRow("warning after loading") << true;
+}
+
 void tst_export::noProgressOverTheQuestion() {
-    WriteYear(3);
+    QFETCH(bool, unreadable);
+    if (unreadable)
+        QVERIFY(QDir(m_tp->dir.path()).mkdir("2026.ric"));
+    else
+        WriteYear(3);
     ProgressWatcher reader;
     Platform platform = m_tp->platform;
     platform.messages = &reader;
@@ -267,10 +278,11 @@ void tst_export::noProgressOverTheQuestion() {
     TfrmExpRic w(app);
     w.show();
     reader.answers << true << false;
-    QTest::mouseClick(w.findChild<QToolButton*>("cmdEsporta"), Qt::LeftButton);
+    if (!unreadable)
+        QTest::mouseClick(w.findChild<QToolButton*>("cmdEsporta"), Qt::LeftButton);
     const QStringList asked = reader.TakeTexts();
-    QCOMPARE(asked, (QStringList{kAsk, kDone}));
-    QVERIFY2(!reader.progressAlive, "a progress window is still alive when the question is asked");
+    QCOMPARE(asked, (unreadable ? QStringList{ArchiveAccessError()} : QStringList{kAsk, kDone}));
+    QVERIFY2(!reader.progressAlive, "a progress window is still alive when a message is shown");
 }
 
 void tst_export::exportThatCannotReplaceTheFile_data() {
