@@ -89,7 +89,13 @@ constexpr qint64 kMaxRecords = 300;
 
 template <class T> [[noreturn]] void RunWriter(const QString& folder, quint32 seed) {
     QRandomGenerator rng(seed);
-    const int journal = ::open(QFile::encodeName(folder + "journal").constData(), O_WRONLY | O_APPEND | O_CREAT, 0666);
+    const int journal = ::open(QFile::encodeName(folder + "journal").constData(), O_RDWR | O_APPEND | O_CREAT, 0666);
+    // A line that the previous writer's kill cut short is closed with a mark the reader rejects:
+    // otherwise this writer's first line would run on from it and be lost with it.
+    const off_t end = ::lseek(journal, 0, SEEK_END);
+    char last = '\n';
+    if (end > 0 && ::pread(journal, &last, 1, end - 1) == 1 && last != '\n' && ::write(journal, "!\n", 2) != 2)
+        std::_Exit(3);
     for (;;) {
         typename T::File file;
         if (!T::Open(file, folder))
@@ -142,16 +148,20 @@ Journal ReadJournal(const QString& path) {
         pending = false;
     };
     // Only lines that reached their line end count: a line cut by the kill may still hold three
-    // pieces with a shortened token ("E 123 45" of "E 123 4567").
+    // pieces with a shortened token ("E 123 45" of "E 123 4567"); the next writer closes it with a
+    // "!" that makes it unreadable here.
     QList<QByteArray> lines = f.readAll().split('\n');
     lines.removeLast(); // the empty piece after the last line end, or a line cut by the kill
     for (const QByteArray& raw : lines) {
         const QList<QByteArray> parts = raw.split(' ');
-        if (parts.size() != 3)
+        if (parts.size() != 3 || parts[0].size() != 1 || !QByteArray("BEF").contains(parts[0][0]))
+            continue;
+        bool positionOk = false, tokenOk = false;
+        const qint64 position = parts[1].toLongLong(&positionOk);
+        const quint64 token = parts[2].toULongLong(&tokenOk);
+        if (!positionOk || !tokenOk)
             continue;
         ++j.lines;
-        const qint64 position = parts[1].toLongLong();
-        const quint64 token = parts[2].toULongLong();
         if (parts[0] == "B") {
             settleUncertain();
             pending = true;
