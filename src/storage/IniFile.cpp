@@ -8,7 +8,8 @@
 namespace {
 struct Lines {
     QStringList lines;
-    bool ok = true; // false when the file exists but cannot be read
+    bool ok = true;    // false when the file exists but cannot be read
+    bool utf8 = false; // the file began with a UTF-8 byte order mark
 };
 
 Lines Load(const QString& path) {
@@ -23,7 +24,8 @@ Lines Load(const QString& path) {
     }
     const QByteArray bytes = f.readAll();
     QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
+    out.utf8 = bytes.startsWith("\xEF\xBB\xBF");
+    if (out.utf8)
         text = QString::fromUtf8(bytes.mid(3));
     else
         text = FromWin1252(bytes);
@@ -117,8 +119,10 @@ bool IniWrite(const QString& path, const QString& section, const QString& key, c
             file.lines << QString();
         file.lines << u'[' + section + u']' << key + u'=' + value;
     }
-    QByteArray bytes;
-    for (const QString& l : file.lines)
-        bytes += ToWin1252(l) + "\r\n";
+    // The file is written in Windows-1252, as the program writes it; a UTF-8 file holding characters
+    // that Windows-1252 lacks stays UTF-8, so that rewriting one key never turns another into '?'.
+    const QString text = file.lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n");
+    const QByteArray bytes =
+        file.utf8 && !IsWin1252(text) ? QByteArray("\xEF\xBB\xBF") + text.toUtf8() : ToWin1252(text);
     return SaveWholeFile(path, bytes, error);
 }

@@ -95,6 +95,15 @@ private slots:
         QCOMPARE(ReadFile(p), QByteArray("[Ricevente]\r\nRigo 1=Citt\xe0\r\nRigo 2=x\r\n"));
     }
 
+    void bomFileWithCharactersBeyondWindows1252StaysUtf8() {
+        // "Dvořák" has no Windows-1252 form: written as Windows-1252 it would come back "Dvo?ák".
+        const QString p = Path("bom-utf8.ini");
+        WriteFile(p, "\xef\xbb\xbf[Ricevente]\r\nRigo 1=Dvo\xc5\x99\xc3\xa1k\r\n");
+        QVERIFY(IniWrite(p, "Ricevente", "Rigo 2", QStringLiteral("Città")));
+        QCOMPARE(ReadFile(p), QByteArray("\xef\xbb\xbf[Ricevente]\r\nRigo 1=Dvo\xc5\x99\xc3\xa1k\r\nRigo 2=Citt\xc3\xa0\r\n"));
+        QCOMPARE(IniRead(p, "Ricevente", "Rigo 1"), QStringLiteral("Dvořák"));
+    }
+
     void scrambling_data() {
         QTest::addColumn<QString>("plain");
         QTest::newRow("empty") << "";
