@@ -211,7 +211,8 @@ void TfrmAttestazioni::FitToWidth() {
         int& other = payer >= child ? child : payer;
         int short_ = sum - room;
         auto take = [&short_](int& width, int most) {
-            const int taken = qBound(0, qMin(most, short_), width - kNameMin);
+            // A name column already narrower than the readable width gives nothing.
+            const int taken = qBound(0, qMin(most, short_), qMax(0, width - kNameMin));
             width -= taken;
             short_ -= taken;
         };
