@@ -3,6 +3,7 @@
 #include "BenchData.h"
 #include "search/ListLines.h"
 #include "storage/Lists.h"
+#include <QCoreApplication>
 #include <QStringListModel>
 
 namespace {
@@ -108,11 +109,5 @@ BENCHMARK(BM_FindFirstToLast)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    ConfigureHeap(); // as the program's main() does
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QCoreApplication>(argc, argv);
 }

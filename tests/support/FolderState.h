@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <cerrno>
 
@@ -41,4 +42,17 @@ inline QString StateDiff(const QMap<QString, QByteArray>& before, const QMap<QSt
 
 inline const char* ErrorName(int e) {
     return e == ENOSPC ? "ENOSPC" : e == EIO ? "EIO" : e == EROFS ? "EROFS" : "EACCES";
+}
+
+/// A file's bytes, or nothing when it cannot be read.
+inline QByteArray Bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+/// Writes `bytes` as the whole file, making its folder when needed; false when any step fails.
+inline bool Put(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
 }

@@ -4,6 +4,8 @@
 // write either works and is on the disk, or says so with its own message and changes nothing; no
 // record or setting that was there before is lost.
 #include "FaultyFileOps.h"
+#include "FolderState.h"
+#include "MessageTexts.h"
 #include "TestPlatform.h"
 #include "app/Avvio.h"
 #include "app/CambiaPassword.h"
@@ -33,26 +35,7 @@
 #include <fcntl.h>
 
 namespace {
-const QString kInserted = QStringLiteral("La scheda corrente è stata inserita in archivio.");
-const QString kPasswordDone = QStringLiteral("Modifica della password completata con successo.");
-const QString kPasswordFailed =
-    QStringLiteral("Attenzione: si è verificato un errore durante la procedura di modifica della password. "
-                   "Si consiglia di reinstallare il software.");
-const QString kBackupFailed =
-    QStringLiteral("Attenzione: non è stato possibile eseguire la copia di sicurezza giornaliera degli archivi "
-                   "nella cartella Backup.\n\r\n\rAccertarsi di possedere i privilegi di scrittura nella cartella "
-                   "di installazione del programma e che il disco non sia pieno.");
 const QString kDay = QStringLiteral("Backup/2026-12-10/");
-
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
-}
 
 // The file layer refusing every write, as a folder shared read-only or without write permission
 // does: opening for writing, and renaming.

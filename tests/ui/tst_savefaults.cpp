@@ -3,6 +3,8 @@
 // the window shows its own failure message and never the success one, and the files keep their
 // old records or hold the complete new one; a half-written record is never counted.
 #include "FaultyFileOps.h"
+#include "FolderState.h"
+#include "MessageTexts.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
@@ -20,28 +22,13 @@
 using Kind = Messages::Kind;
 
 namespace {
-const QString kInserted = QStringLiteral("La scheda corrente è stata inserita in archivio.");
 const QString kUpdated = QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
 const QString kPhotoNotSaved = QStringLiteral(
     "Attenzione: la scheda è stata salvata in archivio, ma non è stato possibile salvare la foto.\n\r\n\r"
     "Accertarsi di possedere i privilegi di scrittura nella cartella Anagrafica del programma.");
 
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-const char* ErrorName(int e) {
-    return e == ENOSPC ? "ENOSPC" : "EIO";
 }
 
 // Every record of `after` is the one of `before` at its place, or at `target` the new one; at

@@ -5,6 +5,7 @@
 // success message, and the program folder holds exactly what it held before.
 #include "FaultyFileOps.h"
 #include "FolderState.h"
+#include "MessageTexts.h"
 #include "ModalHelper.h"
 #include "ReceiptYear.h"
 #include "TestPlatform.h"
@@ -42,25 +43,6 @@ using Kind = Messages::Kind;
 using State = QMap<QString, QByteArray>;
 
 namespace {
-const QString kPasswordDone = QStringLiteral("Modifica della password completata con successo.");
-const QString kPasswordFailed =
-    QStringLiteral("Attenzione: si è verificato un errore durante la procedura di modifica della password. "
-                   "Si consiglia di reinstallare il software.");
-const QString kBackupFailed =
-    QStringLiteral("Attenzione: non è stato possibile eseguire la copia di sicurezza giornaliera degli archivi "
-                   "nella cartella Backup.\n\r\n\rAccertarsi di possedere i privilegi di scrittura nella cartella "
-                   "di installazione del programma e che il disco non sia pieno.");
-
-bool Put(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Bytes in which a torn, shifted or repeated piece shows.
 QByteArray Pattern(int size) {
