@@ -1,6 +1,9 @@
 #include "storage/RecordFile.h"
 #include "storage/FileOps.h"
+#include "storage/SaveFile.h"
 #include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,7 +19,36 @@ qint64 g_shortWrite = -1;
 QString Errno(const char* what) {
     return QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(strerror(errno)));
 }
+
+// The intent file: a mark, the record's byte offset (8 bytes) and size (4 bytes), both little
+// endian, then the old record and the new one.
+constexpr char kIntentMark[8] = {'C', 'V', 'N', 'S', 'O', 'V', 'R', '1'};
+constexpr int kIntentHead = 8 + 8 + 4;
+
+// A write stopped half way leaves every byte of the record as either the old one's or the new
+// one's. A record that differs from both anywhere was written since (a restored copy): not ours.
+bool IsMixOf(const QByteArray& current, const QByteArray& old, const QByteArray& fresh) {
+    for (int i = 0; i < current.size(); ++i)
+        if (current[i] != old[i] && current[i] != fresh[i])
+            return false;
+    return true;
+}
+
+// Makes the intent file's name durable before the record changes. Some shared folders cannot
+// flush a folder; the record is then written all the same.
+void FlushFolderOf(const QString& path) {
+    const int dir =
+        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
 } // namespace
+
+QString RecordFile::IntentPath(const QString& path) {
+    return path + QStringLiteral(".ripristino");
+}
 
 RecordFile::RecordFile(int recordSize) : m_size(recordSize) {}
 
@@ -60,6 +92,15 @@ bool RecordFile::OpenOrCreate(const QString& path) {
         FileOps::Current().Close(m_fd);
         m_fd = -1;
         return Fail(QStringLiteral("not a regular file"));
+    }
+    // Settled under the lock, so that an overwrite still in progress on another workstation is
+    // waited for rather than taken for an interrupted one. Reading goes on if it cannot be settled.
+    if (QFileInfo::exists(IntentPath(m_path))) {
+        if (Lock(true)) {
+            SettleInterruptedOverwrite();
+            Lock(false);
+        }
+        m_error.clear();
     }
     return true;
 }
@@ -153,6 +194,53 @@ bool RecordFile::AppendRaw(const QByteArray& rec, qint64* position) {
     return true;
 }
 
+bool RecordFile::WriteIntent(qint64 offset, const QByteArray& old, const QByteArray& rec) {
+    QByteArray intent(kIntentHead, '\0');
+    std::memcpy(intent.data(), kIntentMark, sizeof kIntentMark);
+    qToLittleEndian<qint64>(offset, intent.data() + 8);
+    qToLittleEndian<qint32>(m_size, intent.data() + 16);
+    intent += old;
+    intent += rec;
+    QString error;
+    if (!SaveWholeFile(IntentPath(m_path), intent, &error))
+        return Fail(error);
+    FlushFolderOf(m_path);
+    return true;
+}
+
+// Called with the lock held. Returns false, keeping the intent file for the next try, only when a
+// torn record could not be put back.
+bool RecordFile::SettleInterruptedOverwrite() {
+    const QString intentPath = IntentPath(m_path);
+    QFile f(intentPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return !f.exists() || Fail(QStringLiteral("cannot read %1: %2").arg(intentPath, f.errorString()));
+    const QByteArray intent = f.read(kIntentHead + 2 * qint64(m_size) + 1);
+    f.close();
+    // A damaged intent file cannot come from a save (it is written whole or not at all): it is
+    // dropped and the archive left alone.
+    if (intent.size() == kIntentHead + 2 * m_size && intent.startsWith(QByteArray(kIntentMark, 8)) &&
+        qFromLittleEndian<qint32>(intent.constData() + 16) == m_size) {
+        const qint64 offset = qFromLittleEndian<qint64>(intent.constData() + 8);
+        const QByteArray old = intent.mid(kIntentHead, m_size), fresh = intent.mid(kIntentHead + m_size, m_size);
+        const qint64 count = RecordCount();
+        if (count < 0)
+            return false;
+        QByteArray current;
+        if (offset >= 0 && offset % m_size == 0 && offset / m_size < count) {
+            if (!ReadRaw(offset / m_size, current))
+                return false;
+            // The save never reported success: its record goes back to the old one.
+            if (current != old && current != fresh && IsMixOf(current, old, fresh) &&
+                (!WriteAt(offset, old) || FileOps::Current().Fsync(m_fd) != 0))
+                return Fail(Errno("repair"));
+        }
+    }
+    if (!QFile::remove(intentPath) && QFile::exists(intentPath))
+        return Fail(QStringLiteral("cannot remove %1").arg(intentPath));
+    return true;
+}
+
 bool RecordFile::OverwriteRaw(qint64 index, const QByteArray& rec) {
     if (m_fd < 0)
         return Fail(QStringLiteral("file not open"));
@@ -160,18 +248,24 @@ bool RecordFile::OverwriteRaw(qint64 index, const QByteArray& rec) {
         return Fail(QStringLiteral("record of wrong size"));
     if (!Lock(true))
         return false;
-    const qint64 count = RecordCount();
-    bool ok = count >= 0;
+    // Another workstation's interrupted overwrite is settled before this one's intent replaces it.
+    bool ok = SettleInterruptedOverwrite();
+    const qint64 count = ok ? RecordCount() : -1;
+    ok = ok && count >= 0;
     if (ok && (index < 0 || index >= count))
         ok = Fail(QStringLiteral("record %1 does not exist").arg(index + 1));
-    // The old bytes are kept so that a write failing half way puts them back: the record is
-    // then either the old one or the new one, never a mix.
+    const qint64 offset = index * m_size;
     QByteArray old;
-    ok = ok && ReadRaw(index, old);
-    if (ok && !WriteAt(index * m_size, rec)) {
-        ok = false;
+    ok = ok && ReadRaw(index, old) && WriteIntent(offset, old, rec);
+    if (ok) {
+        const bool written = WriteAt(offset, rec) && (FileOps::Current().Fsync(m_fd) == 0 || Fail(Errno("flush")));
         const QString err = m_error;
-        WriteAt(index * m_size, old);
+        // A failed write puts the old bytes back. The intent file goes only once the record is
+        // whole on the disk; otherwise it stays, and the next open puts the old record back.
+        const bool whole = written || (WriteAt(offset, old) && FileOps::Current().Fsync(m_fd) == 0);
+        if (whole)
+            QFile::remove(IntentPath(m_path)); // one left behind is harmless: the record matches it
+        ok = written;
         m_error = err;
     }
     const QString err = m_error;

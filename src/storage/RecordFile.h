@@ -2,6 +2,11 @@
 // A headerless file of fixed-size records, opened for the length of one user action.
 // Appends and overwrites hold an exclusive lock on a sentinel byte far beyond the data, so
 // that workstations sharing the folder never write over each other's records.
+//
+// An overwrite first saves the record's offset, old bytes and new bytes in a file beside the
+// archive (IntentPath) and removes it once the new record is on the disk. A kill, a power cut or
+// a lost connection can stop the record's write half way; the next open finds that file and puts
+// the old record back, so a record is always the old one or the new one, never a mix.
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -14,7 +19,8 @@ public:
     RecordFile& operator=(const RecordFile&) = delete;
 
     /// Opens the file for reading and writing; creates it empty when it does not exist.
-    /// An existing file that cannot be opened is never replaced.
+    /// An existing file that cannot be opened is never replaced. An overwrite left half done by an
+    /// earlier writer is settled first.
     bool OpenOrCreate(const QString& path);
     bool IsOpen() const { return m_fd >= 0; }
     /// Number of whole records; a trailing partial record does not count. -1 on failure.
@@ -33,6 +39,8 @@ public:
     bool Close();
 
     QString ErrorString() const { return m_error; }
+    /// The file that exists only while a record of `path` is being overwritten.
+    static QString IntentPath(const QString& path);
     int RecordSize() const { return m_size; }
 
     /// Test hook: makes the next write fail after writing this many bytes (-1: off).
@@ -42,6 +50,8 @@ private:
     bool Fail(const QString& what);
     bool WriteAt(qint64 offset, const QByteArray& data);
     bool Lock(bool on);
+    bool WriteIntent(qint64 offset, const QByteArray& old, const QByteArray& rec);
+    bool SettleInterruptedOverwrite();
 
     int m_size;
     int m_fd = -1;

@@ -42,18 +42,23 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("overwrite");
         QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("cablePulled");
         for (int size : {1099, 3189})
             for (bool overwrite : {false, true})
                 for (int error : {ENOSPC, EIO})
-                    QTest::addRow("%d-byte %s, %s", size, overwrite ? "overwrite" : "append",
-                                  error == ENOSPC ? "ENOSPC" : "EIO")
-                        << size << overwrite << error;
+                    for (bool cablePulled : {false, true})
+                        QTest::addRow("%d-byte %s, %s%s", size, overwrite ? "overwrite" : "append",
+                                      error == ENOSPC ? "ENOSPC" : "EIO", cablePulled ? ", every call after" : "")
+                            << size << overwrite << error << cablePulled;
     }
-    // Open, write and close as one save does, with every call failing in turn.
+    // Open, write and close as one save does, with every call failing in turn. With the cable
+    // pulled, that call and every one after it fail, so nothing the save tries afterwards can put
+    // the old record back: the next open, with the cable back, must.
     void recordWrites() {
         QFETCH(int, size);
         QFETCH(bool, overwrite);
         QFETCH(int, error);
+        QFETCH(bool, cablePulled);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("archive"));
         const QByteArray before = Record(size, 'a') + Record(size, 'b') + Record(size, 'c');
@@ -67,12 +72,14 @@ private slots:
         };
 
         FaultyFileOps faults;
+        faults.sticky = cablePulled;
         QVERIFY(WriteBytes(path, before));
         QVERIFY(save());
         const int calls = faults.calls;
         QVERIFY2(calls >= 4, "the save does not go through the file calls"); // open, pieces, close
         qInfo("%d file calls, each made to fail in turn", calls);
 
+        int repaired = 0;
         for (int n = 1; n <= calls; ++n) {
             QVERIFY(WriteBytes(path, before));
             faults.Arm(n, error);
@@ -80,6 +87,14 @@ private slots:
             const QString failed = QLatin1String(faults.failed);
             faults.Arm(0, 0);
             QVERIFY2(!ok, qPrintable(QStringLiteral("call %1 (%2) failed unnoticed").arg(n).arg(failed)));
+            if (cablePulled) {
+                const QByteArray left = Bytes(path);
+                RecordFile f(size);
+                QVERIFY(f.OpenOrCreate(path));
+                QVERIFY(f.Close());
+                repaired += Bytes(path) != left ? 1 : 0;
+            }
+            QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("archive")}); // nothing left beside it
 
             const QByteArray after = Bytes(path);
             const qint64 whole = after.size() / size;
@@ -104,6 +119,9 @@ private slots:
             QVERIFY(f.Close());
             QCOMPARE(Bytes(path).size(), (whole + 1) * size);
         }
+        // A cut overwrite leaves a torn record that only the next open can mend.
+        if (cablePulled && overwrite)
+            QVERIFY2(repaired > 0, "no overwrite was left torn: the repair was never exercised");
     }
 
     void wholeFileSaves_data() {

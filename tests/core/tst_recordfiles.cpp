@@ -1,5 +1,6 @@
 // Record layouts byte for byte, the record files and their failure cases, and concurrent appends
 // from several processes.
+#include "storage/FileOps.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
 #include <QCoreApplication>
@@ -9,6 +10,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <cerrno>
 
 namespace {
 QByteArray ReadFile(const QString& path) {
@@ -49,6 +52,49 @@ ReceiptRecord Sample(int i) {
     r.Indirizzo = "Bonifico";
     return r;
 }
+
+// The cable of a shared folder pulled while a record is written: the first `keep` bytes written
+// to the archive reach it, then every write and flush of the archive fails, so the overwrite
+// cannot put the old record back itself. Other files (the overwrite's intent file) are written.
+class CableCut : public FileOps {
+public:
+    CableCut(const QString& archive, size_t keep)
+        : m_archive(QFile::encodeName(archive)), m_keep(keep), m_previous(FileOps::Install(this)) {}
+    ~CableCut() override { FileOps::Install(m_previous); }
+    CableCut(const CableCut&) = delete;
+    CableCut& operator=(const CableCut&) = delete;
+
+    int Open(const char* path, int flags, mode_t mode) override {
+        const int fd = FileOps::Open(path, flags, mode);
+        if (fd >= 0 && m_archive == path)
+            m_fd = fd;
+        return fd;
+    }
+    ssize_t Pwrite(int fd, const void* data, size_t size, off_t offset) override {
+        if (fd != m_fd)
+            return FileOps::Pwrite(fd, data, size, offset);
+        if (m_keep == 0) {
+            errno = EIO;
+            return -1;
+        }
+        const size_t n = std::min(size, m_keep);
+        m_keep -= n;
+        return FileOps::Pwrite(fd, data, n, offset);
+    }
+    int Fsync(int fd) override {
+        if (fd == m_fd && m_keep == 0) {
+            errno = EIO;
+            return -1;
+        }
+        return FileOps::Fsync(fd);
+    }
+
+private:
+    QByteArray m_archive;
+    size_t m_keep;
+    int m_fd = -1;
+    FileOps* m_previous;
+};
 
 // Child process of the concurrency test: appends `count` records tagged with its id.
 int RunAppender() {
@@ -110,12 +156,11 @@ private slots:
     }
 
     void registryLayoutOffsets() {
-        const int table[][2] = {{0, 50},     {51, 1},     {53, 10},    {64, 50},    {115, 50},   {166, 120},
-                                {287, 50},   {338, 10},   {349, 50},   {400, 16},   {417, 50},   {468, 120},
-                                {589, 120},  {710, 120},  {831, 50},   {882, 30},   {913, 30},   {944, 50},
-                                {995, 50},   {1046, 10},  {1057, 10},  {1068, 50},  {1119, 50},  {1170, 10},
-                                {1181, 250}, {1432, 250}, {1683, 250}, {1934, 250}, {2185, 250}, {2436, 250},
-                                {2687, 250}, {2938, 250}};
+        const int table[][2] = {
+            {0, 50},     {51, 1},     {53, 10},    {64, 50},    {115, 50},   {166, 120},  {287, 50},   {338, 10},
+            {349, 50},   {400, 16},   {417, 50},   {468, 120},  {589, 120},  {710, 120},  {831, 50},   {882, 30},
+            {913, 30},   {944, 50},   {995, 50},   {1046, 10},  {1057, 10},  {1068, 50},  {1119, 50},  {1170, 10},
+            {1181, 250}, {1432, 250}, {1683, 250}, {1934, 250}, {2185, 250}, {2436, 250}, {2687, 250}, {2938, 250}};
         QByteArray rec(RegistryRecord::Size, '\0');
         for (int i = 0; i < 32; ++i) {
             rec[table[i][0]] = char(table[i][1]);
@@ -274,6 +319,124 @@ private slots:
         QVERIFY(f.AppendRecord(Sample(2)));
         QCOMPARE(f.RecordCount(), 2);
         f.Close();
+    }
+
+    // An overwrite cut by a pulled cable leaves the old record's bytes beside the archive; the
+    // next open puts a torn record back to the old one, and leaves anything else as it finds it.
+    void interruptedOverwrite_data() {
+        QTest::addColumn<int>("keep");       // bytes of the new record that reached the archive
+        QTest::addColumn<QString>("since");  // what happened to the folder before the next open
+        QTest::addColumn<QString>("expect"); // record 2 after the next open: old, new, torn or other
+        QTest::newRow("torn between the two changed fields") << 400 << ""
+                                                             << "old";
+        QTest::newRow("torn at the first byte") << 1 << ""
+                                                << "old";
+        QTest::newRow("written whole, then the flush failed") << ReceiptRecord::Size << ""
+                                                              << "new";
+        QTest::newRow("nothing written") << 0 << ""
+                                         << "old";
+        QTest::newRow("archive restored from a backup since") << 400 << "restored"
+                                                              << "other";
+        QTest::newRow("archive shortened since") << 400 << "shortened"
+                                                 << "";
+        QTest::newRow("damaged intent file") << 400 << "damaged"
+                                             << "torn";
+    }
+    void interruptedOverwrite() {
+        QFETCH(int, keep);
+        QFETCH(QString, since);
+        QFETCH(QString, expect);
+        QTemporaryDir dir; // each case on a folder of its own
+        const QString p = dir.filePath("cut.ric");
+        const QString intent = RecordFile::IntentPath(p);
+        ReceiptFile f;
+        QVERIFY(f.OpenOrCreate(p));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(f.AppendRecord(Sample(i)));
+        QVERIFY(f.Close());
+        const QByteArray before = ReadFile(p);
+        const int s = ReceiptRecord::Size;
+        ReceiptRecord fresh = Sample(2);
+        fresh.Intero = "999,99";                                              // before byte 400
+        fresh.Pagatore = QStringLiteral("Bianchi Nicolò, pagatore cambiato"); // after it
+        {
+            CableCut cut(p, size_t(keep));
+            QVERIFY(f.OpenOrCreate(p));
+            QVERIFY(!f.OverwriteRecord(1, fresh));
+            f.Close();
+        }
+        QVERIFY(QFile::exists(intent));
+        const QByteArray left = ReadFile(p);
+        QCOMPARE(left.mid(s + keep), before.mid(s + keep)); // the cut fell there
+        if (keep == 400)
+            QVERIFY(left != before); // the new payment reached the record, the new payer did not
+
+        if (since == "restored") { // record 2 is now another one, written elsewhere
+            ReceiptRecord r = Sample(2);
+            r.Pagatore = QStringLiteral("Verdi Anna");
+            ReceiptFile elsewhere;
+            QVERIFY(elsewhere.OpenOrCreate(dir.filePath("elsewhere.ric")));
+            QVERIFY(elsewhere.AppendRecord(r));
+            QVERIFY(elsewhere.Close());
+            WriteFile(p, before.left(s) + ReadFile(dir.filePath("elsewhere.ric")) + before.mid(2 * s));
+        } else if (since == "shortened") {
+            WriteFile(p, before.left(s));
+        } else if (since == "damaged") {
+            const QByteArray bytes = ReadFile(intent);
+            WriteFile(intent, bytes.left(bytes.size() - 1));
+        }
+        const QByteArray ahead = ReadFile(p);
+
+        ReceiptFile again;
+        QVERIFY(again.OpenOrCreate(p));
+        QVERIFY(!QFile::exists(intent));
+        ReceiptRecord r;
+        const QByteArray after = ReadFile(p);
+        if (since == "shortened") {
+            QCOMPARE(after, ahead);
+            return;
+        }
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.left(s), before.left(s));
+        QCOMPARE(after.mid(2 * s), before.mid(2 * s));
+        QVERIFY(again.ReadRecord(1, r));
+        if (expect == "old")
+            QCOMPARE(after, before);
+        else if (expect == "new")
+            QVERIFY(r == fresh);
+        else
+            QCOMPARE(after, ahead); // not an interrupted overwrite it can vouch for: left alone
+        QVERIFY(again.Close());
+    }
+
+    // A workstation whose cable was pulled mid-overwrite leaves its intent file while another one
+    // has the archive open: that one's next overwrite settles it before writing its own.
+    void anotherWorkstationsCutOverwriteIsSettledFirst() {
+        const QString p = Path("shared-cut.ric");
+        ReceiptFile other;
+        QVERIFY(other.OpenOrCreate(p));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(other.AppendRecord(Sample(i)));
+        ReceiptRecord fresh = Sample(2);
+        fresh.Intero = "999,99";
+        fresh.Pagatore = QStringLiteral("Bianchi Nicolò");
+        {
+            CableCut cut(p, 400); // between the two changed fields
+            ReceiptFile cutOff;
+            QVERIFY(cutOff.OpenOrCreate(p));
+            QVERIFY(!cutOff.OverwriteRecord(1, fresh));
+        }
+        ReceiptRecord third = Sample(3);
+        third.Pagatore = QStringLiteral("Verdi Anna");
+        QVERIFY(other.OverwriteRecord(2, third));
+        QVERIFY(!QFile::exists(RecordFile::IntentPath(p)));
+        ReceiptRecord r;
+        QVERIFY(other.ReadRecord(1, r));
+        QCOMPARE(r.Intero, Sample(2).Intero); // the cut one is the old one again
+        QCOMPARE(r.Pagatore, Sample(2).Pagatore);
+        QVERIFY(other.ReadRecord(2, r));
+        QCOMPARE(r.Pagatore, third.Pagatore);
+        QVERIFY(other.Close());
     }
 
     void registryFileAndPhotoPath() {

@@ -14,7 +14,8 @@ public:
     int error = ENOSPC;
     int calls = 0;
     size_t piece = 400;
-    const char* failed = nullptr; // the call that was made to fail
+    bool sticky = false;          // every call from the n-th on fails, as on a folder whose cable was pulled
+    const char* failed = nullptr; // the (first) call that was made to fail
 
     FaultyFileOps() : m_previous(FileOps::Install(this)) {}
     ~FaultyFileOps() override { FileOps::Install(m_previous); }
@@ -48,9 +49,10 @@ public:
 
 private:
     bool Hit(const char* what) {
-        if (++calls != failAt)
+        ++calls;
+        if (failAt == 0 || (sticky ? calls < failAt : calls != failAt))
             return false;
-        failed = what;
+        failed = failed ? failed : what;
         errno = error;
         return true;
     }
