@@ -1,5 +1,7 @@
 #include "storage/Backup.h"
 #include "storage/FileOps.h"
+#include "storage/ReceiptFile.h"
+#include "storage/RecordFile.h"
 #include "storage/RegistryFile.h"
 #include "storage/SaveFile.h"
 #include <QDir>
@@ -12,6 +14,24 @@
 namespace {
 const char kDayFormat[] = "yyyy-MM-dd";
 const char kWorkPrefix[] = ".in-corso-";
+
+// The archives are copied with their writers held off, after an overwrite that a crash cut short has
+// been settled by the open: the day's copy never holds a record half written.
+bool CopyArchive(const QString& from, const QString& to, int recordSize, QString* error) {
+    RecordFile archive(recordSize);
+    bool ok = archive.OpenOrCreate(from) && archive.CopyTo(to);
+    ok = archive.Close() && ok;
+    if (!ok)
+        *error = QStringLiteral("%1: %2").arg(from, archive.ErrorString());
+    return ok;
+}
+
+// The record size of a copied file that is an archive; 0 for the settings and the password file.
+int RecordSizeOf(const QString& name) {
+    if (name.endsWith(QLatin1String(".ric"), Qt::CaseInsensitive))
+        return ReceiptRecord::Size;
+    return name == QLatin1String(RegistryFileName) ? RegistryRecord::Size : 0;
+}
 
 QStringList FilesToCopy(const QString& programFolder) {
     QDir dir(programFolder);
@@ -62,7 +82,11 @@ BackupResult RunDailyBackup(const QString& programFolder, const QDate& today, in
     const QStringList names = FilesToCopy(programFolder);
     for (const QString& name : names) {
         // Each file is written whole and flushed through the file layer before the folder is renamed.
-        if (!CopyWholeFile(programFolder + name, work + u'/' + name, &result.error)) {
+        const QString from = programFolder + name, to = work + u'/' + name;
+        const int recordSize = RecordSizeOf(name);
+        const bool ok =
+            recordSize > 0 ? CopyArchive(from, to, recordSize, &result.error) : CopyWholeFile(from, to, &result.error);
+        if (!ok) {
             QDir(work).removeRecursively();
             return result;
         }

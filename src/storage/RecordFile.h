@@ -36,6 +36,9 @@ public:
     bool Scan(const std::function<bool(qint64, const char*)>& visit);
     /// Reads all whole records' bytes in one go.
     bool ReadAllRaw(QByteArray& out);
+    /// Copies every byte of the file to `to`, written whole or not at all, with the writers of every
+    /// workstation held off meanwhile: the copy never catches a record half written.
+    bool CopyTo(const QString& to);
     bool Close();
 
     QString ErrorString() const { return m_error; }

@@ -1,5 +1,8 @@
 // The daily copy of the archives and settings into Backup/<yyyy-mm-dd>/, across days.
+#include "../support/FaultyFileOps.h"
 #include "storage/Backup.h"
+#include "storage/ReceiptFile.h"
+#include "storage/RecordFile.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -75,6 +78,41 @@ private slots:
         QCOMPARE(RunDailyBackup(m_folder, kDay.addDays(1)).outcome, BackupResult::Copied);
         QCOMPARE(Read(P("Backup/2026-12-11/2026.ric")), QByteArray("receipts 2026 evening"));
         QCOMPARE(Read(P("Backup/2026-12-10/2026.ric")), QByteArray("receipts 2026 morning"));
+    }
+
+    // The morning's copy is made after a save that a crash cut short last night has been settled:
+    // the copy holds the old record, never the torn one.
+    void copiesAnArchiveWithAnInterruptedOverwriteSettled() {
+        FillFolder("a");
+        const int size = ReceiptRecord::Size;
+        QByteArray before;
+        for (char c : {'a', 'b', 'c'})
+            before += QByteArray(size, c);
+        Write(P("2026.ric"), before);
+        // Every file call from the n-th on fails, as when the cable is pulled: the first n that
+        // leaves record 2 torn, with the saved old and new record beside the archive.
+        QByteArray torn;
+        for (int n = 1; n < 40 && torn.isEmpty(); ++n) {
+            Write(P("2026.ric"), before);
+            FaultyFileOps faults;
+            faults.sticky = true;
+            faults.Arm(n, EIO);
+            RecordFile f(size);
+            if (f.OpenOrCreate(P("2026.ric")))
+                f.OverwriteRaw(1, QByteArray(size, 'n'));
+            f.Close();
+            const QByteArray left = Read(P("2026.ric"));
+            if (left != before && left.mid(size, size) != QByteArray(size, 'n'))
+                torn = left;
+        }
+        QVERIFY2(!torn.isEmpty(), "no cut left the record torn");
+        QVERIFY(QFile::exists(RecordFile::IntentPath(P("2026.ric"))));
+
+        QCOMPARE(RunDailyBackup(m_folder, kDay).outcome, BackupResult::Copied);
+        QCOMPARE(Read(P("Backup/2026-12-10/2026.ric")), before);
+        QCOMPARE(Read(P("2026.ric")), before);
+        QVERIFY(!QFile::exists(RecordFile::IntentPath(P("2026.ric"))));
+        QVERIFY(!Entries(P("Backup/2026-12-10")).contains("2026.ric.ripristino"));
     }
 
     void keepsTheLastThirtyDays() {
