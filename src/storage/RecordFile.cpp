@@ -208,8 +208,8 @@ bool RecordFile::WriteIntent(qint64 offset, const QByteArray& old, const QByteAr
     return true;
 }
 
-// Called with the lock held. Returns false, keeping the intent file for the next try, only when a
-// torn record could not be put back.
+// Called with the lock held. Returns false, keeping the intent file for the next try, when it cannot
+// be read, a torn record cannot be put back, or it cannot be removed.
 bool RecordFile::SettleInterruptedOverwrite() {
     const QString intentPath = IntentPath(m_path);
     QFile f(intentPath);
