@@ -156,11 +156,12 @@ private slots:
     }
 
     void registryLayoutOffsets() {
-        const int table[][2] = {
-            {0, 50},     {51, 1},     {53, 10},    {64, 50},    {115, 50},   {166, 120},  {287, 50},   {338, 10},
-            {349, 50},   {400, 16},   {417, 50},   {468, 120},  {589, 120},  {710, 120},  {831, 50},   {882, 30},
-            {913, 30},   {944, 50},   {995, 50},   {1046, 10},  {1057, 10},  {1068, 50},  {1119, 50},  {1170, 10},
-            {1181, 250}, {1432, 250}, {1683, 250}, {1934, 250}, {2185, 250}, {2436, 250}, {2687, 250}, {2938, 250}};
+        const int table[][2] = {{0, 50},     {51, 1},     {53, 10},    {64, 50},    {115, 50},   {166, 120},
+                                {287, 50},   {338, 10},   {349, 50},   {400, 16},   {417, 50},   {468, 120},
+                                {589, 120},  {710, 120},  {831, 50},   {882, 30},   {913, 30},   {944, 50},
+                                {995, 50},   {1046, 10},  {1057, 10},  {1068, 50},  {1119, 50},  {1170, 10},
+                                {1181, 250}, {1432, 250}, {1683, 250}, {1934, 250}, {2185, 250}, {2436, 250},
+                                {2687, 250}, {2938, 250}};
         QByteArray rec(RegistryRecord::Size, '\0');
         for (int i = 0; i < 32; ++i) {
             rec[table[i][0]] = char(table[i][1]);
@@ -327,20 +328,16 @@ private slots:
         QTest::addColumn<int>("keep");       // bytes of the new record that reached the archive
         QTest::addColumn<QString>("since");  // what happened to the folder before the next open
         QTest::addColumn<QString>("expect"); // record 2 after the next open: old, new, torn or other
-        QTest::newRow("torn between the two changed fields") << 400 << ""
-                                                             << "old";
-        QTest::newRow("torn at the first byte") << 1 << ""
-                                                << "old";
-        QTest::newRow("written whole, then the flush failed") << ReceiptRecord::Size << ""
-                                                              << "new";
-        QTest::newRow("nothing written") << 0 << ""
-                                         << "old";
-        QTest::newRow("archive restored from a backup since") << 400 << "restored"
-                                                              << "other";
-        QTest::newRow("archive shortened since") << 400 << "shortened"
-                                                 << "";
-        QTest::newRow("damaged intent file") << 400 << "damaged"
-                                             << "torn";
+        const auto row = [](const char* name, int keep, const char* since, const char* expect) {
+            QTest::newRow(name) << keep << QString::fromLatin1(since) << QString::fromLatin1(expect);
+        };
+        row("torn between the two changed fields", 400, "", "old");
+        row("cut after the first byte", 1, "", "old");
+        row("written whole, then the flush failed", ReceiptRecord::Size, "", "new");
+        row("nothing written", 0, "", "old");
+        row("archive restored from a backup since", 400, "restored", "other");
+        row("archive shortened since", 400, "shortened", "");
+        row("damaged intent file", 400, "damaged", "torn");
     }
     void interruptedOverwrite() {
         QFETCH(int, keep);
