@@ -322,29 +322,8 @@ bool RecordFile::CopyTo(const QString& to) {
     if (!Lock(true))
         return false;
     // Read through this descriptor: closing another one of the same file would drop the lock.
-    SaveFile out(to);
-    bool ok = out.Open();
     QString error;
-    QByteArray block;
-    for (qint64 offset = 0; ok;) {
-        block.resize(1 << 20);
-        const ssize_t n = ::pread(m_fd, block.data(), size_t(block.size()), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = Errno("read");
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        block.resize(int(n));
-        ok = out.Write(block);
-        offset += n;
-    }
-    ok = ok && out.Commit();
-    if (!ok && error.isEmpty())
-        error = out.ErrorString();
+    const bool ok = CopyWholeFile(m_fd, m_path, to, &error);
     Lock(false);
     return ok || Fail(error);
 }

@@ -140,26 +140,38 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
 }
 
 bool CopyWholeFile(const QString& from, const QString& to, QString* error) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(from, in.errorString());
+        return false;
+    }
+    return CopyWholeFile(in.handle(), from, to, error);
+}
+
+bool CopyWholeFile(int from, const QString& fromName, const QString& to, QString* error) {
     auto fail = [error](const QString& text) {
         if (error)
             *error = text;
         return false;
     };
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("%1: %2").arg(from, in.errorString()));
     SaveFile out(to);
     if (!out.Open())
         return fail(out.ErrorString());
-    for (;;) {
-        const QByteArray block = in.read(1 << 20);
-        if (block.isEmpty()) {
-            if (in.error() != QFileDevice::NoError)
-                return fail(QStringLiteral("%1: %2").arg(from, in.errorString()));
+    QByteArray block;
+    for (qint64 offset = 0;;) {
+        block.resize(1 << 20);
+        const ssize_t n = ::pread(from, block.data(), size_t(block.size()), off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(QStringLiteral("%1: %2").arg(fromName, QString::fromLocal8Bit(strerror(errno))));
+        if (n == 0)
             break;
-        }
+        block.resize(int(n));
         if (!out.Write(block))
             return fail(out.ErrorString());
+        offset += n;
     }
     return out.Commit() || fail(out.ErrorString());
 }

@@ -36,3 +36,7 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error 
 /// Replaces `to` with a copy of `from`, read in blocks, through a SaveFile: a failure leaves `to` as
 /// it was. On failure `error` gets the reason.
 bool CopyWholeFile(const QString& from, const QString& to, QString* error = nullptr);
+
+/// The same from an open descriptor, read from its start with pread (its file position is left
+/// alone); `fromName` names it in the error.
+bool CopyWholeFile(int from, const QString& fromName, const QString& to, QString* error = nullptr);
