@@ -1,6 +1,6 @@
 // Record layouts byte for byte, the record files and their failure cases, and concurrent appends
 // from several processes.
-#include "storage/FileOps.h"
+#include "../support/FaultyFileOps.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
 #include <QCoreApplication>
@@ -10,8 +10,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
-#include <algorithm>
-#include <cerrno>
 
 namespace {
 QByteArray ReadFile(const QString& path) {
@@ -52,49 +50,6 @@ ReceiptRecord Sample(int i) {
     r.Indirizzo = "Bonifico";
     return r;
 }
-
-// The cable of a shared folder pulled while a record is written: the first `keep` bytes written
-// to the archive reach it, then every write and flush of the archive fails, so the overwrite
-// cannot put the old record back itself. Other files (the overwrite's intent file) are written.
-class CableCut : public FileOps {
-public:
-    CableCut(const QString& archive, size_t keep)
-        : m_archive(QFile::encodeName(archive)), m_keep(keep), m_previous(FileOps::Install(this)) {}
-    ~CableCut() override { FileOps::Install(m_previous); }
-    CableCut(const CableCut&) = delete;
-    CableCut& operator=(const CableCut&) = delete;
-
-    int Open(const char* path, int flags, mode_t mode) override {
-        const int fd = FileOps::Open(path, flags, mode);
-        if (fd >= 0 && m_archive == path)
-            m_fd = fd;
-        return fd;
-    }
-    ssize_t Pwrite(int fd, const void* data, size_t size, off_t offset) override {
-        if (fd != m_fd)
-            return FileOps::Pwrite(fd, data, size, offset);
-        if (m_keep == 0) {
-            errno = EIO;
-            return -1;
-        }
-        const size_t n = std::min(size, m_keep);
-        m_keep -= n;
-        return FileOps::Pwrite(fd, data, n, offset);
-    }
-    int Fsync(int fd) override {
-        if (fd == m_fd && m_keep == 0) {
-            errno = EIO;
-            return -1;
-        }
-        return FileOps::Fsync(fd);
-    }
-
-private:
-    QByteArray m_archive;
-    size_t m_keep;
-    int m_fd = -1;
-    FileOps* m_previous;
-};
 
 // Child process of the concurrency test: appends `count` records tagged with its id.
 int RunAppender() {
@@ -156,12 +111,11 @@ private slots:
     }
 
     void registryLayoutOffsets() {
-        const int table[][2] = {{0, 50},     {51, 1},     {53, 10},    {64, 50},    {115, 50},   {166, 120},
-                                {287, 50},   {338, 10},   {349, 50},   {400, 16},   {417, 50},   {468, 120},
-                                {589, 120},  {710, 120},  {831, 50},   {882, 30},   {913, 30},   {944, 50},
-                                {995, 50},   {1046, 10},  {1057, 10},  {1068, 50},  {1119, 50},  {1170, 10},
-                                {1181, 250}, {1432, 250}, {1683, 250}, {1934, 250}, {2185, 250}, {2436, 250},
-                                {2687, 250}, {2938, 250}};
+        const int table[][2] = {
+            {0, 50},     {51, 1},     {53, 10},    {64, 50},    {115, 50},   {166, 120},  {287, 50},   {338, 10},
+            {349, 50},   {400, 16},   {417, 50},   {468, 120},  {589, 120},  {710, 120},  {831, 50},   {882, 30},
+            {913, 30},   {944, 50},   {995, 50},   {1046, 10},  {1057, 10},  {1068, 50},  {1119, 50},  {1170, 10},
+            {1181, 250}, {1432, 250}, {1683, 250}, {1934, 250}, {2185, 250}, {2436, 250}, {2687, 250}, {2938, 250}};
         QByteArray rec(RegistryRecord::Size, '\0');
         for (int i = 0; i < 32; ++i) {
             rec[table[i][0]] = char(table[i][1]);

@@ -3,7 +3,9 @@
 // with the chosen error, as a full disk (ENOSPC) or a failing network folder (EIO) would.
 // Writes go through in pieces of at most `piece` bytes, so a failure can stop a write half way.
 // Installed for the life of the object. Header only, so headless tests can use it too.
+// CableCut below cuts one file's writes after a given number of bytes.
 #include "storage/FileOps.h"
+#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <unistd.h>
@@ -56,5 +58,48 @@ private:
         errno = error;
         return true;
     }
+    FileOps* m_previous;
+};
+
+// The cable of a shared folder pulled while a record is written: the first `keep` bytes written
+// to the archive reach it, then every write and flush of the archive fails, so the overwrite
+// cannot put the old record back itself. Other files (the overwrite's intent file) are written.
+class CableCut : public FileOps {
+public:
+    CableCut(const QString& archive, size_t keep)
+        : m_archive(QFile::encodeName(archive)), m_keep(keep), m_previous(FileOps::Install(this)) {}
+    ~CableCut() override { FileOps::Install(m_previous); }
+    CableCut(const CableCut&) = delete;
+    CableCut& operator=(const CableCut&) = delete;
+
+    int Open(const char* path, int flags, mode_t mode) override {
+        const int fd = FileOps::Open(path, flags, mode);
+        if (fd >= 0 && m_archive == path)
+            m_fd = fd;
+        return fd;
+    }
+    ssize_t Pwrite(int fd, const void* data, size_t size, off_t offset) override {
+        if (fd != m_fd)
+            return FileOps::Pwrite(fd, data, size, offset);
+        if (m_keep == 0) {
+            errno = EIO;
+            return -1;
+        }
+        const size_t n = std::min(size, m_keep);
+        m_keep -= n;
+        return FileOps::Pwrite(fd, data, n, offset);
+    }
+    int Fsync(int fd) override {
+        if (fd == m_fd && m_keep == 0) {
+            errno = EIO;
+            return -1;
+        }
+        return FileOps::Fsync(fd);
+    }
+
+private:
+    QByteArray m_archive;
+    size_t m_keep;
+    int m_fd = -1;
     FileOps* m_previous;
 };
