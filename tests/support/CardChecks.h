@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the tests that load a registry card into the registry editor from a list: photo files
-// of a known colour, a double-click on a list line, and the check that the editor shows a given card.
+// Helpers for the tests that work on registry cards: a registry of plain cards, photo files of a
+// known colour, a double-click on a list line, and the check that the editor shows a given card.
 #include "registry/Tiratori.h"
 #include "storage/RegistryFile.h"
 #include <QColor>
@@ -9,6 +9,22 @@
 #include <QImage>
 #include <QListView>
 #include <QtTest>
+
+/// Appends `count` cards named "Iscritto 1", "Iscritto 2", ... with a fee of 0,00 to the registry of
+/// `programFolder`.
+inline bool AppendPlainCards(const QString& programFolder, int count) {
+    RegistryFile f;
+    if (!f.OpenOrCreate(programFolder))
+        return false;
+    for (int i = 1; i <= count; ++i) {
+        RegistryRecord r;
+        r.Tiratore = QStringLiteral("Iscritto %1").arg(i);
+        r.Quota = QStringLiteral("0,00");
+        if (!f.AppendRecord(r))
+            return false;
+    }
+    return f.Close();
+}
 
 /// Writes the photo file of card `number` as a JPEG of one colour.
 inline bool WriteCardPhotoFile(const QString& programFolder, qint64 number, const QColor& colour) {

@@ -3,6 +3,7 @@
 // system and a full one (small tmpfs mounts, where the test may mount). Every window opens; every
 // write either works and is on the disk, or says so with its own message and changes nothing; no
 // record or setting that was there before is lost.
+#include "CardChecks.h"
 #include "FaultyFileOps.h"
 #include "FolderState.h"
 #include "MessageTexts.h"
@@ -129,17 +130,7 @@ class TestReadOnlyPlaces : public QObject {
             }
             QVERIFY(f.Close());
         }
-        {
-            RegistryFile f;
-            QVERIFY(f.OpenOrCreate(m_folder));
-            for (int i = 1; i <= 2; ++i) {
-                RegistryRecord r;
-                r.Tiratore = QStringLiteral("Iscritto %1").arg(i);
-                r.Quota = QStringLiteral("0,00");
-                QVERIFY(f.AppendRecord(r));
-            }
-            QVERIFY(f.Close());
-        }
+        QVERIFY(AppendPlainCards(m_folder, 2));
         const QString ini = P(QStringLiteral("Trelvani.ini"));
         QVERIFY(IniWrite(ini, ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
                          QStringLiteral("41")));

@@ -2,6 +2,7 @@
 // rename of the save fails in turn, as a full disk (ENOSPC) and as a failing network folder (EIO):
 // the window shows its own failure message and never the success one, and the files keep their
 // old records or hold the complete new one; a half-written record is never counted.
+#include "CardChecks.h"
 #include "FaultyFileOps.h"
 #include "FolderState.h"
 #include "MessageTexts.h"
@@ -134,17 +135,7 @@ private slots:
         TfrmTiratori* w = app.tiratori();
         w->show();
         const QString file = tp.Path(QString::fromLatin1(RegistryFileName));
-        {
-            RegistryFile f;
-            QVERIFY(f.OpenOrCreate(tp.platform.programFolder));
-            for (int i = 1; i <= 2; ++i) {
-                RegistryRecord r;
-                r.Tiratore = QStringLiteral("Iscritto %1").arg(i);
-                r.Quota = QStringLiteral("0,00");
-                QVERIFY(f.AppendRecord(r));
-            }
-            QVERIFY(f.Close());
-        }
+        QVERIFY(AppendPlainCards(tp.platform.programFolder, 2));
         const QByteArray before = Bytes(file);
         const QString photo = CardPhotoPath(tp.platform.programFolder, 3);
         const QString photoFolder = QFileInfo(photo).absolutePath();
