@@ -24,6 +24,10 @@ int FileOps::Rename(const char* from, const char* to) {
     return ::rename(from, to);
 }
 
+int FileOps::Ftruncate(int fd, off_t length) {
+    return ::ftruncate(fd, length);
+}
+
 FileOps& FileOps::Current() {
     return *g_current;
 }

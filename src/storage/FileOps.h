@@ -13,6 +13,8 @@ public:
     virtual int Fsync(int fd);
     virtual int Close(int fd);
     virtual int Rename(const char* from, const char* to);
+    /// Cuts the file back to `length` bytes (a batch that failed part way).
+    virtual int Ftruncate(int fd, off_t length);
 
     /// The calls in use: the real ones unless a test installed others.
     static FileOps& Current();

@@ -162,6 +162,11 @@ bool RecordFile::WriteAt(qint64 offset, const QByteArray& data) {
 }
 
 bool RecordFile::Lock(bool on) {
+    // POSIX record locks do not nest: only the outermost holder takes and releases the byte.
+    if (on && m_lockDepth++ > 0)
+        return true;
+    if (!on && --m_lockDepth > 0)
+        return true;
     struct flock fl;
     std::memset(&fl, 0, sizeof fl);
     fl.l_type = on ? F_WRLCK : F_UNLCK;
@@ -169,10 +174,66 @@ bool RecordFile::Lock(bool on) {
     fl.l_start = kSentinel;
     fl.l_len = 1;
     while (::fcntl(m_fd, F_SETLKW, &fl) != 0) {
-        if (errno != EINTR)
+        if (errno != EINTR) {
+            if (on)
+                m_lockDepth = 0;
             return Fail(Errno("lock"));
+        }
     }
     return true;
+}
+
+bool RecordFile::Locked(const std::function<bool()>& action) {
+    if (m_fd < 0)
+        return Fail(QStringLiteral("file not open"));
+    if (!Lock(true))
+        return false;
+    bool ok = m_lockDepth > 1 || SettleInterruptedOverwrite();
+    ok = ok && action();
+    const QString err = m_error;
+    Lock(false);
+    return ok ? true : Fail(err);
+}
+
+bool RecordFile::AppendBatchRaw(const std::function<bool(qint64, QByteArray&)>& build, qint64* firstPosition) {
+    if (m_fd < 0)
+        return Fail(QStringLiteral("file not open"));
+    return Locked([&] {
+        struct stat st;
+        if (::fstat(m_fd, &st) != 0)
+            return Fail(Errno("stat"));
+        const qint64 count = qint64(st.st_size) / m_size;
+        QByteArray recs;
+        if (!build(count, recs))
+            return false;
+        if (recs.size() % m_size != 0)
+            return Fail(QStringLiteral("batch of partial records"));
+        if (recs.isEmpty()) {
+            if (firstPosition)
+                *firstPosition = count + 1;
+            return true;
+        }
+        // A trailing partial record is written over, as a single append does; its bytes are kept
+        // so that a failed batch leaves the file exactly as it was.
+        QByteArray tail;
+        const qint64 start = count * m_size;
+        if (st.st_size > start) {
+            tail.resize(int(st.st_size - start));
+            if (::pread(m_fd, tail.data(), size_t(tail.size()), off_t(start)) != tail.size())
+                return Fail(Errno("read"));
+        }
+        if (WriteAt(start, recs) && (FileOps::Current().Fsync(m_fd) == 0 || Fail(Errno("flush")))) {
+            if (firstPosition)
+                *firstPosition = count + 1;
+            return true;
+        }
+        const QString err = m_error;
+        // Cut back to the size before the batch; the bytes it replaced go back where they were.
+        if (FileOps::Current().Ftruncate(m_fd, off_t(st.st_size)) != 0 || (!tail.isEmpty() && !WriteAt(start, tail)))
+            return Fail(err + QStringLiteral("; ") + Errno("cut back"));
+        FileOps::Current().Fsync(m_fd);
+        return Fail(err);
+    });
 }
 
 bool RecordFile::AppendRaw(const QByteArray& rec, qint64* position) {
@@ -333,6 +394,7 @@ bool RecordFile::Close() {
         return true;
     const int fd = m_fd;
     m_fd = -1;
+    m_lockDepth = 0; // closing the descriptor drops the lock
     if (FileOps::Current().Close(fd) != 0)
         return Fail(Errno("close"));
     return true;

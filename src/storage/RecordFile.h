@@ -31,6 +31,20 @@ public:
     bool AppendRaw(const QByteArray& rec, qint64* position = nullptr);
     /// Writes `rec` over record `index` (0-based); the index must hold a whole record.
     bool OverwriteRaw(qint64 index, const QByteArray& rec);
+    /// Appends many records in one locked action, all or nothing. `build` gets the record count
+    /// taken under the lock (so numbers derived from it cannot collide with another workstation's)
+    /// and fills `recs` with whole records; returning false cancels the batch with nothing written.
+    /// On a failed write or flush the file is cut back to its bytes before the batch.
+    /// `firstPosition` gets the 1-based position of the first new record.
+    bool AppendBatchRaw(const std::function<bool(qint64 countBefore, QByteArray& recs)>& build,
+                        qint64* firstPosition = nullptr);
+    /// Runs `action` with the writers of every workstation held off, after settling an overwrite a
+    /// crash cut short. Appends, overwrites and batches called inside do not take the lock again, so
+    /// a check and the write it allows (a number still free, a record still as loaded, a journal
+    /// entry before its change) happen as one step. Returns what `action` returns.
+    bool Locked(const std::function<bool()>& action);
+    /// Records an error text from inside a Locked action (the text ErrorString then gives).
+    bool SetError(const QString& text) { return Fail(text); }
     /// Reads every whole record in large blocks and hands each one to `visit(index, bytes)`;
     /// stops early when visit returns false.
     bool Scan(const std::function<bool(qint64, const char*)>& visit);
@@ -58,6 +72,7 @@ private:
 
     int m_size;
     int m_fd = -1;
+    int m_lockDepth = 0; // nested Locked/append/overwrite calls hold the one lock
     QString m_path;
     QString m_error;
 };

@@ -124,6 +124,56 @@ private slots:
             QVERIFY2(repaired > 0, "no overwrite was left torn: the repair was never exercised");
     }
 
+    void batchAppend_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("tornTail");
+        for (int error : {ENOSPC, EIO})
+            for (bool tornTail : {false, true})
+                QTest::addRow("%s%s", error == ENOSPC ? "ENOSPC" : "EIO", tornTail ? ", torn tail" : "")
+                    << error << tornTail;
+    }
+    // A batch of appends with each of its calls failing in turn: the archive stays byte for byte
+    // as before, a torn trailing record included, and the failure is reported.
+    void batchAppend() {
+        QFETCH(int, error);
+        QFETCH(bool, tornTail);
+        const int size = 1099;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("archive"));
+        const QByteArray before = Record(size, 'a') + Record(size, 'b') + (tornTail ? QByteArray(300, 't') : "");
+        QByteArray batch;
+        for (char c : {'n', 'o', 'p', 'q'})
+            batch += Record(size, c);
+        auto save = [&] {
+            RecordFile f(size);
+            qint64 first = 0;
+            bool ok = f.OpenOrCreate(path) && f.AppendBatchRaw([&](qint64 count, QByteArray& recs) {
+                recs = batch;
+                return count == 2;
+            }, &first);
+            return f.Close() && ok && first == 3;
+        };
+
+        FaultyFileOps faults;
+        QVERIFY(WriteBytes(path, before));
+        QVERIFY(save());
+        QCOMPARE(Bytes(path), before.left(2 * size) + batch);
+        const int calls = faults.calls;
+        QVERIFY2(calls >= 4, "the batch does not go through the file calls");
+        for (int n = 1; n <= calls; ++n) {
+            QVERIFY(WriteBytes(path, before));
+            faults.Arm(n, error);
+            const bool ok = save();
+            const QString failed = QLatin1String(faults.failed);
+            faults.Arm(0, 0);
+            if (failed == QLatin1String("close") && Bytes(path) == before.left(2 * size) + batch)
+                continue; // the batch was whole on the disk before the descriptor's close failed
+            QVERIFY2(!ok, qPrintable(QStringLiteral("call %1 (%2) failed unnoticed").arg(n).arg(failed)));
+            QVERIFY2(Bytes(path) == before, qPrintable(QStringLiteral("call %1 (%2) changed the file").arg(n).arg(failed)));
+            QCOMPARE(Entries(dir.path()), QStringList{QStringLiteral("archive")});
+        }
+    }
+
     void wholeFileSaves_data() {
         QTest::addColumn<bool>("existing");
         QTest::addColumn<int>("error");

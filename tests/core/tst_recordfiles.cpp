@@ -66,6 +66,27 @@ int RunAppender() {
     }
     return 0;
 }
+
+// Child process of the numbering test: appends `count` batches of three receipts whose numbers
+// come from the record count taken under the lock, as a month's batch numbers its receipts.
+int RunBatchAppender() {
+    const QString path = qEnvironmentVariable("CARVENNA_APPEND_FILE");
+    const int count = qEnvironmentVariableIntValue("CARVENNA_APPEND_COUNT");
+    for (int k = 0; k < count; ++k) {
+        RecordFile f(ReceiptRecord::Size);
+        const bool ok = f.OpenOrCreate(path) && f.AppendBatchRaw([](qint64 before, QByteArray& recs) {
+            QByteArray buf;
+            for (int i = 0; i < 3; ++i) {
+                Sample(int(before) + 1 + i).Encode(buf);
+                recs += buf;
+            }
+            return true;
+        });
+        if (!ok || !f.Close())
+            return 1;
+    }
+    return 0;
+}
 } // namespace
 
 class TestRecordFiles : public QObject {
@@ -445,11 +466,66 @@ private slots:
         }
         QCOMPARE(seen.size(), processes * each);
     }
+
+    // Batches from several processes, numbered from the count under the lock: every number is its
+    // record's position, so none is given twice and none is skipped.
+    void concurrentBatchesNumberWithoutGaps() {
+        const QString p = Path("batches.ric");
+        const int processes = 3, each = 60;
+        QList<QProcess*> procs;
+        for (int id = 0; id < processes; ++id) {
+            auto* proc = new QProcess(this);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("CARVENNA_BATCH_APPENDER", "1");
+            env.insert("CARVENNA_APPEND_FILE", p);
+            env.insert("CARVENNA_APPEND_COUNT", QString::number(each));
+            proc->setProcessEnvironment(env);
+            proc->start(QCoreApplication::applicationFilePath(), {});
+            procs << proc;
+        }
+        for (QProcess* proc : procs) {
+            QVERIFY(proc->waitForFinished(120000));
+            QCOMPARE(proc->exitCode(), 0);
+        }
+        ReceiptFile f;
+        QVERIFY(f.OpenOrCreate(p));
+        QVector<ReceiptRecord> all;
+        QVERIFY(f.ReadAll(all));
+        f.Close();
+        QCOMPARE(all.size(), processes * each * 3);
+        for (int i = 0; i < all.size(); ++i)
+            QCOMPARE(all[i].NumRic, QString::number(i + 1));
+    }
+
+    // Appends and overwrites inside a locked action do not take the lock again nor let it go:
+    // a check and its write stay one step, and the action's refusal is the call's result.
+    void lockedActionNestsWrites() {
+        const QString p = Path("locked.ric");
+        QFile::remove(p);
+        RecordFile f(ReceiptRecord::Size);
+        QVERIFY(f.OpenOrCreate(p));
+        QByteArray a, b;
+        Sample(1).Encode(a);
+        Sample(2).Encode(b);
+        qint64 position = 0;
+        QVERIFY(f.Locked([&] { return f.AppendRaw(a, &position) && f.OverwriteRaw(0, b) && f.AppendRaw(a); }));
+        QCOMPARE(position, 1);
+        QCOMPARE(f.RecordCount(), 2);
+        QVERIFY(!f.Locked([&] { return f.SetError("refused"); }));
+        QCOMPARE(f.ErrorString(), QString("refused"));
+        // The lock is free again: a batch refused by its builder writes nothing.
+        QVERIFY(!f.AppendBatchRaw([](qint64, QByteArray&) { return false; }));
+        QCOMPARE(f.RecordCount(), 2);
+        QVERIFY(f.Close());
+        QCOMPARE(ReadFile(p), b + a);
+    }
 };
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("CARVENNA_APPENDER"))
         return RunAppender();
+    if (qEnvironmentVariableIsSet("CARVENNA_BATCH_APPENDER"))
+        return RunBatchAppender();
     QCoreApplication app(argc, argv);
     TestRecordFiles t;
     return QTest::qExec(&t, argc, argv);

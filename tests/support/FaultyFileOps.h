@@ -1,5 +1,5 @@
 #pragma once
-// A FileOps that counts every open, write, flush, close and rename and makes the n-th one fail
+// A FileOps that counts every open, write, flush, close, rename and truncate and makes the n-th one fail
 // with the chosen error, as a full disk (ENOSPC) or a failing network folder (EIO) would.
 // Writes go through in pieces of at most `piece` bytes, so a failure can stop a write half way.
 // Installed for the life of the object. Header only, so headless tests can use it too.
@@ -48,6 +48,7 @@ public:
         return -1;
     }
     int Rename(const char* from, const char* to) override { return Hit("rename") ? -1 : FileOps::Rename(from, to); }
+    int Ftruncate(int fd, off_t length) override { return Hit("truncate") ? -1 : FileOps::Ftruncate(fd, length); }
 
 private:
     bool Hit(const char* what) {
