@@ -11,3 +11,5 @@ foreach(icon nuovo duplica salva trova anteprima stampa primo indietro avanti ul
 endforeach()
 # Year window, numbering start, logo and date picker.
 include(${CUR}/settings.cmake OPTIONAL)
+# Amount and numbering rules of a saved receipt, shared with the receipts written without the editor.
+list(APPEND CORE_SOURCES ${CUR}/ReceiptAmount.h ${CUR}/ReceiptAmount.cpp)

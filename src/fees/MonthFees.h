@@ -1,0 +1,116 @@
+#pragma once
+// A month's fees: which registry cards are enrolled in a month, which of them have already paid it
+// (a receipt of the year for the same child whose period overlaps the month), and the issuing of the
+// rest as receipts in one all-or-nothing append, numbered under the archive's lock.
+#include "storage/ReceiptFile.h"
+#include "storage/RegistryFile.h"
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+namespace fees {
+
+/// "Gennaio" to "Dicembre", as the takings criteria list them.
+QStringList MonthNames();
+/// 1 to 12 for a month name in any letter case, blanks around ignored; 0 for anything else.
+int MonthNumber(const QString& name);
+
+/// One calendar month of one year.
+struct FeeMonth {
+    int year = 0;
+    int month = 0; // 1 to 12
+    QDate First() const { return QDate(year, month, 1); }
+    QDate Last() const { return First().addMonths(1).addDays(-1); }
+    /// The month's name in lower case ("marzo"), as causes and messages write it.
+    QString Name() const;
+    /// The month as two digits, for file names ("03").
+    QString TwoDigits() const { return QString::number(month).rightJustified(2, u'0'); }
+};
+
+/// "Retta <month> <year>": the cause of a card that has none of its own.
+QString DefaultCause(const FeeMonth& m);
+
+enum class Coverage { Covered, Outside, UnreadableStart, UnreadableEnd };
+/// Whether an enrolment from `start` to `end` (dd/mm/yyyy) covers some day of `m`: start on or before
+/// its last day and end on or after its first. A blank date leaves that side open; any other text that
+/// is not a valid date cannot be judged and says which one.
+Coverage EnrolmentCoverage(const QString& start, const QString& end, const FeeMonth& m);
+/// Whether the period `from`-`to` of a receipt shares a day with `m`. A period with a date that is not
+/// valid overlaps nothing.
+bool PeriodOverlaps(const QString& from, const QString& to, const FeeMonth& m);
+/// A child's name as the searches compare it: trimmed, A-Z folded to lower case.
+QString ChildKey(const QString& name);
+
+/// The euro and cents of a fee typed as the registry keeps it ("125,50", "80", "12,5"), rounded half up
+/// to the cent; nothing for text that is not an amount, for zero or less, and for more than eight
+/// digits of euro (the most the receipt's amount box takes).
+std::optional<std::pair<QString, QString>> FeeEuroCents(const QString& fee);
+
+enum class LineState { ToIssue, Paid, Blocked };
+
+/// One card of the month's list.
+struct FeeLine {
+    qint64 card = 0; // 1-based card number in the registry
+    QString parent, taxCode, child, fee, method, cause, birthPlace, birthDate, phone;
+    LineState state = LineState::ToIssue;
+    QString reason;         // why a blocked line cannot be issued
+    QString dateProblem;    // the card's enrolment date that cannot be read: the line is blocked
+    bool taxCodeWarning = false; // the tax code fails its check (it may still be issued)
+    bool ticked = false;
+    QString paidNumber;     // the receipt that paid the month
+    qint64 paidPosition = 0; // its 1-based position in the year's file
+};
+
+/// Sets the state of a line that is not paid from its data: blocked, with the reason, when an enrolment
+/// date cannot be read, the parent, the tax code or the child is blank or the fee cannot be issued; to
+/// issue otherwise. Also sets the
+/// tax code warning. A blocked line loses its tick.
+void Assess(FeeLine& line);
+
+enum class ListOutcome { Listed, RegistryMissing, RegistryUnreadable, YearUnreadable };
+
+/// The month's list.
+struct MonthList {
+    QVector<FeeLine> lines;  // ordered by parent and child, letter case ignored
+    qint64 cards = 0;        // cards in the registry
+    qint64 receipts = 0;     // receipts in the year's file when it was read
+    ListOutcome outcome = ListOutcome::Listed;
+};
+
+/// Reads the registry of `programFolder` and the receipts of `yearPath` and lists every card whose
+/// enrolment covers `m` or cannot be read, each with its state: paid (with the receipt's number and
+/// position), blocked or to issue; to-issue lines come ticked. Nothing is written: a missing year file
+/// counts as no receipt and is not created.
+MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, const FeeMonth& m);
+
+/// What a batch of receipts is issued with.
+struct IssueRequest {
+    FeeMonth month;
+    QDate issueDate;
+    QString cause;       // one cause for every receipt; blank: each card's own, else DefaultCause
+    QStringList receiver; // the four receiver lines
+    qint64 numberingStart = 1;
+    qint64 listedCount = 0; // receipts in the file when the list was read
+};
+
+/// The receipt of `line` with number `number`, filled as the editor fills it from the card and saves it.
+ReceiptRecord FeeReceipt(const FeeLine& line, const IssueRequest& req, qint64 number);
+
+struct IssueResult {
+    bool ok = false;
+    QVector<int> issued;      // indexes into the lines, in the order written
+    QVector<int> paidMeanwhile; // lines another workstation issued since the list was read: skipped
+    qint64 firstNumber = 0, firstPosition = 0;
+    QString error;
+};
+
+/// Appends the receipts of `which` (indexes of to-issue lines) to `yearPath` in one locked action:
+/// numbers are the numbering start plus the record count under the lock, consecutive. Receipts stored
+/// meanwhile by another workstation for the same child and month drop their line from the batch. On
+/// any failure the file is as it was before and nothing counts as issued.
+IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, const QVector<int>& which,
+                      const IssueRequest& req);
+
+} // namespace fees
