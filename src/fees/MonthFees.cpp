@@ -302,4 +302,40 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
     return res;
 }
 
+QVector<int> UnpaidLines(const QVector<FeeLine>& lines) {
+    QVector<int> which;
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].state != LineState::Paid)
+            which << i;
+    return which;
+}
+
+namespace {
+QString Column(const QString& text, int width) {
+    return TrimText(text).leftJustified(width, u' ', true);
+}
+} // namespace
+
+QString UnpaidListLine(const FeeLine& line) {
+    return Column(line.parent, 28) + QStringLiteral("  ") + Column(line.child, 28) + QStringLiteral("  ") +
+           Column(line.taxCode, 16) + QStringLiteral("  ") + Column(line.phone, 20) + QStringLiteral("  € ") +
+           TrimText(line.fee);
+}
+
+QString UnpaidListHeader() {
+    return Column(QStringLiteral("Genitore"), 28) + QStringLiteral("  ") + Column(QStringLiteral("Minore"), 28) +
+           QStringLiteral("  ") + Column(QStringLiteral("Codice fiscale"), 16) + QStringLiteral("  ") +
+           Column(QStringLiteral("Telefono"), 20) + QStringLiteral("  Quota");
+}
+
+qint64 OwedTotal(const QVector<FeeLine>& lines, const QVector<int>& which) {
+    qint64 total = 0;
+    for (int i : which) {
+        const std::optional<qint64> v = ParseAmountText(lines.at(i).fee);
+        if (v && *v > 0)
+            total += *v;
+    }
+    return total;
+}
+
 } // namespace fees

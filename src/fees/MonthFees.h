@@ -113,4 +113,14 @@ struct IssueResult {
 IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, const QVector<int>& which,
                       const IssueRequest& req);
 
+/// The lines not paid (to issue or blocked), in list order.
+QVector<int> UnpaidLines(const QVector<FeeLine>& lines);
+/// The printed line of an unpaid card: parent, child, tax code and telephone in fixed-width columns,
+/// then "€ " and the fee.
+QString UnpaidListLine(const FeeLine& line);
+/// Header line over UnpaidListLine's columns.
+QString UnpaidListHeader();
+/// The sum of the readable fees of `which`, in ten-thousandths of a euro.
+qint64 OwedTotal(const QVector<FeeLine>& lines, const QVector<int>& which);
+
 } // namespace fees

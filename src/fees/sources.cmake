@@ -4,4 +4,4 @@ list(APPEND CORE_SOURCES
     ${CUR}/MonthFees.h ${CUR}/MonthFees.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/RetteModel.h ${CUR}/RetteModel.cpp
-    ${CUR}/RetteMese.h ${CUR}/RetteMese.cpp ${CUR}/RetteMese.ui)
+    ${CUR}/RetteMese.h ${CUR}/RetteMese.cpp)

@@ -20,3 +20,5 @@ list(APPEND UI_RESOURCE_FILES
     printing/art/stampa.svg
     printing/art/anteprima.svg)
 include(${CUR}/card.cmake)
+# Many stored receipts in one print job.
+list(APPEND UI_SOURCES ${CUR}/ReceiptBatchPrint.h ${CUR}/ReceiptBatchPrint.cpp)

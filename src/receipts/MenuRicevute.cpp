@@ -2,6 +2,7 @@
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
+#include "fees/RetteMese.h"
 #include "receipts/DigitsFilter.h"
 #include "receipts/Ricevuta.h"
 #include "storage/Text.h"
@@ -26,6 +27,7 @@ TfrmMenuRicevute::TfrmMenuRicevute(Carvenna& app, QWidget* parent) : QWidget(par
     ui.txtAnnoPreventivi->installEventFilter(this); // called first: Enter is handled here
     connect(ui.btnApriPreventivi, &QPushButton::clicked, this, &TfrmMenuRicevute::btnApriPreventiviClick);
     connect(ui.imgGuida, &QToolButton::clicked, this, &TfrmMenuRicevute::imgGuidaClick);
+    connect(ui.btnRetteMese, &QPushButton::clicked, this, &TfrmMenuRicevute::btnRetteMeseClick);
     connect(ui.imgEsci, &QToolButton::clicked, this, &QWidget::close);
 }
 
@@ -75,6 +77,17 @@ void TfrmMenuRicevute::btnApriPreventiviClick() {
     }
     ui.lblMemory->setText(QStringLiteral("ricevute"));
     close();
+}
+
+// The month's fees of the year typed, with the same check of the year as "Apri".
+void TfrmMenuRicevute::btnRetteMeseClick() {
+    if (ui.txtAnnoPreventivi->text().size() != 4) {
+        m_app.messages().Warning(QString::fromUtf8(kFourDigits), this);
+        ui.txtAnnoPreventivi->setFocus();
+        return;
+    }
+    TfrmRetteMese w(m_app, TrimText(ui.txtAnnoPreventivi->text()), this);
+    w.exec();
 }
 
 void TfrmMenuRicevute::closeEvent(QCloseEvent* e) {

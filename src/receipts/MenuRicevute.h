@@ -23,6 +23,7 @@ protected:
 private slots:
     void FormShow();
     void btnApriPreventiviClick();
+    void btnRetteMeseClick();
     void imgGuidaClick();
 
 private:

@@ -1,0 +1,506 @@
+#include "fees/RetteMese.h"
+#include "app/Carvenna.h"
+#include "app/CommonMessages.h"
+#include "export/ExportDocument.h"
+#include "export/ExportWindow.h"
+#include "fees/RetteModel.h"
+#include "printing/Printing.h"
+#include "printing/ReceiptBatchPrint.h"
+#include "printing/ReceiptPrint.h"
+#include "receipts/Calendario.h"
+#include "receipts/ReceiptAmount.h"
+#include "receipts/ReceiptSettings.h"
+#include "report/ReportPainter.h"
+#include "search/ListReport.h"
+#include "storage/Dates.h"
+#include "storage/IniFile.h"
+#include "storage/Text.h"
+#include "summary/FindKeys.h"
+#include "summary/Takings.h"
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace fees;
+
+namespace {
+
+QLabel* Label(const QString& text, QWidget* parent, const char* name) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+QPushButton* Button(const QString& text, QWidget* parent, const char* name) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    b->setMinimumHeight(32);
+    return b;
+}
+
+QString NoneToIssue() {
+    return QStringLiteral("Nessuna ricevuta da emettere: spuntare nell'elenco le righe da emettere.");
+}
+
+} // namespace
+
+TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent)
+    : QDialog(parent), m_app(app), m_year(TrimText(year).toInt()) {
+    setObjectName(QStringLiteral("TfrmRetteMese"));
+    setWindowTitle(QStringLiteral(" Carvenna - Rette del mese"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFont(QFont(QStringLiteral("Verdana"), 10));
+    SetFormatSettings();
+
+    titRette = Label(QStringLiteral("Rette del mese - anno %1").arg(TrimText(year)), this, "titRette");
+    titRette->setFont(QFont(QStringLiteral("Verdana"), 18, QFont::Bold));
+    txtMese = new QComboBox(this);
+    txtMese->setObjectName(QStringLiteral("txtMese"));
+    txtMese->addItems(MonthNames());
+    txtMese->setMinimumWidth(150);
+    txtData = new QLineEdit(this);
+    txtData->setObjectName(QStringLiteral("txtData"));
+    txtData->setReadOnly(true);
+    txtData->setMaxLength(10);
+    txtData->setFixedWidth(120);
+    btnData = new QToolButton(this);
+    btnData->setObjectName(QStringLiteral("btnData"));
+    btnData->setText(QStringLiteral("..."));
+    btnData->setToolTip(QStringLiteral("Scegli la data di emissione"));
+    txtCausale = new QLineEdit(this);
+    txtCausale->setObjectName(QStringLiteral("txtCausale"));
+    txtCausale->setMaxLength(120);
+
+    grdRette = new QTableView(this);
+    grdRette->setObjectName(QStringLiteral("grdRette"));
+    m_model = new RetteModel(this);
+    grdRette->setModel(m_model);
+    grdRette->verticalHeader()->hide();
+    grdRette->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdRette->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdRette->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    grdRette->setAlternatingRowColors(true);
+    grdRette->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grdRette->verticalHeader()->setDefaultSectionSize(QFontMetrics(grdRette->font()).height() + 10);
+    grdRette->horizontalHeader()->setStretchLastSection(true);
+    grdRette->installEventFilter(this);
+
+    txtTrova = new QLineEdit(this);
+    txtTrova->setObjectName(QStringLiteral("txtTrova"));
+    btnTrova = Button(QStringLiteral("Trova"), this, "btnTrova");
+    lblConteggio = Label(QString(), this, "lblConteggio");
+    lblConteggio->setFont(QFont(QStringLiteral("Verdana"), 10, QFont::Bold));
+    btnEmetti = Button(QStringLiteral("Emetti ricevute"), this, "btnEmetti");
+    btnStampa = Button(QStringLiteral("Stampa ricevute"), this, "btnStampa");
+    btnNonPagate = Button(QStringLiteral("Non pagate"), this, "btnNonPagate");
+    btnEsporta = Button(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
+    btnFatture = Button(QStringLiteral("Fatture elettroniche"), this, "btnFatture");
+    btnFatture->hide();
+    btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
+    lblFile = Label(m_app.ProgramFolder() + TrimText(year) + QStringLiteral(".ric"), this, "lblFile");
+    lblFile->hide();
+    lblMemory = Label(QStringLiteral("ricevute"), this, "lblMemory");
+    lblMemory->hide();
+
+    auto* criteria = new QHBoxLayout;
+    criteria->addWidget(Label(QStringLiteral("Mese:"), this, "lblMese"));
+    criteria->addWidget(txtMese);
+    criteria->addSpacing(20);
+    criteria->addWidget(Label(QStringLiteral("Data emissione:"), this, "lblData"));
+    criteria->addWidget(txtData);
+    criteria->addWidget(btnData);
+    criteria->addSpacing(20);
+    criteria->addWidget(Label(QStringLiteral("Causale:"), this, "lblCausale"));
+    criteria->addWidget(txtCausale, 1);
+    auto* find = new QHBoxLayout;
+    find->addWidget(Label(QStringLiteral("Trova:"), this, "lblTrova"));
+    find->addWidget(txtTrova, 1);
+    find->addWidget(btnTrova);
+    find->addSpacing(20);
+    find->addWidget(lblConteggio, 2);
+    auto* commands = new QHBoxLayout;
+    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture})
+        commands->addWidget(b);
+    commands->addStretch(1);
+    commands->addWidget(btnChiudi);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(16, 12, 16, 12);
+    page->addWidget(titRette);
+    page->addWidget(Label(QStringLiteral("Le schede con iscrizione valida nel mese. Causale lasciata in bianco: quella "
+                                         "della scheda, oppure \"Retta <mese> <anno>\". Barra spaziatrice: spunta la "
+                                         "riga; doppio clic sulla quota per modificarla."),
+                          this, "lblIstruzioni"));
+    page->addLayout(criteria);
+    page->addWidget(grdRette, 1);
+    page->addLayout(find);
+    page->addLayout(commands);
+
+    SetFindKeys(*this, txtTrova, btnTrova);
+    connect(txtMese, &QComboBox::currentIndexChanged, this, &TfrmRetteMese::txtMeseChange);
+    connect(btnData, &QToolButton::clicked, this, &TfrmRetteMese::btnDataClick);
+    connect(btnTrova, &QPushButton::clicked, this, &TfrmRetteMese::btnTrovaClick);
+    connect(btnEmetti, &QPushButton::clicked, this, &TfrmRetteMese::btnEmettiClick);
+    connect(btnStampa, &QPushButton::clicked, this, &TfrmRetteMese::btnStampaClick);
+    connect(btnNonPagate, &QPushButton::clicked, this, &TfrmRetteMese::btnNonPagateClick);
+    connect(btnEsporta, &QPushButton::clicked, this, &TfrmRetteMese::btnEsportaClick);
+    connect(btnFatture, &QPushButton::clicked, this, &TfrmRetteMese::btnFattureClick);
+    connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_model, &RetteModel::linesChanged, this, &TfrmRetteMese::UpdateCount);
+    frxReport = LoadListTemplate();
+
+    setWindowState(Qt::WindowMaximized);
+    if (QScreen* s = parent ? parent->screen() : screen())
+        setGeometry(s->availableGeometry()); // also where no window manager maximises
+}
+
+TfrmRetteMese::~TfrmRetteMese() = default;
+
+FeeMonth TfrmRetteMese::Month() const {
+    return FeeMonth{m_year, txtMese->currentIndex() + 1};
+}
+
+QString TfrmRetteMese::ExportPath() const {
+    return m_app.Path(QStringLiteral("Rette_non_pagate_%1_%2.xls").arg(m_year).arg(Month().TwoDigits()));
+}
+
+QVector<qint64> TfrmRetteMese::TickedReceipts() const {
+    QVector<qint64> positions;
+    for (int i : m_model->Ticked(LineState::Paid))
+        if (m_model->Lines()[i].paidPosition > 0)
+            positions << m_model->Lines()[i].paidPosition;
+    return positions;
+}
+
+void TfrmRetteMese::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        FormShow();
+}
+
+void TfrmRetteMese::FormShow() {
+    const QDate today = m_app.clock().Today();
+    txtData->setText(FormatDate(today));
+    const QSignalBlocker quiet(txtMese);
+    txtMese->setCurrentIndex(today.month() - 1);
+    LoadList(true);
+    grdRette->setFocus();
+}
+
+void TfrmRetteMese::txtMeseChange() {
+    m_finder.Reset();
+    LoadList(true);
+}
+
+void TfrmRetteMese::LoadList(bool tell) {
+    const FeeMonth m = Month();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_list = BuildMonthList(m_app.ProgramFolder(), lblFile->text(), m);
+    QApplication::restoreOverrideCursor();
+    m_listedCount = m_list.receipts;
+    QVector<FeeLine> lines = m_list.outcome == ListOutcome::YearUnreadable ? QVector<FeeLine>() : m_list.lines;
+    m_model->SetLines(std::move(lines));
+    grdRette->resizeColumnsToContents();
+    grdRette->setColumnWidth(RetteModel::ColTick, 36);
+    if (m_model->rowCount() > 0)
+        grdRette->selectRow(0);
+    if (!tell)
+        return;
+    switch (m_list.outcome) {
+    case ListOutcome::RegistryUnreadable:
+    case ListOutcome::YearUnreadable:
+        m_app.messages().Warning(ArchiveAccessError(), this);
+        return;
+    case ListOutcome::RegistryMissing:
+        break;
+    case ListOutcome::Listed:
+        if (m_list.cards > 0 && m_list.lines.isEmpty()) {
+            m_app.messages().Information(
+                QStringLiteral("Nessuna scheda dell'archivio anagrafico risulta iscritta nel mese di %1 %2.")
+                    .arg(m.Name())
+                    .arg(m.year),
+                this);
+            return;
+        }
+        if (m_list.cards > 0)
+            return;
+        break;
+    }
+    m_app.messages().Information(QStringLiteral("L'archivio anagrafico non contiene nessuna scheda."), this);
+}
+
+void TfrmRetteMese::UpdateCount() {
+    const QVector<FeeLine>& lines = m_model->Lines();
+    int paid = 0, blocked = 0;
+    for (const FeeLine& l : lines) {
+        paid += l.state == LineState::Paid;
+        blocked += l.state == LineState::Blocked;
+    }
+    const QVector<int> ticked = m_model->Ticked(LineState::ToIssue);
+    lblConteggio->setText(QStringLiteral("Schede: %1   Pagate: %2   Non emettibili: %3   Da emettere spuntate: %4 "
+                                         "(€ %5)")
+                              .arg(lines.size())
+                              .arg(paid)
+                              .arg(blocked)
+                              .arg(ticked.size())
+                              .arg(FormatTotal(OwedTotal(lines, ticked))));
+}
+
+int TfrmRetteMese::CurrentRow() const {
+    const QModelIndex i = grdRette->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+bool TfrmRetteMese::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grdRette && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        m_model->Toggle(CurrentRow());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmRetteMese::btnDataClick() {
+    // The program's date picker; its own targets are the editors' fields, this one takes the date here.
+    TfrmCalendario picker(m_app, this);
+    picker.ui.lblMemory->setText(QStringLiteral("rette"));
+    const QDate shown = ParseDate(txtData->text());
+    if (shown.isValid())
+        picker.ui.calAppuntamenti->setSelectedDate(shown);
+    auto take = [&] {
+        txtData->setText(FormatDate(picker.ui.calAppuntamenti->selectedDate()));
+        picker.accept();
+    };
+    connect(picker.ui.btnImportaData, &QPushButton::clicked, &picker, take);
+    connect(picker.ui.calAppuntamenti, &QCalendarWidget::activated, &picker, take);
+    picker.exec();
+}
+
+QStringList TfrmRetteMese::FindLines() const {
+    QStringList lines;
+    for (const FeeLine& l : m_model->Lines()) {
+        QStringList cells;
+        for (int c = RetteModel::ColParent; c < RetteModel::ColumnCount; ++c)
+            cells << RetteModel::Cell(l, c);
+        lines << cells.join(QStringLiteral("  "));
+    }
+    return lines;
+}
+
+void TfrmRetteMese::btnTrovaClick() {
+    const QStringList lines = FindLines();
+    if (lines.isEmpty()) {
+        m_app.messages().Plain(QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce."), this);
+        return;
+    }
+    int selected = CurrentRow();
+    if (selected < 0) {
+        selected = 0;
+        grdRette->selectRow(0);
+    }
+    const int found = m_finder.Find(lines, selected, txtTrova->text());
+    if (found >= 0) {
+        grdRette->selectRow(found);
+        grdRette->scrollTo(m_model->index(found, 0));
+    }
+}
+
+void TfrmRetteMese::btnEmettiClick() {
+    const FeeMonth m = Month();
+    const QVector<int> which = m_model->Ticked(LineState::ToIssue);
+    if (which.isEmpty()) {
+        m_app.messages().Warning(NoneToIssue(), this);
+        return;
+    }
+    const QDate issued = ParseDate(TrimText(txtData->text()));
+    if (!issued.isValid()) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: indicare una data di emissione valida."), this);
+        return;
+    }
+    // The numbering start as the editor's New reads it; one that is not a whole number stops here.
+    bool readable = true;
+    const QString ini = m_app.SettingsPath();
+    const QString startText = IniRead(ini, ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
+                                      &readable);
+    const std::optional<qint64> start = readable ? NumberingStart(startText) : std::nullopt;
+    if (!start) {
+        m_app.messages().Error(ArchiveAccessError(), this);
+        return;
+    }
+    const QVector<FeeLine>& lines = m_model->Lines();
+    if (!m_app.messages().Confirm(QStringLiteral("Emettere %1 ricevute per %2 %3, per un totale di € %4?")
+                                      .arg(which.size())
+                                      .arg(m.Name())
+                                      .arg(m.year)
+                                      .arg(FormatTotal(OwedTotal(lines, which))),
+                                  this))
+        return;
+
+    IssueRequest req;
+    req.month = m;
+    req.issueDate = issued;
+    req.cause = txtCausale->text();
+    for (int i = 1; i <= 4; ++i)
+        req.receiver << IniRead(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
+    req.numberingStart = *start;
+    req.listedCount = m_listedCount;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const IssueResult r = IssueFees(TrimText(lblFile->text()), lines, which, req);
+    QApplication::restoreOverrideCursor();
+    if (!r.ok) {
+        m_app.messages().Warning(ArchiveAccessError() +
+                                     QStringLiteral("\n\r\n\rNessuna ricevuta è stata emessa: l'archivio è rimasto "
+                                                    "com'era e nessun numero è stato usato."),
+                                 this);
+        return;
+    }
+    // Issued lines become paid and stay ticked, ready for "Stampa ricevute"; earlier paid ones are unticked.
+    QVector<FeeLine>& all = m_model->MutableLines();
+    for (FeeLine& l : all)
+        if (l.state == LineState::Paid)
+            l.ticked = false;
+    for (int k = 0; k < r.issued.size(); ++k) {
+        FeeLine& l = all[r.issued[k]];
+        l.state = LineState::Paid;
+        l.ticked = true;
+        l.paidNumber = QString::number(r.firstNumber + k);
+        l.paidPosition = r.firstPosition + k;
+    }
+    for (int idx : r.paidMeanwhile) {
+        FeeLine& l = all[idx];
+        l.state = LineState::Paid;
+        l.ticked = false;
+        l.paidNumber = QStringLiteral("(altra postazione)");
+    }
+    m_listedCount = r.firstPosition - 1 + r.issued.size();
+    m_model->Refresh();
+
+    QString text = r.issued.isEmpty()
+                       ? QStringLiteral("Nessuna ricevuta emessa.")
+                       : QStringLiteral("Emesse %1 ricevute: dalla n. %2 alla n. %3.")
+                             .arg(r.issued.size())
+                             .arg(r.firstNumber)
+                             .arg(r.firstNumber + r.issued.size() - 1);
+    if (!r.paidMeanwhile.isEmpty())
+        text += QStringLiteral("\n\r\n\r%1 righe risultavano già pagate da un'altra postazione e non sono state "
+                               "emesse.")
+                    .arg(r.paidMeanwhile.size());
+    m_app.messages().Information(text, this);
+}
+
+void TfrmRetteMese::btnStampaClick() {
+    const QVector<qint64> positions = TickedReceipts();
+    if (positions.isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Nessuna ricevuta da stampare: emettere le ricevute oppure spuntare "
+                                                "nell'elenco le righe già pagate."),
+                                 this);
+        return;
+    }
+    QVector<ReceiptRecord> receipts;
+    receipts.reserve(positions.size());
+    ReceiptFile file;
+    bool read = file.OpenOrCreate(TrimText(lblFile->text()));
+    for (qint64 p : positions) {
+        ReceiptRecord r;
+        if (!read || !(read = file.ReadRecord(p - 1, r)))
+            break;
+        receipts << r;
+    }
+    if (!file.Close() || !read) {
+        m_app.messages().Warning(ArchiveAccessError(), this);
+        return;
+    }
+    QString error;
+    report::PreparedReport doc;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool ok = PrepareReceipts(receipts, ReceiptLogo(m_app.ProgramFolder()), doc, &error);
+    QApplication::restoreOverrideCursor();
+    doc.fileName = report::PdfFileName({QStringLiteral("Ricevute"), QString::number(m_year), Month().TwoDigits()});
+    if (!ok || m_app.printing().Preview(doc, this, &error) == Printing::Result::Failed)
+        m_app.messages().Warning(ReceiptPrintWarning(), this);
+}
+
+void TfrmRetteMese::btnNonPagateClick() {
+    const FeeMonth m = Month();
+    const QVector<FeeLine>& lines = m_model->Lines();
+    const QVector<int> unpaid = UnpaidLines(lines);
+    if (unpaid.isEmpty()) {
+        m_app.messages().Information(
+            QStringLiteral("Nessuna retta da incassare per %1 %2.").arg(m.Name()).arg(m.year), this);
+        return;
+    }
+    QStringList printed{UnpaidListHeader()};
+    for (int i : unpaid)
+        printed << UnpaidListLine(lines[i]);
+    printed << QString()
+            << QStringLiteral("Schede non pagate: %1   Totale da incassare: € %2")
+                   .arg(unpaid.size())
+                   .arg(FormatTotal(OwedTotal(lines, unpaid)));
+    QString error = QStringLiteral("Modello di stampa non disponibile.");
+    if (frxReport &&
+        FillListReport(*frxReport, QStringLiteral("Rette non pagate - %1 %2").arg(m.Name()).arg(m.year),
+                       ListPrintStamp(m_app.clock().Now()), printed, &error)) {
+        frxReport->fileName = report::PdfFileName({QStringLiteral("Rette_non_pagate"), QString::number(m.year), m.TwoDigits()});
+        if (frxReport->Prepare(&error) &&
+            m_app.printing().Print(frxReport->Prepared(), this, &error) != Printing::Result::Failed)
+            return;
+    }
+    m_app.messages().Warning(QStringLiteral("Attenzione: la stampa non è andata a buon fine.\n\r\n\r") + error, this);
+}
+
+void TfrmRetteMese::btnEsportaClick() {
+    const QVector<FeeLine>& lines = m_model->Lines();
+    const QVector<int> unpaid = UnpaidLines(lines);
+    if (unpaid.isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Esportazione non applicabile: l'elenco non contiene nessuna voce."),
+                                 this);
+        return;
+    }
+    if (!m_app.messages().Confirm(ExportWindow::ExportQuestion(), this))
+        return;
+    const QVector<ExportColumn> columns = {{QStringLiteral("Genitore"), 250},
+                                           {QStringLiteral("Minore"), 250},
+                                           {QStringLiteral("Codice fiscale"), 180},
+                                           {QStringLiteral("Telefono"), 180},
+                                           {QStringLiteral("Quota: €"), 120}};
+    auto cell = [&](qint64 row, int column) -> QString {
+        const FeeLine& l = lines[unpaid[int(row)]];
+        switch (column) {
+        case 0:
+            return l.parent;
+        case 1:
+            return l.child;
+        case 2:
+            return l.taxCode;
+        case 3:
+            return l.phone;
+        default:
+            return l.fee;
+        }
+    };
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = WriteExportDocument(ExportPath(), QStringLiteral("Rette non pagate"), columns, unpaid.size(),
+                                        ExportCellText(cell), &error);
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        m_app.messages().Plain(ExportWindow::ExportFailed(), this);
+        return;
+    }
+    if (m_app.messages().Confirm(ExportWindow::ExportedQuestion(), this))
+        m_app.shell().Open(QLatin1Char('"') + ExportPath() + QLatin1Char('"'));
+}
+
+void TfrmRetteMese::btnFattureClick() {
+    emit fattureRequested(TrimText(lblFile->text()), TickedReceipts());
+}
