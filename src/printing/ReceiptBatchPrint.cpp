@@ -5,6 +5,13 @@
 #include <QPair>
 
 bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo, QString* error) {
+    for (const QString& suffix : {QString(), QStringLiteral("_B")})
+        if (!rep.SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
+            return false;
+    return FillReceiptTexts(rep, r, error);
+}
+
+bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error) {
     auto t = [](const QString& s) { return TrimText(s); };
     const QList<QPair<const char*, QString>> memos = {
         {"txtNumRic", QStringLiteral("Ricevuta n. ") + t(r.NumRic)},
@@ -26,13 +33,10 @@ bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, cons
         {"txtImporto", t(r.Importo)},
         {"txtCents", t(r.Cents)},
     };
-    for (const QString& suffix : {QString(), QStringLiteral("_B")}) {
-        if (!rep.SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
-            return false;
+    for (const QString& suffix : {QString(), QStringLiteral("_B")})
         for (const auto& m : memos)
             if (!rep.SetText(QLatin1String(m.first) + suffix, m.second, error))
                 return false;
-    }
     return true;
 }
 
@@ -47,8 +51,13 @@ bool PrepareReceipts(const QVector<ReceiptRecord>& receipts, const QImage& logo,
     page->SetOrientation(report::Orientation::Portrait);
     out = report::PreparedReport();
     out.pages.reserve(size_t(receipts.size()));
+    // The logo is set once: the template keeps its own copy, which every page then shares instead of
+    // holding two copies of its pixels per page.
+    for (const QString& suffix : {QString(), QStringLiteral("_B")})
+        if (!rep->SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
+            return false;
     for (const ReceiptRecord& r : receipts) {
-        if (!FillReceiptRecord(*rep, r, logo, error) || !rep->Prepare(error))
+        if (!FillReceiptTexts(*rep, r, error) || !rep->Prepare(error))
             return false;
         const report::PreparedReport& one = rep->Prepared();
         if (out.pages.empty()) {

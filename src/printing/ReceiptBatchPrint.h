@@ -13,6 +13,9 @@
 bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo,
                        QString* error = nullptr);
 
+/// Fills only the texts of both copies from `r`, leaving the logo as it is.
+bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error = nullptr);
+
 /// One page per receipt of `receipts`, in their order, on the receipt template in portrait. Pages share
 /// the logo's pixels, so the pages' memory is their texts.
 bool PrepareReceipts(const QVector<ReceiptRecord>& receipts, const QImage& logo, report::PreparedReport& out,
