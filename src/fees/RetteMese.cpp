@@ -74,9 +74,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     txtData->setReadOnly(true);
     txtData->setMaxLength(10);
     txtData->setFixedWidth(120);
-    btnData = new QToolButton(this);
-    btnData->setObjectName(QStringLiteral("btnData"));
-    btnData->setText(QStringLiteral("..."));
+    btnData = Button(QStringLiteral("Calendario"), this, "btnData");
     btnData->setToolTip(QStringLiteral("Scegli la data di emissione"));
     txtCausale = new QLineEdit(this);
     txtCausale->setObjectName(QStringLiteral("txtCausale"));
@@ -98,9 +96,11 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
 
     txtTrova = new QLineEdit(this);
     txtTrova->setObjectName(QStringLiteral("txtTrova"));
+    txtTrova->setMinimumWidth(220);
     btnTrova = Button(QStringLiteral("Trova"), this, "btnTrova");
     lblConteggio = Label(QString(), this, "lblConteggio");
     lblConteggio->setFont(QFont(QStringLiteral("Verdana"), 10, QFont::Bold));
+    lblConteggio->setWordWrap(true);
     btnEmetti = Button(QStringLiteral("Emetti ricevute"), this, "btnEmetti");
     btnStampa = Button(QStringLiteral("Stampa ricevute"), this, "btnStampa");
     btnNonPagate = Button(QStringLiteral("Non pagate"), this, "btnNonPagate");
@@ -137,10 +137,12 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(16, 12, 16, 12);
     page->addWidget(titRette);
-    page->addWidget(Label(QStringLiteral("Le schede con iscrizione valida nel mese. Causale lasciata in bianco: quella "
+    QLabel* lblIstruzioni = Label(QStringLiteral("Le schede con iscrizione valida nel mese. Causale lasciata in bianco: quella "
                                          "della scheda, oppure \"Retta <mese> <anno>\". Barra spaziatrice: spunta la "
                                          "riga; doppio clic sulla quota per modificarla."),
-                          this, "lblIstruzioni"));
+                                  this, "lblIstruzioni");
+    lblIstruzioni->setWordWrap(true);
+    page->addWidget(lblIstruzioni);
     page->addLayout(criteria);
     page->addWidget(grdRette, 1);
     page->addLayout(find);
@@ -148,7 +150,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
 
     SetFindKeys(*this, txtTrova, btnTrova);
     connect(txtMese, &QComboBox::currentIndexChanged, this, &TfrmRetteMese::txtMeseChange);
-    connect(btnData, &QToolButton::clicked, this, &TfrmRetteMese::btnDataClick);
+    connect(btnData, &QPushButton::clicked, this, &TfrmRetteMese::btnDataClick);
     connect(btnTrova, &QPushButton::clicked, this, &TfrmRetteMese::btnTrovaClick);
     connect(btnEmetti, &QPushButton::clicked, this, &TfrmRetteMese::btnEmettiClick);
     connect(btnStampa, &QPushButton::clicked, this, &TfrmRetteMese::btnStampaClick);

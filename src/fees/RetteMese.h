@@ -14,7 +14,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
-class QToolButton;
 class RetteModel;
 
 class TfrmRetteMese : public QDialog {
@@ -27,7 +26,7 @@ public:
     QLabel* titRette;
     QComboBox* txtMese;
     QLineEdit* txtData;
-    QToolButton* btnData;
+    QPushButton* btnData;
     QLineEdit* txtCausale;
     QTableView* grdRette;
     QLineEdit* txtTrova;
