@@ -14,6 +14,7 @@
 #include "app/CommonMessages.h"
 #include "fees/RetteMese.h"
 #include "fees/RetteModel.h"
+#include "receipts/Calendario.h"
 #include "receipts/MenuRicevute.h"
 #include "receipts/ReceiptSettings.h"
 #include "receipts/Ricevuta.h"
@@ -273,6 +274,47 @@ private slots:
             QVERIFY(!xls.contains("Rossi Luca"));
             QVERIFY(xls.contains("<td") && !xls.contains('\n'));
         }));
+    }
+
+    // Another month lists the cards enrolled then; the date picker sets the issue date; the receipts of
+    // the ticked paid lines are what the electronic invoices are asked for.
+    void monthDateAndInvoiceSeam() {
+        QVERIFY(Open(QStringLiteral("2026"), [&](TfrmRetteMese* w) {
+            w->txtMese->setCurrentIndex(0);
+            QStringList children;
+            for (const fees::FeeLine& l : w->Model().Lines())
+                children << l.child;
+            QCOMPARE(children, (QStringList{"Bianchi Ivo", "Blu Pia", "Verdi Ada"}));
+
+            auto* helper = ModalHelper::When<TfrmCalendario>(
+                [](TfrmCalendario* c) {
+                    c->ui.calAppuntamenti->setSelectedDate(QDate(2026, 1, 7));
+                    QTest::mouseClick(c->ui.btnImportaData, Qt::LeftButton);
+                },
+                this);
+            auto del = qScopeGuard([helper] { delete helper; });
+            QTest::mouseClick(w->btnData, Qt::LeftButton);
+            QVERIFY(helper->Handled());
+            QCOMPARE(w->txtData->text(), QStringLiteral("07/01/2026"));
+
+            m_tp->messages.answers.enqueue(true);
+            QTest::mouseClick(w->btnEmetti, Qt::LeftButton);
+            QCOMPARE(m_tp->messages.TakeTexts().last(), QStringLiteral("Emesse 2 ricevute: dalla n. 1 alla n. 2."));
+            QVERIFY(w->btnFatture->isHidden());
+            QVector<qint64> asked;
+            connect(w, &TfrmRetteMese::fattureRequested, this,
+                    [&](const QString& year, const QVector<qint64>& positions) {
+                        QCOMPARE(year, YearFile());
+                        asked = positions;
+                    });
+            w->btnFatture->click();
+            QCOMPARE(asked, (QVector<qint64>{1, 2}));
+        }));
+        const QVector<ReceiptRecord> all = ReadYear(YearFile());
+        QCOMPARE(all.size(), 2);
+        QCOMPARE(all[0].Data, QStringLiteral("07/01/2026"));
+        QCOMPARE(all[0].Dal, QStringLiteral("01/01/2026"));
+        QCOMPARE(all[1].Al, QStringLiteral("31/01/2026"));
     }
 
     // Nothing to list: no registry, a month nobody is enrolled in, a year file that cannot be opened.
