@@ -114,7 +114,7 @@ void BM_FeesPrint500(benchmark::State& state) {
         QString error;
         const bool ok = PrepareReceipts(receipts, logo, doc, &error);
         prepared = PeakKb();
-        if (!ok || !report::SavePdf(doc, pdf, &error, 300) || doc.PageCount() != kCards)
+        if (!ok || !report::SavePdf(doc, pdf, &error) || doc.PageCount() != kCards)
             state.SkipWithError(qPrintable(error));
     }
     // Growth of the peak once the pages are prepared, and at the end of the printing.

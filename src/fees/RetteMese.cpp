@@ -206,6 +206,7 @@ void TfrmRetteMese::txtMeseChange() {
 
 void TfrmRetteMese::LoadList(bool tell) {
     const FeeMonth m = Month();
+    txtCausale->setPlaceholderText(QStringLiteral("quella della scheda, altrimenti \"%1\"").arg(DefaultCause(m)));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_list = BuildMonthList(m_app.ProgramFolder(), lblFile->text(), m);
     QApplication::restoreOverrideCursor();
