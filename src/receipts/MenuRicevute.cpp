@@ -81,7 +81,8 @@ void TfrmMenuRicevute::btnApriPreventiviClick() {
 
 // The month's fees of the year typed, with the same check of the year as "Apri".
 void TfrmMenuRicevute::btnRetteMeseClick() {
-    if (ui.txtAnnoPreventivi->text().size() != 4) {
+    // Year 0000 passes the length check but has no months to list.
+    if (ui.txtAnnoPreventivi->text().size() != 4 || TrimText(ui.txtAnnoPreventivi->text()).toInt() < 1) {
         m_app.messages().Warning(QString::fromUtf8(kFourDigits), this);
         ui.txtAnnoPreventivi->setFocus();
         return;

@@ -154,8 +154,14 @@ private slots:
         m_tp.reset();
     }
 
+    void yearMustHaveFourDigits_data() {
+        QTest::addColumn<QString>("year");
+        QTest::newRow("three digits") << "226";
+        QTest::newRow("year zero") << "0000";
+    }
     void yearMustHaveFourDigits() {
-        QVERIFY(!Open(QStringLiteral("226")));
+        QFETCH(QString, year);
+        QVERIFY(!Open(year));
         QCOMPARE(m_tp->messages.TakeTexts(),
                  QStringList{QStringLiteral("Attenzione: indicare l'anno solare utilizzando quattro cifre.")});
         QVERIFY(Year().isVisible());
