@@ -4,8 +4,8 @@
 #include "BenchData.h"
 #include "fees/MonthFees.h"
 #include "printing/ReceiptBatchPrint.h"
-#include "report/ReportPainter.h"
 #include "receipts/DefaultLogo.h"
+#include "report/ReportPainter.h"
 #include <QApplication>
 #include <QFile>
 #include <sys/resource.h>

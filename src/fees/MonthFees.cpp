@@ -221,8 +221,8 @@ ReceiptRecord FeeReceipt(const FeeLine& line, const IssueRequest& req, qint64 nu
     r.NumRic = QString::number(number);
     r.Data = FormatDate(req.issueDate);
     const auto euroCents = FeeEuroCents(line.fee);
-    const ReceiptAmount a = euroCents ? AmountFromBoxes(euroCents->first, euroCents->second)
-                                      : AmountFromBoxes(QString(), QString());
+    const ReceiptAmount a =
+        euroCents ? AmountFromBoxes(euroCents->first, euroCents->second) : AmountFromBoxes(QString(), QString());
     r.Importo = a.Importo;
     r.Cents = a.Cents;
     r.ImpLettere = a.ImpLettere;

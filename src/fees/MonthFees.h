@@ -55,11 +55,11 @@ struct FeeLine {
     qint64 card = 0; // 1-based card number in the registry
     QString parent, taxCode, child, fee, method, cause, birthPlace, birthDate, phone;
     LineState state = LineState::ToIssue;
-    QString reason;         // why a blocked line cannot be issued
-    QString dateProblem;    // the card's enrolment date that cannot be read: the line is blocked
+    QString reason;              // why a blocked line cannot be issued
+    QString dateProblem;         // the card's enrolment date that cannot be read: the line is blocked
     bool taxCodeWarning = false; // the tax code fails its check (it may still be issued)
     bool ticked = false;
-    QString paidNumber;     // the receipt that paid the month
+    QString paidNumber;      // the receipt that paid the month
     qint64 paidPosition = 0; // its 1-based position in the year's file
 };
 
@@ -73,9 +73,9 @@ enum class ListOutcome { Listed, RegistryMissing, RegistryUnreadable, YearUnread
 
 /// The month's list.
 struct MonthList {
-    QVector<FeeLine> lines;  // ordered by parent and child, letter case ignored
-    qint64 cards = 0;        // cards in the registry
-    qint64 receipts = 0;     // receipts in the year's file when it was read
+    QVector<FeeLine> lines; // ordered by parent and child, letter case ignored
+    qint64 cards = 0;       // cards in the registry
+    qint64 receipts = 0;    // receipts in the year's file when it was read
     ListOutcome outcome = ListOutcome::Listed;
 };
 
@@ -89,7 +89,7 @@ MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, 
 struct IssueRequest {
     FeeMonth month;
     QDate issueDate;
-    QString cause;       // one cause for every receipt; blank: each card's own, else DefaultCause
+    QString cause;        // one cause for every receipt; blank: each card's own, else DefaultCause
     QStringList receiver; // the four receiver lines
     qint64 numberingStart = 1;
     qint64 listedCount = 0; // receipts in the file when the list was read
@@ -100,7 +100,7 @@ ReceiptRecord FeeReceipt(const FeeLine& line, const IssueRequest& req, qint64 nu
 
 struct IssueResult {
     bool ok = false;
-    QVector<int> issued;      // indexes into the lines, in the order written
+    QVector<int> issued;        // indexes into the lines, in the order written
     QVector<int> paidMeanwhile; // lines another workstation issued since the list was read: skipped
     qint64 firstNumber = 0, firstPosition = 0;
     QString error;

@@ -137,10 +137,11 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(16, 12, 16, 12);
     page->addWidget(titRette);
-    QLabel* lblIstruzioni = Label(QStringLiteral("Le schede con iscrizione valida nel mese. Causale lasciata in bianco: quella "
-                                         "della scheda, oppure \"Retta <mese> <anno>\". Barra spaziatrice: spunta la "
-                                         "riga; doppio clic sulla quota per modificarla."),
-                                  this, "lblIstruzioni");
+    QLabel* lblIstruzioni =
+        Label(QStringLiteral("Le schede con iscrizione valida nel mese. Causale lasciata in bianco: quella "
+                             "della scheda, oppure \"Retta <mese> <anno>\". Barra spaziatrice: spunta la "
+                             "riga; doppio clic sulla quota per modificarla."),
+              this, "lblIstruzioni");
     lblIstruzioni->setWordWrap(true);
     page->addWidget(lblIstruzioni);
     page->addLayout(criteria);
@@ -333,8 +334,8 @@ void TfrmRetteMese::btnEmettiClick() {
     // The numbering start as the editor's New reads it; one that is not a whole number stops here.
     bool readable = true;
     const QString ini = m_app.SettingsPath();
-    const QString startText = IniRead(ini, ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
-                                      &readable);
+    const QString startText =
+        IniRead(ini, ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(), &readable);
     const std::optional<qint64> start = readable ? NumberingStart(startText) : std::nullopt;
     if (!start) {
         m_app.messages().Error(ArchiveAccessError(), this);
@@ -388,12 +389,11 @@ void TfrmRetteMese::btnEmettiClick() {
     m_listedCount = r.firstPosition - 1 + r.issued.size();
     m_model->Refresh();
 
-    QString text = r.issued.isEmpty()
-                       ? QStringLiteral("Nessuna ricevuta emessa.")
-                       : QStringLiteral("Emesse %1 ricevute: dalla n. %2 alla n. %3.")
-                             .arg(r.issued.size())
-                             .arg(r.firstNumber)
-                             .arg(r.firstNumber + r.issued.size() - 1);
+    QString text = r.issued.isEmpty() ? QStringLiteral("Nessuna ricevuta emessa.")
+                                      : QStringLiteral("Emesse %1 ricevute: dalla n. %2 alla n. %3.")
+                                            .arg(r.issued.size())
+                                            .arg(r.firstNumber)
+                                            .arg(r.firstNumber + r.issued.size() - 1);
     if (!r.paidMeanwhile.isEmpty())
         text += QStringLiteral("\n\r\n\r%1 righe risultavano già pagate da un'altra postazione e non sono state "
                                "emesse.")
@@ -438,8 +438,8 @@ void TfrmRetteMese::btnNonPagateClick() {
     const QVector<FeeLine>& lines = m_model->Lines();
     const QVector<int> unpaid = UnpaidLines(lines);
     if (unpaid.isEmpty()) {
-        m_app.messages().Information(
-            QStringLiteral("Nessuna retta da incassare per %1 %2.").arg(m.Name()).arg(m.year), this);
+        m_app.messages().Information(QStringLiteral("Nessuna retta da incassare per %1 %2.").arg(m.Name()).arg(m.year),
+                                     this);
         return;
     }
     QStringList printed{UnpaidListHeader()};
@@ -450,10 +450,10 @@ void TfrmRetteMese::btnNonPagateClick() {
                    .arg(unpaid.size())
                    .arg(FormatTotal(OwedTotal(lines, unpaid)));
     QString error = QStringLiteral("Modello di stampa non disponibile.");
-    if (frxReport &&
-        FillListReport(*frxReport, QStringLiteral("Rette non pagate - %1 %2").arg(m.Name()).arg(m.year),
-                       ListPrintStamp(m_app.clock().Now()), printed, &error)) {
-        frxReport->fileName = report::PdfFileName({QStringLiteral("Rette_non_pagate"), QString::number(m.year), m.TwoDigits()});
+    if (frxReport && FillListReport(*frxReport, QStringLiteral("Rette non pagate - %1 %2").arg(m.Name()).arg(m.year),
+                                    ListPrintStamp(m_app.clock().Now()), printed, &error)) {
+        frxReport->fileName =
+            report::PdfFileName({QStringLiteral("Rette_non_pagate"), QString::number(m.year), m.TwoDigits()});
         if (frxReport->Prepare(&error) &&
             m_app.printing().Print(frxReport->Prepared(), this, &error) != Printing::Result::Failed)
             return;

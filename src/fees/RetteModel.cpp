@@ -159,7 +159,7 @@ Qt::ItemFlags RetteModel::flags(const QModelIndex& index) const {
 QVariant RetteModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const headers[] = {"", "Genitore", "Codice fiscale", "Minore", "Quota €", "Modalità pagamento",
-                                          "Stato"};
+    static const char* const headers[] = {"",        "Genitore",           "Codice fiscale", "Minore",
+                                          "Quota €", "Modalità pagamento", "Stato"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(headers[section]) : QVariant();
 }
