@@ -27,7 +27,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QProcess>
 #include <QScopeGuard>
+#include <QStandardPaths>
+#include <QUrl>
 #include <QTableView>
 #include <QtTest>
 #include <memory>
@@ -280,6 +283,41 @@ private slots:
             QVERIFY(!xls.contains("Rossi Luca"));
             QVERIFY(xls.contains("<td") && !xls.contains('\n'));
         }));
+
+        // Read back by a real spreadsheet program.
+        const QString soffice = QStandardPaths::findExecutable("soffice");
+        if (soffice.isEmpty())
+            QSKIP("soffice (LibreOffice) is not installed: scripts/install-deps.sh test installs it");
+        QTemporaryDir profile;
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(soffice, {"-env:UserInstallation=" + QUrl::fromLocalFile(profile.path()).toString(), "--headless",
+                          "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76,1", "--outdir", m_tp->Path("csv"),
+                          m_tp->Path("Rette_non_pagate_2026_12.xls")});
+        QVERIFY(p.waitForFinished(240000));
+        QVERIFY2(p.exitCode() == 0, p.readAll().constData());
+        QFile csv(m_tp->Path("csv/Rette_non_pagate_2026_12.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(csv.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        for (QString& l : lines)
+            if (l.endsWith(u'\r'))
+                l.chop(1);
+        const QList<QStringList> expected = {
+            {"Genitore", "Minore", "Codice fiscale", "Telefono", "Quota: €"},
+            {"Bianchi Anna", "Bianchi Ivo", "BNCNNA80A41F205Q", "333 1234567", "80,00"},
+            {"Neri Carla", "Neri Ugo", "NRECRL85B41F205Z", "333 1234567", "95,00"},
+            {"Rossi Mario", "Rossi Anna", "RSSMRA80A01H501U", "333 1234567", "100,00"},
+            {"Verdi Gino", "Verdi Ada", "", "333 1234567", "90,00"},
+        };
+        // LibreOffice quotes every text cell; an empty cell is left empty.
+        QStringList quoted;
+        for (const QStringList& row : expected) {
+            QStringList cells;
+            for (const QString& c : row)
+                cells << (c.isEmpty() ? c : u'"' + c + u'"');
+            quoted << cells.join(u',');
+        }
+        QCOMPARE(lines, quoted);
     }
 
     // Another month lists the cards enrolled then; the date picker sets the issue date; the receipts of
