@@ -196,16 +196,16 @@ void TfrmRetteMese::FormShow() {
     txtData->setText(FormatDate(today));
     const QSignalBlocker quiet(txtMese);
     txtMese->setCurrentIndex(today.month() - 1);
-    LoadList(true);
+    LoadList();
     grdRette->setFocus();
 }
 
 void TfrmRetteMese::txtMeseChange() {
     m_finder.Reset();
-    LoadList(true);
+    LoadList();
 }
 
-void TfrmRetteMese::LoadList(bool tell) {
+void TfrmRetteMese::LoadList() {
     const FeeMonth m = Month();
     txtCausale->setPlaceholderText(QStringLiteral("quella della scheda, altrimenti \"%1\"").arg(DefaultCause(m)));
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -218,8 +218,6 @@ void TfrmRetteMese::LoadList(bool tell) {
     grdRette->setColumnWidth(RetteModel::ColTick, 36);
     if (m_model->rowCount() > 0)
         grdRette->selectRow(0);
-    if (!tell)
-        return;
     switch (m_list.outcome) {
     case ListOutcome::RegistryUnreadable:
     case ListOutcome::YearUnreadable:

@@ -69,7 +69,7 @@ private slots:
     void UpdateCount();
 
 private:
-    void LoadList(bool tell);
+    void LoadList();
     QStringList FindLines() const;
     int CurrentRow() const;
     Carvenna& m_app;
