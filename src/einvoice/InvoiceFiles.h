@@ -1,0 +1,57 @@
+#pragma once
+// The folder FatturaPA of the program folder: the invoice files, their register registro.csv (one
+// line per file written, so that a receipt is not invoiced twice by mistake) and the names and
+// addresses the office typed for payers without a usable registry card (Anagrafiche.ini).
+#include "einvoice/Invoice.h"
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+inline constexpr const char* InvoiceFolderName = "FatturaPA";
+
+struct RegisterEntry {
+    QString file;    // file name inside FatturaPA
+    QString year;    // the receipt archive's year
+    QString numero;  // receipt number
+    qint64 position = 0; // the receipt's position in its archive: the key that never changes
+    QString payer;
+    QString total;   // "125,50"
+    QString written; // date the file was written, dd/mm/yyyy
+};
+
+QString InvoiceFolder(const QString& programFolder);
+QString RegisterPath(const QString& programFolder);
+QString PayerBookPath(const QString& programFolder);
+
+/// Reads the register; a missing file is an empty register. Lines that are not entries are skipped.
+bool ReadRegister(const QString& path, QVector<RegisterEntry>& out, QString* error = nullptr);
+/// Adds `entries` at the end, saving the whole file at once (old content or new, never half).
+bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error = nullptr);
+
+/// The name and address kept for `code`, when the office typed them before.
+std::optional<InvoicePayer> LoadPayer(const QString& bookPath, const QString& code);
+bool SavePayer(const QString& bookPath, const QString& code, const InvoicePayer& payer, QString* error = nullptr);
+
+/// One receipt to invoice, with its payer already known.
+struct InvoiceJob {
+    ReceiptRecord receipt;
+    qint64 position = 0;
+    InvoicePayer payer;
+};
+
+struct InvoiceBatchResult {
+    QStringList files;    // written, in order
+    QStringList refused;  // one message per receipt that got no file (bad data)
+    QStringList notes;    // transliterations, one line each, with the receipt number
+    QString failure;      // a file could not be written: the batch stopped there
+    int nextProgressivo = 0;
+};
+
+/// Writes one invoice per job in the program folder's FatturaPA folder. The fiscal data and the
+/// transmission number come from `settingsPath`. Each file is saved whole before it has its name;
+/// a name already taken (by a file an earlier run could not register) is never overwritten. After the
+/// files, the register gets their lines and the transmission number moves past the last file written.
+InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& settingsPath, const QString& year,
+                                 const QVector<InvoiceJob>& jobs, const QDate& today);
