@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 const char kHeader[] = "File;Anno;Numero;Posizione;Pagatore;Totale;Data";
@@ -140,6 +142,59 @@ bool SavePayer(const QString& bookPath, const QString& code, const InvoicePayer&
         if (!IniWrite(bookPath, code, QString::fromLatin1(key), TrimText(value), error))
             return false;
     return true;
+}
+
+QString CountryCode(const QString& nazione) {
+    const QString n = UpperAZ(TrimText(nazione));
+    if (n.isEmpty() || n == QLatin1String("ITALIA"))
+        return QStringLiteral("IT");
+    static const QVector<QPair<const char*, const char*>> names = {
+        {"SAN MARINO", "SM"}, {"SVIZZERA", "CH"}, {"FRANCIA", "FR"},  {"GERMANIA", "DE"}, {"AUSTRIA", "AT"},
+        {"SPAGNA", "ES"},     {"SLOVENIA", "SI"}, {"ROMANIA", "RO"},  {"ALBANIA", "AL"},  {"REGNO UNITO", "GB"},
+        {"BELGIO", "BE"},     {"PAESI BASSI", "NL"}, {"POLONIA", "PL"}, {"PORTOGALLO", "PT"}, {"GRECIA", "GR"}};
+    for (const auto& [name, code] : names)
+        if (n == QLatin1String(name))
+            return QLatin1String(code);
+    if (n.size() == 2 && n[0].isLetter() && n[1].isLetter() && n[0].unicode() < 128 && n[1].unicode() < 128)
+        return n;
+    return QString();
+}
+
+InvoicePayer PayerFromCard(const RegistryRecord& card, bool firm, QString* incomplete) {
+    InvoicePayer p;
+    QStringList missing;
+    if (firm) {
+        p.denominazione = TrimText(card.Tiratore);
+        if (p.denominazione.isEmpty())
+            missing << QStringLiteral("la denominazione");
+    } else if (const auto split = SplitSurnameName(card.Tiratore)) {
+        p.cognome = split->first;
+        p.nome = split->second;
+    } else {
+        // Keep the whole name in the surname field: the office moves the given names across.
+        p.cognome = TrimText(card.Tiratore);
+        missing << QStringLiteral("la divisione tra cognome e nome di \"%1\"").arg(p.cognome);
+    }
+    p.indirizzo = TrimText(card.Indirizzo);
+    p.cap = TrimText(card.Cap);
+    p.comune = TrimText(card.Citta);
+    static const QRegularExpression withProvince(QStringLiteral("^(.*\\S)\\s*\\(([A-Za-z]{2})\\)$"));
+    if (const QRegularExpressionMatch m = withProvince.match(p.comune); m.hasMatch()) {
+        p.comune = m.captured(1);
+        p.provincia = UpperAZ(m.captured(2));
+    }
+    p.nazione = CountryCode(card.Nazione);
+    if (p.indirizzo.isEmpty())
+        missing << QStringLiteral("l'indirizzo");
+    if (p.comune.isEmpty())
+        missing << QStringLiteral("il comune");
+    if (p.nazione.isEmpty())
+        missing << QStringLiteral("il codice della nazione \"%1\"").arg(TrimText(card.Nazione));
+    else if (p.nazione == QLatin1String("IT") && (p.cap.size() != 5 || !std::all_of(p.cap.begin(), p.cap.end(), [](QChar c) { return c.isDigit(); })))
+        missing << QStringLiteral("il CAP di cinque cifre");
+    if (incomplete)
+        *incomplete = missing.join(QStringLiteral(", "));
+    return p;
 }
 
 InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& settingsPath, const QString& year,

@@ -3,6 +3,7 @@
 // line per file written, so that a receipt is not invoiced twice by mistake) and the names and
 // addresses the office typed for payers without a usable registry card (Anagrafiche.ini).
 #include "einvoice/Invoice.h"
+#include "storage/RegistryFile.h"
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -33,6 +34,14 @@ bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, 
 /// The name and address kept for `code`, when the office typed them before.
 std::optional<InvoicePayer> LoadPayer(const QString& bookPath, const QString& code);
 bool SavePayer(const QString& bookPath, const QString& code, const InvoicePayer& payer, QString* error = nullptr);
+
+/// The two-letter code of a country as the registry card writes it ("Italia", "IT", "Svizzera"); empty
+/// when it is not known (then the office is asked).
+QString CountryCode(const QString& nazione);
+/// The payer as registry card `card` gives them (`firm`: the code is a VAT number, the card's name is the
+/// firm's). A town written "Milano (MI)" gives the province. `incomplete` gets what the office must still
+/// give (the name cannot be split, the address lacks CAP or town), empty when the card is enough.
+InvoicePayer PayerFromCard(const RegistryRecord& card, bool firm, QString* incomplete);
 
 /// One receipt to invoice, with its payer already known.
 struct InvoiceJob {

@@ -24,6 +24,7 @@ private slots:
     void FormShow();
     void btnApriPreventiviClick();
     void imgGuidaClick();
+    void btnDatiFiscaliClick();
 
 private:
     bool txtAnnoPreventiviKeyDown(QKeyEvent* key);
