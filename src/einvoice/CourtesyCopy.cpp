@@ -203,7 +203,7 @@ std::optional<PreparedReport> PrepareCourtesyCopy(const QByteArray& xml, const Q
     p.Memo("memColDescrizione", 15, y, 105, kLine, {QStringLiteral("Descrizione")}, 9, true);
     p.Memo("memColQuantita", 120, y, 18, kLine, {QStringLiteral("Quantità")}, 9, true, HAlign::Right);
     p.Memo("memColPrezzo", 138, y, 22, kLine, {QStringLiteral("Prezzo")}, 9, true, HAlign::Right);
-    p.Memo("memColIva", 160, y, 13, kLine, {QStringLiteral("IVA")}, 9, true, HAlign::Right);
+    p.Memo("memColIva", 160, y, 13, kLine, {QStringLiteral("Natura")}, 9, true, HAlign::Right);
     p.Memo("memColImporto", 173, y, 22, kLine, {QStringLiteral("Importo")}, 9, true, HAlign::Right);
     y += kLine + 1;
     p.Rule(15, y, 180);

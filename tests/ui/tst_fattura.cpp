@@ -146,6 +146,8 @@ private slots:
 
         QCOMPARE(m_printing->jobs.size(), 1);
         QCOMPARE(m_printing->jobs[0].fileName, QString("Fattura_2026_27.pdf"));
+        if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+            QFile::copy(m_printing->LastPdf(), qEnvironmentVariable("CARVENNA_LOOK") + "/copia_cortesia.pdf");
         const pdftext::Document doc = pdftext::Read(m_printing->LastPdf());
         QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
         QStringList words;
