@@ -8,6 +8,11 @@
 // family. Those two rules are set aside; every other one must hold.
 const path = require('path');
 const pkg = require(path.join(process.argv[2], 'package'));
+// The package's parser hands back texts as they stand in the file, entity references included.
+const text = v => v === undefined ? v : String(v).replace(/&lt;/g, '<').replace(/&gt;/g, '>')
+    .replace(/&quot;/g, '"').replace(/&apos;/g, "'").replace(/&amp;/g, '&');
+const unescape = o => typeof o === 'object' && o !== null
+    ? Object.fromEntries(Object.entries(o).map(([k, v]) => [k, unescape(v)])) : text(o);
 async function main() {
     for (const file of process.argv.slice(3)) {
         const xml = require('fs').readFileSync(file, 'utf8');
@@ -26,10 +31,10 @@ async function main() {
             const g = b.DatiGenerali.DatiGeneraliDocumento;
             const lines = [].concat(b.DatiBeniServizi.DettaglioLinee);
             console.log('OK ' + file + ' ' + JSON.stringify({
-                cessionario: h.CessionarioCommittente.DatiAnagrafici,
+                cessionario: unescape(h.CessionarioCommittente.DatiAnagrafici),
                 numero: String(g.Numero), data: g.Data, totale: String(g.ImportoTotaleDocumento),
                 bollo: g.DatiBollo ? String(g.DatiBollo.ImportoBollo) : null,
-                linee: lines.map(l => [l.Descrizione, String(l.PrezzoTotale), l.Natura]),
+                linee: lines.map(l => [text(l.Descrizione), String(l.PrezzoTotale), l.Natura]),
             }));
         } catch (e) {
             console.log('ERR ' + file + ' ' + String(e && e.message ? e.message : e).replace(/\s+/g, ' '));
