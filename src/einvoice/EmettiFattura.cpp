@@ -143,44 +143,41 @@ int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qi
         }
         if (!payers.contains(code)) {
             const bool firm = code.size() == 11;
-            std::optional<InvoicePayer> payer = LoadPayer(PayerBookPath(folder), code);
-            if (!payer) {
+            const auto card = cards.constFind(code);
+            const RegistryRecord* cardPtr = card != cards.constEnd() ? &*card : nullptr;
+            QString missing;
+            InvoicePayer payer = LookUpPayer(cardPtr, LoadPayer(PayerBookPath(folder), code), firm, &missing);
+            if (!missing.isEmpty()) {
                 QString reason;
-                InvoicePayer proposal;
-                if (auto card = cards.constFind(code); card != cards.constEnd()) {
-                    QString incomplete;
-                    proposal = PayerFromCard(*card, firm, &incomplete);
-                    if (incomplete.isEmpty())
-                        payer = proposal;
-                    else
-                        reason = QStringLiteral("La scheda anagrafica di %1 non basta per la fattura: indicare %2.")
-                                     .arg(TrimText(card->Tiratore), incomplete);
+                if (cardPtr) {
+                    reason = QStringLiteral("La scheda anagrafica di %1 non basta per la fattura: indicare %2.")
+                                 .arg(TrimText(cardPtr->Tiratore), missing);
                 } else {
                     reason = QStringLiteral("Nessuna scheda anagrafica ha il codice %1 (ricevuta n. %2, pagatore %3): "
                                             "indicare nome e indirizzo del pagatore.")
                                  .arg(code, number, TrimText(r.Pagatore));
-                    if (firm) {
-                        proposal.denominazione = TrimText(r.Pagatore);
-                    } else if (auto split = SplitSurnameName(r.Pagatore)) {
-                        proposal.cognome = split->first;
-                        proposal.nome = split->second;
-                    } else {
-                        proposal.cognome = TrimText(r.Pagatore);
+                    if (payer.cognome.isEmpty() && payer.denominazione.isEmpty()) {
+                        if (firm) {
+                            payer.denominazione = TrimText(r.Pagatore);
+                        } else if (auto split = SplitSurnameName(r.Pagatore)) {
+                            payer.cognome = split->first;
+                            payer.nome = split->second;
+                        } else {
+                            payer.cognome = TrimText(r.Pagatore);
+                        }
                     }
                 }
-                if (!payer) {
-                    TfrmDatiCliente dlg(app, code, reason, proposal, parent);
-                    if (dlg.exec() != QDialog::Accepted) {
-                        if (single)
-                            return 0;
-                        refused << QStringLiteral("Ricevuta n. %1: dati del pagatore non indicati.").arg(number);
-                        continue;
-                    }
-                    payer = dlg.Payer();
-                    SavePayer(PayerBookPath(folder), code, *payer); // only saves asking again
+                TfrmDatiCliente dlg(app, code, reason, payer, parent);
+                if (dlg.exec() != QDialog::Accepted) {
+                    if (single)
+                        return 0;
+                    refused << QStringLiteral("Ricevuta n. %1: dati del pagatore non indicati.").arg(number);
+                    continue;
                 }
+                payer = dlg.Payer();
+                SavePayer(PayerBookPath(folder), code, payer); // only saves asking again
             }
-            payers.insert(code, *payer);
+            payers.insert(code, payer);
         }
         jobs << InvoiceJob{r, pos, payers.value(code)};
     }

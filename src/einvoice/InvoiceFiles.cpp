@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -160,20 +161,49 @@ QString CountryCode(const QString& nazione) {
     return QString();
 }
 
-InvoicePayer PayerFromCard(const RegistryRecord& card, bool firm, QString* incomplete) {
-    InvoicePayer p;
+namespace {
+bool FiveDigits(const QString& s) {
+    return s.size() == 5 && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= '0' && c <= '9'; });
+}
+QString NameKey(const QString& s) {
+    return UpperAZ(TrimText(s).simplified());
+}
+} // namespace
+
+QString MissingPayerData(const InvoicePayer& p, bool firm) {
     QStringList missing;
     if (firm) {
-        p.denominazione = TrimText(card.Tiratore);
-        if (p.denominazione.isEmpty())
+        if (TrimText(p.denominazione).isEmpty())
             missing << QStringLiteral("la denominazione");
+    } else if (TrimText(p.nome).isEmpty() && TrimText(p.cognome).contains(QLatin1Char(' '))) {
+        missing << QStringLiteral("la divisione tra cognome e nome di \"%1\"").arg(TrimText(p.cognome));
+    } else {
+        if (TrimText(p.cognome).isEmpty())
+            missing << QStringLiteral("il cognome");
+        if (TrimText(p.nome).isEmpty())
+            missing << QStringLiteral("il nome");
+    }
+    if (TrimText(p.indirizzo).isEmpty())
+        missing << QStringLiteral("l'indirizzo");
+    if (TrimText(p.comune).isEmpty())
+        missing << QStringLiteral("il comune");
+    if (p.nazione.isEmpty())
+        missing << QStringLiteral("la nazione (codice di due lettere)");
+    else if (p.nazione == QLatin1String("IT") && !FiveDigits(TrimText(p.cap)))
+        missing << QStringLiteral("il CAP di cinque cifre");
+    return missing.join(QStringLiteral(", "));
+}
+
+InvoicePayer PayerFromCard(const RegistryRecord& card, bool firm) {
+    InvoicePayer p;
+    if (firm) {
+        p.denominazione = TrimText(card.Tiratore);
     } else if (const auto split = SplitSurnameName(card.Tiratore)) {
         p.cognome = split->first;
         p.nome = split->second;
     } else {
-        // Keep the whole name in the surname field: the office moves the given names across.
-        p.cognome = TrimText(card.Tiratore);
-        missing << QStringLiteral("la divisione tra cognome e nome di \"%1\"").arg(p.cognome);
+        // The whole name in the surname field: the office moves the given names across.
+        p.cognome = TrimText(card.Tiratore).simplified();
     }
     p.indirizzo = TrimText(card.Indirizzo);
     p.cap = TrimText(card.Cap);
@@ -184,26 +214,46 @@ InvoicePayer PayerFromCard(const RegistryRecord& card, bool firm, QString* incom
         p.provincia = UpperAZ(m.captured(2));
     }
     p.nazione = CountryCode(card.Nazione);
-    if (p.indirizzo.isEmpty())
-        missing << QStringLiteral("l'indirizzo");
-    if (p.comune.isEmpty())
-        missing << QStringLiteral("il comune");
-    if (p.nazione.isEmpty())
-        missing << QStringLiteral("il codice della nazione \"%1\"").arg(TrimText(card.Nazione));
-    else if (p.nazione == QLatin1String("IT") && (p.cap.size() != 5 || !std::all_of(p.cap.begin(), p.cap.end(), [](QChar c) { return c.isDigit(); })))
-        missing << QStringLiteral("il CAP di cinque cifre");
-    if (incomplete)
-        *incomplete = missing.join(QStringLiteral(", "));
+    return p;
+}
+
+InvoicePayer LookUpPayer(const RegistryRecord* card, const std::optional<InvoicePayer>& book, bool firm,
+                         QString* missing) {
+    if (!card) {
+        if (missing)
+            *missing = book ? MissingPayerData(*book, firm) : QStringLiteral("nome e indirizzo del pagatore");
+        return book ? *book : InvoicePayer();
+    }
+    InvoicePayer p = PayerFromCard(*card, firm);
+    if (book && !MissingPayerData(p, firm).isEmpty()) {
+        // The typed name serves only while the card still has that name.
+        if (firm) {
+            if (p.denominazione.isEmpty())
+                p.denominazione = book->denominazione;
+        } else if (p.nome.isEmpty() &&
+                   NameKey(book->cognome + QLatin1Char(' ') + book->nome) == NameKey(card->Tiratore)) {
+            p.cognome = book->cognome;
+            p.nome = book->nome;
+        }
+        InvoicePayer addressOnly = p;
+        addressOnly.cognome = addressOnly.nome = addressOnly.denominazione = QStringLiteral("x");
+        if (!MissingPayerData(addressOnly, false).isEmpty()) {
+            p.indirizzo = book->indirizzo;
+            p.cap = book->cap;
+            p.comune = book->comune;
+            p.provincia = book->provincia;
+            p.nazione = book->nazione;
+        }
+    }
+    if (missing)
+        *missing = MissingPayerData(p, firm);
     return p;
 }
 
 InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& settingsPath, const QString& year,
-                                 const QVector<InvoiceJob>& jobs, const QDate& today) {
+                                 const QVector<InvoiceJob>& jobs, const QDate& today, int lockWaitMs) {
     InvoiceBatchResult result;
-    const FiscalData school = LoadFiscalData(settingsPath);
-    int next = school.progressivo;
-    result.nextProgressivo = next;
-    if (QString e = CheckFiscalData(school); !e.isEmpty()) {
+    if (QString e = CheckFiscalData(LoadFiscalData(settingsPath)); !e.isEmpty()) {
         result.failure = e;
         return result;
     }
@@ -212,6 +262,22 @@ InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& se
         result.failure = QStringLiteral("La cartella %1 non può essere creata.").arg(folder);
         return result;
     }
+    // One writer at a time across the workstations that share the folder: the number read, the names
+    // taken and the register's lines belong together.
+    QLockFile lock(folder + QStringLiteral("registro.lock"));
+    lock.setStaleLockTime(10 * 60 * 1000); // longer than any batch; a crashed writer's lock goes then
+    if (!lock.tryLock(lockWaitMs)) {
+        result.failure = QStringLiteral("Un'altra postazione sta scrivendo fatture elettroniche: riprovare tra poco.");
+        return result;
+    }
+    // Read again under the lock: the number as the last writer left it.
+    const FiscalData school = LoadFiscalData(settingsPath);
+    if (QString e = CheckFiscalData(school); !e.isEmpty()) {
+        result.failure = e;
+        return result;
+    }
+    int next = school.progressivo;
+    result.nextProgressivo = next;
     QVector<RegisterEntry> entries;
     for (const InvoiceJob& job : jobs) {
         QString error;

@@ -38,10 +38,21 @@ bool SavePayer(const QString& bookPath, const QString& code, const InvoicePayer&
 /// The two-letter code of a country as the registry card writes it ("Italia", "IT", "Svizzera"); empty
 /// when it is not known (then the office is asked).
 QString CountryCode(const QString& nazione);
-/// The payer as registry card `card` gives them (`firm`: the code is a VAT number, the card's name is the
-/// firm's). A town written "Milano (MI)" gives the province. `incomplete` gets what the office must still
-/// give (the name cannot be split, the address lacks CAP or town), empty when the card is enough.
-InvoicePayer PayerFromCard(const RegistryRecord& card, bool firm, QString* incomplete);
+/// What the office must still give before `p` can be invoiced (`firm`: named by a VAT number), as words
+/// for a message ("l'indirizzo, il comune"); empty when nothing is missing.
+QString MissingPayerData(const InvoicePayer& p, bool firm);
+/// The payer as registry card `card` gives them (`firm`: the card's name is the firm's). A name of
+/// exactly two words is surname and name; otherwise the whole name stays in the surname and the name is
+/// missing. A town written "Milano (MI)" gives the province.
+InvoicePayer PayerFromCard(const RegistryRecord& card, bool firm);
+
+/// The payer of an invoice from the card with the receipt's code (null when none) and what the office
+/// typed for that code before (`book`). A complete card wins, since the registry is kept up to date;
+/// an incomplete one takes the typed split of its own name (only while the card still has that name) and
+/// the typed address when its own lacks something. Without a card the typed data serve. `missing` gets
+/// MissingPayerData of the result, or, without card and typed data, a text saying so.
+InvoicePayer LookUpPayer(const RegistryRecord* card, const std::optional<InvoicePayer>& book, bool firm,
+                         QString* missing);
 
 /// One receipt to invoice, with its payer already known.
 struct InvoiceJob {
@@ -62,5 +73,7 @@ struct InvoiceBatchResult {
 /// transmission number come from `settingsPath`. Each file is saved whole before it has its name;
 /// a name already taken (by a file an earlier run could not register) is never overwritten. After the
 /// files, the register gets their lines and the transmission number moves past the last file written.
+/// Only one writer works at a time (a lock file beside the register): another one waits up to
+/// `lockWaitMs` and then gives up with a message.
 InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& settingsPath, const QString& year,
-                                 const QVector<InvoiceJob>& jobs, const QDate& today);
+                                 const QVector<InvoiceJob>& jobs, const QDate& today, int lockWaitMs = 15000);

@@ -13,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +22,7 @@
 Q_DECLARE_METATYPE(FiscalData)
 Q_DECLARE_METATYPE(ReceiptRecord)
 Q_DECLARE_METATYPE(InvoicePayer)
+Q_DECLARE_METATYPE(RegistryRecord)
 
 namespace {
 const char kSchoolVat[] = "01234567897";
@@ -502,6 +504,115 @@ private slots:
             if (!failedCalls)
                 break; // every call of the batch has failed once
         }
+    }
+
+    // Another workstation writing invoices holds the lock: this one gives up with a message and takes
+    // no number; once the lock is gone it writes.
+    void oneWriterAtATime() {
+        ResetFolder();
+        QVERIFY(QDir().mkpath(InvoiceFolder(Folder())));
+        {
+            QLockFile other(InvoiceFolder(Folder()) + "registro.lock");
+            QVERIFY(other.tryLock(0));
+            const InvoiceBatchResult res =
+                WriteInvoices(Folder(), Ini(), "2026", {InvoiceJob{Receipt(), 1, Payer()}}, QDate(2026, 3, 6), 50);
+            QCOMPARE(res.failure, QString("Un'altra postazione sta scrivendo fatture elettroniche: riprovare tra poco."));
+            QVERIFY(res.files.isEmpty());
+            QCOMPARE(Progressivo(), QString("1"));
+        }
+        const InvoiceBatchResult res =
+            WriteInvoices(Folder(), Ini(), "2026", {InvoiceJob{Receipt(), 1, Payer()}}, QDate(2026, 3, 6), 50);
+        QCOMPARE(res.files.size(), 1);
+    }
+
+    // Where the payer's name and address come from: a complete card wins; an incomplete card takes the
+    // typed split of its own name and the typed address where its own lacks something; no card: the
+    // typed data or a question.
+    void lookUpPayer_data() {
+        QTest::addColumn<bool>("hasCard");
+        QTest::addColumn<RegistryRecord>("card");
+        QTest::addColumn<bool>("hasBook");
+        QTest::addColumn<InvoicePayer>("book");
+        QTest::addColumn<bool>("firm");
+        QTest::addColumn<QStringList>("expected"); // cognome, nome, denominazione, indirizzo, cap, comune, provincia, nazione
+        QTest::addColumn<QString>("missing");
+        RegistryRecord card;
+        card.Tiratore = QStringLiteral("ROSSI MARIO");
+        card.Indirizzo = QStringLiteral("Via Verdi 3");
+        card.Cap = QStringLiteral("20100");
+        card.Citta = QStringLiteral("Milano (MI)");
+        card.Nazione = QStringLiteral("Italia");
+        InvoicePayer typed = Payer();
+        typed.indirizzo = QStringLiteral("Via Vecchia 1");
+        RegistryRecord three = card;
+        three.Tiratore = QStringLiteral("DE LUCA  MARIA ANNA");
+        InvoicePayer split = typed;
+        split.cognome = QStringLiteral("DE LUCA");
+        split.nome = QStringLiteral("MARIA ANNA");
+        RegistryRecord renamed = three;
+        renamed.Tiratore = QStringLiteral("DE LUCA MARIA");
+        RegistryRecord noCap = card;
+        noCap.Cap.clear();
+        RegistryRecord abroad = card;
+        abroad.Nazione = QStringLiteral("Svizzera");
+        abroad.Cap = QStringLiteral("6900");
+        abroad.Citta = QStringLiteral("Lugano");
+        RegistryRecord unknownCountry = card;
+        unknownCountry.Nazione = QStringLiteral("Atlantide");
+        RegistryRecord firmCard = card;
+        firmCard.Tiratore = QStringLiteral("Studio Bianchi");
+
+        QTest::newRow("complete card wins over typed data")
+            << true << card << true << typed << false
+            << QStringList{"ROSSI", "MARIO", "", "Via Verdi 3", "20100", "Milano", "MI", "IT"} << "";
+        QTest::newRow("three words: asked")
+            << true << three << false << InvoicePayer() << false
+            << QStringList{"DE LUCA MARIA ANNA", "", "", "Via Verdi 3", "20100", "Milano", "MI", "IT"}
+            << "la divisione tra cognome e nome di \"DE LUCA MARIA ANNA\"";
+        QTest::newRow("three words: typed split, card's address")
+            << true << three << true << split << false
+            << QStringList{"DE LUCA", "MARIA ANNA", "", "Via Verdi 3", "20100", "Milano", "MI", "IT"} << "";
+        QTest::newRow("typed split of another name is not used")
+            << true << renamed << true << split << false
+            << QStringList{"DE LUCA MARIA", "", "", "Via Verdi 3", "20100", "Milano", "MI", "IT"}
+            << "la divisione tra cognome e nome di \"DE LUCA MARIA\"";
+        QTest::newRow("card without CAP: asked")
+            << true << noCap << false << InvoicePayer() << false
+            << QStringList{"ROSSI", "MARIO", "", "Via Verdi 3", "", "Milano", "MI", "IT"} << "il CAP di cinque cifre";
+        QTest::newRow("card without CAP: typed address")
+            << true << noCap << true << typed << false
+            << QStringList{"ROSSI", "MARIO", "", "Via Vecchia 1", "20100", "Milano", "MI", "IT"} << "";
+        QTest::newRow("country by name")
+            << true << abroad << false << InvoicePayer() << false
+            << QStringList{"ROSSI", "MARIO", "", "Via Verdi 3", "6900", "Lugano", "", "CH"} << "";
+        QTest::newRow("unknown country: asked")
+            << true << unknownCountry << false << InvoicePayer() << false
+            << QStringList{"ROSSI", "MARIO", "", "Via Verdi 3", "20100", "Milano", "MI", ""}
+            << "la nazione (codice di due lettere)";
+        QTest::newRow("firm: the card's name whole")
+            << true << firmCard << false << InvoicePayer() << true
+            << QStringList{"", "", "Studio Bianchi", "Via Verdi 3", "20100", "Milano", "MI", "IT"} << "";
+        QTest::newRow("no card, typed before")
+            << false << RegistryRecord() << true << typed << false
+            << QStringList{"ROSSI", "MARIO", "", "Via Vecchia 1", "20100", "Milano", "MI", "IT"} << "";
+        QTest::newRow("no card, nothing typed")
+            << false << RegistryRecord() << false << InvoicePayer() << false
+            << QStringList{"", "", "", "", "", "", "", "IT"} << "nome e indirizzo del pagatore";
+    }
+    void lookUpPayer() {
+        QFETCH(bool, hasCard);
+        QFETCH(RegistryRecord, card);
+        QFETCH(bool, hasBook);
+        QFETCH(InvoicePayer, book);
+        QFETCH(bool, firm);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, missing);
+        QString said;
+        const InvoicePayer p = LookUpPayer(hasCard ? &card : nullptr, hasBook ? std::make_optional(book) : std::nullopt,
+                                           firm, &said);
+        QCOMPARE((QStringList{p.cognome, p.nome, p.denominazione, p.indirizzo, p.cap, p.comune, p.provincia, p.nazione}),
+                 expected);
+        QCOMPARE(said, missing);
     }
 
     void fiscalDataKeepsOtherSettings() {
