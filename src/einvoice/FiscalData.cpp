@@ -1,4 +1,5 @@
 #include "einvoice/FiscalData.h"
+#include "einvoice/LatinText.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"
 #include "validators/TaxCode.h"
@@ -109,6 +110,18 @@ const QVector<QPair<QString, QString>>& RegimeFiscaleCodes() {
 
 QString CheckFiscalData(const FiscalData& d) {
     const QString prefix = QStringLiteral("Dati fiscali della scuola: ");
+    // The settings file keeps Windows-1252 and the invoice admits Latin-1 only: ask for the plain spelling.
+    const QVector<QPair<const char*, const QString*>> texts = {{"la denominazione", &d.denominazione},
+                                                              {"l'indirizzo", &d.indirizzo},
+                                                              {"il comune", &d.comune},
+                                                              {"il riferimento normativo", &d.riferimentoNormativo}};
+    for (const auto& [label, text] : texts) {
+        const LatinResult r = ToSchemaLatin(*text);
+        if (r.changed || !IsWin1252(*text))
+            return prefix + QStringLiteral("%1 contiene caratteri che la fattura elettronica non ammette "
+                                           "(proposta: \"%2\").")
+                                .arg(QLatin1String(label), r.text);
+    }
     if (d.denominazione.isEmpty())
         return prefix + QStringLiteral("manca la denominazione.");
     if (d.partitaIva.isEmpty())

@@ -1,4 +1,5 @@
 #include "einvoice/InvoiceFiles.h"
+#include "einvoice/LatinText.h"
 #include "storage/IniFile.h"
 #include "storage/SaveFile.h"
 #include "storage/Text.h"
@@ -139,8 +140,9 @@ bool SavePayer(const QString& bookPath, const QString& code, const InvoicePayer&
         {"Cognome", p.cognome}, {"Nome", p.nome},         {"Denominazione", p.denominazione},
         {"Indirizzo", p.indirizzo}, {"CAP", p.cap},       {"Comune", p.comune},
         {"Provincia", p.provincia}, {"Nazione", p.nazione}};
+    // Kept as the invoice writes it: the file's code page lacks most letters the schema spells out.
     for (const auto& [key, value] : keys)
-        if (!IniWrite(bookPath, code, QString::fromLatin1(key), TrimText(value), error))
+        if (!IniWrite(bookPath, code, QString::fromLatin1(key), ToSchemaLatin(value).text, error))
             return false;
     return true;
 }

@@ -385,6 +385,11 @@ private slots:
         FiscalData noVat = School();
         noVat.partitaIva = QStringLiteral("01234567890");
         QTest::newRow("wrong school VAT number") << noVat << Receipt() << Payer() << "la partita IVA \"01234567890\"";
+        FiscalData typographic = School();
+        typographic.denominazione = QStringLiteral("Asilo “Il Girasole”");
+        QTest::newRow("school name with typographic quotes")
+            << typographic << Receipt() << Payer()
+            << "la denominazione contiene caratteri che la fattura elettronica non ammette (proposta: \"Asilo \"Il Girasole\"\")";
         FiscalData empty;
         QTest::newRow("no fiscal data") << empty << Receipt() << Payer() << "manca la denominazione";
         InvoicePayer chinese = Payer();
