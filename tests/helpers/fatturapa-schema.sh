@@ -13,8 +13,8 @@ mkdir -p "$(dirname "$cache")"
 work=$(mktemp -d "$cache.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-if ! npm pack --silent @digitalia/fatturapa >pack.log 2>&1; then
-    echo "npm pack @digitalia/fatturapa non riuscito: $(tail -n 3 pack.log | tr '\n' ' ')"
+if ! npm pack @digitalia/fatturapa >pack.log 2>&1; then
+    echo "npm pack @digitalia/fatturapa non riuscito: $(grep -m 3 -i 'err' pack.log | tr '\n' ' ')"
     exit 1
 fi
 tar xzf digitalia-fatturapa-*.tgz
