@@ -13,8 +13,8 @@
 namespace {
 // A valid tax code for family `i`: fifteen characters and their check letter.
 QString TaxCode(int i) {
-    static const int odd[36] = {1, 0, 5, 7, 9, 13, 15, 17, 19, 21, 1, 0, 5, 7, 9, 13, 15, 17,
-                                19, 21, 2, 4, 18, 20, 11, 3, 6, 8, 12, 14, 16, 10, 22, 25, 24, 23};
+    static const int odd[36] = {1,  0,  5, 7, 9,  13, 15, 17, 19, 21, 1,  0,  5,  7,  9,  13, 15, 17,
+                                19, 21, 2, 4, 18, 20, 11, 3,  6,  8,  12, 14, 16, 10, 22, 25, 24, 23};
     const QString first = QStringLiteral("RSSMRA80A01H%1").arg(i, 3, 10, QLatin1Char('0'));
     int sum = 0;
     for (int k = 0; k < 15; ++k) {

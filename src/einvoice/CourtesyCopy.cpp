@@ -159,11 +159,12 @@ std::optional<PreparedReport> PrepareCourtesyCopy(const QByteArray& xml, const Q
                                   v("FatturaElettronicaHeader/DatiTrasmissione/ProgressivoInvio"));
     p.Memo("memTitolo", 15, 14, 180, 9, {QStringLiteral("FATTURA N. %1 DEL %2").arg(numero, ItalianDate(d("Data")))},
            16, true);
-    p.Memo("memCortesia", 15, 24, 180, 2 * kLine,
-           {QStringLiteral("Copia di cortesia. Il documento valido ai fini fiscali è la fattura elettronica %1").arg(file),
-            QStringLiteral("trasmessa tramite il Sistema di Interscambio e disponibile nell'area riservata del sito "
-                           "dell'Agenzia delle Entrate.")},
-           8.5);
+    p.Memo(
+        "memCortesia", 15, 24, 180, 2 * kLine,
+        {QStringLiteral("Copia di cortesia. Il documento valido ai fini fiscali è la fattura elettronica %1").arg(file),
+         QStringLiteral("trasmessa tramite il Sistema di Interscambio e disponibile nell'area riservata del sito "
+                        "dell'Agenzia delle Entrate.")},
+        8.5);
 
     // The two parties.
     auto party = [&](const QString& base) {
@@ -218,8 +219,8 @@ std::optional<PreparedReport> PrepareCourtesyCopy(const QByteArray& xml, const Q
         if (qty.endsWith(QLatin1String(".00")))
             qty.chop(3);
         p.Memo(QStringLiteral("memQuantita%1").arg(n), 120, y, 18, kLine, {Euro(qty)}, 10, false, HAlign::Right);
-        p.Memo(QStringLiteral("memPrezzo%1").arg(n), 138, y, 22, kLine, {Euro(line.value("PrezzoUnitario"))}, 10,
-               false, HAlign::Right);
+        p.Memo(QStringLiteral("memPrezzo%1").arg(n), 138, y, 22, kLine, {Euro(line.value("PrezzoUnitario"))}, 10, false,
+               HAlign::Right);
         p.Memo(QStringLiteral("memIva%1").arg(n), 160, y, 13, kLine, {line.value(QStringLiteral("Natura"))}, 10, false,
                HAlign::Right);
         p.Memo(QStringLiteral("memImporto%1").arg(n), 173, y, 22, kLine, {Euro(line.value("PrezzoTotale"))}, 10, false,
@@ -241,19 +242,18 @@ std::optional<PreparedReport> PrepareCourtesyCopy(const QByteArray& xml, const Q
                           s.value(QStringLiteral("RiferimentoNormativo")));
     }
     if (!d("DatiBollo/ImportoBollo").isEmpty())
-        notes << QStringLiteral("Imposta di bollo di %1 euro assolta in modo virtuale.").arg(Euro(d("DatiBollo/ImportoBollo")));
+        notes << QStringLiteral("Imposta di bollo di %1 euro assolta in modo virtuale.")
+                     .arg(Euro(d("DatiBollo/ImportoBollo")));
     const QString mp = v("FatturaElettronicaBody/DatiPagamento/DettaglioPagamento/ModalitaPagamento");
-    static const QHash<QString, QString> methods = {{"MP01", "contanti"},
-                                                    {"MP02", "assegno"},
-                                                    {"MP05", "bonifico"},
-                                                    {"MP08", "carta di pagamento"}};
+    static const QHash<QString, QString> methods = {
+        {"MP01", "contanti"}, {"MP02", "assegno"}, {"MP05", "bonifico"}, {"MP08", "carta di pagamento"}};
     if (!mp.isEmpty())
         notes << QStringLiteral("Pagamento: %1 (%2), pagamento completo.").arg(methods.value(mp, mp), mp);
     p.Memo("memRiepilogo", 15, y, 180, notes.size() * kLine, notes, 9);
     y += notes.size() * kLine + 4;
     p.Box(125, y, 70, 10);
-    p.Memo("memTotale", 127, y + 2, 66, 6, {QStringLiteral("Totale documento: € %1").arg(Euro(d("ImportoTotaleDocumento")))},
-           11, true, HAlign::Right);
+    p.Memo("memTotale", 127, y + 2, 66, 6,
+           {QStringLiteral("Totale documento: € %1").arg(Euro(d("ImportoTotaleDocumento")))}, 11, true, HAlign::Right);
     t.pages.push_back(sheet);
     if (!t.Prepare(error))
         return std::nullopt;

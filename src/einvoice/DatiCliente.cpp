@@ -20,8 +20,8 @@ QLineEdit* Field(QWidget* parent, const char* name, int maxLength, const QString
 }
 } // namespace
 
-TfrmDatiCliente::TfrmDatiCliente(Carvenna& app, const QString& code, const QString& reason,
-                                 const InvoicePayer& p, QWidget* parent)
+TfrmDatiCliente::TfrmDatiCliente(Carvenna& app, const QString& code, const QString& reason, const InvoicePayer& p,
+                                 QWidget* parent)
     : QDialog(parent), m_app(app), m_firm(code.size() == 11) {
     setObjectName(QStringLiteral("TfrmDatiCliente"));
     setWindowTitle(QStringLiteral(" Dati del pagatore per la fattura elettronica"));

@@ -52,7 +52,8 @@ TfrmDatiFiscali::TfrmDatiFiscali(Carvenna& app, QWidget* parent) : QDialog(paren
     chkBolloVirtuale->setObjectName(QStringLiteral("chkBolloVirtuale"));
     optBolloScuola = new QRadioButton(QStringLiteral("a carico della scuola"), this);
     optBolloScuola->setObjectName(QStringLiteral("optBolloScuola"));
-    optBolloCliente = new QRadioButton(QStringLiteral("addebitata in fattura (riga \"Imposta di bollo\" di 2,00)"), this);
+    optBolloCliente =
+        new QRadioButton(QStringLiteral("addebitata in fattura (riga \"Imposta di bollo\" di 2,00)"), this);
     optBolloCliente->setObjectName(QStringLiteral("optBolloCliente"));
     auto* group = new QButtonGroup(this);
     group->addButton(optBolloScuola);

@@ -100,12 +100,12 @@ int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qi
             if (!again)
                 return 0;
         } else {
-            again = app.messages().Confirm(
-                QStringLiteral("%1 delle %2 ricevute scelte sono già state fatturate.\n\r\n\r"
-                               "Emettere anche per queste un'altra fattura? (No: saltarle)")
-                    .arg(already)
-                    .arg(positions.size()),
-                parent);
+            again =
+                app.messages().Confirm(QStringLiteral("%1 delle %2 ricevute scelte sono già state fatturate.\n\r\n\r"
+                                                      "Emettere anche per queste un'altra fattura? (No: saltarle)")
+                                           .arg(already)
+                                           .arg(positions.size()),
+                                       parent);
         }
         if (!again)
             for (qint64 pos : positions)
@@ -248,8 +248,8 @@ bool StampaCopiaCortesia(Carvenna& app, QWidget* parent, const QString& yearFile
     else
         error = f.errorString();
     if (!copy) {
-        app.messages().Error(QStringLiteral("Attenzione: la fattura %1 non può essere letta: %2").arg(last->file, error),
-                             parent);
+        app.messages().Error(
+            QStringLiteral("Attenzione: la fattura %1 non può essere letta: %2").arg(last->file, error), parent);
         return false;
     }
     const Printing::Result r = app.printing().Print(*copy, parent, &error);

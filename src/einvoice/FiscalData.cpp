@@ -112,9 +112,9 @@ QString CheckFiscalData(const FiscalData& d) {
     const QString prefix = QStringLiteral("Dati fiscali della scuola: ");
     // The settings file keeps Windows-1252 and the invoice admits Latin-1 only: ask for the plain spelling.
     const QVector<QPair<const char*, const QString*>> texts = {{"la denominazione", &d.denominazione},
-                                                              {"l'indirizzo", &d.indirizzo},
-                                                              {"il comune", &d.comune},
-                                                              {"il riferimento normativo", &d.riferimentoNormativo}};
+                                                               {"l'indirizzo", &d.indirizzo},
+                                                               {"il comune", &d.comune},
+                                                               {"il riferimento normativo", &d.riferimentoNormativo}};
     for (const auto& [label, text] : texts) {
         const LatinResult r = ToSchemaLatin(*text);
         if (r.changed || !IsWin1252(*text))

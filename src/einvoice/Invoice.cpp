@@ -119,8 +119,8 @@ QString CheckPayerCode(const QString& code) {
     return QString();
 }
 
-std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecord& receipt,
-                                    const InvoicePayer& payer, int progressivo, QString* error) {
+std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecord& receipt, const InvoicePayer& payer,
+                                    int progressivo, QString* error) {
     Invoice inv;
     QString err;
     const QString number = TrimText(receipt.NumRic);
@@ -187,8 +187,8 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
         inv.payer.cognome = field(QStringLiteral("Cognome del pagatore"), payer.cognome, 60, true);
         inv.payer.nome = field(QStringLiteral("Nome del pagatore"), payer.nome, 60, true);
     }
-    inv.payer.indirizzo = field(QStringLiteral("Indirizzo del pagatore"), payer.indirizzo, 60, true,
-                                CharRange::Latin1, true);
+    inv.payer.indirizzo =
+        field(QStringLiteral("Indirizzo del pagatore"), payer.indirizzo, 60, true, CharRange::Latin1, true);
     inv.payer.comune = field(QStringLiteral("Comune del pagatore"), payer.comune, 60, true);
     inv.payer.nazione = UpperAZ(TrimText(payer.nazione));
     if (inv.payer.nazione.isEmpty())
@@ -230,7 +230,8 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
     inv.summaries << InvoiceSummary{QStringLiteral("N4"), *cents, inv.school.riferimentoNormativo};
     inv.totalCents = *cents;
     if (stampCharged) {
-        inv.lines << InvoiceLine{QStringLiteral("Imposta di bollo"), QDate(), QDate(), StampCents, QStringLiteral("N1")};
+        inv.lines << InvoiceLine{QStringLiteral("Imposta di bollo"), QDate(), QDate(), StampCents,
+                                 QStringLiteral("N1")};
         inv.summaries << InvoiceSummary{QStringLiteral("N1"), StampCents, QStringLiteral("Escluso art. 15 DPR 633/72")};
         inv.totalCents += StampCents;
     }

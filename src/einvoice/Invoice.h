@@ -14,8 +14,8 @@
 
 /// The payer as the invoice names them: a person (surname and name) or, with a VAT number, a firm.
 struct InvoicePayer {
-    QString cognome, nome;  // a person
-    QString denominazione;  // a firm (VAT number) or when the office chose one name
+    QString cognome, nome; // a person
+    QString denominazione; // a firm (VAT number) or when the office chose one name
     QString indirizzo, cap, comune, provincia;
     QString nazione = QStringLiteral("IT");
 };
@@ -37,7 +37,7 @@ struct Invoice {
     FiscalData school;
     QString progressivo; // the 5-character transmission number of the file name and ProgressivoInvio
     // payer
-    QString payerCode;   // as typed in the receipt: 16-character tax code or 11-digit VAT number
+    QString payerCode; // as typed in the receipt: 16-character tax code or 11-digit VAT number
     bool payerIsVat = false;
     InvoicePayer payer;
     // document

@@ -104,7 +104,7 @@ bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, 
         bytes = QByteArray(kHeader) + "\r\n";
     }
     for (const RegisterEntry& e : entries) {
-        const QStringList cells = {Quote(e.file),  Quote(e.year),  Quote(e.numero),  QString::number(e.position),
+        const QStringList cells = {Quote(e.file),  Quote(e.year),  Quote(e.numero), QString::number(e.position),
                                    Quote(e.payer), Quote(e.total), Quote(e.written)};
         bytes += ToWin1252(cells.join(QLatin1Char(';'))) + "\r\n";
     }
@@ -137,9 +137,8 @@ bool SavePayer(const QString& bookPath, const QString& code, const InvoicePayer&
         return false;
     }
     const QVector<QPair<const char*, QString>> keys = {
-        {"Cognome", p.cognome}, {"Nome", p.nome},         {"Denominazione", p.denominazione},
-        {"Indirizzo", p.indirizzo}, {"CAP", p.cap},       {"Comune", p.comune},
-        {"Provincia", p.provincia}, {"Nazione", p.nazione}};
+        {"Cognome", p.cognome}, {"Nome", p.nome},     {"Denominazione", p.denominazione}, {"Indirizzo", p.indirizzo},
+        {"CAP", p.cap},         {"Comune", p.comune}, {"Provincia", p.provincia},         {"Nazione", p.nazione}};
     // Kept as the invoice writes it: the file's code page lacks most letters the schema spells out.
     for (const auto& [key, value] : keys)
         if (!IniWrite(bookPath, code, QString::fromLatin1(key), ToSchemaLatin(value).text, error))
@@ -152,8 +151,8 @@ QString CountryCode(const QString& nazione) {
     if (n.isEmpty() || n == QLatin1String("ITALIA"))
         return QStringLiteral("IT");
     static const QVector<QPair<const char*, const char*>> names = {
-        {"SAN MARINO", "SM"}, {"SVIZZERA", "CH"}, {"FRANCIA", "FR"},  {"GERMANIA", "DE"}, {"AUSTRIA", "AT"},
-        {"SPAGNA", "ES"},     {"SLOVENIA", "SI"}, {"ROMANIA", "RO"},  {"ALBANIA", "AL"},  {"REGNO UNITO", "GB"},
+        {"SAN MARINO", "SM"}, {"SVIZZERA", "CH"},    {"FRANCIA", "FR"}, {"GERMANIA", "DE"},   {"AUSTRIA", "AT"},
+        {"SPAGNA", "ES"},     {"SLOVENIA", "SI"},    {"ROMANIA", "RO"}, {"ALBANIA", "AL"},    {"REGNO UNITO", "GB"},
         {"BELGIO", "BE"},     {"PAESI BASSI", "NL"}, {"POLONIA", "PL"}, {"PORTOGALLO", "PT"}, {"GRECIA", "GR"}};
     for (const auto& [name, code] : names)
         if (n == QLatin1String(name))
@@ -285,8 +284,8 @@ InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& se
         QString error;
         // A name already taken belongs to a file that an interrupted run wrote but did not register.
         while (next <= 99999 &&
-               QFileInfo::exists(folder + QStringLiteral("IT%1_%2.xml").arg(school.TransmitterCode(),
-                                                                             ProgressivoText(next))))
+               QFileInfo::exists(folder +
+                                 QStringLiteral("IT%1_%2.xml").arg(school.TransmitterCode(), ProgressivoText(next))))
             ++next;
         std::optional<Invoice> inv = BuildInvoice(school, job.receipt, job.payer, next, &error);
         if (!inv) {

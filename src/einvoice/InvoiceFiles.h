@@ -13,9 +13,9 @@
 inline constexpr const char* InvoiceFolderName = "FatturaPA";
 
 struct RegisterEntry {
-    QString file;    // file name inside FatturaPA
-    QString year;    // the receipt archive's year
-    QString numero;  // receipt number
+    QString file;        // file name inside FatturaPA
+    QString year;        // the receipt archive's year
+    QString numero;      // receipt number
     qint64 position = 0; // the receipt's position in its archive: the key that never changes
     QString payer;
     QString total;   // "125,50"
@@ -62,10 +62,10 @@ struct InvoiceJob {
 };
 
 struct InvoiceBatchResult {
-    QStringList files;    // written, in order
-    QStringList refused;  // one message per receipt that got no file (bad data)
-    QStringList notes;    // transliterations, one line each, with the receipt number
-    QString failure;      // a file could not be written: the batch stopped there
+    QStringList files;   // written, in order
+    QStringList refused; // one message per receipt that got no file (bad data)
+    QStringList notes;   // transliterations, one line each, with the receipt number
+    QString failure;     // a file could not be written: the batch stopped there
     int nextProgressivo = 0;
 };
 

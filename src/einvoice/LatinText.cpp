@@ -9,15 +9,54 @@ bool InRange(char32_t c, CharRange range) {
 // Characters whose plain spelling is not given by dropping a combining mark.
 const QHash<char32_t, QString>& Spellings() {
     static const QHash<char32_t, QString> map = {
-        {0x2018, "'"},  {0x2019, "'"},  {0x201A, "'"},   {0x201B, "'"},  {0x2032, "'"},  {0x201C, "\""},
-        {0x201D, "\""}, {0x201E, "\""}, {0x2033, "\""},  {0x2013, "-"},  {0x2014, "-"},  {0x2010, "-"},
-        {0x2011, "-"},  {0x2212, "-"},  {0x2026, "..."}, {0x20AC, "EUR"}, {0x0152, "OE"}, {0x0153, "oe"},
-        {0x0141, "L"},  {0x0142, "l"},  {0x0110, "D"},   {0x0111, "d"},  {0x0131, "i"},  {0x0126, "H"},
-        {0x0127, "h"},  {0x0166, "T"},  {0x0167, "t"},   {0x0132, "IJ"}, {0x0133, "ij"}, {0x2022, "-"},
-        {0x00A0, " "},  {0x2122, "TM"}, {0x02BC, "'"},   {0x00AB, "\""}, {0x00BB, "\""},
+        {0x2018, "'"},
+        {0x2019, "'"},
+        {0x201A, "'"},
+        {0x201B, "'"},
+        {0x2032, "'"},
+        {0x201C, "\""},
+        {0x201D, "\""},
+        {0x201E, "\""},
+        {0x2033, "\""},
+        {0x2013, "-"},
+        {0x2014, "-"},
+        {0x2010, "-"},
+        {0x2011, "-"},
+        {0x2212, "-"},
+        {0x2026, "..."},
+        {0x20AC, "EUR"},
+        {0x0152, "OE"},
+        {0x0153, "oe"},
+        {0x0141, "L"},
+        {0x0142, "l"},
+        {0x0110, "D"},
+        {0x0111, "d"},
+        {0x0131, "i"},
+        {0x0126, "H"},
+        {0x0127, "h"},
+        {0x0166, "T"},
+        {0x0167, "t"},
+        {0x0132, "IJ"},
+        {0x0133, "ij"},
+        {0x2022, "-"},
+        {0x00A0, " "},
+        {0x2122, "TM"},
+        {0x02BC, "'"},
+        {0x00AB, "\""},
+        {0x00BB, "\""},
         // Latin-1 letters that Basic Latin lacks are spelled out only when asked for Basic Latin.
-        {0x00C6, "AE"}, {0x00E6, "ae"}, {0x00DF, "ss"},  {0x00D8, "O"},  {0x00F8, "o"},  {0x00D0, "D"},
-        {0x00F0, "d"},  {0x00DE, "TH"}, {0x00FE, "th"},  {0x00B0, "o"},  {0x00AA, "a"},  {0x00BA, "o"},
+        {0x00C6, "AE"},
+        {0x00E6, "ae"},
+        {0x00DF, "ss"},
+        {0x00D8, "O"},
+        {0x00F8, "o"},
+        {0x00D0, "D"},
+        {0x00F0, "d"},
+        {0x00DE, "TH"},
+        {0x00FE, "th"},
+        {0x00B0, "o"},
+        {0x00AA, "a"},
+        {0x00BA, "o"},
     };
     return map;
 }
@@ -38,12 +77,8 @@ LatinResult ToSchemaLatin(const QString& s, CharRange range) {
             continue;
         }
         r.changed = true;
-        if (auto it = Spellings().constFind(c); it != Spellings().constEnd() && c != 0xA0) {
+        if (auto it = Spellings().constFind(c); it != Spellings().constEnd()) {
             out += it.value();
-            continue;
-        }
-        if (c == 0xA0) {
-            out += QLatin1Char(' ');
             continue;
         }
         // Canonical decomposition: a base letter in range followed by combining marks.

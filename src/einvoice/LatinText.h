@@ -7,9 +7,9 @@
 enum class CharRange { BasicLatin, Latin1 };
 
 struct LatinResult {
-    QString text;      ///< the text as it will be written
+    QString text;         ///< the text as it will be written
     bool changed = false; ///< some character was replaced by its plain spelling
-    QString missing;   ///< characters that have no spelling in the range (then `text` is not usable)
+    QString missing;      ///< characters that have no spelling in the range (then `text` is not usable)
 };
 
 /// Spells `s` within `range`: a letter with a diacritic outside the range loses the mark ("ř" -> "r"),

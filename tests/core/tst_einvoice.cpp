@@ -124,7 +124,8 @@ class TestEInvoice : public QObject {
         if (!m_reader)
             return out;
         QProcess p;
-        p.start(QStringLiteral("node"), QStringList{QStringLiteral(CARVENNA_TEST_HELPERS "/fatturapa-read.js"), m_cache} + files);
+        p.start(QStringLiteral("node"),
+                QStringList{QStringLiteral(CARVENNA_TEST_HELPERS "/fatturapa-read.js"), m_cache} + files);
         if (!p.waitForFinished(60000))
             qFatal("node did not finish");
         for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
@@ -208,10 +209,15 @@ private slots:
 
         QTest::newRow("77,47: no stamp")
             << school << Receipt("77", "47") << Payer()
-            << QStringList{doc + "Data=2026-03-05", doc + "Numero=27", doc + "ImportoTotaleDocumento=77.47",
-                           doc + "DatiBollo/BolloVirtuale=", line + "PrezzoUnitario=77.47", line + "Natura=N4",
+            << QStringList{doc + "Data=2026-03-05",
+                           doc + "Numero=27",
+                           doc + "ImportoTotaleDocumento=77.47",
+                           doc + "DatiBollo/BolloVirtuale=",
+                           line + "PrezzoUnitario=77.47",
+                           line + "Natura=N4",
                            line + "Descrizione=Retta mensile - ROSSI LUCA dal 01/03/2026 al 31/03/2026",
-                           line + "DataInizioPeriodo=2026-03-01", line + "DataFinePeriodo=2026-03-31",
+                           line + "DataInizioPeriodo=2026-03-01",
+                           line + "DataFinePeriodo=2026-03-31",
                            sum + "RiferimentoNormativo=Esente art. 10, n. 21, DPR 633/72",
                            buyer + "DatiAnagrafici/CodiceFiscale=RSSMRA80A01H501U",
                            buyer + "DatiAnagrafici/Anagrafica/Cognome=ROSSI",
@@ -227,9 +233,13 @@ private slots:
             << QString();
         QTest::newRow("stamp charged on a line of its own")
             << charged << Receipt("150", "00") << Payer()
-            << QStringList{doc + "DatiBollo/ImportoBollo=2.00", doc + "ImportoTotaleDocumento=152.00",
-                           line + "Descrizione=Imposta di bollo", line + "Natura=N1", line + "PrezzoTotale=2.00",
-                           sum + "Natura=N1", sum + "ImponibileImporto=2.00",
+            << QStringList{doc + "DatiBollo/ImportoBollo=2.00",
+                           doc + "ImportoTotaleDocumento=152.00",
+                           line + "Descrizione=Imposta di bollo",
+                           line + "Natura=N1",
+                           line + "PrezzoTotale=2.00",
+                           sum + "Natura=N1",
+                           sum + "ImponibileImporto=2.00",
                            "FatturaElettronicaBody/DatiPagamento/DettaglioPagamento/ImportoPagamento=152.00"}
             << QString();
         QTest::newRow("paper stamp: no virtual stamp data")
@@ -289,8 +299,8 @@ private slots:
         abroad.provincia.clear();
         abroad.comune = QStringLiteral("Lugano");
         QTest::newRow("payer abroad: conventional CAP")
-            << school << Receipt() << abroad
-            << QStringList{buyer + "Sede/CAP=00000", buyer + "Sede/Nazione=CH"} << QString();
+            << school << Receipt() << abroad << QStringList{buyer + "Sede/CAP=00000", buyer + "Sede/Nazione=CH"}
+            << QString();
     }
     void invoice() {
         QFETCH(FiscalData, school);
@@ -389,7 +399,8 @@ private slots:
         typographic.denominazione = QStringLiteral("Asilo “Il Girasole”");
         QTest::newRow("school name with typographic quotes")
             << typographic << Receipt() << Payer()
-            << "la denominazione contiene caratteri che la fattura elettronica non ammette (proposta: \"Asilo \"Il Girasole\"\")";
+            << "la denominazione contiene caratteri che la fattura elettronica non ammette (proposta: \"Asilo \"Il "
+               "Girasole\"\")";
         FiscalData empty;
         QTest::newRow("no fiscal data") << empty << Receipt() << Payer() << "manca la denominazione";
         InvoicePayer chinese = Payer();
@@ -490,7 +501,8 @@ private slots:
                 QVERIFY2(err.isEmpty() && bytes.contains("</p:FatturaElettronica>"), qPrintable(f));
                 before.insert(f, bytes);
             }
-            QVERIFY2(dir.entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^(?!IT.*\\.xml$|registro\\.csv$)"))
+            QVERIFY2(dir.entryList(QDir::Files | QDir::Hidden)
+                         .filter(QRegularExpression("^(?!IT.*\\.xml$|registro\\.csv$)"))
                          .isEmpty(),
                      qPrintable(dir.entryList(QDir::Files | QDir::Hidden).join(",")));
             QVector<RegisterEntry> reg;
@@ -521,7 +533,8 @@ private slots:
             QVERIFY(other.tryLock(0));
             const InvoiceBatchResult res =
                 WriteInvoices(Folder(), Ini(), "2026", {InvoiceJob{Receipt(), 1, Payer()}}, QDate(2026, 3, 6), 50);
-            QCOMPARE(res.failure, QString("Un'altra postazione sta scrivendo fatture elettroniche: riprovare tra poco."));
+            QCOMPARE(res.failure,
+                     QString("Un'altra postazione sta scrivendo fatture elettroniche: riprovare tra poco."));
             QVERIFY(res.files.isEmpty());
             QCOMPARE(Progressivo(), QString("1"));
         }
@@ -539,7 +552,8 @@ private slots:
         QTest::addColumn<bool>("hasBook");
         QTest::addColumn<InvoicePayer>("book");
         QTest::addColumn<bool>("firm");
-        QTest::addColumn<QStringList>("expected"); // cognome, nome, denominazione, indirizzo, cap, comune, provincia, nazione
+        QTest::addColumn<QStringList>(
+            "expected"); // cognome, nome, denominazione, indirizzo, cap, comune, provincia, nazione
         QTest::addColumn<QString>("missing");
         RegistryRecord card;
         card.Tiratore = QStringLiteral("ROSSI MARIO");
@@ -587,9 +601,9 @@ private slots:
         QTest::newRow("card without CAP: typed address")
             << true << noCap << true << typed << false
             << QStringList{"ROSSI", "MARIO", "", "Via Vecchia 1", "20100", "Milano", "MI", "IT"} << "";
-        QTest::newRow("country by name")
-            << true << abroad << false << InvoicePayer() << false
-            << QStringList{"ROSSI", "MARIO", "", "Via Verdi 3", "6900", "Lugano", "", "CH"} << "";
+        QTest::newRow("country by name") << true << abroad << false << InvoicePayer() << false
+                                         << QStringList{"ROSSI", "MARIO", "", "Via Verdi 3", "6900", "Lugano", "", "CH"}
+                                         << "";
         QTest::newRow("unknown country: asked")
             << true << unknownCountry << false << InvoicePayer() << false
             << QStringList{"ROSSI", "MARIO", "", "Via Verdi 3", "20100", "Milano", "MI", ""}
@@ -613,10 +627,11 @@ private slots:
         QFETCH(QStringList, expected);
         QFETCH(QString, missing);
         QString said;
-        const InvoicePayer p = LookUpPayer(hasCard ? &card : nullptr, hasBook ? std::make_optional(book) : std::nullopt,
-                                           firm, &said);
-        QCOMPARE((QStringList{p.cognome, p.nome, p.denominazione, p.indirizzo, p.cap, p.comune, p.provincia, p.nazione}),
-                 expected);
+        const InvoicePayer p =
+            LookUpPayer(hasCard ? &card : nullptr, hasBook ? std::make_optional(book) : std::nullopt, firm, &said);
+        QCOMPARE(
+            (QStringList{p.cognome, p.nome, p.denominazione, p.indirizzo, p.cap, p.comune, p.provincia, p.nazione}),
+            expected);
         QCOMPARE(said, missing);
     }
 
@@ -674,13 +689,20 @@ private slots:
     void paymentAndNames_data() {
         QTest::addColumn<QString>("method");
         QTest::addColumn<QString>("code");
-        QTest::newRow("bonifico") << "Bonifico bancario" << "MP05";
-        QTest::newRow("contanti") << "CONTANTI" << "MP01";
-        QTest::newRow("assegno") << "Assegno n. 123" << "MP02";
-        QTest::newRow("carta") << "Carta di credito" << "MP08";
-        QTest::newRow("bancomat") << "bancomat" << "MP08";
-        QTest::newRow("other") << "Satispay" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("bonifico") << "Bonifico bancario"
+                                  << "MP05";
+        QTest::newRow("contanti") << "CONTANTI"
+                                  << "MP01";
+        QTest::newRow("assegno") << "Assegno n. 123"
+                                 << "MP02";
+        QTest::newRow("carta") << "Carta di credito"
+                               << "MP08";
+        QTest::newRow("bancomat") << "bancomat"
+                                  << "MP08";
+        QTest::newRow("other") << "Satispay"
+                               << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void paymentAndNames() {
         QFETCH(QString, method);
@@ -689,12 +711,12 @@ private slots:
     }
 
     void splitName() {
-        QCOMPARE(SplitSurnameName("  ROSSI   MARIO "), std::make_optional(std::make_pair(QString("ROSSI"), QString("MARIO"))));
+        QCOMPARE(SplitSurnameName("  ROSSI   MARIO "),
+                 std::make_optional(std::make_pair(QString("ROSSI"), QString("MARIO"))));
         QVERIFY(!SplitSurnameName("DE LUCA MARIA").has_value());
         QVERIFY(!SplitSurnameName("ROSSI").has_value());
     }
 };
-
 
 QTEST_GUILESS_MAIN(TestEInvoice)
 #include "tst_einvoice.moc"

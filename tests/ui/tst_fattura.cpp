@@ -38,12 +38,12 @@ struct Row {
 };
 // Positions 1..6 of the year.
 const QVector<Row> kYear = {
-    {"27", "150", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},             // card complete
-    {"28", "60", "DE LUCA MARIA ANNA", "BNCLRA82D45F205B", "Retta mensile"},       // card: name to split
-    {"29", "60", "DE LUCA MARIA ANNA", "BNCLRA82D45F205B", "Mensa"},               // same payer
-    {"30", "70", "VERDI GIUSEPPE", "VRDGPP75C12L219Z", "Retta mensile"},           // no card
+    {"27", "150", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},            // card complete
+    {"28", "60", "DE LUCA MARIA ANNA", "BNCLRA82D45F205B", "Retta mensile"},      // card: name to split
+    {"29", "60", "DE LUCA MARIA ANNA", "BNCLRA82D45F205B", "Mensa"},              // same payer
+    {"30", "70", "VERDI GIUSEPPE", "VRDGPP75C12L219Z", "Retta mensile"},          // no card
     {"31", "80", "ROSSI MARIO", "RSSMRA80A01H501U", "ANNULLATA: importo errato"}, // cancelled
-    {"32", "0", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},               // zero
+    {"32", "0", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},              // zero
 };
 
 ReceiptRecord ToRecord(const Row& r) {
@@ -156,7 +156,8 @@ private slots:
         const auto shown = m_tp->messages.Take();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].kind, Messages::Kind::Information);
-        QCOMPARE(shown[0].text, QString("Fattura elettronica scritta nella cartella FatturaPA: IT01234567897_00001.xml"));
+        QCOMPARE(shown[0].text,
+                 QString("Fattura elettronica scritta nella cartella FatturaPA: IT01234567897_00001.xml"));
         QCOMPARE(shown[1].kind, Messages::Kind::Confirmation);
         QCOMPARE(Files(), QStringList{"IT01234567897_00001.xml"});
         const QByteArray xml = ReadAll(InvoiceDir() + "IT01234567897_00001.xml");
@@ -176,44 +177,45 @@ private slots:
         for (const auto& w : doc.words)
             words << w.text;
         const QString text = words.join(' ');
-        for (const char* expected : {"FATTURA N. 27 DEL 05/03/2026", "IT01234567897_00001.xml", "ROSSI MARIO",
-                                     "Via Verdi 3", "20100 Milano (MI)", "Codice fiscale: RSSMRA80A01H501U",
-                                     "Retta mensile - ROSSI LUCA dal 01/03/2026 al 31/03/2026", "150,00",
-                                     "Esente art. 10, n. 21, DPR 633/72", "Imposta di bollo di 2,00 euro",
-                                     "Totale documento: € 150,00", "bonifico (MP05)"})
+        for (const char* expected :
+             {"FATTURA N. 27 DEL 05/03/2026", "IT01234567897_00001.xml", "ROSSI MARIO", "Via Verdi 3",
+              "20100 Milano (MI)", "Codice fiscale: RSSMRA80A01H501U",
+              "Retta mensile - ROSSI LUCA dal 01/03/2026 al 31/03/2026", "150,00", "Esente art. 10, n. 21, DPR 633/72",
+              "Imposta di bollo di 2,00 euro", "Totale documento: € 150,00", "bonifico (MP05)"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
 
         Answer({false});
         QVERIFY(!EmettiFatturaRicevuta(*m_app, nullptr, m_year, 1));
         const QStringList asked = m_tp->messages.TakeTexts();
         QCOMPARE(asked.size(), 1);
-        QVERIFY(asked[0].startsWith("La ricevuta n. 27 è già stata fatturata (file IT01234567897_00001.xml del 10/12/2026)"));
+        QVERIFY(asked[0].startsWith(
+            "La ricevuta n. 27 è già stata fatturata (file IT01234567897_00001.xml del 10/12/2026)"));
         QCOMPARE(Files().size(), 1);
     }
 
     // No card has the receipt's tax code: the window asks for the address (it does not guess); the
     // answer is kept, so the next invoice for that payer asks nothing. Cancelling writes nothing.
     void payerWithoutCard() {
-        ModalHelper::When<TfrmDatiCliente>([](TfrmDatiCliente* dlg) {
-            dlg->btnAnnulla->click();
-        }, this);
+        ModalHelper::When<TfrmDatiCliente>([](TfrmDatiCliente* dlg) { dlg->btnAnnulla->click(); }, this);
         QVERIFY(!EmettiFatturaRicevuta(*m_app, nullptr, m_year, 4));
         QVERIFY(Files().isEmpty());
         QVERIFY(m_tp->messages.shown.isEmpty());
 
         QString reason, proposedSurname;
-        ModalHelper::When<TfrmDatiCliente>([&](TfrmDatiCliente* dlg) {
-            reason = dlg->lblMotivo->text();
-            proposedSurname = dlg->txtCognome->text();
-            QVERIFY(dlg->txtIndirizzo->text().isEmpty()); // nothing guessed
-            if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
-                dlg->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/daticliente.png");
-            dlg->btnConferma->click(); // incomplete: a warning, the window stays
-            dlg->txtIndirizzo->setText("Piazza Duomo 1");
-            dlg->txtCap->setText("20122");
-            dlg->txtComune->setText("Milano");
-            dlg->btnConferma->click();
-        }, this);
+        ModalHelper::When<TfrmDatiCliente>(
+            [&](TfrmDatiCliente* dlg) {
+                reason = dlg->lblMotivo->text();
+                proposedSurname = dlg->txtCognome->text();
+                QVERIFY(dlg->txtIndirizzo->text().isEmpty()); // nothing guessed
+                if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+                    dlg->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/daticliente.png");
+                dlg->btnConferma->click(); // incomplete: a warning, the window stays
+                dlg->txtIndirizzo->setText("Piazza Duomo 1");
+                dlg->txtCap->setText("20122");
+                dlg->txtComune->setText("Milano");
+                dlg->btnConferma->click();
+            },
+            this);
         Answer({false}); // no courtesy copy
         QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 4));
         QVERIFY(reason.contains("Nessuna scheda anagrafica ha il codice VRDGPP75C12L219Z"));
@@ -239,21 +241,23 @@ private slots:
         QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 1));
         m_tp->messages.Take();
         Answer({false}); // receipt 1 is already invoiced: skip it
-        PayerAnswers answers([](TfrmDatiCliente* dlg) {
-            if (dlg->lblCodice->text() == "BNCLRA82D45F205B") {
-                QCOMPARE(dlg->txtCognome->text(), QString("DE LUCA MARIA ANNA"));
-                QVERIFY(dlg->lblMotivo->text().contains("divisione tra cognome e nome"));
-                QCOMPARE(dlg->txtComune->text(), QString("Milano"));
-                QCOMPARE(dlg->txtProvincia->text(), QString("MI"));
-                dlg->txtCognome->setText("DE LUCA");
-                dlg->txtNome->setText("MARIA ANNA");
-            } else {
-                dlg->txtIndirizzo->setText("Via Po 2");
-                dlg->txtCap->setText("10123");
-                dlg->txtComune->setText("Torino");
-            }
-            dlg->btnConferma->click();
-        }, this);
+        PayerAnswers answers(
+            [](TfrmDatiCliente* dlg) {
+                if (dlg->lblCodice->text() == "BNCLRA82D45F205B") {
+                    QCOMPARE(dlg->txtCognome->text(), QString("DE LUCA MARIA ANNA"));
+                    QVERIFY(dlg->lblMotivo->text().contains("divisione tra cognome e nome"));
+                    QCOMPARE(dlg->txtComune->text(), QString("Milano"));
+                    QCOMPARE(dlg->txtProvincia->text(), QString("MI"));
+                    dlg->txtCognome->setText("DE LUCA");
+                    dlg->txtNome->setText("MARIA ANNA");
+                } else {
+                    dlg->txtIndirizzo->setText("Via Po 2");
+                    dlg->txtCap->setText("10123");
+                    dlg->txtComune->setText("Torino");
+                }
+                dlg->btnConferma->click();
+            },
+            this);
         QCOMPARE(EmettiFatture(*m_app, nullptr, m_year, {1, 2, 3, 4, 5, 6}), 3);
         QCOMPARE(answers.asked, (QMap<QString, int>{{"BNCLRA82D45F205B", 1}, {"VRDGPP75C12L219Z", 1}}));
         const QString said = Message();
@@ -281,21 +285,25 @@ private slots:
         ReceiptRecord r = ToRecord(kYear[3]);
         r.Praticante = QStringLiteral("VERDI ŠIMON");
         QVERIFY(year.OverwriteRecord(3, r) && year.Close());
-        ModalHelper::When<TfrmDatiCliente>([](TfrmDatiCliente* dlg) {
-            dlg->txtNome->setText(QStringLiteral("Giuseppe Tomáš"));
-            dlg->txtIndirizzo->setText("Via Po 2");
-            dlg->txtCap->setText("10123");
-            dlg->txtComune->setText("Torino");
-            dlg->btnConferma->click();
-        }, this);
+        ModalHelper::When<TfrmDatiCliente>(
+            [](TfrmDatiCliente* dlg) {
+                dlg->txtNome->setText(QStringLiteral("Giuseppe Tomáš"));
+                dlg->txtIndirizzo->setText("Via Po 2");
+                dlg->txtCap->setText("10123");
+                dlg->txtComune->setText("Torino");
+                dlg->btnConferma->click();
+            },
+            this);
         Answer({false});
         QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 4));
         const QString said = Message();
         QVERIFY(said.contains("Caratteri che la fattura elettronica non ammette, scritti così:\n"));
-        QVERIFY2(said.contains("\nRicevuta n. 30 - Causale: \"Retta mensile - VERDI ŠIMON dal 01/03/2026 al 31/03/2026\" "
-                               "scritto come \"Retta mensile - VERDI SIMON dal 01/03/2026 al 31/03/2026\""),
-                 qPrintable(said));
-        QVERIFY(said.contains("\nRicevuta n. 30 - Nome del pagatore: \"Giuseppe Tomáš\" scritto come \"Giuseppe Tomás\""));
+        QVERIFY2(
+            said.contains("\nRicevuta n. 30 - Causale: \"Retta mensile - VERDI ŠIMON dal 01/03/2026 al 31/03/2026\" "
+                          "scritto come \"Retta mensile - VERDI SIMON dal 01/03/2026 al 31/03/2026\""),
+            qPrintable(said));
+        QVERIFY(
+            said.contains("\nRicevuta n. 30 - Nome del pagatore: \"Giuseppe Tomáš\" scritto come \"Giuseppe Tomás\""));
         const QByteArray xml = ReadAll(InvoiceDir() + "IT01234567897_00001.xml");
         QVERIFY(xml.contains("VERDI SIMON"));
         QCOMPARE(LoadPayer(PayerBookPath(m_app->ProgramFolder()), "VRDGPP75C12L219Z")->nome,
@@ -307,7 +315,8 @@ private slots:
         QVERIFY(!EmettiFatturaRicevuta(*m_app, nullptr, m_year, 1));
         const QStringList texts = m_tp->messages.TakeTexts();
         QCOMPARE(texts.size(), 1);
-        QVERIFY(texts[0].startsWith("Attenzione: Dati fiscali della scuola: la partita IVA \"01234567890\" non è valida."));
+        QVERIFY(
+            texts[0].startsWith("Attenzione: Dati fiscali della scuola: la partita IVA \"01234567890\" non è valida."));
         QVERIFY(!QDir(InvoiceDir()).exists());
     }
 
@@ -322,22 +331,24 @@ private slots:
         QCOMPARE(btn->text(), QString("Dati fiscali"));
         if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
             m_app->menuRicevute()->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/menuricevute.png");
-        auto* helper = ModalHelper::When<TfrmDatiFiscali>([&](TfrmDatiFiscali* w) {
-            QCOMPARE(w->txtDenominazione->text(), QString("Asilo Nido Il Girasole"));
-            QCOMPARE(w->cmbRegimeFiscale->currentData().toString(), QString("RF01"));
-            QCOMPARE(w->txtRiferimento->text(), QString("Esente art. 10, n. 21, DPR 633/72"));
-            QVERIFY(w->optBolloScuola->isChecked());
-            if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
-                w->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/datifiscali.png");
-            w->txtPartitaIva->setText("12345678901");
-            w->btnApplica->click(); // refused: the window stays
-            QVERIFY(w->isVisible());
-            w->txtPartitaIva->setText("12345678903");
-            w->cmbRegimeFiscale->setCurrentIndex(w->cmbRegimeFiscale->findData("RF19"));
-            w->optBolloCliente->setChecked(true);
-            w->txtProgressivo->setText("40");
-            w->btnApplica->click();
-        }, this);
+        auto* helper = ModalHelper::When<TfrmDatiFiscali>(
+            [&](TfrmDatiFiscali* w) {
+                QCOMPARE(w->txtDenominazione->text(), QString("Asilo Nido Il Girasole"));
+                QCOMPARE(w->cmbRegimeFiscale->currentData().toString(), QString("RF01"));
+                QCOMPARE(w->txtRiferimento->text(), QString("Esente art. 10, n. 21, DPR 633/72"));
+                QVERIFY(w->optBolloScuola->isChecked());
+                if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+                    w->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/datifiscali.png");
+                w->txtPartitaIva->setText("12345678901");
+                w->btnApplica->click(); // refused: the window stays
+                QVERIFY(w->isVisible());
+                w->txtPartitaIva->setText("12345678903");
+                w->cmbRegimeFiscale->setCurrentIndex(w->cmbRegimeFiscale->findData("RF19"));
+                w->optBolloCliente->setChecked(true);
+                w->txtProgressivo->setText("40");
+                w->btnApplica->click();
+            },
+            this);
         btn->click();
         QVERIFY(helper->Handled());
         QCOMPARE(m_tp->messages.TakeTexts(),
