@@ -51,8 +51,16 @@ bool ReadCards(const QString& folder, QHash<QString, RegistryRecord>& out) {
     return ok;
 }
 
-int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qint64>& positions, bool single) {
+int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qint64>& chosen, bool single) {
     const QString folder = app.ProgramFolder();
+    // A receipt listed twice is still one invoice.
+    QList<qint64> positions;
+    QSet<qint64> listed;
+    for (qint64 pos : chosen)
+        if (!listed.contains(pos)) {
+            listed.insert(pos);
+            positions << pos;
+        }
     const FiscalData school = LoadFiscalData(app.SettingsPath());
     if (const QString problem = CheckFiscalData(school); !problem.isEmpty()) {
         app.messages().Warning(QStringLiteral("Attenzione: ") + problem +
@@ -133,7 +141,9 @@ int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qi
         const std::optional<qint64> cents = ReceiptCents(r);
         if (IsCancelledReceipt(r))
             unfit = QStringLiteral("la ricevuta è annullata: nessuna fattura.");
-        else if (!cents || *cents <= 0)
+        else if (!cents)
+            unfit = QStringLiteral("l'importo \"%1\" non è leggibile.").arg(TrimText(r.Intero));
+        else if (*cents <= 0)
             unfit = QStringLiteral("l'importo è zero: nessuna fattura.");
         else
             unfit = CheckPayerCode(code);
