@@ -8,7 +8,12 @@ pkgs=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-multimedia-dev 
       qt6-translations-l10n qt6-qpa-plugins fonts-liberation fonts-dejavu-core gstreamer1.0-plugins-base
       gstreamer1.0-plugins-good xdg-utils libbenchmark-dev)
 if [ "$mode" = test ]; then
-    pkgs+=(xvfb xauth poppler-utils libreoffice-calc-nogui desktop-file-utils dpkg-dev clang-14 libclang-rt-14-dev)
+    pkgs+=(xvfb xauth poppler-utils libreoffice-calc-nogui desktop-file-utils dpkg-dev clang-14 libclang-rt-14-dev
+           libxml2-utils)
+    # The invoice tests fetch the FatturaPA schema and reader with npm and run the reader under Node.
+    if ! command -v npm >/dev/null 2>&1; then
+        pkgs+=(nodejs npm)
+    fi
 fi
 if [ "$mode" = package ]; then
     pkgs+=(dpkg-dev)

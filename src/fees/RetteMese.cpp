@@ -1,4 +1,5 @@
 #include "fees/RetteMese.h"
+#include "einvoice/EmettiFattura.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "export/ExportDocument.h"
@@ -106,7 +107,6 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     btnNonPagate = Button(QStringLiteral("Non pagate"), this, "btnNonPagate");
     btnEsporta = Button(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
     btnFatture = Button(QStringLiteral("Fatture elettroniche"), this, "btnFatture");
-    btnFatture->hide();
     btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
     lblFile = Label(m_app.ProgramFolder() + TrimText(year) + QStringLiteral(".ric"), this, "lblFile");
     lblFile->hide();
@@ -503,5 +503,12 @@ void TfrmRetteMese::btnEsportaClick() {
 }
 
 void TfrmRetteMese::btnFattureClick() {
-    emit fattureRequested(TrimText(lblFile->text()), TickedReceipts());
+    const QVector<qint64> positions = TickedReceipts();
+    if (positions.isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Nessuna ricevuta da fatturare: emettere le ricevute oppure spuntare "
+                                                "nell'elenco le righe già pagate."),
+                                 this);
+        return;
+    }
+    EmettiFatture(m_app, this, TrimText(lblFile->text()), QList<qint64>(positions.begin(), positions.end()));
 }

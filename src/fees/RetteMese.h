@@ -36,7 +36,7 @@ public:
     QPushButton* btnStampa;
     QPushButton* btnNonPagate;
     QPushButton* btnEsporta;
-    QPushButton* btnFatture; // hidden until electronic invoices are wired in
+    QPushButton* btnFatture;
     QPushButton* btnChiudi;
     QLabel* lblFile;   // hidden: the yearly receipt file
     QLabel* lblMemory; // hidden: who opened the window
@@ -48,9 +48,6 @@ public:
     /// The 1-based positions of the receipts of the ticked paid lines, in list order.
     QVector<qint64> TickedReceipts() const;
 
-signals:
-    /// "Fatture elettroniche": the year's file and the receipts of the ticked paid lines.
-    void fattureRequested(const QString& yearPath, const QVector<qint64>& positions);
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -2,6 +2,7 @@
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
+#include "einvoice/DatiFiscali.h"
 #include "fees/RetteMese.h"
 #include "receipts/DigitsFilter.h"
 #include "receipts/Ricevuta.h"
@@ -29,6 +30,7 @@ TfrmMenuRicevute::TfrmMenuRicevute(Carvenna& app, QWidget* parent) : QWidget(par
     connect(ui.imgGuida, &QToolButton::clicked, this, &TfrmMenuRicevute::imgGuidaClick);
     connect(ui.btnRetteMese, &QPushButton::clicked, this, &TfrmMenuRicevute::btnRetteMeseClick);
     connect(ui.imgEsci, &QToolButton::clicked, this, &QWidget::close);
+    connect(ui.btnDatiFiscali, &QPushButton::clicked, this, &TfrmMenuRicevute::btnDatiFiscaliClick);
 }
 
 void TfrmMenuRicevute::showEvent(QShowEvent* e) {
@@ -105,5 +107,10 @@ void TfrmMenuRicevute::closeEvent(QCloseEvent* e) {
 void TfrmMenuRicevute::imgGuidaClick() {
     TfrmGuida dlg(m_app, this);
     dlg.SetGuide(QStringLiteral("App Stampa Ricevute"), Carvenna::ReceiptsGuide());
+    dlg.exec();
+}
+
+void TfrmMenuRicevute::btnDatiFiscaliClick() {
+    TfrmDatiFiscali dlg(m_app, this);
     dlg.exec();
 }

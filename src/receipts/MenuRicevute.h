@@ -25,6 +25,7 @@ private slots:
     void btnApriPreventiviClick();
     void btnRetteMeseClick();
     void imgGuidaClick();
+    void btnDatiFiscaliClick();
 
 private:
     bool txtAnnoPreventiviKeyDown(QKeyEvent* key);

@@ -344,15 +344,13 @@ private slots:
             m_tp->messages.answers.enqueue(true);
             QTest::mouseClick(w->btnEmetti, Qt::LeftButton);
             QCOMPARE(m_tp->messages.TakeTexts().last(), QStringLiteral("Emesse 2 ricevute: dalla n. 1 alla n. 2."));
-            QVERIFY(w->btnFatture->isHidden());
-            QVector<qint64> asked;
-            connect(w, &TfrmRetteMese::fattureRequested, this,
-                    [&](const QString& year, const QVector<qint64>& positions) {
-                        QCOMPARE(year, YearFile());
-                        asked = positions;
-                    });
+            // The issued lines go to the invoices; without the school's fiscal data none is written.
+            QVERIFY(!w->btnFatture->isHidden());
             w->btnFatture->click();
-            QCOMPARE(asked, (QVector<qint64>{1, 2}));
+            const QStringList said = m_tp->messages.TakeTexts();
+            QCOMPARE(said.size(), 1);
+            QVERIFY2(said.first().contains(QStringLiteral("Dati fiscali")), qPrintable(said.first()));
+            QVERIFY(!QFileInfo::exists(m_tp->Path(QStringLiteral("FatturaPA/registro.csv"))));
         }));
         const QVector<ReceiptRecord> all = ReadYear(YearFile());
         QCOMPARE(all.size(), 2);

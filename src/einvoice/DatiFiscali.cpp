@@ -1,0 +1,161 @@
+#include "einvoice/DatiFiscali.h"
+#include "app/Carvenna.h"
+#include "app/CommonMessages.h"
+#include "app/Placement.h"
+#include "einvoice/FiscalData.h"
+#include "storage/Text.h"
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+QLineEdit* Field(QWidget* parent, const char* name, int maxLength) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setMaxLength(maxLength);
+    return e;
+}
+} // namespace
+
+TfrmDatiFiscali::TfrmDatiFiscali(Carvenna& app, QWidget* parent) : QDialog(parent), m_app(app) {
+    setObjectName(QStringLiteral("TfrmDatiFiscali"));
+    setWindowTitle(QStringLiteral(" Dati fiscali per la fattura elettronica"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+    txtDenominazione = Field(this, "txtDenominazione", 80);
+    txtPartitaIva = Field(this, "txtPartitaIva", 11);
+    txtPartitaIva->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,11}"), this));
+    txtCodiceFiscale = Field(this, "txtCodiceFiscale", 16);
+    cmbRegimeFiscale = new QComboBox(this);
+    cmbRegimeFiscale->setObjectName(QStringLiteral("cmbRegimeFiscale"));
+    for (const auto& r : RegimeFiscaleCodes())
+        cmbRegimeFiscale->addItem(r.first + QStringLiteral(" - ") + r.second, r.first);
+    cmbRegimeFiscale->setMaximumWidth(520);
+    txtIndirizzo = Field(this, "txtIndirizzo", 60);
+    txtCap = Field(this, "txtCap", 5);
+    txtCap->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), this));
+    txtComune = Field(this, "txtComune", 60);
+    txtProvincia = Field(this, "txtProvincia", 2);
+    txtNazione = Field(this, "txtNazione", 2);
+    txtRiferimento = Field(this, "txtRiferimento", 100);
+    chkBolloVirtuale = new QCheckBox(QStringLiteral("Imposta di bollo assolta in modo virtuale"), this);
+    chkBolloVirtuale->setObjectName(QStringLiteral("chkBolloVirtuale"));
+    optBolloScuola = new QRadioButton(QStringLiteral("a carico della scuola"), this);
+    optBolloScuola->setObjectName(QStringLiteral("optBolloScuola"));
+    optBolloCliente =
+        new QRadioButton(QStringLiteral("addebitata in fattura (riga \"Imposta di bollo\" di 2,00)"), this);
+    optBolloCliente->setObjectName(QStringLiteral("optBolloCliente"));
+    auto* group = new QButtonGroup(this);
+    group->addButton(optBolloScuola);
+    group->addButton(optBolloCliente);
+    txtProgressivo = Field(this, "txtProgressivo", 5);
+    txtProgressivo->setValidator(new QIntValidator(1, 99999, this));
+    btnApplica = new QPushButton(QStringLiteral("Applica e chiudi"), this);
+    btnApplica->setObjectName(QStringLiteral("btnApplica"));
+    btnAnnulla = new QPushButton(QStringLiteral("Annulla"), this);
+    btnAnnulla->setObjectName(QStringLiteral("btnAnnulla"));
+
+    auto* school = new QGroupBox(QStringLiteral(" Cedente / prestatore "), this);
+    school->setObjectName(QStringLiteral("grpScuola"));
+    auto* form = new QFormLayout(school);
+    form->addRow(QStringLiteral("Denominazione:"), txtDenominazione);
+    form->addRow(QStringLiteral("Partita IVA:"), txtPartitaIva);
+    form->addRow(QStringLiteral("Codice fiscale:"), txtCodiceFiscale);
+    form->addRow(QStringLiteral("Regime fiscale:"), cmbRegimeFiscale);
+    form->addRow(QStringLiteral("Indirizzo:"), txtIndirizzo);
+    form->addRow(QStringLiteral("CAP:"), txtCap);
+    form->addRow(QStringLiteral("Comune:"), txtComune);
+    form->addRow(QStringLiteral("Provincia (sigla):"), txtProvincia);
+    form->addRow(QStringLiteral("Nazione:"), txtNazione);
+
+    auto* invoice = new QGroupBox(QStringLiteral(" Fattura "), this);
+    invoice->setObjectName(QStringLiteral("grpFattura"));
+    auto* form2 = new QFormLayout(invoice);
+    form2->addRow(QStringLiteral("Riferimento normativo dell'esenzione (N4):"), txtRiferimento);
+    form2->addRow(chkBolloVirtuale);
+    auto* bearer = new QVBoxLayout;
+    bearer->addWidget(optBolloScuola);
+    bearer->addWidget(optBolloCliente);
+    form2->addRow(QStringLiteral("Imposta di bollo (oltre 77,47 euro):"), bearer);
+    form2->addRow(QStringLiteral("Prossimo numero di trasmissione:"), txtProgressivo);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnApplica);
+    buttons->addWidget(btnAnnulla);
+    auto* all = new QVBoxLayout(this);
+    all->addWidget(school);
+    all->addWidget(invoice);
+    all->addLayout(buttons);
+    resize(720, sizeHint().height());
+
+    connect(btnApplica, &QPushButton::clicked, this, &TfrmDatiFiscali::btnApplicaClick);
+    connect(btnAnnulla, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmDatiFiscali::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    FormShow();
+}
+
+void TfrmDatiFiscali::FormShow() {
+    CentreOnScreen(this);
+    const FiscalData d = LoadFiscalData(m_app.SettingsPath());
+    txtDenominazione->setText(d.denominazione);
+    txtPartitaIva->setText(d.partitaIva);
+    txtCodiceFiscale->setText(d.codiceFiscale);
+    const int regime = cmbRegimeFiscale->findData(d.regimeFiscale);
+    cmbRegimeFiscale->setCurrentIndex(regime >= 0 ? regime : 0);
+    txtIndirizzo->setText(d.indirizzo);
+    txtCap->setText(d.cap);
+    txtComune->setText(d.comune);
+    txtProvincia->setText(d.provincia);
+    txtNazione->setText(d.nazione);
+    txtRiferimento->setText(d.riferimentoNormativo);
+    chkBolloVirtuale->setChecked(d.bolloVirtuale);
+    (d.bolloACarico == FiscalData::StampBearer::Payer ? optBolloCliente : optBolloScuola)->setChecked(true);
+    txtProgressivo->setText(QString::number(d.progressivo));
+    txtDenominazione->setFocus();
+}
+
+void TfrmDatiFiscali::btnApplicaClick() {
+    FiscalData d;
+    d.denominazione = TrimText(txtDenominazione->text());
+    d.partitaIva = TrimText(txtPartitaIva->text());
+    d.codiceFiscale = UpperAZ(TrimText(txtCodiceFiscale->text()));
+    d.regimeFiscale = cmbRegimeFiscale->currentData().toString();
+    d.indirizzo = TrimText(txtIndirizzo->text());
+    d.cap = TrimText(txtCap->text());
+    d.comune = TrimText(txtComune->text());
+    d.provincia = UpperAZ(TrimText(txtProvincia->text()));
+    d.nazione = UpperAZ(TrimText(txtNazione->text()));
+    d.riferimentoNormativo = TrimText(txtRiferimento->text());
+    d.bolloVirtuale = chkBolloVirtuale->isChecked();
+    d.bolloACarico = optBolloCliente->isChecked() ? FiscalData::StampBearer::Payer : FiscalData::StampBearer::School;
+    bool ok = false;
+    d.progressivo = TrimText(txtProgressivo->text()).toInt(&ok);
+    if (!ok || d.progressivo < 1 || d.progressivo > 99999) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: il numero di trasmissione va da 1 a 99999."), this);
+        txtProgressivo->setFocus();
+        return;
+    }
+    if (const QString problem = CheckFiscalData(d); !problem.isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: ") + problem, this);
+        return;
+    }
+    if (!SaveFiscalData(m_app.SettingsPath(), d)) {
+        m_app.messages().Error(SettingsNotSaved(), this);
+        return;
+    }
+    accept();
+}

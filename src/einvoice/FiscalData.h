@@ -1,0 +1,40 @@
+#pragma once
+// The school's fiscal data for electronic invoices, kept in Trelvani.ini in the section
+// "Dati Fiscali" (written key by key, so every other line of the file stays as it was).
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+struct FiscalData {
+    enum class StampBearer { School, Payer };
+
+    QString denominazione;
+    QString partitaIva;
+    QString codiceFiscale;
+    QString regimeFiscale = QStringLiteral("RF01");
+    QString indirizzo, cap, comune, provincia;
+    QString nazione = QStringLiteral("IT");
+    QString riferimentoNormativo = QStringLiteral("Esente art. 10, n. 21, DPR 633/72");
+    bool bolloVirtuale = true;
+    StampBearer bolloACarico = StampBearer::School;
+    int progressivo = 1; // next transmission number
+
+    /// The transmitter's code in file names and IdTrasmittente: the tax code when given, else the VAT number.
+    QString TransmitterCode() const { return codiceFiscale.isEmpty() ? partitaIva : codiceFiscale; }
+};
+
+inline constexpr const char* FiscalSection = "Dati Fiscali";
+
+/// Reads the section; missing keys take the defaults above.
+FiscalData LoadFiscalData(const QString& iniPath);
+/// Writes every key of the section (the transmission number included).
+bool SaveFiscalData(const QString& iniPath, const FiscalData& data, QString* error = nullptr);
+/// Writes only the next transmission number.
+bool SaveNextProgressivo(const QString& iniPath, int next, QString* error = nullptr);
+
+/// The official tax regime codes with their Italian names, in the order the office picks from.
+const QVector<QPair<QString, QString>>& RegimeFiscaleCodes();
+
+/// Checks the data an invoice needs; returns the first problem as a message for the office, or an
+/// empty text when the data is complete and well formed.
+QString CheckFiscalData(const FiscalData& data);

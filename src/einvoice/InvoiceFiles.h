@@ -1,0 +1,79 @@
+#pragma once
+// The folder FatturaPA of the program folder: the invoice files, their register registro.csv (one
+// line per file written, so that a receipt is not invoiced twice by mistake) and the names and
+// addresses the office typed for payers without a usable registry card (Anagrafiche.ini).
+#include "einvoice/Invoice.h"
+#include "storage/RegistryFile.h"
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+inline constexpr const char* InvoiceFolderName = "FatturaPA";
+
+struct RegisterEntry {
+    QString file;        // file name inside FatturaPA
+    QString year;        // the receipt archive's year
+    QString numero;      // receipt number
+    qint64 position = 0; // the receipt's position in its archive: the key that never changes
+    QString payer;
+    QString total;   // "125,50"
+    QString written; // date the file was written, dd/mm/yyyy
+};
+
+QString InvoiceFolder(const QString& programFolder);
+QString RegisterPath(const QString& programFolder);
+QString PayerBookPath(const QString& programFolder);
+
+/// Reads the register; a missing file is an empty register. Lines that are not entries are skipped.
+bool ReadRegister(const QString& path, QVector<RegisterEntry>& out, QString* error = nullptr);
+/// Adds `entries` at the end, saving the whole file at once (old content or new, never half).
+bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error = nullptr);
+
+/// The name and address kept for `code`, when the office typed them before.
+std::optional<InvoicePayer> LoadPayer(const QString& bookPath, const QString& code);
+bool SavePayer(const QString& bookPath, const QString& code, const InvoicePayer& payer, QString* error = nullptr);
+
+/// The two-letter code of a country as the registry card writes it ("Italia", "IT", "Svizzera"); empty
+/// when it is not known (then the office is asked).
+QString CountryCode(const QString& nazione);
+/// What the office must still give before `p` can be invoiced (`firm`: named by a VAT number), as words
+/// for a message ("l'indirizzo, il comune"); empty when nothing is missing.
+QString MissingPayerData(const InvoicePayer& p, bool firm);
+/// The payer as registry card `card` gives them (`firm`: the card's name is the firm's). A name of
+/// exactly two words is surname and name; otherwise the whole name stays in the surname and the name is
+/// missing. A town written "Milano (MI)" gives the province.
+InvoicePayer PayerFromCard(const RegistryRecord& card, bool firm);
+
+/// The payer of an invoice from the card with the receipt's code (null when none) and what the office
+/// typed for that code before (`book`). A complete card wins, since the registry is kept up to date;
+/// an incomplete one takes the typed split of its own name (only while the card still has that name) and
+/// the typed address when its own lacks something. Without a card the typed data serve. `missing` gets
+/// MissingPayerData of the result, or, without card and typed data, a text saying so.
+InvoicePayer LookUpPayer(const RegistryRecord* card, const std::optional<InvoicePayer>& book, bool firm,
+                         QString* missing);
+
+/// One receipt to invoice, with its payer already known.
+struct InvoiceJob {
+    ReceiptRecord receipt;
+    qint64 position = 0;
+    InvoicePayer payer;
+};
+
+struct InvoiceBatchResult {
+    QStringList files;   // written, in order
+    QStringList refused; // one message per receipt that got no file (bad data)
+    QStringList notes;   // transliterations, one line each, with the receipt number
+    QString failure;     // a file could not be written: the batch stopped there
+    int nextProgressivo = 0;
+};
+
+/// Writes one invoice per job in the program folder's FatturaPA folder. The fiscal data and the
+/// transmission number come from `settingsPath`. Each file is saved whole before it has its name;
+/// a name already taken (by a file an earlier run could not register) is never overwritten. After the
+/// files, the register gets their lines and the transmission number moves past the last file written.
+/// Only one writer works at a time (a lock file beside the register): another one waits up to
+/// `lockWaitMs` and then gives up with a message.
+InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& settingsPath, const QString& year,
+                                 const QVector<InvoiceJob>& jobs, const QDate& today, int lockWaitMs = 15000);

@@ -1,0 +1,14 @@
+# Electronic invoices for receipts: fiscal data, the invoice model and its XML, the register.
+list(APPEND CORE_SOURCES
+    ${CUR}/FiscalData.h ${CUR}/FiscalData.cpp
+    ${CUR}/LatinText.h ${CUR}/LatinText.cpp
+    ${CUR}/Invoice.h ${CUR}/Invoice.cpp
+    ${CUR}/InvoiceFiles.h ${CUR}/InvoiceFiles.cpp)
+# The courtesy copy of an invoice, laid out for the report engine.
+list(APPEND REPORT_SOURCES
+    ${CUR}/CourtesyCopy.h ${CUR}/CourtesyCopy.cpp)
+# The fiscal data window, the payer window and the invoice commands of the receipt windows.
+list(APPEND UI_SOURCES
+    ${CUR}/DatiFiscali.h ${CUR}/DatiFiscali.cpp
+    ${CUR}/DatiCliente.h ${CUR}/DatiCliente.cpp
+    ${CUR}/EmettiFattura.h ${CUR}/EmettiFattura.cpp)

@@ -1,0 +1,367 @@
+// Electronic invoices from the receipt windows: the fiscal data window of the year window, the
+// invoice of one stored receipt (payer from the registry card, or asked once), the second invoice
+// that asks first, a month's receipts at once, and the courtesy copy printed to PDF.
+#include "../report/PdfText.h"
+#include "ModalHelper.h"
+#include "ReceiptYear.h"
+#include "TestPlatform.h"
+#include "TestPrinting.h"
+#include "app/Avvio.h"
+#include "app/Carvenna.h"
+#include "app/Style.h"
+#include "einvoice/DatiCliente.h"
+#include "einvoice/DatiFiscali.h"
+#include "einvoice/EmettiFattura.h"
+#include "einvoice/FiscalData.h"
+#include "einvoice/InvoiceFiles.h"
+#include "receipts/MenuRicevute.h"
+#include "storage/IniFile.h"
+#include "storage/RegistryFile.h"
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+namespace {
+struct Row {
+    const char* number;
+    const char* euro;
+    const char* payer;
+    const char* code;
+    const char* cause;
+};
+// Positions 1..6 of the year.
+const QVector<Row> kYear = {
+    {"27", "150", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},            // card complete
+    {"28", "60", "DE LUCA MARIA ANNA", "BNCLRA82D45F205B", "Retta mensile"},      // card: name to split
+    {"29", "60", "DE LUCA MARIA ANNA", "BNCLRA82D45F205B", "Mensa"},              // same payer
+    {"30", "70", "VERDI GIUSEPPE", "VRDGPP75C12L219Z", "Retta mensile"},          // no card
+    {"31", "80", "ROSSI MARIO", "RSSMRA80A01H501U", "ANNULLATA: importo errato"}, // cancelled
+    {"32", "0", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},              // zero
+};
+
+ReceiptRecord ToRecord(const Row& r) {
+    ReceiptRecord rec;
+    rec.NumRic = r.number;
+    rec.Data = QStringLiteral("05/03/2026");
+    rec.Importo = r.euro;
+    rec.Cents = QStringLiteral("00");
+    rec.Intero = QString::fromLatin1(r.euro) + QStringLiteral(",00");
+    rec.Pagatore = r.payer;
+    rec.CodFisc = r.code;
+    rec.Sport = r.cause;
+    rec.Dal = QStringLiteral("01/03/2026");
+    rec.Al = QStringLiteral("31/03/2026");
+    rec.Praticante = QStringLiteral("ROSSI LUCA");
+    rec.Indirizzo = QStringLiteral("Bonifico");
+    return rec;
+}
+
+// Answers every payer window that opens, by the code it asks about, and counts how often each was asked.
+class PayerAnswers : public QObject {
+public:
+    explicit PayerAnswers(std::function<void(TfrmDatiCliente*)> act, QObject* parent) : QObject(parent), m_act(act) {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* dlg = qobject_cast<TfrmDatiCliente*>(QApplication::activeModalWidget());
+            if (!dlg || dlg->property("answered").toBool())
+                return;
+            dlg->setProperty("answered", true);
+            asked[dlg->lblCodice->text()] += 1;
+            m_act(dlg);
+        });
+        m_timer.start(10);
+    }
+    QMap<QString, int> asked;
+
+private:
+    std::function<void(TfrmDatiCliente*)> m_act;
+    QTimer m_timer;
+};
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class TstFattura : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestPlatform> m_tp;
+    std::unique_ptr<TestPrinting> m_printing;
+    std::unique_ptr<Carvenna> m_app;
+    QString m_year;
+
+    QString InvoiceDir() const { return InvoiceFolder(m_app->ProgramFolder()); }
+    QStringList Files() const { return QDir(InvoiceDir()).entryList({"*.xml"}, QDir::Files, QDir::Name); }
+    void Answer(std::initializer_list<bool> answers) {
+        for (bool a : answers)
+            m_tp->messages.answers.enqueue(a);
+    }
+    QString Message() { return Messages::ForDisplay(m_tp->messages.TakeTexts().join("\n")); }
+
+private slots:
+    void initTestCase() { ApplyCarvennaStyle(*qApp); }
+
+    void init() {
+        m_tp = std::make_unique<TestPlatform>();
+        m_printing = std::make_unique<TestPrinting>(m_tp->dir.path());
+        m_tp->platform.printing = m_printing.get();
+        m_app = std::make_unique<Carvenna>(m_tp->platform);
+        m_app->Start();
+        FiscalData school;
+        school.denominazione = QStringLiteral("Asilo Nido Il Girasole");
+        school.partitaIva = QStringLiteral("01234567897");
+        school.indirizzo = QStringLiteral("Via Roma 12");
+        school.cap = QStringLiteral("20121");
+        school.comune = QStringLiteral("Milano");
+        school.provincia = QStringLiteral("MI");
+        QVERIFY(SaveFiscalData(m_app->SettingsPath(), school));
+        m_year = WriteReceiptYear(m_tp->Path("2026.ric"), kYear, ToRecord);
+        QVERIFY(!m_year.isEmpty());
+        RegistryFile reg;
+        QVERIFY(reg.OpenOrCreate(m_app->ProgramFolder()));
+        RegistryRecord a;
+        a.Tiratore = QStringLiteral("ROSSI MARIO");
+        a.CodFisc = QStringLiteral("RSSMRA80A01H501U");
+        a.Indirizzo = QStringLiteral("Via Verdi 3");
+        a.Cap = QStringLiteral("20100");
+        a.Citta = QStringLiteral("Milano (MI)");
+        a.Nazione = QStringLiteral("Italia");
+        RegistryRecord b = a;
+        b.Tiratore = QStringLiteral("DE LUCA MARIA ANNA");
+        b.CodFisc = QStringLiteral("BNCLRA82D45F205B");
+        b.Indirizzo = QStringLiteral("Corso Como 1");
+        QVERIFY(reg.AppendRecord(a) && reg.AppendRecord(b) && reg.Close());
+    }
+
+    void cleanup() {
+        if (m_tp)
+            QVERIFY2(m_tp->messages.shown.isEmpty(), qPrintable(m_tp->messages.TakeTexts().join(" | ")));
+        m_app.reset();
+        m_printing.reset();
+        m_tp.reset();
+    }
+
+    // One receipt whose card is complete: no question, the file, the courtesy copy on request; a
+    // second invoice for it asks first, and No writes nothing.
+    void oneReceiptWithCard() {
+        Answer({true}); // print the courtesy copy
+        QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 1));
+        const auto shown = m_tp->messages.Take();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].kind, Messages::Kind::Information);
+        QCOMPARE(shown[0].text,
+                 QString("Fattura elettronica scritta nella cartella FatturaPA: IT01234567897_00001.xml"));
+        QCOMPARE(shown[1].kind, Messages::Kind::Confirmation);
+        QCOMPARE(Files(), QStringList{"IT01234567897_00001.xml"});
+        const QByteArray xml = ReadAll(InvoiceDir() + "IT01234567897_00001.xml");
+        const QByteArray buyer = xml.mid(xml.indexOf("<CessionarioCommittente>"));
+        QVERIFY(buyer.contains("<Cognome>ROSSI</Cognome>"));
+        QVERIFY(buyer.contains("<Comune>Milano</Comune>")); // the card's "Milano (MI)"
+        QVERIFY(buyer.contains("<Provincia>MI</Provincia>"));
+        QCOMPARE(IniRead(m_app->SettingsPath(), FiscalSection, "Progressivo invio"), QString("2"));
+
+        QCOMPARE(m_printing->jobs.size(), 1);
+        QCOMPARE(m_printing->jobs[0].fileName, QString("Fattura_2026_27.pdf"));
+        if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+            QFile::copy(m_printing->LastPdf(), qEnvironmentVariable("CARVENNA_LOOK") + "/copia_cortesia.pdf");
+        const pdftext::Document doc = pdftext::Read(m_printing->LastPdf());
+        QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
+        QStringList words;
+        for (const auto& w : doc.words)
+            words << w.text;
+        const QString text = words.join(' ');
+        for (const char* expected :
+             {"FATTURA N. 27 DEL 05/03/2026", "IT01234567897_00001.xml", "ROSSI MARIO", "Via Verdi 3",
+              "20100 Milano (MI)", "Codice fiscale: RSSMRA80A01H501U",
+              "Retta mensile - ROSSI LUCA dal 01/03/2026 al 31/03/2026", "150,00", "Esente art. 10, n. 21, DPR 633/72",
+              "Imposta di bollo di 2,00 euro", "Totale documento: € 150,00", "bonifico (MP05)"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+
+        Answer({false});
+        QVERIFY(!EmettiFatturaRicevuta(*m_app, nullptr, m_year, 1));
+        const QStringList asked = m_tp->messages.TakeTexts();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].startsWith(
+            "La ricevuta n. 27 è già stata fatturata (file IT01234567897_00001.xml del 10/12/2026)"));
+        QCOMPARE(Files().size(), 1);
+    }
+
+    // No card has the receipt's tax code: the window asks for the address (it does not guess); the
+    // answer is kept, so the next invoice for that payer asks nothing. Cancelling writes nothing.
+    void payerWithoutCard() {
+        ModalHelper::When<TfrmDatiCliente>([](TfrmDatiCliente* dlg) { dlg->btnAnnulla->click(); }, this);
+        QVERIFY(!EmettiFatturaRicevuta(*m_app, nullptr, m_year, 4));
+        QVERIFY(Files().isEmpty());
+        QVERIFY(m_tp->messages.shown.isEmpty());
+
+        QString reason, proposedSurname;
+        ModalHelper::When<TfrmDatiCliente>(
+            [&](TfrmDatiCliente* dlg) {
+                reason = dlg->lblMotivo->text();
+                proposedSurname = dlg->txtCognome->text();
+                QVERIFY(dlg->txtIndirizzo->text().isEmpty()); // nothing guessed
+                if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+                    dlg->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/daticliente.png");
+                dlg->btnConferma->click(); // incomplete: a warning, the window stays
+                dlg->txtIndirizzo->setText("Piazza Duomo 1");
+                dlg->txtCap->setText("20122");
+                dlg->txtComune->setText("Milano");
+                dlg->btnConferma->click();
+            },
+            this);
+        Answer({false}); // no courtesy copy
+        QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 4));
+        QVERIFY(reason.contains("Nessuna scheda anagrafica ha il codice VRDGPP75C12L219Z"));
+        QCOMPARE(proposedSurname, QString("VERDI"));
+        const QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts[0], QString("Attenzione: indicare l'indirizzo del pagatore."));
+        const QByteArray xml = ReadAll(InvoiceDir() + "IT01234567897_00001.xml");
+        QVERIFY(xml.contains("<Nome>GIUSEPPE</Nome>"));
+        QVERIFY(xml.contains("<Indirizzo>Piazza Duomo 1</Indirizzo>"));
+
+        // Kept: the next invoice for that payer asks nothing (an unexpected window would fail the test).
+        Answer({true, false}); // yes, a second invoice on purpose; no courtesy copy
+        QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 4));
+        QCOMPARE(m_tp->messages.TakeTexts().size(), 3);
+        QCOMPARE(Files().size(), 2);
+    }
+
+    // A month at once: unfit receipts are listed, not asked about; a name the card cannot split is asked
+    // once for both its receipts; receipts already invoiced are skipped when the office says No.
+    void batch() {
+        Answer({false});
+        QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 1));
+        m_tp->messages.Take();
+        Answer({false}); // receipt 1 is already invoiced: skip it
+        PayerAnswers answers(
+            [](TfrmDatiCliente* dlg) {
+                if (dlg->lblCodice->text() == "BNCLRA82D45F205B") {
+                    QCOMPARE(dlg->txtCognome->text(), QString("DE LUCA MARIA ANNA"));
+                    QVERIFY(dlg->lblMotivo->text().contains("divisione tra cognome e nome"));
+                    QCOMPARE(dlg->txtComune->text(), QString("Milano"));
+                    QCOMPARE(dlg->txtProvincia->text(), QString("MI"));
+                    dlg->txtCognome->setText("DE LUCA");
+                    dlg->txtNome->setText("MARIA ANNA");
+                } else {
+                    dlg->txtIndirizzo->setText("Via Po 2");
+                    dlg->txtCap->setText("10123");
+                    dlg->txtComune->setText("Torino");
+                }
+                dlg->btnConferma->click();
+            },
+            this);
+        QCOMPARE(EmettiFatture(*m_app, nullptr, m_year, {1, 2, 3, 4, 5, 6, 2}), 3); // 2 listed twice: one invoice
+        QCOMPARE(answers.asked, (QMap<QString, int>{{"BNCLRA82D45F205B", 1}, {"VRDGPP75C12L219Z", 1}}));
+        const QString said = Message();
+        QVERIFY2(said.startsWith("1 delle 6 ricevute scelte sono già state fatturate."), qPrintable(said));
+        QVERIFY2(said.contains("Fatture elettroniche scritte nella cartella FatturaPA: 3 (da IT01234567897_00002.xml "
+                               "a IT01234567897_00004.xml)."),
+                 qPrintable(said));
+        QVERIFY(said.contains("Ricevuta n. 31: la ricevuta è annullata: nessuna fattura."));
+        QVERIFY(said.contains("Ricevuta n. 32: l'importo è zero: nessuna fattura."));
+        QVector<RegisterEntry> reg;
+        QVERIFY(ReadRegister(RegisterPath(m_app->ProgramFolder()), reg));
+        QCOMPARE(reg.size(), 4);
+        QCOMPARE(reg[1].payer, QString("DE LUCA MARIA ANNA"));
+        QCOMPARE(reg[2].numero, QString("29"));
+        const QByteArray xml = ReadAll(InvoiceDir() + "IT01234567897_00003.xml");
+        QVERIFY(xml.contains("<Nome>MARIA ANNA</Nome>"));
+        QVERIFY(xml.contains("<Cognome>DE LUCA</Cognome>"));
+    }
+
+    // A child's name with a letter the code page has and the invoice lacks: the file spells it plainly and
+    // the message says so; a name the office types with such a letter is kept as the invoice spells it.
+    void transliterationIsStated() {
+        ReceiptFile year;
+        QVERIFY(year.OpenOrCreate(m_year));
+        ReceiptRecord r = ToRecord(kYear[3]);
+        r.Praticante = QStringLiteral("VERDI ŠIMON");
+        QVERIFY(year.OverwriteRecord(3, r) && year.Close());
+        ModalHelper::When<TfrmDatiCliente>(
+            [](TfrmDatiCliente* dlg) {
+                dlg->txtNome->setText(QStringLiteral("Giuseppe Tomáš"));
+                dlg->txtIndirizzo->setText("Via Po 2");
+                dlg->txtCap->setText("10123");
+                dlg->txtComune->setText("Torino");
+                dlg->btnConferma->click();
+            },
+            this);
+        Answer({false});
+        QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 4));
+        const QString said = Message();
+        QVERIFY(said.contains("Caratteri che la fattura elettronica non ammette, scritti così:\n"));
+        QVERIFY2(
+            said.contains("\nRicevuta n. 30 - Causale: \"Retta mensile - VERDI ŠIMON dal 01/03/2026 al 31/03/2026\" "
+                          "scritto come \"Retta mensile - VERDI SIMON dal 01/03/2026 al 31/03/2026\""),
+            qPrintable(said));
+        QVERIFY(
+            said.contains("\nRicevuta n. 30 - Nome del pagatore: \"Giuseppe Tomáš\" scritto come \"Giuseppe Tomás\""));
+        const QByteArray xml = ReadAll(InvoiceDir() + "IT01234567897_00001.xml");
+        QVERIFY(xml.contains("VERDI SIMON"));
+        QCOMPARE(LoadPayer(PayerBookPath(m_app->ProgramFolder()), "VRDGPP75C12L219Z")->nome,
+                 QStringLiteral("Giuseppe Tomás"));
+    }
+
+    void incompleteFiscalData() {
+        QVERIFY(IniWrite(m_app->SettingsPath(), FiscalSection, "Partita IVA", "01234567890"));
+        QVERIFY(!EmettiFatturaRicevuta(*m_app, nullptr, m_year, 1));
+        const QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(
+            texts[0].startsWith("Attenzione: Dati fiscali della scuola: la partita IVA \"01234567890\" non è valida."));
+        QVERIFY(!QDir(InvoiceDir()).exists());
+    }
+
+    // The window of the year window: shows the saved data, refuses an invalid VAT number, saves the rest
+    // into its own section and keeps every other line of the settings file.
+    void datiFiscaliWindow() {
+        QVERIFY(IniWrite(m_app->SettingsPath(), "Numerazione Ricevute", "Inizio", "100"));
+        const QByteArray before = ReadAll(m_app->SettingsPath());
+        m_app->Switch(m_app->menuRicevute(), m_app->avvio());
+        auto* btn = m_app->menuRicevute()->findChild<QPushButton*>("btnDatiFiscali");
+        QVERIFY(btn);
+        QCOMPARE(btn->text(), QString("Dati fiscali"));
+        if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+            m_app->menuRicevute()->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/menuricevute.png");
+        auto* helper = ModalHelper::When<TfrmDatiFiscali>(
+            [&](TfrmDatiFiscali* w) {
+                QCOMPARE(w->txtDenominazione->text(), QString("Asilo Nido Il Girasole"));
+                QCOMPARE(w->cmbRegimeFiscale->currentData().toString(), QString("RF01"));
+                QCOMPARE(w->txtRiferimento->text(), QString("Esente art. 10, n. 21, DPR 633/72"));
+                QVERIFY(w->optBolloScuola->isChecked());
+                if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+                    w->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/datifiscali.png");
+                w->txtPartitaIva->setText("12345678901");
+                w->btnApplica->click(); // refused: the window stays
+                QVERIFY(w->isVisible());
+                w->txtPartitaIva->setText("12345678903");
+                w->cmbRegimeFiscale->setCurrentIndex(w->cmbRegimeFiscale->findData("RF19"));
+                w->optBolloCliente->setChecked(true);
+                w->txtProgressivo->setText("40");
+                w->btnApplica->click();
+            },
+            this);
+        btn->click();
+        QVERIFY(helper->Handled());
+        QCOMPARE(m_tp->messages.TakeTexts(),
+                 QStringList{"Attenzione: Dati fiscali della scuola: la partita IVA \"12345678901\" non è valida."});
+        const FiscalData d = LoadFiscalData(m_app->SettingsPath());
+        QCOMPARE(d.partitaIva, QString("12345678903"));
+        QCOMPARE(d.regimeFiscale, QString("RF19"));
+        QCOMPARE(d.bolloACarico, FiscalData::StampBearer::Payer);
+        QCOMPARE(d.progressivo, 40);
+        QVERIFY(ReadAll(m_app->SettingsPath()).contains("[Numerazione Ricevute]\r\nInizio=100\r\n"));
+        QVERIFY(before.contains("[Numerazione Ricevute]\r\nInizio=100\r\n"));
+    }
+};
+
+QTEST_MAIN(TstFattura)
+#include "tst_fattura.moc"
