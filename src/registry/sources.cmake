@@ -11,3 +11,4 @@ endforeach()
 include(${CUR}/photos.cmake OPTIONAL)
 # Cards brought in from a spreadsheet.
 list(APPEND CORE_SOURCES ${CUR}/CardImport.h ${CUR}/CardImport.cpp)
+list(APPEND UI_SOURCES ${CUR}/ImportaSchede.h ${CUR}/ImportaSchede.cpp)
