@@ -5,6 +5,7 @@
 #include "TestPlatform.h"
 #include "app/CommonMessages.h"
 #include "app/Carvenna.h"
+#include "app/Style.h"
 #include "registry/ImportaSchede.h"
 #include "storage/RegistryFile.h"
 #include "storage/Text.h"
@@ -92,6 +93,7 @@ class tst_importaSchede : public QObject {
     qint64 Cards() const { return Read(m_tp->Path(RegistryFileName)).size() / RegistryRecord::Size; }
 
 private slots:
+    void initTestCase() { ApplyCarvennaStyle(*qApp); }
     void init() {
         m_tp = std::make_unique<TestPlatform>();
         m_app = std::make_unique<Carvenna>(m_tp->platform);
