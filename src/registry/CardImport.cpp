@@ -203,7 +203,7 @@ QChar GuessDelimiter(const QString& text) {
 
 CsvSheet ParseCsv(const QByteArray& bytes) {
     CsvSheet sheet;
-    if (TrimText(QString::fromLatin1(bytes.left(64))).isEmpty() && TrimText(DecodeSheetText(bytes)).isEmpty()) {
+    if (TrimText(DecodeSheetText(bytes)).isEmpty()) {
         sheet.error = kEmptyFile;
         return sheet;
     }
@@ -501,7 +501,9 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
         const int f = mapping[c];
         if (f < 0 || f >= kImportFieldCount)
             continue;
-        const QString v = TrimText(values[c]).simplified().isEmpty() ? QString() : TrimText(values[c]);
+        // Every card field is one line in the editor: a note written on several lines is joined.
+        QString v = TrimText(values[c]);
+        v.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\n', u' ').replace(u'\r', u' ');
         if (v.isEmpty())
             continue;
         texts[f] = texts[f].isEmpty() ? v : texts[f] + u' ' + v;

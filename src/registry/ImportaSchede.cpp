@@ -237,7 +237,8 @@ void TfrmImportaSchede::Recheck() {
     // Cards already in the registry are looked up now to warn; the import looks again under the lock.
     QSet<QString> keys;
     RegistryFile file;
-    if (!m_rows.isEmpty() && file.OpenOrCreate(m_app.ProgramFolder()))
+    if (!m_rows.isEmpty() && QFileInfo::exists(m_app.Path(QLatin1String(RegistryFileName))) &&
+        file.OpenOrCreate(m_app.ProgramFolder()))
         ExistingCardKeys(file.Raw(), &keys);
     file.Close();
     MarkExistingCards(m_rows, keys);

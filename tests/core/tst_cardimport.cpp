@@ -242,6 +242,9 @@ private slots:
         r << "extra";
         QTest::newRow("more fields") << r << QStringList{"la riga ha 9 campi invece di 8"} << QStringList();
         r = GoodRow();
+        r[3] = "Retta\r\nmensile";
+        QTest::newRow("a reason on two lines is one line") << r << QStringList() << QStringList();
+        r = GoodRow();
         r[7] = QString::fromUtf8("Kowalski Łukasz");
         QTest::newRow("a letter Windows-1252 lacks")
             << r << QStringList()
@@ -255,6 +258,16 @@ private slots:
         QCOMPARE(r.row, 7);
         QCOMPARE(r.errors, errors);
         QCOMPARE(r.warnings, warnings);
+    }
+
+    // A quote opened and never closed swallows the rest of the file into one field: that row says so.
+    void quoteNeverClosed() {
+        const CsvSheet sheet = ParseCsv("a;b\n1;\"due\n3;4\n");
+        QVERIFY(sheet.error.isEmpty());
+        QCOMPARE(sheet.unterminatedRow, 2);
+        const QVector<ImportRow> rows = CheckImportRows(sheet, {RegistryField::Note, RegistryField::Tel}, true);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].errors.first(), "virgolette aperte e mai chiuse dalla riga 2 alla fine del file");
     }
 
     void storesWhatTheEditorWouldStore() {
@@ -272,6 +285,7 @@ private slots:
         QCOMPARE(r.card.Quota, "1234,50");
         QCOMPARE(r.card.FineTes, "01/09/2028");
         QCOMPARE(r.card.Ente, "Retta mensile");
+        QCOMPARE(CheckImportRow({"a\nb"}, {RegistryField::Note}, 2).card.Note, "a b");
         QCOMPARE(r.card.Tessera, "12");
         QCOMPARE(r.card.Armi, "Rossi Luca");
         QVERIFY(r.card.Note.isEmpty());
@@ -444,7 +458,7 @@ private slots:
         QCOMPARE(card.Quota, "1234,50");
         QCOMPARE(card.FineTes, "31/08/2028");
         QCOMPARE(card.Armi, QString::fromUtf8("Rossi Lucía"));
-        QCOMPARE(card.Note, "prima riga\nseconda riga");
+        QCOMPARE(card.Note, "prima riga seconda riga"); // a one-line field in the editor
         QCOMPARE(rows[1].row, 3);
         QCOMPARE(rows[1].errors.size(), 5); // tax code, certificate, reason, number, expiry; an empty fee is 0,00
         QVERIFY(rows[1].errors.contains("manca codice fiscale del genitore"));
