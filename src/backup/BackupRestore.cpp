@@ -24,7 +24,8 @@ QString Native(const QString& path) {
 // The folder that keeps the current file before a restore: the first of today's that has no file
 // of that name yet, so that a second restore of the same day keeps what the first one kept.
 QString AsideFolder(const QString& programFolder, const QDate& today, const QString& fileName) {
-    const QString base = programFolder + QStringLiteral("Backup/") + today.toString(QLatin1String(kDayFormat)) + kBeforeRestore;
+    const QString base =
+        programFolder + QStringLiteral("Backup/") + today.toString(QLatin1String(kDayFormat)) + kBeforeRestore;
     QString folder = base;
     for (int k = 2; QFileInfo::exists(folder + u'/' + fileName); ++k)
         folder = base + u'-' + QString::number(k);
@@ -110,9 +111,8 @@ QVector<BackupDay> ListBackupDays(const QString& programFolder) {
             d.files << DescribeBackupFile(fi.absoluteFilePath());
         days << d;
     }
-    std::sort(days.begin(), days.end(), [](const BackupDay& a, const BackupDay& b) {
-        return a.day != b.day ? a.day > b.day : a.name > b.name;
-    });
+    std::sort(days.begin(), days.end(),
+              [](const BackupDay& a, const BackupDay& b) { return a.day != b.day ? a.day > b.day : a.name > b.name; });
     return days;
 }
 
@@ -255,7 +255,8 @@ FolderCopyOutcome CopyProgramFolder(const QString& programFolder, const QString&
         }
     }
     if (FileOps::Current().Rename(QFile::encodeName(work).constData(), QFile::encodeName(finalPath).constData()) != 0)
-        return fail(QStringLiteral("Impossibile rinominare %1: %2").arg(Native(work), QString::fromLocal8Bit(strerror(errno))));
+        return fail(
+            QStringLiteral("Impossibile rinominare %1: %2").arg(Native(work), QString::fromLocal8Bit(strerror(errno))));
     out.ok = true;
     out.folder = finalPath;
     return out;

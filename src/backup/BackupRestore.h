@@ -38,9 +38,9 @@ BackupFileInfo DescribeBackupFile(const QString& path);
 
 struct RestoreOutcome {
     bool ok = false;
-    bool busy = false;   ///< another workstation was writing the archive: nothing was done
-    QString savedTo;     ///< the folder that got the file as it was before the restore
-    QString error;       ///< what failed; the current file is as it was
+    bool busy = false; ///< another workstation was writing the archive: nothing was done
+    QString savedTo;   ///< the folder that got the file as it was before the restore
+    QString error;     ///< what failed; the current file is as it was
 };
 /// Puts `fileName` of the copy in `dayFolder` back into the program folder. A damaged archive copy
 /// (a length that is not whole records) is refused. The current file is first copied into

@@ -49,7 +49,8 @@ QString WhatIsLost(const BackupFileInfo& copy, const BackupFileInfo& current, co
         lost = QStringLiteral("andranno perse le %1 inserite dopo il %2").arg(items, day);
     lost += QStringLiteral(" e ogni modifica fatta da allora alle altre.");
     if (!receipts)
-        lost += QStringLiteral(" Le foto delle schede che la copia non contiene saranno spostate nella stessa cartella.");
+        lost +=
+            QStringLiteral(" Le foto delle schede che la copia non contiene saranno spostate nella stessa cartella.");
     return lost;
 }
 } // namespace
@@ -79,7 +80,8 @@ TfrmCopieSicurezza::TfrmCopieSicurezza(Carvenna& app, QWidget* parent) : QDialog
     auto* lblFile = new QLabel(QStringLiteral("File della copia:"), this);
     lblFile->setObjectName(QStringLiteral("lblFile"));
     m_fileModel = new QStandardItemModel(0, 3, this);
-    m_fileModel->setHorizontalHeaderLabels({QStringLiteral("File"), QStringLiteral("Dimensione"), QStringLiteral("Contenuto")});
+    m_fileModel->setHorizontalHeaderLabels(
+        {QStringLiteral("File"), QStringLiteral("Dimensione"), QStringLiteral("Contenuto")});
     grdFile = new QTableView(this);
     grdFile->setObjectName(QStringLiteral("grdFile"));
     grdFile->setModel(m_fileModel);
@@ -125,7 +127,8 @@ TfrmCopieSicurezza::TfrmCopieSicurezza(Carvenna& app, QWidget* parent) : QDialog
     grid->setColumnStretch(1, 5);
     grid->setRowStretch(3, 1);
 
-    connect(lstGiorni->selectionModel(), &QItemSelectionModel::currentChanged, this, &TfrmCopieSicurezza::lstGiorniChange);
+    connect(lstGiorni->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TfrmCopieSicurezza::lstGiorniChange);
     connect(btnRipristina, &QPushButton::clicked, this, &TfrmCopieSicurezza::btnRipristinaClick);
     connect(btnCopiaSu, &QPushButton::clicked, this, &TfrmCopieSicurezza::btnCopiaSuClick);
     connect(btnChiudi, &QPushButton::clicked, this, &TfrmCopieSicurezza::reject);
@@ -209,8 +212,8 @@ void TfrmCopieSicurezza::btnRipristinaClick() {
     const BackupFileInfo f = d.files[file];
     if (f.Damaged()) {
         // Told before any question: there is nothing to decide.
-        m_app.messages().Warning(RestoreBackupFile(m_app.ProgramFolder(), d.folder, f.name, m_app.clock().Today()).error,
-                                 this);
+        m_app.messages().Warning(
+            RestoreBackupFile(m_app.ProgramFolder(), d.folder, f.name, m_app.clock().Today()).error, this);
         return;
     }
     if (!m_app.messages().Confirm(RestoreQuestion(d, f), this))
@@ -244,10 +247,10 @@ void TfrmCopieSicurezza::btnRipristinaClick() {
 }
 
 void TfrmCopieSicurezza::btnCopiaSuClick() {
-    const QString proposed = QDir::homePath() + QStringLiteral("/Carvenna ") +
-                             m_app.clock().Today().toString(QStringLiteral("yyyy-MM-dd"));
-    const QString target = m_app.fileDialogs().Save(this, QStringLiteral("Copia su..."),
-                                                    QStringLiteral("Cartella (*)"), proposed, QString());
+    const QString proposed =
+        QDir::homePath() + QStringLiteral("/Carvenna ") + m_app.clock().Today().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString target = m_app.fileDialogs().Save(this, QStringLiteral("Copia su..."), QStringLiteral("Cartella (*)"),
+                                                    proposed, QString());
     if (target.isEmpty())
         return;
     m_copying = true;

@@ -66,45 +66,124 @@ struct Alias {
 };
 // Exact headers (after HeaderWords). The editor's labels come first; "nascita" pairs are handled apart.
 const Alias kAliases[] = {
-    {"genitore cognome e nome", Tiratore}, {"genitore", Tiratore}, {"cognome e nome genitore", Tiratore},
-    {"nome genitore", Tiratore}, {"cognome genitore", Tiratore}, {"nome e cognome genitore", Tiratore},
-    {"intestatario", Tiratore}, {"pagante", Tiratore}, {"cognome e nome del genitore", Tiratore},
-    {"sesso", Sesso}, {"sesso genitore", Sesso}, {"m f", Sesso},
-    {"cittadinanza", Cittadinanza}, {"nazionalita", Cittadinanza},
-    {"indirizzo residenza", Indirizzo}, {"indirizzo", Indirizzo}, {"residenza", Indirizzo}, {"via", Indirizzo},
+    {"genitore cognome e nome", Tiratore},
+    {"genitore", Tiratore},
+    {"cognome e nome genitore", Tiratore},
+    {"nome genitore", Tiratore},
+    {"cognome genitore", Tiratore},
+    {"nome e cognome genitore", Tiratore},
+    {"intestatario", Tiratore},
+    {"pagante", Tiratore},
+    {"cognome e nome del genitore", Tiratore},
+    {"sesso", Sesso},
+    {"sesso genitore", Sesso},
+    {"m f", Sesso},
+    {"cittadinanza", Cittadinanza},
+    {"nazionalita", Cittadinanza},
+    {"indirizzo residenza", Indirizzo},
+    {"indirizzo", Indirizzo},
+    {"residenza", Indirizzo},
+    {"via", Indirizzo},
     {"indirizzo di residenza", Indirizzo},
-    {"citta", Citta}, {"comune", Citta}, {"comune di residenza", Citta}, {"localita", Citta},
-    {"cap", Cap}, {"c a p", Cap}, {"codice postale", Cap},
-    {"nazione", Nazione}, {"stato", Nazione}, {"paese", Nazione},
-    {"codice fiscale", CodFisc}, {"cod fisc", CodFisc}, {"cf", CodFisc}, {"c f", CodFisc},
-    {"codice fiscale genitore", CodFisc}, {"partita iva", CodFisc}, {"codice fiscale partita iva", CodFisc},
-    {"persona delegata", Gruppo}, {"delegato", Gruppo}, {"delega", Gruppo}, {"delegata", Gruppo},
-    {"recapito", Professione}, {"recapito delegato", Professione}, {"telefono delegato", Professione},
-    {"scadenza certificato medico", Studio}, {"certificato medico", Studio}, {"scadenza certificato", Studio},
+    {"citta", Citta},
+    {"comune", Citta},
+    {"comune di residenza", Citta},
+    {"localita", Citta},
+    {"cap", Cap},
+    {"c a p", Cap},
+    {"codice postale", Cap},
+    {"nazione", Nazione},
+    {"stato", Nazione},
+    {"paese", Nazione},
+    {"codice fiscale", CodFisc},
+    {"cod fisc", CodFisc},
+    {"cf", CodFisc},
+    {"c f", CodFisc},
+    {"codice fiscale genitore", CodFisc},
+    {"partita iva", CodFisc},
+    {"codice fiscale partita iva", CodFisc},
+    {"persona delegata", Gruppo},
+    {"delegato", Gruppo},
+    {"delega", Gruppo},
+    {"delegata", Gruppo},
+    {"recapito", Professione},
+    {"recapito delegato", Professione},
+    {"telefono delegato", Professione},
+    {"scadenza certificato medico", Studio},
+    {"certificato medico", Studio},
+    {"scadenza certificato", Studio},
     {"certificato", Studio},
-    {"causale pagamento", Ente}, {"causale", Ente}, {"causale di pagamento", Ente},
-    {"e mail", Email}, {"email", Email}, {"mail", Email}, {"posta elettronica", Email},
-    {"tel casa", Tel}, {"telefono", Tel}, {"telefono casa", Tel}, {"tel", Tel},
-    {"tel cellulare", Cel}, {"cellulare", Cel}, {"cell", Cel}, {"telefono cellulare", Cel},
-    {"numero iscrizione", Tessera}, {"n iscrizione", Tessera}, {"iscrizione n", Tessera},
-    {"numero di iscrizione", Tessera}, {"matricola", Tessera}, {"tessera", Tessera},
-    {"quota", Quota}, {"quota e", Quota}, {"quota iscrizione", Quota}, {"quota di iscrizione", Quota},
-    {"importo", Quota}, {"retta", Quota}, {"quota euro", Quota},
-    {"data iscrizione", InizioTes}, {"data di iscrizione", InizioTes}, {"iscritto il", InizioTes},
+    {"causale pagamento", Ente},
+    {"causale", Ente},
+    {"causale di pagamento", Ente},
+    {"e mail", Email},
+    {"email", Email},
+    {"mail", Email},
+    {"posta elettronica", Email},
+    {"tel casa", Tel},
+    {"telefono", Tel},
+    {"telefono casa", Tel},
+    {"tel", Tel},
+    {"tel cellulare", Cel},
+    {"cellulare", Cel},
+    {"cell", Cel},
+    {"telefono cellulare", Cel},
+    {"numero iscrizione", Tessera},
+    {"n iscrizione", Tessera},
+    {"iscrizione n", Tessera},
+    {"numero di iscrizione", Tessera},
+    {"matricola", Tessera},
+    {"tessera", Tessera},
+    {"quota", Quota},
+    {"quota e", Quota},
+    {"quota iscrizione", Quota},
+    {"quota di iscrizione", Quota},
+    {"importo", Quota},
+    {"retta", Quota},
+    {"quota euro", Quota},
+    {"data iscrizione", InizioTes},
+    {"data di iscrizione", InizioTes},
+    {"iscritto il", InizioTes},
     {"inizio iscrizione", InizioTes},
-    {"data scadenza", FineTes}, {"scadenza", FineTes}, {"scadenza iscrizione", FineTes},
-    {"data di scadenza", FineTes}, {"data scadenza iscrizione", FineTes}, {"fine iscrizione", FineTes},
-    {"minore cognome e nome", Armi}, {"minore", Armi}, {"bambino", Armi}, {"bambina", Armi}, {"alunno", Armi},
-    {"alunna", Armi}, {"iscritto", Armi}, {"iscritta", Armi}, {"figlio", Armi}, {"figlia", Armi},
-    {"cognome e nome minore", Armi}, {"nome minore", Armi}, {"nome bambino", Armi}, {"cognome e nome bambino", Armi},
-    {"cognome e nome alunno", Armi}, {"cognome e nome del minore", Armi},
-    {"luogo nascita minore", Porto}, {"luogo di nascita minore", Porto}, {"luogo di nascita bambino", Porto},
-    {"data nascita minore", InizioPor}, {"data di nascita minore", InizioPor}, {"data di nascita bambino", InizioPor},
-    {"data nascita genitore", DataNasc}, {"data di nascita genitore", DataNasc},
-    {"luogo nascita genitore", LuogoNasc}, {"luogo di nascita genitore", LuogoNasc},
-    {"modalita pagamento", FinePor}, {"modalita di pagamento", FinePor}, {"pagamento", FinePor},
+    {"data scadenza", FineTes},
+    {"scadenza", FineTes},
+    {"scadenza iscrizione", FineTes},
+    {"data di scadenza", FineTes},
+    {"data scadenza iscrizione", FineTes},
+    {"fine iscrizione", FineTes},
+    {"minore cognome e nome", Armi},
+    {"minore", Armi},
+    {"bambino", Armi},
+    {"bambina", Armi},
+    {"alunno", Armi},
+    {"alunna", Armi},
+    {"iscritto", Armi},
+    {"iscritta", Armi},
+    {"figlio", Armi},
+    {"figlia", Armi},
+    {"cognome e nome minore", Armi},
+    {"nome minore", Armi},
+    {"nome bambino", Armi},
+    {"cognome e nome bambino", Armi},
+    {"cognome e nome alunno", Armi},
+    {"cognome e nome del minore", Armi},
+    {"luogo nascita minore", Porto},
+    {"luogo di nascita minore", Porto},
+    {"luogo di nascita bambino", Porto},
+    {"data nascita minore", InizioPor},
+    {"data di nascita minore", InizioPor},
+    {"data di nascita bambino", InizioPor},
+    {"data nascita genitore", DataNasc},
+    {"data di nascita genitore", DataNasc},
+    {"luogo nascita genitore", LuogoNasc},
+    {"luogo di nascita genitore", LuogoNasc},
+    {"modalita pagamento", FinePor},
+    {"modalita di pagamento", FinePor},
+    {"pagamento", FinePor},
     {"metodo di pagamento", FinePor},
-    {"note", Note}, {"annotazioni", Note}, {"osservazioni", Note},
+    {"note", Note},
+    {"annotazioni", Note},
+    {"osservazioni", Note},
 };
 
 // Headers that may name the parent's or the child's field: the first free of the pair is taken.
@@ -113,12 +192,18 @@ struct Pair {
     int parent, child;
 };
 const Pair kPairs[] = {
-    {"data nascita", DataNasc, InizioPor},    {"data di nascita", DataNasc, InizioPor},
-    {"nato il", DataNasc, InizioPor},         {"nata il", DataNasc, InizioPor},
-    {"luogo nascita", LuogoNasc, Porto},      {"luogo di nascita", LuogoNasc, Porto},
-    {"nato a", LuogoNasc, Porto},             {"nata a", LuogoNasc, Porto},
-    {"cognome e nome", Tiratore, Armi},       {"nome e cognome", Tiratore, Armi},
-    {"nominativo", Tiratore, Armi},           {"cognome", Tiratore, Armi},
+    {"data nascita", DataNasc, InizioPor},
+    {"data di nascita", DataNasc, InizioPor},
+    {"nato il", DataNasc, InizioPor},
+    {"nata il", DataNasc, InizioPor},
+    {"luogo nascita", LuogoNasc, Porto},
+    {"luogo di nascita", LuogoNasc, Porto},
+    {"nato a", LuogoNasc, Porto},
+    {"nata a", LuogoNasc, Porto},
+    {"cognome e nome", Tiratore, Armi},
+    {"nome e cognome", Tiratore, Armi},
+    {"nominativo", Tiratore, Armi},
+    {"cognome", Tiratore, Armi},
     {"nome", Tiratore, Armi},
 };
 
@@ -327,8 +412,8 @@ CsvSheet ReadSheetFile(const QString& path, const QString& office) {
     }
     QFile f(csv);
     if (!f.open(QIODevice::ReadOnly)) {
-        sheet.error = QStringLiteral("Impossibile leggere il file %1: %2").arg(QDir::toNativeSeparators(path),
-                                                                                f.errorString());
+        sheet.error =
+            QStringLiteral("Impossibile leggere il file %1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
         return sheet;
     }
     return ParseCsv(f.readAll());
@@ -337,12 +422,32 @@ CsvSheet ReadSheetFile(const QString& path, const QString& office) {
 // ---- Mapping --------------------------------------------------------------------------------
 
 QString ImportFieldLabel(int field) {
-    static const char* const labels[kImportFieldCount] = {
-        "Genitore (cognome e nome)", "Sesso", "Data nascita (genitore)", "Cittadinanza", "Luogo nascita (genitore)",
-        "Indirizzo residenza", "Città", "CAP", "Nazione", "Codice fiscale", "Persona delegata", "Recapito",
-        "Scadenza certificato medico", "Causale pagamento", "E-mail", "Tel. casa", "Tel. cellulare",
-        "Numero iscrizione", "Quota", "Data iscrizione", "Data scadenza", "Minore (cognome e nome)",
-        "Luogo nascita (minore)", "Data nascita (minore)", "Modalità pagamento", "Note"};
+    static const char* const labels[kImportFieldCount] = {"Genitore (cognome e nome)",
+                                                          "Sesso",
+                                                          "Data nascita (genitore)",
+                                                          "Cittadinanza",
+                                                          "Luogo nascita (genitore)",
+                                                          "Indirizzo residenza",
+                                                          "Città",
+                                                          "CAP",
+                                                          "Nazione",
+                                                          "Codice fiscale",
+                                                          "Persona delegata",
+                                                          "Recapito",
+                                                          "Scadenza certificato medico",
+                                                          "Causale pagamento",
+                                                          "E-mail",
+                                                          "Tel. casa",
+                                                          "Tel. cellulare",
+                                                          "Numero iscrizione",
+                                                          "Quota",
+                                                          "Data iscrizione",
+                                                          "Data scadenza",
+                                                          "Minore (cognome e nome)",
+                                                          "Luogo nascita (minore)",
+                                                          "Data nascita (minore)",
+                                                          "Modalità pagamento",
+                                                          "Note"};
     return field >= 0 && field < kImportFieldCount ? QString::fromUtf8(labels[field]) : QString();
 }
 
@@ -459,7 +564,7 @@ bool NormaliseImportFee(const QString& text, QString* out, QString* why) {
         decimal = commas ? u',' : u'.';
         // "1.234" may be a thousand and more or one and a bit: which, only the writer knows.
         const int digitsAfter = int(t.size()) - int(t.indexOf(decimal)) - 1;
-        if (decimal == u'.' && digitsAfter == 3 && t.indexOf(u'.') > 0 && t.indexOf(u'.') <= 3) {
+        if (decimal == u'.' && digitsAfter == 3 && t.indexOf(u'.') > 0 && t.indexOf(u'.') <= 3 && t[0] != u'0') {
             *why = QStringLiteral("importo ambiguo, scrivere 1234,00 oppure 1,234");
             return false;
         }
@@ -552,7 +657,8 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
         if (digits && !IsValidVatNumber(code))
             r.warnings << QStringLiteral("partita IVA %1 errata").arg(Quoted(code));
         else if (!digits && code.size() != 16)
-            r.warnings << QStringLiteral("codice fiscale %1 di %2 caratteri invece di 16").arg(Quoted(code)).arg(code.size());
+            r.warnings
+                << QStringLiteral("codice fiscale %1 di %2 caratteri invece di 16").arg(Quoted(code)).arg(code.size());
         else if (!digits && CheckTaxCode(code) != TaxCodeResult::Valid)
             r.warnings << QStringLiteral("codice fiscale %1 errato").arg(Quoted(code));
     }
@@ -567,7 +673,8 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
             texts[f] = TrimText(texts[f].left(width));
         }
         if (!IsWin1252(texts[f]))
-            r.warnings << QStringLiteral("%1: caratteri non rappresentabili sostituiti da \"?\"").arg(ImportFieldLabel(f));
+            r.warnings
+                << QStringLiteral("%1: caratteri non rappresentabili sostituiti da \"?\"").arg(ImportFieldLabel(f));
         *fields[f] = texts[f];
     }
     return r;

@@ -254,7 +254,9 @@ void TfrmImportaSchede::Recheck() {
         if (r.existing || r.repeated) {
             ++present;
             if (chkSaltaPresenti->isChecked()) {
-                lines << QStringLiteral("Riga %1 (non importata): %2").arg(r.row).arg(r.warnings.join(QStringLiteral("; ")));
+                lines << QStringLiteral("Riga %1 (non importata): %2")
+                             .arg(r.row)
+                             .arg(r.warnings.join(QStringLiteral("; ")));
                 continue;
             }
         }
@@ -293,7 +295,8 @@ void TfrmImportaSchede::btnImportaClick() {
     m_first = out.first;
     if (out.appended == 0) {
         // Another workstation stored the same cards meanwhile.
-        m_app.messages().Information(QStringLiteral("Nessuna scheda inserita: sono tutte già presenti in archivio."), this);
+        m_app.messages().Information(QStringLiteral("Nessuna scheda inserita: sono tutte già presenti in archivio."),
+                                     this);
         Recheck();
         return;
     }

@@ -23,8 +23,14 @@ bool WriteBytes(const QString& path, const QByteArray& bytes) {
 }
 
 // The header a school's sheet might have, and a row that passes every check.
-const QStringList kHeader = {"Cognome e nome genitore", "Codice fiscale", "Scadenza certificato medico", "Causale",
-                             "Numero iscrizione", "Quota", "Data scadenza", "Minore (cognome e nome)"};
+const QStringList kHeader = {"Cognome e nome genitore",
+                             "Codice fiscale",
+                             "Scadenza certificato medico",
+                             "Causale",
+                             "Numero iscrizione",
+                             "Quota",
+                             "Data scadenza",
+                             "Minore (cognome e nome)"};
 QStringList GoodRow(const QString& child = QStringLiteral("Rossi Luca")) {
     return {"Rossi Mario", kCode, "01/09/2027", "Retta mensile", "12", "150", "31/08/2027", child};
 }
@@ -46,25 +52,43 @@ private slots:
         QTest::addColumn<QString>("rows"); // rows joined by '|', fields by '^'
         QTest::addColumn<QString>("rowNumbers");
         QTest::addColumn<QString>("encoding");
-        QTest::newRow("semicolon, CRLF") << QByteArray("a;b;c\r\n1;2;3\r\n") << "a^b^c|1^2^3" << "1,2" << "UTF-8";
-        QTest::newRow("comma") << QByteArray("a,b\n1,2\n") << "a^b|1^2" << "1,2" << "UTF-8";
-        QTest::newRow("tab") << QByteArray("a\tb\n1\t2") << "a^b|1^2" << "1,2" << "UTF-8";
+        QTest::newRow("semicolon, CRLF") << QByteArray("a;b;c\r\n1;2;3\r\n") << "a^b^c|1^2^3"
+                                         << "1,2"
+                                         << "UTF-8";
+        QTest::newRow("comma") << QByteArray("a,b\n1,2\n") << "a^b|1^2"
+                               << "1,2"
+                               << "UTF-8";
+        QTest::newRow("tab") << QByteArray("a\tb\n1\t2") << "a^b|1^2"
+                             << "1,2"
+                             << "UTF-8";
         QTest::newRow("comma inside quotes, semicolon file")
             << QByteArray("nome;quota\n\"Rossi, Mario\";\"1.234,50\"\n") << "nome^quota|Rossi, Mario^1.234,50"
-            << "1,2" << "UTF-8";
-        QTest::newRow("doubled quotes") << QByteArray("a,b\n\"detto \"\"Gigi\"\"\",x\n") << "a^b|detto \"Gigi\"^x"
-                                        << "1,2" << "UTF-8";
-        QTest::newRow("line break in a quoted note stays in its sheet row")
-            << QByteArray("a;b\n\"riga uno\nriga due\";x\ny;z\n") << "a^b|riga uno\nriga due^x|y^z" << "1,2,3"
+            << "1,2"
             << "UTF-8";
-        QTest::newRow("blank rows and a last row without line end")
-            << QByteArray("a;b\n\n;\n1;2") << "a^b|1^2" << "1,4" << "UTF-8";
+        QTest::newRow("doubled quotes") << QByteArray("a,b\n\"detto \"\"Gigi\"\"\",x\n") << "a^b|detto \"Gigi\"^x"
+                                        << "1,2"
+                                        << "UTF-8";
+        QTest::newRow("line break in a quoted note stays in its sheet row")
+            << QByteArray("a;b\n\"riga uno\nriga due\";x\ny;z\n") << "a^b|riga uno\nriga due^x|y^z"
+            << "1,2,3"
+            << "UTF-8";
+        QTest::newRow("blank rows and a last row without line end") << QByteArray("a;b\n\n;\n1;2") << "a^b|1^2"
+                                                                    << "1,4"
+                                                                    << "UTF-8";
         QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBFnome;citt\xC3\xA0\nNicol\xC3\xB2;Forl\xC3\xAC\n")
-                                        << QString::fromUtf8("nome^città|Nicolò^Forlì") << "1,2" << "UTF-8";
-        QTest::newRow("Windows-1252 from Excel")
-            << QByteArray("nome;citt\xE0;quota\nNicol\xF2;Forl\xEC;\x80 5\n") << QString::fromUtf8("nome^città^quota|Nicolò^Forlì^€ 5")
-            << "1,2" << "Windows-1252";
-        QTest::newRow("empty last field") << QByteArray("a;b;c\n1;2;\n") << "a^b^c|1^2^" << "1,2" << "UTF-8";
+                                        << QString::fromUtf8("nome^città|Nicolò^Forlì") << "1,2"
+                                        << "UTF-8";
+        QTest::newRow("Windows-1252 from Excel") << QByteArray("nome;citt\xE0;quota\nNicol\xF2;Forl\xEC;\x80 5\n")
+                                                 << QString::fromUtf8("nome^città^quota|Nicolò^Forlì^€ 5") << "1,2"
+                                                 << "Windows-1252";
+        QTest::newRow("Excel for Italy: semicolons, decimal commas unquoted")
+            << QByteArray("Nome;Quota;Note\r\nRossi;150,00;a\r\nBianchi;1.234,50;b\r\n")
+            << "Nome^Quota^Note|Rossi^150,00^a|Bianchi^1.234,50^b"
+            << "1,2,3"
+            << "UTF-8";
+        QTest::newRow("empty last field") << QByteArray("a;b;c\n1;2;\n") << "a^b^c|1^2^"
+                                          << "1,2"
+                                          << "UTF-8";
     }
     void parsesCsvAsSpreadsheetsWriteIt() {
         QFETCH(QByteArray, bytes);
@@ -88,10 +112,11 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("empty") << QByteArray() << "Il file è vuoto.";
         QTest::newRow("only blank lines") << QByteArray("\r\n \r\n;;\r\n") << "Il file è vuoto.";
-        QTest::newRow("a zip (an .xlsx renamed)") << QByteArray("PK\x03\x04\x14\x00\x06\x00", 8) + QByteArray(100, 'x')
-                                                  << "Il file non è un file CSV.";
+        QTest::newRow("a zip (an .xlsx renamed)")
+            << QByteArray("PK\x03\x04\x14\x00\x06\x00", 8) + QByteArray(100, 'x') << "Il file non è un file CSV.";
         QTest::newRow("a PDF") << QByteArray("%PDF-1.4\n%\xE2\xE3\n1 0 obj") << "Il file non è un file CSV.";
-        QTest::newRow("a picture") << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11) << "Il file non è un file CSV.";
+        QTest::newRow("a picture") << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11)
+                                   << "Il file non è un file CSV.";
     }
     void refusesWhatIsNotACsv() {
         QFETCH(QByteArray, bytes);
@@ -115,14 +140,25 @@ private slots:
         QTest::addColumn<QList<int>>("fields");
         using namespace RegistryField;
         QTest::newRow("the editor's own labels")
-            << QStringList{"Genitore (cognome e nome):", "Sesso:", "Data nascita:", "Città:", "CAP:", "Codice fiscale:",
-                           "Quota: €", "Data iscrizione:", "Data scadenza:", "Minore (cognome e nome):", "Luogo nascita:",
-                           "Data nascita:", "Modalità pagamento:", "Note:"}
-            << QList<int>{Tiratore, Sesso, DataNasc, Citta, Cap, CodFisc, Quota, InizioTes, FineTes, Armi, LuogoNasc,
-                          InizioPor, FinePor, Note};
+            << QStringList{"Genitore (cognome e nome):",
+                           "Sesso:",
+                           "Data nascita:",
+                           "Città:",
+                           "CAP:",
+                           "Codice fiscale:",
+                           "Quota: €",
+                           "Data iscrizione:",
+                           "Data scadenza:",
+                           "Minore (cognome e nome):",
+                           "Luogo nascita:",
+                           "Data nascita:",
+                           "Modalità pagamento:",
+                           "Note:"}
+            << QList<int>{Tiratore,  Sesso,   DataNasc, Citta,     Cap,       CodFisc, Quota,
+                          InizioTes, FineTes, Armi,     LuogoNasc, InizioPor, FinePor, Note};
         QTest::newRow("a school's sheet, any case and accents")
-            << QStringList{"COGNOME E NOME", "codice fiscale", "Data di nascita", "QUOTA", "Citta", "e-mail", "Cellulare",
-                           "Colonna senza nome", ""}
+            << QStringList{"COGNOME E NOME", "codice fiscale", "Data di nascita",    "QUOTA", "Citta",
+                           "e-mail",         "Cellulare",      "Colonna senza nome", ""}
             << QList<int>{Tiratore, CodFisc, DataNasc, Quota, Citta, Email, Cel, kNoField, kNoField};
         QTest::newRow("unqualified names go to the person no exact header took")
             << QStringList{"Genitore", "Cognome e nome", "Data di nascita", "Luogo di nascita"}
@@ -145,20 +181,48 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored"); // empty: refused
         QTest::addColumn<QString>("why");
-        QTest::newRow("as stored") << "01/03/2020" << "01/03/2020" << "";
-        QTest::newRow("no leading zeros, day first") << "1/3/2020" << "01/03/2020" << "";
-        QTest::newRow("ISO") << "2020-03-01" << "01/03/2020" << "";
-        QTest::newRow("dots") << "1.3.2020" << "01/03/2020" << "";
-        QTest::newRow("dashes") << "01-03-2020" << "01/03/2020" << "";
-        QTest::newRow("midnight after it") << "2020-03-01 00:00:00" << "01/03/2020" << "";
-        QTest::newRow("leap day") << "29/02/2024" << "29/02/2024" << "";
-        QTest::newRow("two-digit year") << "01/03/20" << "" << "anno a due cifre";
-        QTest::newRow("no such day") << "31/02/2020" << "" << "la data non esiste";
-        QTest::newRow("not a leap year") << "29/02/2023" << "" << "la data non esiste";
-        QTest::newRow("month 13") << "2020-13-01" << "" << "la data non esiste";
-        QTest::newRow("mixed separators") << "01/03-2020" << "" << "non è una data";
-        QTest::newRow("serial number of an unformatted cell") << "43891" << "" << "non è una data";
-        QTest::newRow("words") << "marzo 2020" << "" << "non è una data";
+        QTest::newRow("as stored") << "01/03/2020"
+                                   << "01/03/2020"
+                                   << "";
+        QTest::newRow("no leading zeros, day first") << "1/3/2020"
+                                                     << "01/03/2020"
+                                                     << "";
+        QTest::newRow("ISO") << "2020-03-01"
+                             << "01/03/2020"
+                             << "";
+        QTest::newRow("dots") << "1.3.2020"
+                              << "01/03/2020"
+                              << "";
+        QTest::newRow("dashes") << "01-03-2020"
+                                << "01/03/2020"
+                                << "";
+        QTest::newRow("midnight after it") << "2020-03-01 00:00:00"
+                                           << "01/03/2020"
+                                           << "";
+        QTest::newRow("leap day") << "29/02/2024"
+                                  << "29/02/2024"
+                                  << "";
+        QTest::newRow("two-digit year") << "01/03/20"
+                                        << ""
+                                        << "anno a due cifre";
+        QTest::newRow("no such day") << "31/02/2020"
+                                     << ""
+                                     << "la data non esiste";
+        QTest::newRow("not a leap year") << "29/02/2023"
+                                         << ""
+                                         << "la data non esiste";
+        QTest::newRow("month 13") << "2020-13-01"
+                                  << ""
+                                  << "la data non esiste";
+        QTest::newRow("mixed separators") << "01/03-2020"
+                                          << ""
+                                          << "non è una data";
+        QTest::newRow("serial number of an unformatted cell") << "43891"
+                                                              << ""
+                                                              << "non è una data";
+        QTest::newRow("words") << "marzo 2020"
+                               << ""
+                               << "non è una data";
     }
     void normalisesDates() {
         QFETCH(QString, text);
@@ -175,21 +239,37 @@ private slots:
     void normalisesFees_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored"); // empty: refused
-        QTest::newRow("Italian with thousands") << "1.234,50" << "1234,50";
-        QTest::newRow("point as decimal separator") << "1234.5" << "1234,50";
-        QTest::newRow("English with thousands") << "1,234.50" << "1234,50";
-        QTest::newRow("as the editor types it") << "150" << "150,00";
-        QTest::newRow("comma, one decimal") << "12,5" << "12,50";
-        QTest::newRow("rounded as the editor rounds") << "2,675" << "2,67";
-        QTest::newRow("euro sign and blanks") << "€ 1.234,50" << "1234,50";
+        QTest::newRow("Italian with thousands") << "1.234,50"
+                                                << "1234,50";
+        QTest::newRow("point as decimal separator") << "1234.5"
+                                                    << "1234,50";
+        QTest::newRow("English with thousands") << "1,234.50"
+                                                << "1234,50";
+        QTest::newRow("as the editor types it") << "150"
+                                                << "150,00";
+        QTest::newRow("comma, one decimal") << "12,5"
+                                            << "12,50";
+        QTest::newRow("rounded as the editor rounds") << "2,675"
+                                                      << "2,67";
+        QTest::newRow("euro sign and blanks") << "€ 1.234,50"
+                                              << "1234,50";
         QTest::newRow("euro after, no-break space") << QString::fromUtf8("150,00\u00A0€") << "150,00";
-        QTest::newRow("millions") << "1.234.567" << "1234567,00";
-        QTest::newRow("empty is 0,00 as in the editor") << "" << "0,00";
-        QTest::newRow("a thousand or one and a bit") << "1.234" << "";
-        QTest::newRow("negative") << "-5" << "";
-        QTest::newRow("words") << "centocinquanta" << "";
-        QTest::newRow("misplaced thousands") << "12.34,5" << "";
-        QTest::newRow("two decimal commas") << "1,2,3.4" << "";
+        QTest::newRow("millions") << "1.234.567"
+                                  << "1234567,00";
+        QTest::newRow("empty is 0,00 as in the editor") << ""
+                                                        << "0,00";
+        QTest::newRow("a thousand or one and a bit") << "1.234"
+                                                     << "";
+        QTest::newRow("no thousands start with 0") << "0.125"
+                                                   << "0,13";
+        QTest::newRow("negative") << "-5"
+                                  << "";
+        QTest::newRow("words") << "centocinquanta"
+                               << "";
+        QTest::newRow("misplaced thousands") << "12.34,5"
+                                             << "";
+        QTest::newRow("two decimal commas") << "1,2,3.4"
+                                            << "";
     }
     void normalisesFees() {
         QFETCH(QString, text);
@@ -216,10 +296,12 @@ private slots:
         r[0] = "";
         r[7] = " ";
         QTest::newRow("every missing required field")
-            << r << QStringList{"manca cognome e nome del genitore", "manca cognome e nome del minore"} << QStringList();
+            << r << QStringList{"manca cognome e nome del genitore", "manca cognome e nome del minore"}
+            << QStringList();
         r = GoodRow();
         r[1] = "RSSMRA85T10A562X";
-        QTest::newRow("wrong check letter warns") << r << QStringList() << QStringList{"codice fiscale \"RSSMRA85T10A562X\" errato"};
+        QTest::newRow("wrong check letter warns")
+            << r << QStringList() << QStringList{"codice fiscale \"RSSMRA85T10A562X\" errato"};
         r = GoodRow();
         r[1] = "rssmra85t10a562s";
         QTest::newRow("lower-case tax code is upper-cased as typed") << r << QStringList() << QStringList();
@@ -290,8 +372,7 @@ private slots:
         QCOMPARE(r.card.Armi, "Rossi Luca");
         QVERIFY(r.card.Note.isEmpty());
         // The columns "Cognome" and "Nome" fill one field.
-        const ImportRow joined =
-            CheckImportRow({"Bianchi", "Anna", "x"}, GuessMapping({"Cognome", "Nome", "Note"}), 2);
+        const ImportRow joined = CheckImportRow({"Bianchi", "Anna", "x"}, GuessMapping({"Cognome", "Nome", "Note"}), 2);
         QCOMPARE(joined.card.Tiratore, "Bianchi Anna");
         QCOMPARE(joined.card.Note, "x");
     }
@@ -299,8 +380,12 @@ private slots:
     void appendsGoodRowsAndWarnsAboutCardsAlreadyThere() {
         QTemporaryDir dir;
         const QString folder = dir.path() + u'/';
-        const QByteArray csv = Csv({kHeader, GoodRow("Rossi Luca"), GoodRow("Rossi Anna"),
-                                    {"", "", "", "", "", "", "", ""}, GoodRow("rossi  luca"), GoodRow("Verdi Ugo")})
+        const QByteArray csv = Csv({kHeader,
+                                    GoodRow("Rossi Luca"),
+                                    GoodRow("Rossi Anna"),
+                                    {"", "", "", "", "", "", "", ""},
+                                    GoodRow("rossi  luca"),
+                                    GoodRow("Verdi Ugo")})
                                    .toUtf8();
         QByteArray bad = csv;
         bad.replace("Verdi Ugo", "Verdi Ugo;in più");

@@ -4,8 +4,8 @@
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Avvio.h"
-#include "app/Password.h"
 #include "app/Carvenna.h"
+#include "app/Password.h"
 #include "app/Style.h"
 #include "backup/CopieSicurezza.h"
 #include "storage/ReceiptFile.h"
@@ -102,20 +102,22 @@ private slots:
         auto shown = m_tp->messages.Take();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].kind, Messages::Kind::Confirmation);
-        QCOMPARE(shown[0].text,
-                 QStringLiteral("Ripristinare il file 2026.ric dalla copia del 09/12/2026?\n\r\n\rIl file attuale (7 "
-                                "ricevute) sarà sostituito dalla copia (4 ricevute): andranno perse le 3 ricevute "
-                                "inserite dopo il 09/12/2026 e ogni modifica fatta da allora alle altre.\n\r\n\rIl file "
-                                "attuale sarà prima copiato nella cartella Backup\\2026-12-10-prima-del-ripristino."));
+        QCOMPARE(
+            shown[0].text,
+            QStringLiteral("Ripristinare il file 2026.ric dalla copia del 09/12/2026?\n\r\n\rIl file attuale (7 "
+                           "ricevute) sarà sostituito dalla copia (4 ricevute): andranno perse le 3 ricevute "
+                           "inserite dopo il 09/12/2026 e ogni modifica fatta da allora alle altre.\n\r\n\rIl file "
+                           "attuale sarà prima copiato nella cartella Backup\\2026-12-10-prima-del-ripristino."));
         QCOMPARE(Read(P("2026.ric")), Records(ReceiptRecord::Size, 7, 'n')); // "No" changed nothing
 
         w.btnRipristina->click();
         shown = m_tp->messages.Take();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[1].kind, Messages::Kind::Information);
-        QCOMPARE(shown[1].text, QStringLiteral("Il file 2026.ric è stato ripristinato dalla copia del 09/12/2026.\n\r\n\r"
-                                               "Il file sostituito è stato salvato nella cartella "
-                                               "Backup\\2026-12-10-prima-del-ripristino."));
+        QCOMPARE(shown[1].text,
+                 QStringLiteral("Il file 2026.ric è stato ripristinato dalla copia del 09/12/2026.\n\r\n\r"
+                                "Il file sostituito è stato salvato nella cartella "
+                                "Backup\\2026-12-10-prima-del-ripristino."));
         QCOMPARE(Read(P("2026.ric")), Records(ReceiptRecord::Size, 4, 'o'));
         QCOMPARE(Read(P("Backup/2026-12-10-prima-del-ripristino/2026.ric")), Records(ReceiptRecord::Size, 7, 'n'));
         // The list now shows the folder kept aside, and the day restored from stays selected.
@@ -128,7 +130,8 @@ private slots:
         m_tp->messages.answers.enqueue(false);
         w.btnRipristina->click();
         QVERIFY(m_tp->messages.TakeTexts().value(0).contains(
-            "Il file attuale (5 schede) sarà sostituito dalla copia (3 schede): andranno perse le 2 schede inserite dopo "
+            "Il file attuale (5 schede) sarà sostituito dalla copia (3 schede): andranno perse le 2 schede inserite "
+            "dopo "
             "il 09/12/2026 e ogni modifica fatta da allora alle altre. Le foto delle schede che la copia non contiene "
             "saranno spostate nella stessa cartella."));
     }
@@ -143,8 +146,9 @@ private slots:
         const auto shown = m_tp->messages.Take();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].kind, Messages::Kind::Warning);
-        QCOMPARE(shown[0].text, QStringLiteral("Il file 2025.ric della copia è danneggiato: la sua lunghezza (1102 byte) "
-                                               "non è un multiplo di 1099 byte, la lunghezza di un record."));
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("Il file 2025.ric della copia è danneggiato: la sua lunghezza (1102 byte) "
+                                "non è un multiplo di 1099 byte, la lunghezza di un record."));
         QCOMPARE(Read(P("2025.ric")), Records(ReceiptRecord::Size, 9, 'n'));
         QVERIFY(!QFileInfo::exists(P("Backup/2026-12-10-prima-del-ripristino")));
     }
@@ -157,8 +161,7 @@ private slots:
         FillBackups();
         w.Refresh();
         w.btnRipristina->click();
-        QCOMPARE(m_tp->messages.TakeTexts(),
-                 QStringList{"Attenzione: scegliere il giorno e il file da ripristinare."});
+        QCOMPARE(m_tp->messages.TakeTexts(), QStringList{"Attenzione: scegliere il giorno e il file da ripristinare."});
     }
 
     void copiesTheProgramFolderWithProgress() {
@@ -178,8 +181,9 @@ private slots:
         QVERIFY(m_tp->fileDialogs.asked[0].path.endsWith("/Carvenna 2026-12-10"));
         const QStringList texts = m_tp->messages.TakeTexts();
         QCOMPARE(texts.size(), 1);
-        QVERIFY2(texts[0].startsWith("La cartella del programma, con le foto e i documenti allegati, è stata copiata in"),
-                 qPrintable(texts[0]));
+        QVERIFY2(
+            texts[0].startsWith("La cartella del programma, con le foto e i documenti allegati, è stata copiata in"),
+            qPrintable(texts[0]));
         QCOMPARE(Read(target + "/Documenti_Allegati/iscrizione.pdf"), QByteArray(200000, 'd'));
         QCOMPARE(Read(target + "/Backup/2026-12-09/Trelvani.ini"), Read(P("Backup/2026-12-09/Trelvani.ini")));
         QVERIFY(values.size() > 2);

@@ -1,12 +1,11 @@
 // The import window: a school's sheet of 300 rows with some bad ones, the summary and the reasons,
 // a column mapped by hand, the same file twice, a file that is not a sheet, a write that fails.
-#include "storage/FileOps.h"
-#include <cerrno>
 #include "TestPlatform.h"
-#include "app/CommonMessages.h"
 #include "app/Carvenna.h"
+#include "app/CommonMessages.h"
 #include "app/Style.h"
 #include "registry/ImportaSchede.h"
+#include "storage/FileOps.h"
 #include "storage/RegistryFile.h"
 #include "storage/Text.h"
 #include <QCheckBox>
@@ -18,6 +17,7 @@
 #include <QStringListModel>
 #include <QTableView>
 #include <QtTest>
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -31,8 +31,9 @@ QByteArray Read(const QString& path) {
 // A sheet as Excel saves it for Italy: semicolons, Windows-1252, CRLF. Every 25th row lacks its tax
 // code, every 40th has a certificate date that does not exist; row 7 has a 51-character name.
 QByteArray SchoolSheet(int rows, QStringList* rejected) {
-    QString csv = QStringLiteral("Cognome e nome;Codice fiscale;Sesso;Città;Scadenza certificato medico;Causale;"
-                                 "N. iscrizione;Quota;Data iscrizione;Data scadenza;Minore;Data di nascita minore;Note\r\n");
+    QString csv =
+        QStringLiteral("Cognome e nome;Codice fiscale;Sesso;Città;Scadenza certificato medico;Causale;"
+                       "N. iscrizione;Quota;Data iscrizione;Data scadenza;Minore;Data di nascita minore;Note\r\n");
     for (int i = 1; i <= rows; ++i) {
         const int sheetRow = i + 1;
         QString parent = QStringLiteral("Genitore Numero %1").arg(i);
@@ -134,8 +135,7 @@ private slots:
                 errorRows << line.section(u' ', 1, 1).chopped(1);
         QCOMPARE(errorRows, rejected);
         QVERIFY(outcome.contains("Riga 26: manca codice fiscale del genitore"));
-        QVERIFY(outcome.contains(
-            "Riga 41: Scadenza certificato medico \"31/02/2027\": la data non esiste"));
+        QVERIFY(outcome.contains("Riga 41: Scadenza certificato medico \"31/02/2027\": la data non esiste"));
         QVERIFY(outcome.contains("Riga 7 (avviso): Genitore (cognome e nome) tagliato a 50 caratteri"));
         if (!qEnvironmentVariableIsEmpty("CARVENNA_GRAB_DIR"))
             w->grab().save(qEnvironmentVariable("CARVENNA_GRAB_DIR") + "/TfrmImportaSchede-300.png");
@@ -145,8 +145,10 @@ private slots:
         const auto shown = m_tp->messages.Take();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].kind, Messages::Kind::Confirmation);
-        QCOMPARE(shown[0].text, QStringLiteral("Inserire in archivio 282 schede?\n\r\n\rLe righe con errori non saranno importate."));
-        QCOMPARE(shown[1].text, QStringLiteral("Sono state inserite in archivio 282 schede (dalla numero 3 alla 284)."));
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("Inserire in archivio 282 schede?\n\r\n\rLe righe con errori non saranno importate."));
+        QCOMPARE(shown[1].text,
+                 QStringLiteral("Sono state inserite in archivio 282 schede (dalla numero 3 alla 284)."));
         QCOMPARE(w->result(), int(QDialog::Accepted));
         QCOMPARE(w->Imported(), 282);
         QCOMPARE(w->FirstImported(), 3);
@@ -170,12 +172,15 @@ private slots:
 
         // The same file again: every good row is a card already there, and none is imported.
         auto again = Open(path);
-        QCOMPARE(again->lblRiepilogo->text(), QStringLiteral("0 schede da importare, 18 con errori, 282 già presenti in archivio"));
+        QCOMPARE(again->lblRiepilogo->text(),
+                 QStringLiteral("0 schede da importare, 18 con errori, 282 già presenti in archivio"));
         QVERIFY(!again->btnImporta->isEnabled());
-        QVERIFY(Outcome(again.get()).contains(
-            "Riga 2 (non importata): scheda già presente in archivio (stesso codice fiscale e minore)"));
+        QVERIFY(
+            Outcome(again.get())
+                .contains("Riga 2 (non importata): scheda già presente in archivio (stesso codice fiscale e minore)"));
         again->chkSaltaPresenti->click();
-        QCOMPARE(again->lblRiepilogo->text(), QStringLiteral("282 schede da importare, 18 con errori, 282 già presenti in archivio"));
+        QCOMPARE(again->lblRiepilogo->text(),
+                 QStringLiteral("282 schede da importare, 18 con errori, 282 già presenti in archivio"));
         m_tp->messages.answers.enqueue(false); // "No" to the confirmation: nothing is written
         again->btnImporta->click();
         QCOMPARE(m_tp->messages.Take().size(), 1);
@@ -225,8 +230,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
         QTest::newRow("empty") << "vuoto.csv" << QByteArray() << "Il file è vuoto.";
-        QTest::newRow("a picture named .csv") << "foto.csv" << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11)
-                                              << "Il file non è un file CSV.";
+        QTest::newRow("a picture named .csv")
+            << "foto.csv" << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11) << "Il file non è un file CSV.";
     }
     void unreadableFilesAreTold() {
         QFETCH(QString, name);
