@@ -274,9 +274,13 @@ QChar GuessDelimiter(const QString& text) {
         }
         if (n > 0 || counts.isEmpty())
             counts << n;
-        int score = 0;
+        // Blank rows count nothing; the others are measured against the first row that has any.
+        int reference = 0, score = 0;
         for (int k : counts)
-            if (k > 0 && k == counts.first())
+            if (reference == 0)
+                reference = k;
+        for (int k : counts)
+            if (k > 0 && k == reference)
                 ++score;
         if (score > bestScore) {
             bestScore = score;

@@ -86,6 +86,7 @@ private slots:
             << "Nome^Quota^Note|Rossi^150,00^a|Bianchi^1.234,50^b"
             << "1,2,3"
             << "UTF-8";
+        QTest::newRow("blank first line, comma") << QByteArray("\r\na,b\r\n1,2\r\n") << "a^b|1^2" << "2,3" << "UTF-8";
         QTest::newRow("empty last field") << QByteArray("a;b;c\n1;2;\n") << "a^b^c|1^2^"
                                           << "1,2"
                                           << "UTF-8";
