@@ -208,6 +208,8 @@ private slots:
         auto* avvio = m_app->avvio();
         QCOMPARE(avvio->ui.imgCopie->text(), QStringLiteral("Copie"));
         QVERIFY(!avvio->ui.imgCopie->icon().isNull());
+        if (!qEnvironmentVariableIsEmpty("CARVENNA_GRAB_DIR"))
+            avvio->ui.panMain->grab().save(qEnvironmentVariable("CARVENNA_GRAB_DIR") + "/TfrmAvvio.png");
         bool seen = false;
         ModalHelper::When<TfrmCopieSicurezza>(
             [&](TfrmCopieSicurezza* w) {
