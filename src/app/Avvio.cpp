@@ -4,6 +4,7 @@
 #include "app/Info.h"
 #include "app/OpenURL.h"
 #include "app/Splash.h"
+#include "backup/CopieSicurezza.h"
 #include "receipts/MenuRicevute.h"
 #include "registry/Tiratori.h"
 #include "summary/MenuRiepCosti.h"
@@ -26,6 +27,7 @@ TfrmAvvio::TfrmAvvio(Carvenna& app, QWidget* parent) : QWidget(parent), m_app(ap
     connect(ui.imgCopyright, &QToolButton::clicked, this, &TfrmAvvio::imgCopyrightClick);
     connect(ui.imgSito, &QToolButton::clicked, this, &TfrmAvvio::imgSitoClick);
     connect(ui.imgEsci, &QToolButton::clicked, this, &TfrmAvvio::imgEsciClick);
+    connect(ui.imgCopie, &QToolButton::clicked, this, &TfrmAvvio::imgCopieClick);
 }
 
 void TfrmAvvio::resizeEvent(QResizeEvent* e) {
@@ -80,4 +82,9 @@ void TfrmAvvio::imgSitoClick() {
 
 void TfrmAvvio::imgEsciClick() {
     m_app.Quit();
+}
+
+void TfrmAvvio::imgCopieClick() {
+    TfrmCopieSicurezza dlg(m_app, this);
+    dlg.exec();
 }

@@ -25,6 +25,7 @@ private slots:
     void imgCopyrightClick();
     void imgSitoClick();
     void imgEsciClick();
+    void imgCopieClick();
 
 private:
     /// Shows a work area in place of the start menu; a work area not built yet leaves it as it is.

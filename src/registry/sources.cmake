@@ -9,3 +9,6 @@ foreach(art foto_vuota scheda file scadcert scadute carica webcam salvafoto canc
 endforeach()
 # Photo tools, webcam and attached documents.
 include(${CUR}/photos.cmake OPTIONAL)
+# Cards brought in from a spreadsheet.
+list(APPEND CORE_SOURCES ${CUR}/CardImport.h ${CUR}/CardImport.cpp)
+list(APPEND UI_SOURCES ${CUR}/ImportaSchede.h ${CUR}/ImportaSchede.cpp)

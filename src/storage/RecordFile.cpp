@@ -161,7 +161,7 @@ bool RecordFile::WriteAt(qint64 offset, const QByteArray& data) {
     return true;
 }
 
-bool RecordFile::Lock(bool on) {
+bool RecordFile::Lock(bool on, bool wait, bool* busy) {
     // POSIX record locks do not nest: only the outermost holder takes and releases the byte.
     if (on && m_lockDepth++ > 0)
         return true;
@@ -173,8 +173,10 @@ bool RecordFile::Lock(bool on) {
     fl.l_whence = SEEK_SET;
     fl.l_start = kSentinel;
     fl.l_len = 1;
-    while (::fcntl(m_fd, F_SETLKW, &fl) != 0) {
+    while (::fcntl(m_fd, wait ? F_SETLKW : F_SETLK, &fl) != 0) {
         if (errno != EINTR) {
+            if (busy && (errno == EAGAIN || errno == EACCES))
+                *busy = true;
             if (on)
                 m_lockDepth = 0;
             return Fail(Errno("lock"));
@@ -190,6 +192,20 @@ bool RecordFile::Locked(const std::function<bool()>& action) {
         return false;
     bool ok = m_lockDepth > 1 || SettleInterruptedOverwrite();
     ok = ok && action();
+    const QString err = m_error;
+    Lock(false);
+    return ok ? true : Fail(err);
+}
+
+bool RecordFile::TryLocked(const std::function<bool()>& action, bool* busy) {
+    *busy = false;
+    if (m_fd < 0)
+        return Fail(QStringLiteral("file not open"));
+    if (m_lockDepth > 0) // already ours
+        return Locked(action);
+    if (!Lock(true, false, busy))
+        return false;
+    bool ok = SettleInterruptedOverwrite() && action();
     const QString err = m_error;
     Lock(false);
     return ok ? true : Fail(err);

@@ -43,6 +43,9 @@ public:
     /// a check and the write it allows (a number still free, a record still as loaded, a journal
     /// entry before its change) happen as one step. Returns what `action` returns.
     bool Locked(const std::function<bool()>& action);
+    /// The same as Locked, but only when no other workstation holds the lock at this moment: when one
+    /// does, `action` is not run, `busy` is set and false is returned at once instead of waiting.
+    bool TryLocked(const std::function<bool()>& action, bool* busy);
     /// Records an error text from inside a Locked action (the text ErrorString then gives).
     bool SetError(const QString& text) { return Fail(text); }
     /// Reads every whole record in large blocks and hands each one to `visit(index, bytes)`;
@@ -66,7 +69,7 @@ public:
 private:
     bool Fail(const QString& what);
     bool WriteAt(qint64 offset, const QByteArray& data);
-    bool Lock(bool on);
+    bool Lock(bool on, bool wait = true, bool* busy = nullptr);
     bool WriteIntent(qint64 offset, const QByteArray& old, const QByteArray& rec);
     bool SettleInterruptedOverwrite();
 
