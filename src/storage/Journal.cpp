@@ -145,9 +145,9 @@ QString IndexPath(const QString& journal) {
     return journal + QStringLiteral(".idx");
 }
 
+// Written with the system calls directly: a failure here changes nothing but the reader's speed.
 void AppendIndex(const QString& journal, qint64 position, qint64 offset) {
-    FileOps& ops = FileOps::Current();
-    const int fd = ops.Open(QFile::encodeName(IndexPath(journal)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ::open(QFile::encodeName(IndexPath(journal)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         return;
     struct stat st;
@@ -157,10 +157,10 @@ void AppendIndex(const QString& journal, qint64 position, qint64 offset) {
         qToLittleEndian<qint64>(offset, entry + 8);
         // Whole entries only: one cut short before is written over.
         const off_t at = st.st_size / kIndexEntry * kIndexEntry;
-        if (ops.Pwrite(fd, entry, kIndexEntry, at) != kIndexEntry)
-            ops.Ftruncate(fd, at);
+        if (::pwrite(fd, entry, kIndexEntry, at) != kIndexEntry && ::ftruncate(fd, at) != 0)
+            ::unlink(QFile::encodeName(IndexPath(journal)).constData()); // the reader then scans the journal
     }
-    ops.Close(fd);
+    ::close(fd);
 }
 
 QString NewId() {
