@@ -145,22 +145,29 @@ QString IndexPath(const QString& journal) {
     return journal + QStringLiteral(".idx");
 }
 
-// Written with the system calls directly: a failure here changes nothing but the reader's speed.
+// Written with the system calls directly: a failure here changes nothing but the reader's speed. The
+// index is whole from the journal's first line or absent: it is started only with a new journal, and
+// one that misses an entry is removed, so the reader then goes through the journal itself.
 void AppendIndex(const QString& journal, qint64 position, qint64 offset) {
-    const int fd = ::open(QFile::encodeName(IndexPath(journal)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const QByteArray path = QFile::encodeName(IndexPath(journal));
+    int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT && offset == 0)
+        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         return;
     struct stat st;
-    if (::fstat(fd, &st) == 0) {
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok) {
         char entry[kIndexEntry];
         qToLittleEndian<qint64>(position, entry);
         qToLittleEndian<qint64>(offset, entry + 8);
         // Whole entries only: one cut short before is written over.
         const off_t at = st.st_size / kIndexEntry * kIndexEntry;
-        if (::pwrite(fd, entry, kIndexEntry, at) != kIndexEntry && ::ftruncate(fd, at) != 0)
-            ::unlink(QFile::encodeName(IndexPath(journal)).constData()); // the reader then scans the journal
+        ok = ::pwrite(fd, entry, kIndexEntry, at) == kIndexEntry;
     }
     ::close(fd);
+    if (!ok)
+        ::unlink(path.constData());
 }
 
 QString NewId() {
