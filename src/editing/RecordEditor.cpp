@@ -159,6 +159,18 @@ RecordEditor::Saved RecordEditor::Overwrite(qint64 position, QByteArray rec, con
     return Saved::Written;
 }
 
+bool RecordEditor::SaveOver(qint64 position, const QByteArray& rec, const QString& kind,
+                            const std::function<bool()>& stillAsLoaded) {
+    const Saved saved = Overwrite(position, rec, kind, stillAsLoaded);
+    if (saved == Saved::Failed) {
+        if (m_opt.saveFailsAsWarning)
+            m_app.messages().Warning(ArchiveAccessError(), m_window);
+        else
+            m_app.messages().Error(ArchiveAccessError(), m_window);
+    }
+    return saved == Saved::Written;
+}
+
 // ---- History -------------------------------------------------------------------------------------
 
 void RecordEditor::ShowHistory() {

@@ -22,6 +22,7 @@ public:
         bool firstFailsAsWarning = false; // the receipt editor's First reports its failure as a warning
         bool openBeforeChecks = false;    // the registry opens (creates) its file before anything else
         bool newStandsAtZero = false;     // the registry's Next from a new card writes "0" first
+        bool saveFailsAsWarning = false;  // the receipt editor reports a failed save as a warning
         QString thisRecord;               // "questa ricevuta", "questa scheda"
         std::function<QString()> archivePath;
         /// Shows a stored record and its position (and what goes with it: the card's photo).
@@ -45,6 +46,10 @@ public:
     /// Failed, `error` gets the reason; the caller shows its access message.
     Saved Overwrite(qint64 position, QByteArray rec, const QString& kind = QStringLiteral("modifica"),
                     const std::function<bool()>& stillAsLoaded = {}, QString* error = nullptr);
+
+    /// Overwrite, with a failure reported by the editor's access message. True when written.
+    bool SaveOver(qint64 position, const QByteArray& rec, const QString& kind = QStringLiteral("modifica"),
+                  const std::function<bool()>& stillAsLoaded = {});
 
     /// The history window of the record shown; an old version chosen there goes on screen.
     void ShowHistory();

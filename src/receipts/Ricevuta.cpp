@@ -74,6 +74,7 @@ TfrmRicevuta::TfrmRicevuta(Carvenna& app, QWidget* parent) : QWidget(parent), m_
     o.layout = &ReceiptRecord::Layout();
     o.emptyNotice = QStringLiteral("L'archivio non contiene nessuna ricevuta.");
     o.firstFailsAsWarning = true;
+    o.saveFailsAsWarning = true;
     o.thisRecord = QStringLiteral("questa ricevuta");
     o.archivePath = [this] { return ui.lblFile->text(); };
     o.show = [this](const QByteArray& bytes, qint64 position) {
@@ -361,18 +362,11 @@ void TfrmRicevuta::cmdSalvaClick() {
         const qint64 p = posText.toLongLong(&numeric);
         if (!numeric || p < 1)
             return m_app.messages().Warning(ArchiveAccessError(), this);
-        switch (m_editor->Overwrite(p, Encoded(rec))) {
-        case RecordEditor::Saved::Written:
-            ui.lblPosizione->setText(QString::number(p));
-            m_app.messages().Information(
-                QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
+        if (!m_editor->SaveOver(p, Encoded(rec)))
             return;
-        case RecordEditor::Saved::Failed:
-            return m_app.messages().Warning(ArchiveAccessError(), this);
-        case RecordEditor::Saved::OtherShown:
-        case RecordEditor::Saved::Back:
-            return;
-        }
+        ui.lblPosizione->setText(QString::number(p));
+        m_app.messages().Information(
+            QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
         return;
     }
 
@@ -465,17 +459,10 @@ void TfrmRicevuta::cmdAnnullaClick() {
     QByteArray bytes = stored;
     const ReceiptRecord cancelled = Cancelled(current, dlg.Reason());
     cancelled.Encode(bytes);
-    switch (m_editor->Overwrite(p, bytes, QStringLiteral("annullamento"))) {
-    case RecordEditor::Saved::Written:
-        ShowRecord(cancelled, p);
-        m_app.messages().Information(CancelledNotice(), this);
+    if (!m_editor->SaveOver(p, bytes, QStringLiteral("annullamento")))
         return;
-    case RecordEditor::Saved::Failed:
-        return m_app.messages().Warning(ArchiveAccessError(), this);
-    case RecordEditor::Saved::OtherShown:
-    case RecordEditor::Saved::Back:
-        return;
-    }
+    ShowRecord(cancelled, p);
+    m_app.messages().Information(CancelledNotice(), this);
 }
 
 void TfrmRicevuta::cmdStoricoClick() {

@@ -319,16 +319,9 @@ void TfrmTiratori::cmdSalvaClick() {
         if (n < 1)
             return m_app.messages().Error(ArchiveAccessError(), this);
         // Another workstation's change of the card or of its photo since it was loaded is asked about.
-        switch (m_editor->Overwrite(n, Encoded(rec), QStringLiteral("modifica"),
-                                    [this, n] { return PhotoStamp(n) == m_photoStamp; })) {
-        case RecordEditor::Saved::Written:
-            break;
-        case RecordEditor::Saved::Failed:
-            return m_app.messages().Error(ArchiveAccessError(), this);
-        case RecordEditor::Saved::OtherShown:
-        case RecordEditor::Saved::Back:
+        if (!m_editor->SaveOver(n, Encoded(rec), QStringLiteral("modifica"),
+                                [this, n] { return PhotoStamp(n) == m_photoStamp; }))
             return;
-        }
         // An unchanged photo is not encoded again (each JPEG pass loses quality), and a photo file
         // that exists but cannot be shown is never replaced by the placeholder.
         if (m_photoChanged || !CardPhotoExists(m_app.ProgramFolder(), n))

@@ -79,24 +79,21 @@ QByteArray Bytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool WriteReceipts(const QString& path, int count) {
-    ReceiptFile f;
-    if (!f.OpenOrCreate(path))
+// Records make(1) to make(count) in the file `where` opens (a year's path, the registry's folder).
+template <class File, class Make> bool WriteRecords(const QString& where, int count, Make make) {
+    File f;
+    if (!f.OpenOrCreate(where))
         return false;
     for (int i = 1; i <= count; ++i)
-        if (!f.AppendRecord(Sample(i)))
+        if (!f.AppendRecord(make(i)))
             return false;
     return f.Close();
 }
-
+bool WriteReceipts(const QString& path, int count) {
+    return WriteRecords<ReceiptFile>(path, count, Sample);
+}
 bool WriteCards(const QString& folder, int count) {
-    RegistryFile f;
-    if (!f.OpenOrCreate(folder))
-        return false;
-    for (int i = 1; i <= count; ++i)
-        if (!f.AppendRecord(Card(i)))
-            return false;
-    return f.Close();
+    return WriteRecords<RegistryFile>(folder, count, Card);
 }
 
 void FillValid(TfrmRicevuta* w) {
