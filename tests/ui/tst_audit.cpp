@@ -92,7 +92,14 @@ template <class File, class Make> bool WriteRecords(const QString& where, int co
 bool WriteReceipts(const QString& path, int count) {
     return WriteRecords<ReceiptFile>(path, count, Sample);
 }
+// Cards with their photo files, as the editor leaves them.
 bool WriteCards(const QString& folder, int count) {
+    QImage photo(60, 80, QImage::Format_RGB32);
+    photo.fill(Qt::gray);
+    QDir().mkpath(folder + QStringLiteral("/Anagrafica"));
+    for (int i = 1; i <= count; ++i)
+        if (!photo.save(CardPhotoPath(folder + u'/', i), "JPG"))
+            return false;
     return WriteRecords<RegistryFile>(folder, count, Card);
 }
 
@@ -125,7 +132,7 @@ void Touch(const QString& path) {
 // ---- The other workstation ----------------------------------------------------------------------
 // Runs one program on the folder given, steps from CARVENNA_SCRIPT separated by ';':
 //   nuovo | fill | salva | show:<n> (receipt n as browsing shows it) | payer:<text>
-//   card:<n> (registry card n) | parent:<text> | csalva
+//   card:<n> (registry card n) | parent:<text> | cphoto (a new photo) | csalva
 //   touch:<file> | wait:<file> | report:<file> (position, number or name, messages)
 // Questions are answered from CARVENNA_ANSWERS ("y,n,..."), as the user at that workstation would.
 int RunWorkstation(int argc, char** argv) {
@@ -163,6 +170,10 @@ int RunWorkstation(int argc, char** argv) {
             t->ui.cmdIndietro->click();
         } else if (step.startsWith(QLatin1String("parent:"))) {
             t->ui.txtTiratore->setText(arg);
+        } else if (step == QLatin1String("cphoto")) {
+            QImage photo(60, 80, QImage::Format_RGB32);
+            photo.fill(Qt::darkRed);
+            t->SetPhoto(photo);
         } else if (step == QLatin1String("csalva")) {
             t->ui.cmdSalva->click();
         } else if (step.startsWith(QLatin1String("touch:"))) {
@@ -299,6 +310,33 @@ private slots:
             now = rec.Pagatore;
         }
         QCOMPARE(now, stored);
+    }
+
+    // Another workstation gave card 5 a new photo and nothing else: saving the card here asks all the
+    // same, and answering No twice keeps that photo and the card as they are.
+    void twoWorkstationsCardPhoto() {
+        QTemporaryDir dir;
+        const QString f = dir.path();
+        QVERIFY(WriteCards(f, 6));
+        const QString photo = CardPhotoPath(f + u'/', 5);
+        QProcess* a = Workstation(f, QStringLiteral("card:5;touch:a.ready;wait:goa;cphoto;csalva;report:a.out"));
+        QProcess* b = Workstation(f, QStringLiteral("card:5;touch:b.ready;wait:gob;parent:Neri;csalva;report:b.out"));
+        QVERIFY(WaitForFile(f + QStringLiteral("/a.ready")) && WaitForFile(f + QStringLiteral("/b.ready")));
+        const QByteArray before = Bytes(photo);
+        Touch(f + QStringLiteral("/goa"));
+        Finish(a);
+        const QByteArray theirs = Bytes(photo);
+        QVERIFY(theirs != before);
+        Touch(f + QStringLiteral("/gob"));
+        Finish(b);
+        QCOMPARE(ReadReport(f + QStringLiteral("/b.out")).mid(3),
+                 QStringList({RecordEditor::ConflictOverwriteQuestion(QStringLiteral("questa scheda")),
+                              RecordEditor::ConflictShowQuestion()}));
+        QCOMPARE(Bytes(photo), theirs);
+        RegistryFile file;
+        RegistryRecord rec;
+        QVERIFY(file.OpenOrCreate(f + u'/') && file.ReadRecord(4, rec) && file.Close());
+        QCOMPARE(rec.Tiratore, QStringLiteral("Genitore 5"));
     }
 
     // A number typed (or duplicated into) that a stored receipt of the year has: the question names that
