@@ -3,10 +3,12 @@
 // the DUPLICATO mark of a reprint. The two-workstation cases run two real processes of this program on
 // one folder (this executable started with --workstation), each driving its own editor.
 #include "../report/PdfText.h"
+#include "FaultyFileOps.h"
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
+#include "app/CommonMessages.h"
 #include "editing/AnnullaRicevuta.h"
 #include "editing/RecordEditor.h"
 #include "editing/Storico.h"
@@ -395,6 +397,8 @@ private slots:
                 d->btnConferma->click(); // no reason yet: refused inside the window
                 asked = d->isVisible();
                 d->txtMotivo->setText(QStringLiteral("emessa per errore"));
+                if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty())
+                    d->grab().save(look + QStringLiteral("/TfrmAnnullaRicevuta.png"));
                 d->btnConferma->click();
             },
             this);
@@ -448,6 +452,71 @@ private slots:
         QCOMPARE(Bytes(file), after);
     }
 
+    // Each file call of a cancellation made to fail in turn: the receipt is either still the old one, with
+    // the access error and no applied entry, or cancelled with its entry.
+    void cancellationUnderFaults_data() {
+        QTest::addColumn<int>("error");
+        QTest::addRow("ENOSPC") << ENOSPC;
+        QTest::addRow("EIO") << EIO;
+    }
+    void cancellationUnderFaults() {
+        QFETCH(int, error);
+        TestPlatform tp;
+        Carvenna app(tp.platform);
+        app.Start();
+        TfrmRicevuta* w = app.ricevuta();
+        const QString file = tp.Path(QStringLiteral("2026.ric"));
+        w->ui.lblFile->setText(file);
+        w->show();
+        HistoryJournal journal(file, ReceiptRecord::Layout());
+        int counted = 0; // file calls of the last cancellation from its confirmation on
+        auto cancel = [&](FaultyFileOps* faults, int n) {
+            QFile::remove(file);
+            QDir(tp.Path(QStringLiteral("Storico"))).removeRecursively();
+            QVERIFY(WriteReceipts(file, 2));
+            w->ui.cmdUltimo->click();
+            ModalHelper::When<TfrmAnnullaRicevuta>(
+                [&](TfrmAnnullaRicevuta* d) {
+                    d->txtMotivo->setText(QStringLiteral("doppia"));
+                    if (faults)
+                        faults->Arm(n, error); // from the confirmation on
+                    d->btnConferma->click();
+                },
+                this);
+            w->ui.cmdAnnulla->click();
+            if (faults) {
+                counted = faults->calls;
+                faults->Arm(0, 0);
+            }
+        };
+        FaultyFileOps faults;
+        cancel(nullptr, 0);
+        QCOMPARE(tp.messages.TakeTexts(), QStringList{TfrmRicevuta::CancelledNotice()});
+        faults.Arm(0, 0);
+        cancel(&faults, 0);
+        tp.messages.Take();
+        const int calls = counted;
+        QVERIFY(calls >= 5);
+        for (int n = 1; n <= calls; ++n) {
+            cancel(&faults, n);
+            const QString what = QStringLiteral("call %1").arg(n);
+            const QStringList shown = tp.messages.TakeTexts();
+            const QByteArray now = Bytes(file).mid(ReceiptRecord::Size, ReceiptRecord::Size);
+            const bool cancelled = TfrmRicevuta::IsCancelled(ReceiptRecord::Decode(now.constData()));
+            QVector<HistoryEntry> entries;
+            QVERIFY(journal.Read(2, entries, now));
+            int applied = 0;
+            for (const HistoryEntry& e : entries)
+                applied += e.applied;
+            if (shown == QStringList({RecordEditor::HistoryNotWritten(), TfrmRicevuta::CancelledNotice()}))
+                QVERIFY2(cancelled && applied == 0, qPrintable(what));
+            else if (cancelled)
+                QVERIFY2(applied == 1, qPrintable(what + ": " + shown.join(u'|')));
+            else
+                QVERIFY2(applied == 0 && shown == QStringList{ArchiveAccessError()}, qPrintable(what + ": " + shown.join(u'|')));
+        }
+    }
+
     // Two changes of receipt 2, then the version before the first put back from the history and saved:
     // the record is byte for byte what it was, leftovers of the writer's buffer included.
     void historyRestoresByteForByte() {
@@ -494,6 +563,8 @@ private slots:
             [&](TfrmStorico* h) {
                 listed = qobject_cast<QStringListModel*>(h->lstStorico->model())->stringList();
                 h->lstStorico->setCurrentIndex(h->lstStorico->model()->index(1, 0));
+                if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty())
+                    h->grab().save(look + QStringLiteral("/TfrmStorico.png"));
                 h->btnRipristina->click();
             },
             this);
