@@ -23,8 +23,7 @@ QByteArray Changed(const QByteArray& rec, int k) {
     return out;
 }
 
-const JournalStamp kStamp{QDateTime(QDate(2026, 12, 10), QTime(10, 0)), QStringLiteral("PC1"),
-                          QStringLiteral("anna")};
+const JournalStamp kStamp{QDateTime(QDate(2026, 12, 10), QTime(10, 0)), QStringLiteral("PC1"), QStringLiteral("anna")};
 
 // Today's overwrite: the locked write with its intent file, flushed.
 void BM_OverwritePlain(benchmark::State& state) {

@@ -228,11 +228,11 @@ void RecordEditor::PickDate(Carvenna& app, QWidget* parent, const QString& conte
     dlg.exec();
 }
 
-bool RecordEditor::FailsCheck(Carvenna& app, QWidget* parent, std::initializer_list<Check> checks) {
-    for (const Check& c : checks) {
-        if (c.failed) {
-            app.messages().Warning(QString::fromUtf8(c.message), parent);
-            c.field->setFocus(Qt::OtherFocusReason);
+bool RecordEditor::FailsCheck(Carvenna& app, QWidget* parent, const Check* checks, int count) {
+    for (const Check* c = checks; c != checks + count; ++c) {
+        if (c->failed) {
+            app.messages().Warning(QString::fromUtf8(c->message), parent);
+            c->field->setFocus(Qt::OtherFocusReason);
             return true;
         }
     }

@@ -18,7 +18,7 @@ public:
     struct Options {
         int recordSize = 0;
         const QVector<FieldSpec>* layout = nullptr;
-        QString emptyNotice;             // browsing an empty archive
+        QString emptyNotice;              // browsing an empty archive
         bool firstFailsAsWarning = false; // the receipt editor's First reports its failure as a warning
         bool openBeforeChecks = false;    // the registry opens (creates) its file before anything else
         bool newStandsAtZero = false;     // the registry's Next from a new card writes "0" first
@@ -81,7 +81,10 @@ public:
         bool failed;
         const char* message;
     };
-    static bool FailsCheck(Carvenna& app, QWidget* parent, std::initializer_list<Check> checks);
+    static bool FailsCheck(Carvenna& app, QWidget* parent, const Check* checks, int count);
+    template <int N> static bool FailsCheck(Carvenna& app, QWidget* parent, const Check (&checks)[N]) {
+        return FailsCheck(app, parent, checks, N);
+    }
 
 private:
     Carvenna& m_app;

@@ -50,8 +50,7 @@ TfrmStorico::TfrmStorico(Carvenna& app, QWidget* parent)
     box->addWidget(txtDettaglio, 2);
     box->addLayout(buttons);
 
-    connect(lstStorico->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &TfrmStorico::lstStoricoChange);
+    connect(lstStorico->selectionModel(), &QItemSelectionModel::currentChanged, this, &TfrmStorico::lstStoricoChange);
     connect(btnRipristina, &QPushButton::clicked, this, &TfrmStorico::btnRipristinaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -84,10 +83,10 @@ void TfrmStorico::SetEntries(const QVector<HistoryEntry>& entries, qint64 positi
     for (const HistoryEntry& e : entries)
         lines << EntryLine(e);
     m_model->setStringList(lines);
-    lblTitolo->setText(entries.isEmpty()
-                           ? QStringLiteral("Nessuna modifica registrata per la posizione %1.").arg(position)
-                           : QStringLiteral("Modifiche registrate per la posizione %1, dalla più recente:")
-                                 .arg(position));
+    lblTitolo->setText(
+        entries.isEmpty()
+            ? QStringLiteral("Nessuna modifica registrata per la posizione %1.").arg(position)
+            : QStringLiteral("Modifiche registrate per la posizione %1, dalla più recente:").arg(position));
     btnRipristina->setEnabled(!entries.isEmpty());
     if (!entries.isEmpty())
         lstStorico->setCurrentIndex(m_model->index(0));

@@ -99,15 +99,13 @@ void RunReceiptPrint(Carvenna& app, report::ReportTemplate* rep, const QImage& l
         const bool duplicate = position > 0 && PrintJournal::WasPrinted(folder, year, position, bytes);
         page->SetOrientation(report::Orientation::Portrait);
         rep->fileName = ReceiptPdfName(e);
-        if (FillReceipt(*rep, e, logo, &error) && MarkReceiptDuplicate(*rep, duplicate, &error) &&
-            rep->Prepare(&error))
+        if (FillReceipt(*rep, e, logo, &error) && MarkReceiptDuplicate(*rep, duplicate, &error) && rep->Prepare(&error))
             result = preview ? app.printing().Preview(rep->Prepared(), window, &error)
                              : app.printing().Print(rep->Prepared(), window, &error);
     }
     if (result == Printing::Result::Failed)
         app.messages().Warning(ReceiptPrintWarning(), window);
     if (result == Printing::Result::Done && !preview && position > 0 &&
-        !PrintJournal::Note(folder, year, position, bytes,
-                            {app.clock().Now(), WorkstationName(), CurrentUserName()}))
+        !PrintJournal::Note(folder, year, position, bytes, {app.clock().Now(), WorkstationName(), CurrentUserName()}))
         app.messages().Warning(PrintNotNoted(), window);
 }

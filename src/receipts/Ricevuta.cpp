@@ -332,7 +332,7 @@ void TfrmRicevuta::cmdSalvaClick() {
     ui.txtIntero->setText(TrimText(ui.txtImporto->text()) + QLatin1Char(',') + TrimText(ui.txtCents->text()));
 
     const QString data = TrimText(ui.txtData->text());
-    if (RecordEditor::FailsCheck(m_app, this, {
+    const RecordEditor::Check checks[] = {
         {ui.txtNumRic, TrimText(ui.txtNumRic->text()).isEmpty(),
          "Attenzione: per salvare la scheda è necessario indicare il numero progressivo della ricevuta."},
         {ui.txtData, data.isEmpty(),
@@ -352,7 +352,8 @@ void TfrmRicevuta::cmdSalvaClick() {
         {ui.txtAl, TrimText(ui.txtAl->text()).isEmpty(),
          "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del periodo a cui il pagamento "
          "si riferisce."},
-        }))
+    };
+    if (RecordEditor::FailsCheck(m_app, this, checks))
         return;
 
     const QString posText = TrimText(ui.lblPosizione->text());

@@ -297,18 +297,25 @@ void TfrmTiratori::cmdSalvaClick() {
     txtQuotaExit(); // also when the window is not active and no focus event is delivered
 
     auto empty = [](const QLineEdit* f) { return TrimText(f->text()).isEmpty(); };
-    if (RecordEditor::FailsCheck(m_app, this, {
-        {ui.txtTiratore, empty(ui.txtTiratore), "Attenzione: per salvare la scheda è necessario indicare cognome e nome del genitore."},
-        {ui.txtCodFisc, empty(ui.txtCodFisc), "Attenzione: per salvare la scheda è necessario indicare il codice fiscale del genitore."},
-        {ui.txtStudio, empty(ui.txtStudio), "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del certificato "
-                       "medico."},
-        {ui.txtEnte, empty(ui.txtEnte), "Attenzione: per salvare la scheda è necessario indicare la causale di pagamento."},
-        {ui.txtTessera, empty(ui.txtTessera), "Attenzione: per salvare la scheda è necessario indicare il numero di iscrizione."},
-        {ui.txtQuota, empty(ui.txtQuota), "Attenzione: per salvare la scheda è necessario indicare la quota di iscrizione."},
-        {ui.txtFineTes, empty(ui.txtFineTes), "Attenzione: per salvare la scheda è necessario indicare la data di scadenza "
-                        "dell'iscrizione."},
-        {ui.txtArmi, empty(ui.txtArmi), "Attenzione: per salvare la scheda è necessario indicare cognome e nome del minore."},
-        }))
+    const RecordEditor::Check checks[] = {
+        {ui.txtTiratore, empty(ui.txtTiratore),
+         "Attenzione: per salvare la scheda è necessario indicare cognome e nome del genitore."},
+        {ui.txtCodFisc, empty(ui.txtCodFisc),
+         "Attenzione: per salvare la scheda è necessario indicare il codice fiscale del genitore."},
+        {ui.txtStudio, empty(ui.txtStudio),
+         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del certificato medico."},
+        {ui.txtEnte, empty(ui.txtEnte),
+         "Attenzione: per salvare la scheda è necessario indicare la causale di pagamento."},
+        {ui.txtTessera, empty(ui.txtTessera),
+         "Attenzione: per salvare la scheda è necessario indicare il numero di iscrizione."},
+        {ui.txtQuota, empty(ui.txtQuota),
+         "Attenzione: per salvare la scheda è necessario indicare la quota di iscrizione."},
+        {ui.txtFineTes, empty(ui.txtFineTes),
+         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza dell'iscrizione."},
+        {ui.txtArmi, empty(ui.txtArmi),
+         "Attenzione: per salvare la scheda è necessario indicare cognome e nome del minore."},
+    };
+    if (RecordEditor::FailsCheck(m_app, this, checks))
         return;
 
     const QString shown = TrimText(ui.lblPosizione->text());

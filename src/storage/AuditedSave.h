@@ -35,9 +35,9 @@ struct NumberProposal {
 
 struct AppendOutcome {
     enum Result { Written, Renumbered, NumberTaken, Failed } result = Failed;
-    qint64 position = 0;     // of the new receipt (Written, Renumbered)
-    QString number;          // the number stored (Renumbered: the new one)
-    ReceiptRecord clash;     // NumberTaken: the stored receipt that has the number
+    qint64 position = 0; // of the new receipt (Written, Renumbered)
+    QString number;      // the number stored (Renumbered: the new one)
+    ReceiptRecord clash; // NumberTaken: the stored receipt that has the number
     qint64 clashPosition = 0;
     QString error;
 };

@@ -28,11 +28,20 @@ QString Escape(const QString& s) {
     out.reserve(s.size());
     for (QChar c : s) {
         switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '\t': out += QLatin1String("\\t"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        default: out += c;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -289,10 +298,10 @@ QString HistoryPath(const QString& archivePath) {
 QVector<FieldChange> DiffRecords(const QVector<FieldSpec>& layout, const QByteArray& before, const QByteArray& after) {
     QVector<FieldChange> out;
     for (const FieldSpec& f : layout) {
-        const QString a = before.size() > f.offset + f.width ? DecodeField(before.constData() + f.offset, f.width)
-                                                               : QString();
-        const QString b = after.size() > f.offset + f.width ? DecodeField(after.constData() + f.offset, f.width)
-                                                             : QString();
+        const QString a =
+            before.size() > f.offset + f.width ? DecodeField(before.constData() + f.offset, f.width) : QString();
+        const QString b =
+            after.size() > f.offset + f.width ? DecodeField(after.constData() + f.offset, f.width) : QString();
         if (a != b)
             out.append({QLatin1String(f.name), a, b});
     }

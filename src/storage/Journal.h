@@ -37,11 +37,11 @@ struct JournalStamp {
 
 /// One overwrite or cancellation of a record.
 struct HistoryEntry {
-    QString id;          // unique for the entry; a "not applied" mark names it
+    QString id; // unique for the entry; a "not applied" mark names it
     JournalStamp stamp;
-    qint64 position = 0; // 1-based
-    QString kind;        // "modifica", "annullamento"
-    QByteArray newHash;  // hash of the record written (hex)
+    qint64 position = 0;  // 1-based
+    QString kind;         // "modifica", "annullamento"
+    QByteArray newHash;   // hash of the record written (hex)
     QByteArray oldRecord; // the record's bytes before the change, whole
     QVector<FieldChange> changes;
     bool applied = true; // false: the record write failed after the entry, or it was marked so

@@ -232,8 +232,8 @@ private slots:
             for (int i = 0; i < h.size() - entries; ++i)
                 applied += h[i].applied;
             const bool changed = after != before;
-            QVERIFY2(after == before || ReceiptRecord::Decode(after.constData()).Pagatore ==
-                                            QStringLiteral("Prova %1").arg(n),
+            QVERIFY2(after == before ||
+                         ReceiptRecord::Decode(after.constData()).Pagatore == QStringLiteral("Prova %1").arg(n),
                      qPrintable(what + ": the record is neither old nor new"));
             if (out.historyMissing) // the journal could not be opened: saved, and said so
                 QVERIFY2(changed && applied == 0 && out.result == OverwriteOutcome::Written, qPrintable(what));

@@ -29,8 +29,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QStringListModel>
 #include <QThread>
 #include <QToolButton>
@@ -257,14 +257,20 @@ private slots:
     void twoWorkstationsSameRecord_data() {
         QTest::addColumn<bool>("card");
         QTest::addColumn<QString>("answers");
-        QTest::addColumn<QString>("stored");     // payer (parent) in record 5 afterwards
+        QTest::addColumn<QString>("stored");      // payer (parent) in record 5 afterwards
         QTest::addColumn<QString>("secondShows"); // what the second screen shows afterwards
         QTest::addColumn<int>("questions");
         for (bool card : {false, true}) {
             const char* kind = card ? "card" : "receipt";
-            QTest::addRow("%s: back to editing", kind) << card << "n,n" << "Verdi" << "Neri" << 2;
-            QTest::addRow("%s: show the other version", kind) << card << "n,y" << "Verdi" << "Verdi" << 2;
-            QTest::addRow("%s: overwrite it", kind) << card << "y" << "Neri" << "Neri" << 1;
+            QTest::addRow("%s: back to editing", kind) << card << "n,n"
+                                                       << "Verdi"
+                                                       << "Neri" << 2;
+            QTest::addRow("%s: show the other version", kind) << card << "n,y"
+                                                              << "Verdi"
+                                                              << "Verdi" << 2;
+            QTest::addRow("%s: overwrite it", kind) << card << "y"
+                                                    << "Neri"
+                                                    << "Neri" << 1;
         }
     }
     void twoWorkstationsSameRecord() {
@@ -280,8 +286,8 @@ private slots:
         const QString edit = card ? QStringLiteral("parent:") : QStringLiteral("payer:");
         const QString save = card ? QStringLiteral("csalva") : QStringLiteral("salva");
         QProcess* a = Workstation(f, open + ";touch:a.ready;wait:goa;" + edit + "Verdi;" + save + ";report:a.out");
-        QProcess* b = Workstation(f, open + ";touch:b.ready;wait:gob;" + edit + "Neri;" + save + ";report:b.out",
-                                  answers);
+        QProcess* b =
+            Workstation(f, open + ";touch:b.ready;wait:gob;" + edit + "Neri;" + save + ";report:b.out", answers);
         QVERIFY(WaitForFile(f + QStringLiteral("/a.ready")) && WaitForFile(f + QStringLiteral("/b.ready")));
         Touch(f + QStringLiteral("/goa"));
         Finish(a);
@@ -513,7 +519,8 @@ private slots:
             else if (cancelled)
                 QVERIFY2(applied == 1, qPrintable(what + ": " + shown.join(u'|')));
             else
-                QVERIFY2(applied == 0 && shown == QStringList{ArchiveAccessError()}, qPrintable(what + ": " + shown.join(u'|')));
+                QVERIFY2(applied == 0 && shown == QStringList{ArchiveAccessError()},
+                         qPrintable(what + ": " + shown.join(u'|')));
         }
     }
 
