@@ -135,7 +135,7 @@ void Touch(const QString& path) {
 // Runs one program on the folder given, steps from CARVENNA_SCRIPT separated by ';':
 //   nuovo | fill | salva | show:<n> (receipt n as browsing shows it) | payer:<text>
 //   card:<n> (registry card n) | parent:<text> | cphoto (a new photo) | csalva
-//   touch:<file> | wait:<file> | report:<file> (position, number or name, messages)
+//   touch:<file> | wait:<file> | report:<file> (position, number or name, messages) | grab:<png path>
 // Questions are answered from CARVENNA_ANSWERS ("y,n,..."), as the user at that workstation would.
 int RunWorkstation(int argc, char** argv) {
     QApplication qapp(argc, argv);
@@ -178,6 +178,8 @@ int RunWorkstation(int argc, char** argv) {
             t->SetPhoto(photo);
         } else if (step == QLatin1String("csalva")) {
             t->ui.cmdSalva->click();
+        } else if (step.startsWith(QLatin1String("grab:"))) {
+            (t->isVisible() ? static_cast<QWidget*>(t) : r)->grab().save(arg);
         } else if (step.startsWith(QLatin1String("touch:"))) {
             Touch(folder + u'/' + arg);
         } else if (step.startsWith(QLatin1String("wait:"))) {
@@ -286,8 +288,13 @@ private slots:
         const QString edit = card ? QStringLiteral("parent:") : QStringLiteral("payer:");
         const QString save = card ? QStringLiteral("csalva") : QStringLiteral("salva");
         QProcess* a = Workstation(f, open + ";touch:a.ready;wait:goa;" + edit + "Verdi;" + save + ";report:a.out");
+        // With CARVENNA_LOOK_DIR the second workstation keeps a picture of its editor at the end.
+        QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR");
+        if (!look.isEmpty())
+            look = QStringLiteral(";grab:%1/%2.png")
+                       .arg(look, QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_').remove(u':'));
         QProcess* b =
-            Workstation(f, open + ";touch:b.ready;wait:gob;" + edit + "Neri;" + save + ";report:b.out", answers);
+            Workstation(f, open + ";touch:b.ready;wait:gob;" + edit + "Neri;" + save + ";report:b.out" + look, answers);
         QVERIFY(WaitForFile(f + QStringLiteral("/a.ready")) && WaitForFile(f + QStringLiteral("/b.ready")));
         Touch(f + QStringLiteral("/goa"));
         Finish(a);
