@@ -333,6 +333,7 @@ void TfrmTiratori::cmdSalvaClick() {
         // that exists but cannot be shown is never replaced by the placeholder.
         if (m_photoChanged || !CardPhotoExists(m_app.ProgramFolder(), n))
             photoSaved = SaveCardPhoto();
+        m_photoStamp = PhotoStamp(n); // what the next save over this card expects to find
         m_app.messages().Information(
             QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
     } else {

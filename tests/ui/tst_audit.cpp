@@ -328,14 +328,25 @@ private slots:
     }
 
     // Another workstation gave card 5 a new photo and nothing else: saving the card here asks all the
-    // same, and answering No twice keeps that photo and the card as they are.
+    // same. No twice keeps that photo and the card as they are; Yes writes the card (the other photo
+    // stays, this screen did not change it) and a second save is not asked about again.
+    void twoWorkstationsCardPhoto_data() {
+        QTest::addColumn<bool>("overwrite");
+        QTest::addRow("keep theirs") << false;
+        QTest::addRow("overwrite, then save again") << true;
+    }
     void twoWorkstationsCardPhoto() {
+        QFETCH(bool, overwrite);
         QTemporaryDir dir;
         const QString f = dir.path();
         QVERIFY(WriteCards(f, 6));
         const QString photo = CardPhotoPath(f + u'/', 5);
         QProcess* a = Workstation(f, QStringLiteral("card:5;touch:a.ready;wait:goa;cphoto;csalva;report:a.out"));
-        QProcess* b = Workstation(f, QStringLiteral("card:5;touch:b.ready;wait:gob;parent:Neri;csalva;report:b.out"));
+        QProcess* b =
+            Workstation(f,
+                        QStringLiteral("card:5;touch:b.ready;wait:gob;parent:Neri;csalva;") +
+                            (overwrite ? QStringLiteral("csalva;") : QString()) + QStringLiteral("report:b.out"),
+                        overwrite ? QStringLiteral("y") : QString());
         QVERIFY(WaitForFile(f + QStringLiteral("/a.ready")) && WaitForFile(f + QStringLiteral("/b.ready")));
         const QByteArray before = Bytes(photo);
         Touch(f + QStringLiteral("/goa"));
@@ -344,14 +355,15 @@ private slots:
         QVERIFY(theirs != before);
         Touch(f + QStringLiteral("/gob"));
         Finish(b);
+        const QString asked = RecordEditor::ConflictOverwriteQuestion(QStringLiteral("questa scheda"));
         QCOMPARE(ReadReport(f + QStringLiteral("/b.out")).mid(3),
-                 QStringList({RecordEditor::ConflictOverwriteQuestion(QStringLiteral("questa scheda")),
-                              RecordEditor::ConflictShowQuestion()}));
+                 overwrite ? QStringList({asked, kUpdated, kUpdated})
+                           : QStringList({asked, RecordEditor::ConflictShowQuestion()}));
         QCOMPARE(Bytes(photo), theirs);
         RegistryFile file;
         RegistryRecord rec;
         QVERIFY(file.OpenOrCreate(f + u'/') && file.ReadRecord(4, rec) && file.Close());
-        QCOMPARE(rec.Tiratore, QStringLiteral("Genitore 5"));
+        QCOMPARE(rec.Tiratore, overwrite ? QStringLiteral("Neri") : QStringLiteral("Genitore 5"));
     }
 
     // A number typed (or duplicated into) that a stored receipt of the year has: the question names that
