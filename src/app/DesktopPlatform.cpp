@@ -34,9 +34,16 @@ bool DialogMessages::Show(Kind kind, const QString& text, QWidget* parent) {
         box.setIcon(QMessageBox::NoIcon);
         box.setStandardButtons(QMessageBox::Ok);
         break;
+    case Kind::Question:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     }
-    box.setDefaultButton(kind == Kind::Confirmation ? QMessageBox::Yes : QMessageBox::Ok);
-    return box.exec() != QMessageBox::No;
+    box.setDefaultButton(kind == Kind::Confirmation ? QMessageBox::Yes
+                         : kind == Kind::Question   ? QMessageBox::No
+                                                    : QMessageBox::Ok);
+    const int answer = box.exec();
+    return kind == Kind::Question ? answer == QMessageBox::Yes : answer != QMessageBox::No;
 }
 
 QString DesktopFileDialogs::Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder,

@@ -19,7 +19,7 @@ public:
 /// Message dialogs. Texts keep their \n and \r; only the dialog turns them into line breaks.
 class Messages {
 public:
-    enum class Kind { Warning, Error, Information, Confirmation, Plain };
+    enum class Kind { Warning, Error, Information, Confirmation, Plain, Question };
     virtual ~Messages() = default;
     /// Shows the message; returns false only when a confirmation is answered No.
     virtual bool Show(Kind kind, const QString& text, QWidget* parent) = 0;
@@ -30,6 +30,8 @@ public:
     bool Confirm(const QString& text, QWidget* parent = nullptr) { return Show(Kind::Confirmation, text, parent); }
     /// The plain message box with one OK button.
     void Plain(const QString& text, QWidget* parent = nullptr) { Show(Kind::Plain, text, parent); }
+    /// A question with Yes and No whose default answer is No: true only when answered Yes.
+    bool Ask(const QString& text, QWidget* parent = nullptr) { return Show(Kind::Question, text, parent); }
 
     /// The text as a dialog shows it: the \n\r\n\r and \r\n\r\n sequences become line breaks.
     static QString ForDisplay(const QString& text);

@@ -4,6 +4,8 @@
 #include "receipts/Ricevuta.h"
 #include "report/PreparedReport.h"
 #include "report/ReportPainter.h"
+#include "storage/Journal.h"
+#include "storage/ReceiptFile.h"
 #include "storage/Text.h"
 #include <QFileInfo>
 #include <QImageReader>
@@ -55,6 +57,21 @@ bool FillReceipt(report::ReportTemplate& rep, const Ui::TfrmRicevuta& e, const Q
     return true;
 }
 
+QString DuplicateMarkText() {
+    return QStringLiteral("DUPLICATO");
+}
+
+QString PrintNotNoted() {
+    return QStringLiteral("Attenzione: la ricevuta è stata stampata, ma non è stato possibile registrare la stampa "
+                          "nello storico: una nuova stampa non sarà segnata come duplicato.");
+}
+
+bool MarkReceiptDuplicate(report::ReportTemplate& rep, bool duplicate, QString* error) {
+    const QString text = duplicate ? DuplicateMarkText() : QString();
+    return rep.SetText(QStringLiteral("txtDuplicato"), text, error) &&
+           rep.SetText(QStringLiteral("txtDuplicato_B"), text, error);
+}
+
 QString ReceiptPdfName(const Ui::TfrmRicevuta& e) {
     QString number = TrimText(e.txtNumRic->text());
     bool digits = false;
@@ -68,13 +85,27 @@ void RunReceiptPrint(Carvenna& app, report::ReportTemplate* rep, const QImage& l
     QString error;
     Printing::Result result = Printing::Result::Failed;
     report::ReportPage* page = rep ? rep->Page(1, &error) : nullptr;
+    // The receipt as it prints: the print journal knows it by its position and these texts.
+    qint64 position = 0;
+    QString folder, year;
+    QByteArray bytes;
     if (page && app.ricevuta()) {
+        const Ui::TfrmRicevuta& e = app.ricevuta()->ui;
+        position = TrimText(e.lblPosizione->text()).toLongLong();
+        const QFileInfo archive(e.lblFile->text());
+        folder = archive.absolutePath();
+        year = archive.completeBaseName();
+        app.ricevuta()->RecordFromScreen().Encode(bytes);
+        const bool duplicate = position > 0 && PrintJournal::WasPrinted(folder, year, position, bytes);
         page->SetOrientation(report::Orientation::Portrait);
-        rep->fileName = ReceiptPdfName(app.ricevuta()->ui);
-        if (FillReceipt(*rep, app.ricevuta()->ui, logo, &error) && rep->Prepare(&error))
+        rep->fileName = ReceiptPdfName(e);
+        if (FillReceipt(*rep, e, logo, &error) && MarkReceiptDuplicate(*rep, duplicate, &error) && rep->Prepare(&error))
             result = preview ? app.printing().Preview(rep->Prepared(), window, &error)
                              : app.printing().Print(rep->Prepared(), window, &error);
     }
     if (result == Printing::Result::Failed)
         app.messages().Warning(ReceiptPrintWarning(), window);
+    if (result == Printing::Result::Done && !preview && position > 0 &&
+        !PrintJournal::Note(folder, year, position, bytes, {app.clock().Now(), WorkstationName(), CurrentUserName()}))
+        app.messages().Warning(PrintNotNoted(), window);
 }

@@ -26,10 +26,22 @@ QImage ReadLogo(const QString& path);
 bool FillReceipt(report::ReportTemplate& rep, const Ui::TfrmRicevuta& editor, const QImage& logo,
                  QString* error = nullptr);
 
+/// Writes "DUPLICATO" into the free space of both copies when `duplicate`, else leaves it empty.
+/// A batch print of many receipts calls it after FillReceipt for each one.
+bool MarkReceiptDuplicate(report::ReportTemplate& rep, bool duplicate, QString* error = nullptr);
+
+/// The text of the duplicate mark.
+QString DuplicateMarkText();
+
+/// The warning when a print went out but could not be noted in the print journal.
+QString PrintNotNoted();
+
 /// The PDF file proposed for the receipt in the editor: "Ricevuta_<year>_<number on 5 digits>.pdf".
 QString ReceiptPdfName(const Ui::TfrmRicevuta& editor);
 
 /// The whole print (or preview) of the receipt shown in the editor: portrait page, fill, prepare, then
 /// the print dialog or the preview. Any failure shows the warning; cancelling the dialog shows nothing.
+/// A stored receipt whose texts were printed before is marked DUPLICATO (in the preview too); a print
+/// that went out is noted in the year's print journal.
 /// `rep` is null when the window could not load its template.
 void RunReceiptPrint(Carvenna& app, report::ReportTemplate* rep, const QImage& logo, bool preview, QWidget* window);

@@ -8,6 +8,8 @@
 #include "app/Carvenna.h"
 #include "app/Guida.h"
 #include "app/StatusHints.h"
+#include "editing/AnnullaRicevuta.h"
+#include "editing/RecordEditor.h"
 #include "export/ExpRic.h"
 #include "receipts/AmountWords.h"
 #include "receipts/Calendario.h"
@@ -22,8 +24,6 @@
 #include "storage/IniFile.h"
 #include "storage/ReceiptFile.h"
 #include "storage/Text.h"
-#include "validators/CodFisc.h"
-#include "validators/PartitaIva.h"
 #include <QCloseEvent>
 #include <QIcon>
 #include <QImage>
@@ -56,19 +56,31 @@ std::optional<qint64> WholeNumber(const QString& text) {
     return value;
 }
 
-bool IsDigitsOnly(const QString& text) {
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
+const QString kCancelMark = QStringLiteral("ANNULLATA:");
+
+QByteArray Encoded(const ReceiptRecord& rec) {
+    QByteArray bytes;
+    rec.Encode(bytes);
+    return bytes;
 }
 } // namespace
 
 TfrmRicevuta::TfrmRicevuta(Carvenna& app, QWidget* parent) : QWidget(parent), m_app(app), m_keys(new FieldKeys(this)) {
     ui.setupUi(this);
     setWindowState(Qt::WindowMaximized);
+
+    RecordEditor::Options o;
+    o.recordSize = ReceiptRecord::Size;
+    o.layout = &ReceiptRecord::Layout();
+    o.emptyNotice = QStringLiteral("L'archivio non contiene nessuna ricevuta.");
+    o.firstFailsAsWarning = true;
+    o.saveFailsAsWarning = true;
+    o.thisRecord = QStringLiteral("questa ricevuta");
+    o.archivePath = [this] { return ui.lblFile->text(); };
+    o.show = [this](const QByteArray& bytes, qint64 position) {
+        ShowRecord(ReceiptRecord::Decode(bytes.constData()), position);
+    };
+    m_editor = new RecordEditor(app, this, ui.lblPosizione, std::move(o));
 
     // Enter runs round the fields in this order; Tab follows the same order (set in the form).
     QLineEdit* const ring[] = {
@@ -107,6 +119,8 @@ TfrmRicevuta::TfrmRicevuta(Carvenna& app, QWidget* parent) : QWidget(parent), m_
     connect(ui.cmdNumerazione, &QToolButton::clicked, this, &TfrmRicevuta::cmdNumerazioneClick);
     connect(ui.cmdGuida, &QToolButton::clicked, this, &TfrmRicevuta::cmdGuidaClick);
     connect(ui.cmdEsci, &QToolButton::clicked, this, &TfrmRicevuta::cmdEsciClick);
+    connect(ui.cmdAnnulla, &QToolButton::clicked, this, &TfrmRicevuta::cmdAnnullaClick);
+    connect(ui.cmdStorico, &QToolButton::clicked, this, &TfrmRicevuta::cmdStoricoClick);
     connect(ui.cmdLogo, &QToolButton::clicked, this, &TfrmRicevuta::cmdLogoClick);
     connect(ui.impPagatore, &QToolButton::clicked, this, &TfrmRicevuta::impPagatoreClick);
     connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmRicevuta::btnCodFiscClick);
@@ -142,6 +156,8 @@ void TfrmRicevuta::FormShow() {
                          ui.txtLuogoNasc, ui.txtDataNasc, ui.txtIndirizzo})
         f->clear();
     ui.lblPosizione->clear();
+    m_editor->Forget();
+    m_proposal = NumberProposal();
     ShowLogo();
     ui.txtPagatore->setFocus(Qt::OtherFocusReason);
 }
@@ -192,6 +208,9 @@ void TfrmRicevuta::ShowRecord(const ReceiptRecord& r, qint64 position) {
     ui.txtDataNasc->setText(r.DataNasc);
     ui.txtIndirizzo->setText(r.Indirizzo);
     ui.lblPosizione->setText(QString::number(position));
+    // What a save over this receipt expects to find in the file.
+    m_editor->Remember(Encoded(r));
+    m_proposal = NumberProposal();
 }
 
 ReceiptRecord TfrmRicevuta::RecordFromScreen() const {
@@ -226,64 +245,16 @@ QString TfrmRicevuta::Today() const {
 // ---- Browsing ------------------------------------------------------------------------------
 
 void TfrmRicevuta::cmdPrimoClick() {
-    BrowseTo(Browse::First);
+    m_editor->BrowseTo(RecordEditor::Browse::First);
 }
 void TfrmRicevuta::cmdIndietroClick() {
-    BrowseTo(Browse::Previous);
+    m_editor->BrowseTo(RecordEditor::Browse::Previous);
 }
 void TfrmRicevuta::cmdAvantiClick() {
-    BrowseTo(Browse::Next);
+    m_editor->BrowseTo(RecordEditor::Browse::Next);
 }
 void TfrmRicevuta::cmdUltimoClick() {
-    BrowseTo(Browse::Last);
-}
-
-void TfrmRicevuta::BrowseTo(Browse where) {
-    const QString emptyNotice = QStringLiteral("L'archivio non contiene nessuna ricevuta.");
-    const bool noneShown = TrimText(ui.lblPosizione->text()).isEmpty();
-    const qint64 p = noneShown ? 0 : TrimText(ui.lblPosizione->text()).toLongLong();
-    if (where == Browse::Previous && p == 1)
-        return; // the first receipt is shown already
-    auto fail = [&] {
-        if (where == Browse::First)
-            m_app.messages().Warning(ArchiveAccessError(), this);
-        else
-            m_app.messages().Error(ArchiveAccessError(), this);
-    };
-
-    ReceiptFile file;
-    qint64 n = -1;
-    if (!file.OpenOrCreate(ui.lblFile->text()) || (n = file.RecordCount()) < 0)
-        return fail();
-    qint64 target = 0;
-    switch (where) {
-    case Browse::First:
-        target = 1;
-        break;
-    case Browse::Last:
-        target = n;
-        break;
-    case Browse::Next:
-        if (n == 0)
-            ui.lblPosizione->clear();
-        else if (p >= n)
-            return void(file.Close()); // the last receipt is shown already
-        target = p + 1;
-        break;
-    case Browse::Previous:
-        target = noneShown ? 1 : p - 1;
-        break;
-    }
-    if (n == 0) {
-        if (!file.Close())
-            return fail();
-        m_app.messages().Information(emptyNotice, this);
-        return;
-    }
-    ReceiptRecord rec;
-    if (!file.ReadRecord(target - 1, rec) || !file.Close())
-        return fail();
-    ShowRecord(rec, target);
+    m_editor->BrowseTo(RecordEditor::Browse::Last);
 }
 
 // ---- New, duplicate, save ------------------------------------------------------------------
@@ -320,7 +291,9 @@ void TfrmRicevuta::cmdNuovoClick() {
                          ui.txtLuogoNasc, ui.txtDataNasc, ui.txtIndirizzo})
         f->clear();
     ui.lblPosizione->clear();
+    m_editor->Forget();
     ui.txtNumRic->setText(QString::number(*first + n));
+    m_proposal = {ui.txtNumRic->text(), *first, n};
     ui.txtPagatore->setFocus(Qt::OtherFocusReason);
 }
 
@@ -333,6 +306,8 @@ void TfrmRicevuta::cmdDuplicaClick() {
         return;
     }
     ui.lblPosizione->clear();
+    m_editor->Forget();
+    m_proposal = NumberProposal();
     ReceiptFile file; // opened only to confirm that the archive can be reached
     if (!file.OpenOrCreate(ui.lblFile->text()) || !file.Close())
         return m_app.messages().Error(ArchiveAccessError(), this);
@@ -356,13 +331,8 @@ void TfrmRicevuta::cmdSalvaClick() {
     txtCentsExit(); // empty becomes "00", one digit gets its 0
     ui.txtIntero->setText(TrimText(ui.txtImporto->text()) + QLatin1Char(',') + TrimText(ui.txtCents->text()));
 
-    struct Check {
-        QLineEdit* field;
-        bool failed;
-        const char* message;
-    };
     const QString data = TrimText(ui.txtData->text());
-    const Check checks[] = {
+    const RecordEditor::Check checks[] = {
         {ui.txtNumRic, TrimText(ui.txtNumRic->text()).isEmpty(),
          "Attenzione: per salvare la scheda è necessario indicare il numero progressivo della ricevuta."},
         {ui.txtData, data.isEmpty(),
@@ -383,66 +353,146 @@ void TfrmRicevuta::cmdSalvaClick() {
          "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del periodo a cui il pagamento "
          "si riferisce."},
     };
-    for (const Check& c : checks) {
-        if (c.failed) {
-            m_app.messages().Warning(QString::fromUtf8(c.message), this);
-            c.field->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+    if (RecordEditor::FailsCheck(m_app, this, checks))
+        return;
 
     const QString posText = TrimText(ui.lblPosizione->text());
-    ReceiptFile file;
-    if (!file.OpenOrCreate(ui.lblFile->text()))
-        return m_app.messages().Warning(ArchiveAccessError(), this);
-    const ReceiptRecord rec = RecordFromScreen();
+    ReceiptRecord rec = RecordFromScreen();
     if (!posText.isEmpty()) {
         bool numeric = false;
         const qint64 p = posText.toLongLong(&numeric);
-        if (!numeric || p < 1 || !file.OverwriteRecord(p - 1, rec) || !file.Close())
+        if (!numeric || p < 1)
             return m_app.messages().Warning(ArchiveAccessError(), this);
+        if (!m_editor->SaveOver(p, Encoded(rec)))
+            return;
         ui.lblPosizione->setText(QString::number(p));
         m_app.messages().Information(
             QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
-    } else {
-        qint64 position = 0;
-        if (!file.AppendRecord(rec, &position) || !file.Close())
-            return m_app.messages().Warning(ArchiveAccessError(), this);
-        ui.lblPosizione->setText(QString::number(position));
-        m_app.messages().Information(QStringLiteral("La scheda corrente è stata inserita in archivio."), this);
+        return;
     }
+
+    // A new receipt: its number is checked against the year's under the archive's lock.
+    ReceiptFile file;
+    if (!file.OpenOrCreate(ui.lblFile->text()))
+        return m_app.messages().Warning(ArchiveAccessError(), this);
+    AppendOutcome out = AppendReceiptChecked(file, rec, m_proposal, false);
+    if (out.result == AppendOutcome::NumberTaken) {
+        if (!m_app.messages().Ask(NumberTakenQuestion(TrimText(rec.NumRic), out.clash), this)) {
+            file.Close();
+            ui.txtNumRic->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        out = AppendReceiptChecked(file, rec, m_proposal, true);
+    }
+    if (out.result == AppendOutcome::Failed || !file.Close())
+        return m_app.messages().Warning(ArchiveAccessError(), this);
+    rec.NumRic = out.number;
+    ui.txtNumRic->setText(out.number);
+    ui.lblPosizione->setText(QString::number(out.position));
+    m_editor->Remember(Encoded(rec));
+    m_proposal = NumberProposal();
+    if (out.result == AppendOutcome::Renumbered)
+        m_app.messages().Information(RenumberedNotice(out.number), this);
+    else
+        m_app.messages().Information(QStringLiteral("La scheda corrente è stata inserita in archivio."), this);
+}
+
+// ---- Cancellation and history --------------------------------------------------------------
+
+QString TfrmRicevuta::RenumberedNotice(const QString& number) {
+    return QStringLiteral("La ricevuta è stata registrata con il numero %1: il numero proposto era stato usato da "
+                          "un'altra postazione.")
+        .arg(number);
+}
+
+QString TfrmRicevuta::NumberTakenQuestion(const QString& number, const ReceiptRecord& clash) {
+    return QStringLiteral("Attenzione: il numero %1 è già stato dato alla ricevuta n. %2 del %3 intestata a "
+                          "%4.\n\r\n\rSalvare comunque la ricevuta con lo stesso numero?")
+        .arg(number, TrimText(clash.NumRic), TrimText(clash.Data), TrimText(clash.Pagatore));
+}
+
+QString TfrmRicevuta::CancelledNotice() {
+    return QStringLiteral("La ricevuta è stata annullata: resta in archivio con il suo numero, l'importo a zero e la "
+                          "causale ANNULLATA.");
+}
+
+QString TfrmRicevuta::AlreadyCancelledWarning() {
+    return QStringLiteral("Attenzione: questa ricevuta è già stata annullata.");
+}
+
+QString TfrmRicevuta::CancelOnlyStoredWarning() {
+    return QStringLiteral("Attenzione: è possibile annullare soltanto una ricevuta già salvata in archivio.\n\r\n\r"
+                          "Visualizzare la ricevuta da annullare e fare clic sul pulsante Annulla ricevuta.");
+}
+
+bool TfrmRicevuta::IsCancelled(const ReceiptRecord& rec) {
+    return TrimText(rec.Sport).startsWith(kCancelMark);
+}
+
+ReceiptRecord TfrmRicevuta::Cancelled(ReceiptRecord r, const QString& reason) {
+    // The amount as the editor stores 0, so totals, statements and exports need no change.
+    r.Importo = QStringLiteral("0");
+    r.Cents = QStringLiteral("00");
+    r.ImpLettere = ImportoInLettere(0);
+    r.CentLettere = QStringLiteral("00");
+    r.Intero = QStringLiteral("0,00");
+    r.Sport = (kCancelMark + u' ' + TrimText(reason)).left(ReceiptRecord::Layout().at(ReceiptField::Sport).width);
+    return r;
+}
+
+void TfrmRicevuta::cmdAnnullaClick() {
+    bool numeric = false;
+    const qint64 p = TrimText(ui.lblPosizione->text()).toLongLong(&numeric);
+    if (!numeric || p < 1)
+        return m_app.messages().Warning(CancelOnlyStoredWarning(), this);
+    // The receipt as stored: what is cancelled is the archive's receipt, not unsaved edits.
+    RecordFile file(ReceiptRecord::Size);
+    QByteArray stored;
+    if (!file.OpenOrCreate(ui.lblFile->text()) || !file.ReadRaw(p - 1, stored) || !file.Close())
+        return m_app.messages().Warning(ArchiveAccessError(), this);
+    const ReceiptRecord current = ReceiptRecord::Decode(stored.constData());
+    if (IsCancelled(current))
+        return m_app.messages().Warning(AlreadyCancelledWarning(), this);
+    TfrmAnnullaRicevuta dlg(m_app, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    // Encoded over the stored bytes: only the changed fields' bytes differ.
+    QByteArray bytes = stored;
+    const ReceiptRecord cancelled = Cancelled(current, dlg.Reason());
+    cancelled.Encode(bytes);
+    if (!m_editor->SaveOver(p, bytes, QStringLiteral("annullamento")))
+        return;
+    ShowRecord(cancelled, p);
+    m_app.messages().Information(CancelledNotice(), this);
+}
+
+void TfrmRicevuta::cmdStoricoClick() {
+    m_editor->ShowHistory();
 }
 
 // ---- Windows opened from the editor --------------------------------------------------------
 
 void TfrmRicevuta::cmdTrovaClick() {
     // A receipt chosen there is loaded into this editor with its position.
-    TfrmTrovaRic w(m_app, this);
-    w.lblMemory->setText(QStringLiteral("ricevuta"));
-    w.exec();
+    RecordEditor::OpenModal<TfrmTrovaRic>(m_app, this, QStringLiteral("ricevuta"));
 }
 
 void TfrmRicevuta::cmdAnteprimaClick() {
     // The preview takes the receipt from the screen: an unsaved receipt can be previewed too.
-    TfrmAnteprimaRic w(m_app, this);
-    w.exec();
+    RecordEditor::OpenModal<TfrmAnteprimaRic>(m_app, this);
 }
 
 void TfrmRicevuta::cmdStampaClick() {
-    TfrmStampaRic w(m_app, this);
-    w.exec();
+    RecordEditor::OpenModal<TfrmStampaRic>(m_app, this);
 }
 
 void TfrmRicevuta::cmdEsportaClick() {
-    TfrmExpRic w(m_app, this);
-    w.exec();
+    RecordEditor::OpenModal<TfrmExpRic>(m_app, this);
 }
 
 void TfrmRicevuta::impPagatoreClick() {
     // A card chosen there fills the payer and child fields; lblPosizione stays.
-    TfrmTrovaTiratori w(m_app, this);
-    w.lblMemory->setText(QStringLiteral("ricevuta"));
-    w.exec();
+    RecordEditor::OpenModal<TfrmTrovaTiratori>(m_app, this, QStringLiteral("ricevuta"));
 }
 
 void TfrmRicevuta::cmdNumerazioneClick() {
@@ -473,25 +523,14 @@ void TfrmRicevuta::cmdGuidaClick() {
 }
 
 void TfrmRicevuta::btnCodFiscClick() {
-    const QString code = TrimText(ui.txtCodFisc->text());
-    if (IsDigitsOnly(code)) {
-        TfrmPartitaIva dlg(m_app, this);
-        dlg.ui.txtPartitaIva->setText(code);
-        dlg.exec();
-    } else {
-        TfrmCodFisc dlg(m_app, this);
-        dlg.ui.txtCodFisc->setText(code);
-        dlg.exec();
-    }
+    RecordEditor::CheckTaxCode(m_app, this, TrimText(ui.txtCodFisc->text()));
 }
 
 void TfrmRicevuta::DateFieldKeyDown(QLineEdit* field) {
     const QString context = field == ui.txtData  ? QStringLiteral("data")
                             : field == ui.txtDal ? QStringLiteral("dal")
                                                  : QStringLiteral("Al");
-    TfrmCalendario dlg(m_app, this);
-    dlg.ui.lblMemory->setText(context);
-    dlg.exec();
+    RecordEditor::PickDate(m_app, this, context);
 }
 
 // ---- Field behaviour -----------------------------------------------------------------------

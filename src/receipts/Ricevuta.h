@@ -2,12 +2,14 @@
 // The receipt editor: one receipt of the yearly archive at a time, laid out like the printed
 // receipt. The record being edited lives in the edit boxes; lblPosizione (the 1-based position
 // of the displayed stored receipt, empty for an unsaved one) decides between append and overwrite.
+#include "storage/AuditedSave.h"
 #include "ui_Ricevuta.h"
 #include <QWidget>
 
 class Carvenna;
 class FieldKeys;
 class QLineEdit;
+class RecordEditor;
 struct ReceiptRecord;
 
 class TfrmRicevuta : public QWidget {
@@ -20,6 +22,18 @@ public:
     void ShowRecord(const ReceiptRecord& rec, qint64 position);
     /// The record as the fields hold it now (texts as shown; storing trims and cuts them).
     ReceiptRecord RecordFromScreen() const;
+    /// The shared browsing, saving and history of the editor.
+    RecordEditor& editor() { return *m_editor; }
+
+    /// Texts of the messages that numbering and cancellation show.
+    static QString RenumberedNotice(const QString& number);
+    static QString NumberTakenQuestion(const QString& number, const ReceiptRecord& clash);
+    static QString CancelledNotice();
+    static QString AlreadyCancelledWarning();
+    static QString CancelOnlyStoredWarning();
+    /// The receipt `stored` cancelled for `reason`: amount 0, cause "ANNULLATA: <reason>".
+    static ReceiptRecord Cancelled(ReceiptRecord stored, const QString& reason);
+    static bool IsCancelled(const ReceiptRecord& rec);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -42,6 +56,8 @@ private slots:
     void cmdNumerazioneClick();
     void cmdGuidaClick();
     void cmdEsciClick();
+    void cmdAnnullaClick();
+    void cmdStoricoClick();
     void cmdLogoClick();
     void impPagatoreClick();
     void btnCodFiscClick();
@@ -53,8 +69,6 @@ private slots:
     void DateFieldKeyDown(QLineEdit* field);
 
 private:
-    enum class Browse { First, Previous, Next, Last };
-    void BrowseTo(Browse where);
     void ResetAmount();
     void ShowLogo();
     void SaveReceiverLines();
@@ -62,4 +76,6 @@ private:
 
     Carvenna& m_app;
     FieldKeys* m_keys;
+    RecordEditor* m_editor;
+    NumberProposal m_proposal; // the number "Nuovo" proposed, while it may still be the one on screen
 };

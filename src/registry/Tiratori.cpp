@@ -6,6 +6,7 @@
 #include "app/Guida.h"
 #include "app/OpenURL.h"
 #include "app/StatusHints.h"
+#include "editing/RecordEditor.h"
 #include "export/ExpTiratori.h"
 #include "receipts/Calendario.h"
 #include "receipts/DigitsFilter.h"
@@ -17,21 +18,18 @@
 #include "search/TrovaTiratori.h"
 #include "storage/RegistryFile.h"
 #include "storage/Text.h"
-#include "validators/CodFisc.h"
-#include "validators/PartitaIva.h"
 #include <QCloseEvent>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QShowEvent>
 
 namespace {
 const QString kEmptyRegistry = QStringLiteral("L'archivio non contiene nessuna scheda.");
 
-bool IsDigitsOnly(const QString& text) {
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
+QByteArray Encoded(const RegistryRecord& rec) {
+    QByteArray bytes;
+    rec.Encode(bytes);
+    return bytes;
 }
 
 // The card number in lblPosizione, 0 when it holds none.
@@ -68,6 +66,21 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     for (QLineEdit* date : {ui.txtStudio, ui.txtInizioTes, ui.txtFineTes})
         m_keys->SetDateField(date);
     connect(m_keys, &FieldKeys::PickDate, this, &TfrmTiratori::DateFieldKeyDown);
+    RecordEditor::Options o;
+    o.recordSize = RegistryRecord::Size;
+    o.layout = &RegistryRecord::Layout();
+    o.emptyNotice = kEmptyRegistry;
+    o.openBeforeChecks = true;
+    o.newStandsAtZero = true;
+    o.thisRecord = QStringLiteral("questa scheda");
+    o.archivePath = [this] { return m_app.Path(QLatin1String(RegistryFileName)); };
+    o.show = [this](const QByteArray& bytes, qint64 position) {
+        ShowRecord(RegistryRecord::Decode(bytes.constData()));
+        ui.lblPosizione->setText(QString::number(position));
+        LoadCardPhoto();
+    };
+    m_editor = new RecordEditor(app, this, ui.lblPosizione, std::move(o));
+
     ui.txtQuota->installEventFilter(new DigitsFilter(this, true));
     ui.txtQuota->installEventFilter(this); // leaving it formats the fee
     NormaliseWhileTyping(ui.txtSesso, true);
@@ -87,6 +100,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     connect(ui.cmdUltimo, &QToolButton::clicked, this, &TfrmTiratori::cmdUltimoClick);
     connect(ui.cmdGuida, &QToolButton::clicked, this, &TfrmTiratori::cmdGuidaClick);
     connect(ui.cmdEsci, &QToolButton::clicked, this, &TfrmTiratori::cmdEsciClick);
+    connect(ui.cmdStorico, &QToolButton::clicked, this, &TfrmTiratori::cmdStoricoClick);
     connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmTiratori::btnCodFiscClick);
     connect(ui.btnEmail, &QToolButton::clicked, this, &TfrmTiratori::btnEmailClick);
     connect(ui.cmdTrova, &QToolButton::clicked, this, &TfrmTiratori::cmdTrovaClick);
@@ -143,6 +157,8 @@ void TfrmTiratori::ShowRecord(const RegistryRecord& rec) {
     const auto labels = HiddenLabels(ui);
     for (int i = 0; i < int(labels.size()); ++i)
         labels[i]->setText(TrimText(*values[RegistryField::File01 + i]));
+    // What a save over this card expects to find in the file.
+    m_editor->Remember(Encoded(rec));
 }
 
 RegistryRecord TfrmTiratori::RecordFromScreen() const {
@@ -167,6 +183,8 @@ void TfrmTiratori::ClearCard() {
     m_photoChanged = false;
     ShowPhoto(Placeholder());
     ui.lblPosizione->clear();
+    m_editor->Forget();
+    m_photoStamp.clear();
     ui.txtTiratore->setFocus(Qt::OtherFocusReason);
 }
 
@@ -206,7 +224,15 @@ void TfrmTiratori::LoadCardPhoto() {
     const qint64 n = CardNumber(ui.lblPosizione);
     m_photo = n > 0 ? ReadCardPhoto(m_app.ProgramFolder(), n) : QImage();
     m_photoChanged = false;
+    m_photoStamp = PhotoStamp(n);
     ShowPhoto(Photo());
+}
+
+QByteArray TfrmTiratori::PhotoStamp(qint64 cardNumber) const {
+    QFile f(CardPhotoPath(m_app.ProgramFolder(), cardNumber));
+    if (cardNumber <= 0 || !f.open(QIODevice::ReadOnly))
+        return QByteArrayLiteral("-");
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
 }
 
 bool TfrmTiratori::SaveCardPhoto() {
@@ -214,70 +240,27 @@ bool TfrmTiratori::SaveCardPhoto() {
     if (n <= 0 || !WriteCardPhoto(m_app.ProgramFolder(), n, Photo()))
         return false;
     m_photoChanged = false;
+    m_photoStamp = PhotoStamp(n);
     return true;
 }
 
 // ---- Browsing ------------------------------------------------------------------------------
 
 void TfrmTiratori::cmdPrimoClick() {
-    BrowseTo(Browse::First);
+    m_editor->BrowseTo(RecordEditor::Browse::First);
 }
 void TfrmTiratori::cmdIndietroClick() {
-    BrowseTo(Browse::Previous);
+    m_editor->BrowseTo(RecordEditor::Browse::Previous);
 }
 void TfrmTiratori::cmdAvantiClick() {
-    BrowseTo(Browse::Next);
+    m_editor->BrowseTo(RecordEditor::Browse::Next);
 }
 void TfrmTiratori::cmdUltimoClick() {
-    BrowseTo(Browse::Last);
+    m_editor->BrowseTo(RecordEditor::Browse::Last);
 }
 
-void TfrmTiratori::BrowseTo(Browse where) {
-    auto fail = [&] { m_app.messages().Error(ArchiveAccessError(), this); };
-    RegistryFile file;
-    if (!file.OpenOrCreate(m_app.ProgramFolder()))
-        return fail();
-    const QString shown = TrimText(ui.lblPosizione->text());
-    if (where == Browse::Previous && shown == QLatin1String("1"))
-        return void(file.Close()); // the first card is shown already
-    if (where == Browse::Next && shown.isEmpty())
-        ui.lblPosizione->setText(QStringLiteral("0")); // a new card stands before card 1
-    const qint64 count = file.RecordCount();
-    if (count < 0)
-        return fail();
-    if (count == 0) {
-        if (where == Browse::Next)
-            ui.lblPosizione->clear();
-        if (!file.Close())
-            return fail();
-        m_app.messages().Information(kEmptyRegistry, this);
-        return;
-    }
-    qint64 target = 0; // card number to show
-    switch (where) {
-    case Browse::First:
-        target = 1;
-        break;
-    case Browse::Last:
-        target = count;
-        break;
-    case Browse::Next: {
-        const qint64 n = CardNumber(ui.lblPosizione);
-        if (n >= count)
-            return void(file.Close()); // the last card is shown already
-        target = n + 1;
-        break;
-    }
-    case Browse::Previous:
-        target = shown.isEmpty() ? 1 : CardNumber(ui.lblPosizione) - 1;
-        break;
-    }
-    RegistryRecord rec;
-    if (target < 1 || !file.ReadRecord(target - 1, rec) || !file.Close())
-        return fail();
-    ShowRecord(rec);
-    ui.lblPosizione->setText(QString::number(target));
-    LoadCardPhoto();
+void TfrmTiratori::cmdStoricoClick() {
+    m_editor->ShowHistory();
 }
 
 // ---- New, duplicate, save ------------------------------------------------------------------
@@ -296,6 +279,8 @@ void TfrmTiratori::cmdDuplicaClick() {
     for (QLabel* l : HiddenLabels(ui))
         l->clear();
     ui.lblPosizione->clear();
+    m_editor->Forget();
+    m_photoStamp.clear();
     m_photo = QImage();
     m_photoChanged = false;
     ShowPhoto(Placeholder());
@@ -311,53 +296,55 @@ void TfrmTiratori::cmdSalvaClick() {
     ui.btnFocus->setFocus(Qt::OtherFocusReason);
     txtQuotaExit(); // also when the window is not active and no focus event is delivered
 
-    struct Check {
-        QLineEdit* field;
-        const char* message;
+    auto empty = [](const QLineEdit* f) { return TrimText(f->text()).isEmpty(); };
+    const RecordEditor::Check checks[] = {
+        {ui.txtTiratore, empty(ui.txtTiratore),
+         "Attenzione: per salvare la scheda è necessario indicare cognome e nome del genitore."},
+        {ui.txtCodFisc, empty(ui.txtCodFisc),
+         "Attenzione: per salvare la scheda è necessario indicare il codice fiscale del genitore."},
+        {ui.txtStudio, empty(ui.txtStudio),
+         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del certificato medico."},
+        {ui.txtEnte, empty(ui.txtEnte),
+         "Attenzione: per salvare la scheda è necessario indicare la causale di pagamento."},
+        {ui.txtTessera, empty(ui.txtTessera),
+         "Attenzione: per salvare la scheda è necessario indicare il numero di iscrizione."},
+        {ui.txtQuota, empty(ui.txtQuota),
+         "Attenzione: per salvare la scheda è necessario indicare la quota di iscrizione."},
+        {ui.txtFineTes, empty(ui.txtFineTes),
+         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza dell'iscrizione."},
+        {ui.txtArmi, empty(ui.txtArmi),
+         "Attenzione: per salvare la scheda è necessario indicare cognome e nome del minore."},
     };
-    const Check checks[] = {
-        {ui.txtTiratore, "Attenzione: per salvare la scheda è necessario indicare cognome e nome del genitore."},
-        {ui.txtCodFisc, "Attenzione: per salvare la scheda è necessario indicare il codice fiscale del genitore."},
-        {ui.txtStudio, "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del certificato "
-                       "medico."},
-        {ui.txtEnte, "Attenzione: per salvare la scheda è necessario indicare la causale di pagamento."},
-        {ui.txtTessera, "Attenzione: per salvare la scheda è necessario indicare il numero di iscrizione."},
-        {ui.txtQuota, "Attenzione: per salvare la scheda è necessario indicare la quota di iscrizione."},
-        {ui.txtFineTes, "Attenzione: per salvare la scheda è necessario indicare la data di scadenza "
-                        "dell'iscrizione."},
-        {ui.txtArmi, "Attenzione: per salvare la scheda è necessario indicare cognome e nome del minore."},
-    };
-    for (const Check& c : checks) {
-        if (TrimText(c.field->text()).isEmpty()) {
-            m_app.messages().Warning(QString::fromUtf8(c.message), this);
-            c.field->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+    if (RecordEditor::FailsCheck(m_app, this, checks))
+        return;
 
     const QString shown = TrimText(ui.lblPosizione->text());
     const RegistryRecord rec = RecordFromScreen();
-    RegistryFile file;
-    if (!file.OpenOrCreate(m_app.ProgramFolder()))
-        return m_app.messages().Error(ArchiveAccessError(), this);
     bool photoSaved = true;
     if (!shown.isEmpty()) {
         const qint64 n = CardNumber(ui.lblPosizione);
-        if (n < 1 || !file.OverwriteRecord(n - 1, rec) || !file.Close())
+        if (n < 1)
             return m_app.messages().Error(ArchiveAccessError(), this);
+        // Another workstation's change of the card or of its photo since it was loaded is asked about.
+        if (!m_editor->SaveOver(n, Encoded(rec), QStringLiteral("modifica"),
+                                [this, n] { return PhotoStamp(n) == m_photoStamp; }))
+            return;
         // An unchanged photo is not encoded again (each JPEG pass loses quality), and a photo file
         // that exists but cannot be shown is never replaced by the placeholder.
         if (m_photoChanged || !CardPhotoExists(m_app.ProgramFolder(), n))
             photoSaved = SaveCardPhoto();
+        m_photoStamp = PhotoStamp(n); // what the next save over this card expects to find
         m_app.messages().Information(
             QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
     } else {
         // The number is the position the locked append wrote at, so two workstations adding cards
         // at the same moment each name their photo after their own card.
+        RegistryFile file;
         qint64 n = 0;
-        if (!file.AppendRecord(rec, &n) || !file.Close())
+        if (!file.OpenOrCreate(m_app.ProgramFolder()) || !file.AppendRecord(rec, &n) || !file.Close())
             return m_app.messages().Error(ArchiveAccessError(), this);
         ui.lblPosizione->setText(QString::number(n));
+        m_editor->Remember(Encoded(rec));
         photoSaved = SaveCardPhoto();
         m_app.messages().Information(QStringLiteral("La scheda corrente è stata inserita in archivio."), this);
     }
@@ -368,16 +355,7 @@ void TfrmTiratori::cmdSalvaClick() {
 // ---- Other commands ------------------------------------------------------------------------
 
 void TfrmTiratori::btnCodFiscClick() {
-    const QString code = TrimText(ui.txtCodFisc->text());
-    if (IsDigitsOnly(code)) {
-        TfrmPartitaIva dlg(m_app, this);
-        dlg.ui.txtPartitaIva->setText(code);
-        dlg.exec();
-    } else {
-        TfrmCodFisc dlg(m_app, this);
-        dlg.ui.txtCodFisc->setText(code);
-        dlg.exec();
-    }
+    RecordEditor::CheckTaxCode(m_app, this, TrimText(ui.txtCodFisc->text()));
 }
 
 void TfrmTiratori::btnEmailClick() {
@@ -394,9 +372,7 @@ void TfrmTiratori::DateFieldKeyDown(QLineEdit* field) {
     const QString context = field == ui.txtStudio      ? QStringLiteral("tiratori_studio")
                             : field == ui.txtInizioTes ? QStringLiteral("tiratori_iniziotes")
                                                        : QStringLiteral("tiratori_finetes");
-    TfrmCalendario dlg(m_app, this);
-    dlg.ui.lblMemory->setText(context);
-    dlg.exec();
+    RecordEditor::PickDate(m_app, this, context);
 }
 
 void TfrmTiratori::txtQuotaExit() {
@@ -415,25 +391,20 @@ bool TfrmTiratori::eventFilter(QObject* watched, QEvent* event) {
 
 // A card chosen in the search or in an expiry list is loaded into this editor with its number and photo.
 void TfrmTiratori::cmdTrovaClick() {
-    TfrmTrovaTiratori w(m_app, this);
-    w.lblMemory->setText(QStringLiteral("tiratori"));
-    w.exec();
+    RecordEditor::OpenModal<TfrmTrovaTiratori>(m_app, this, QStringLiteral("tiratori"));
 }
 
 void TfrmTiratori::cmdScadCertClick() {
-    TfrmCertScaduti w(m_app, this);
-    w.exec();
+    RecordEditor::OpenModal<TfrmCertScaduti>(m_app, this);
 }
 
 void TfrmTiratori::cmdScaduteClick() {
-    TfrmTessereScadute w(m_app, this);
-    w.exec();
+    RecordEditor::OpenModal<TfrmTessereScadute>(m_app, this);
 }
 
 void TfrmTiratori::cmdEsportaClick() {
     // The export reads the registry file: unsaved edits on screen are not in it.
-    TfrmExpTiratori w(m_app, this);
-    w.exec();
+    RecordEditor::OpenModal<TfrmExpTiratori>(m_app, this);
 }
 
 // ---- Guide ---------------------------------------------------------------------------------

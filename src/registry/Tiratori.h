@@ -17,6 +17,7 @@
 class Carvenna;
 class FieldKeys;
 class QLineEdit;
+class RecordEditor;
 struct RegistryRecord;
 
 class TfrmTiratori : public QWidget {
@@ -49,6 +50,8 @@ public:
     void MarkPhotoChanged(bool changed = true) { m_photoChanged = changed; }
     /// The placeholder picture (also held by the hidden imgBianco).
     static QImage Placeholder();
+    /// The shared browsing, saving and history of the editor.
+    RecordEditor& editor() { return *m_editor; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -70,6 +73,7 @@ private slots:
     void cmdEsportaClick();
     void cmdGuidaClick();
     void cmdEsciClick();
+    void cmdStoricoClick();
     void btnCodFiscClick();
     void btnEmailClick();
     void txtQuotaExit();
@@ -85,9 +89,9 @@ private slots:
     void cmdAnteprimaClick();
 
 private:
-    enum class Browse { First, Previous, Next, Last };
-    void BrowseTo(Browse where);
     void ConnectPhotoCommands();
+    /// What the card's photo file holds now, to notice another workstation's new photo.
+    QByteArray PhotoStamp(qint64 cardNumber) const;
     void ShowPhoto(const QImage& photo);
     static QString Guide();
 
@@ -95,4 +99,6 @@ private:
     FieldKeys* m_keys;
     QImage m_photo; // null: no photo, the placeholder is shown
     bool m_photoChanged = false;
+    RecordEditor* m_editor;
+    QByteArray m_photoStamp; // the photo file as it was when the card was loaded or saved
 };

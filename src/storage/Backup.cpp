@@ -41,6 +41,10 @@ QStringList FilesToCopy(const QString& programFolder) {
     for (const char* fixed : {RegistryFileName, "Trelvani.ini", "unins000.dll"})
         if (QFileInfo(dir.filePath(QLatin1String(fixed))).isFile())
             names << QLatin1String(fixed);
+    // The journals of changes and prints: what restores a record to an earlier version.
+    const QDir journals(dir.filePath(QStringLiteral("Storico")));
+    for (const QString& log : journals.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name))
+        names << QStringLiteral("Storico/") + log;
     return names;
 }
 
@@ -80,6 +84,8 @@ BackupResult RunDailyBackup(const QString& programFolder, const QDate& today, in
         return result;
     }
     const QStringList names = FilesToCopy(programFolder);
+    if (!names.filter(QStringLiteral("Storico/")).isEmpty())
+        QDir().mkpath(work + QStringLiteral("/Storico"));
     for (const QString& name : names) {
         // Each file is written whole and flushed through the file layer before the folder is renamed.
         const QString from = programFolder + name, to = work + u'/' + name;

@@ -11,3 +11,7 @@ list(APPEND CORE_SOURCES
     ${CUR}/Dates.h ${CUR}/Dates.cpp
     ${CUR}/Lists.h ${CUR}/Lists.cpp
     ${CUR}/Backup.h ${CUR}/Backup.cpp)
+# History and print journals beside the archives; saves checked against other workstations.
+list(APPEND CORE_SOURCES
+    ${CUR}/Journal.h ${CUR}/Journal.cpp
+    ${CUR}/AuditedSave.h ${CUR}/AuditedSave.cpp)

@@ -168,6 +168,24 @@ private slots:
         QCOMPARE(RunDailyBackup(m_folder, kDay).outcome, BackupResult::Copied);
     }
 
+    // The journals go with the archives, each whole; the journal index and other files there stay out.
+    void copiesTheJournals() {
+        FillFolder("a");
+        Write(P("Storico/2026.ric.log"), "E\tentry\n");
+        Write(P("Storico/Archivio_Iscritti.pro.log"), "E\tcard entry\n");
+        Write(P("Storico/2026.stampe.log"), "P\tprint\n");
+        Write(P("Storico/2026.ric.log.idx"), "index");
+        Write(P("Storico/appunti.txt"), "notes");
+        const BackupResult r = RunDailyBackup(m_folder, kDay);
+        QCOMPARE(r.outcome, BackupResult::Copied);
+        const QString day = P("Backup/2026-12-10/");
+        QCOMPARE(Entries(day + "Storico"),
+                 (QStringList{"2026.ric.log", "2026.stampe.log", "Archivio_Iscritti.pro.log"}));
+        for (const QString& name : Entries(day + "Storico"))
+            QCOMPARE(Read(day + "Storico/" + name), Read(P("Storico/" + name)));
+        QVERIFY(r.copied.contains("Storico/2026.ric.log"));
+    }
+
     void emptyFolderCopiesWhatThereIs() {
         const BackupResult r = RunDailyBackup(m_folder, kDay);
         QCOMPARE(r.outcome, BackupResult::Copied);

@@ -94,6 +94,7 @@ ReportTemplate tst_receiptTemplate::Filled() const {
         {QStringLiteral("txtImpLettere"), QStringLiteral("TRECENTOVENTICINQUE/50")},
         {QStringLiteral("txtImporto"), QStringLiteral("325")},
         {QStringLiteral("txtCents"), QStringLiteral("50")},
+        {QStringLiteral("txtDuplicato"), QStringLiteral("DUPLICATO")},
     };
     for (const QString& suffix : {QString(), QStringLiteral("_B")}) {
         for (const auto& v : values) {
@@ -157,7 +158,8 @@ void tst_receiptTemplate::copyBMirrorsCopyA() {
                                "lineFirma:Line4",
                                "Memo12:Memo14",
                                "Shape4:Shape5",
-                               "Memo13:Memo15"};
+                               "Memo13:Memo15",
+                               "txtDuplicato:txtDuplicato_B"};
     const double shift = 155 * UnitsPerMm;
     for (const QString& pair : pairs) {
         const ReportObject* a = t.FindObject(pair.section(':', 0, 0));
@@ -202,7 +204,7 @@ void tst_receiptTemplate::everyTextAtItsPlaceInBothCopies() {
 
     QVector<ReportObject*> memos;
     CollectMemos(t.pages[1].objects, memos);
-    QCOMPARE(memos.size(), 2 * 34 + 1);
+    QCOMPARE(memos.size(), 2 * 35 + 1);
     int checked = 0;
     for (const ReportObject* m : memos) {
         QCOMPARE(m->lines.size(), 1);

@@ -5,9 +5,9 @@
 
 bool RecordingMessages::Show(Kind kind, const QString& text, QWidget*) {
     shown.append({kind, text});
-    if (kind == Kind::Confirmation && !answers.isEmpty())
+    if ((kind == Kind::Confirmation || kind == Kind::Question) && !answers.isEmpty())
         return answers.dequeue();
-    return true;
+    return kind != Kind::Question; // a question left unanswered takes its default, No
 }
 
 QVector<RecordingMessages::Shown> RecordingMessages::Take() {

@@ -17,7 +17,8 @@ public:
     QDateTime Now() const override { return now; }
 };
 
-/// Records every message; confirmations are answered from a queue (Yes when it is empty).
+/// Records every message; confirmations and questions are answered from a queue (when it is empty,
+/// a confirmation Yes and a question No, their default buttons).
 class RecordingMessages : public Messages {
 public:
     struct Shown {

@@ -1,7 +1,9 @@
 // Saving a receipt, a card and the receipt numbering while each open, write, flush, close or
 // rename of the save fails in turn, as a full disk (ENOSPC) and as a failing network folder (EIO):
 // the window shows its own failure message and never the success one, and the files keep their
-// old records or hold the complete new one; a half-written record is never counted.
+// old records or hold the complete new one; a half-written record is never counted. An overwrite and
+// its history entry never part: a record that changed has its entry (or the user was told the
+// history could not be written), and an entry whose record did not change is not an applied one.
 #include "CardChecks.h"
 #include "FaultyFileOps.h"
 #include "FolderState.h"
@@ -13,7 +15,9 @@
 #include "receipts/ReceiptSettings.h"
 #include "receipts/Ricevuta.h"
 #include "registry/Tiratori.h"
+#include "editing/RecordEditor.h"
 #include "storage/IniFile.h"
+#include "storage/Journal.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
 #include <QDir>
@@ -85,6 +89,8 @@ private slots:
         auto save = [&] {
             QVERIFY(Put(file, before));
             w->ui.lblPosizione->setText(position);
+            if (overwrite) // shown as browsing shows it: the save expects to find it unchanged
+                w->ShowRecord(ReceiptRecord::Decode(before.constData() + ReceiptRecord::Size), 2);
             w->ui.txtNumRic->setText(QStringLiteral("7"));
             w->ui.txtData->setText(QStringLiteral("15/11/2026"));
             w->ui.txtPagatore->setText(QStringLiteral("Bianchi Anna"));
@@ -105,12 +111,43 @@ private slots:
         QVERIFY2(calls >= 3, "the save does not go through the file calls");
         qInfo("%d file calls, each made to fail in turn", calls);
 
+        // The history entries of receipt 2, applied or not, against the record the file holds.
+        HistoryJournal journal(file, ReceiptRecord::Layout());
+        auto entries = [&] {
+            QVector<HistoryEntry> all;
+            journal.Read(2, all, Bytes(file).mid(ReceiptRecord::Size, ReceiptRecord::Size));
+            return all;
+        };
         for (int n = 1; n <= calls; ++n) {
+            const int entriesBefore = entries().size();
             faults.Arm(n, error);
             save();
             const QString failed = QStringLiteral("call %1 (%2)").arg(n).arg(QLatin1String(faults.failed));
             faults.Arm(0, 0);
             const auto shown = tp.messages.Take();
+            const QVector<HistoryEntry> now = entries();
+            const QVector<HistoryEntry> added = now.mid(0, now.size() - entriesBefore); // newest first
+            int applied = 0;
+            for (const HistoryEntry& e : added)
+                applied += e.applied;
+            const bool changed = Bytes(file).mid(target * ReceiptRecord::Size, ReceiptRecord::Size) == fresh;
+            if (changed && shown.size() == 2) {
+                // A journal that could not be opened lets an overwrite through, with its own warning.
+                QVERIFY2(overwrite && applied == 0, qPrintable(failed));
+                QCOMPARE(shown[0].text, RecordEditor::HistoryNotWritten());
+                QCOMPARE(shown[1].text, kUpdated);
+                continue;
+            }
+            if (changed && shown.size() == 1 && shown[0].text == kUpdated) {
+                // A failing close of the flushed journal line: the entry and the record are both there.
+                QVERIFY2(overwrite && applied == 1 && failed.endsWith(QLatin1String("(close)")),
+                         qPrintable(failed));
+                continue;
+            }
+            // A changed record has its entry (a failure after the write, when closing); an unchanged one
+            // has none that counts.
+            QVERIFY2(applied == (overwrite && changed ? 1 : 0),
+                     qPrintable(failed + QStringLiteral(": %1 applied entries").arg(applied)));
             QVERIFY2(shown.size() == 1, qPrintable(failed));
             QCOMPARE(int(shown[0].kind), int(Kind::Warning));
             QCOMPARE(shown[0].text, ArchiveAccessError());

@@ -1,0 +1,106 @@
+#include "editing/Storico.h"
+#include "app/Carvenna.h"
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QVBoxLayout>
+
+TfrmStorico::TfrmStorico(Carvenna& app, QWidget* parent)
+    : QDialog(parent), m_app(app), m_model(new QStringListModel(this)) {
+    setObjectName(QStringLiteral("TfrmStorico"));
+    setWindowTitle(QStringLiteral(" Storico delle modifiche"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    resize(820, 520);
+
+    lblTitolo = new QLabel(this);
+    lblTitolo->setObjectName(QStringLiteral("lblTitolo"));
+    lstStorico = new QListView(this);
+    lstStorico->setObjectName(QStringLiteral("lstStorico"));
+    lstStorico->setModel(m_model);
+    lstStorico->setUniformItemSizes(true);
+    lstStorico->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstStorico->setFont(QFont(QStringLiteral("Courier New"), 9));
+    txtDettaglio = new QPlainTextEdit(this);
+    txtDettaglio->setObjectName(QStringLiteral("txtDettaglio"));
+    txtDettaglio->setReadOnly(true);
+    txtDettaglio->setFont(QFont(QStringLiteral("Courier New"), 9));
+    btnRipristina = new QPushButton(QStringLiteral("Rimetti sullo schermo"), this);
+    btnRipristina->setObjectName(QStringLiteral("btnRipristina"));
+    btnRipristina->setToolTip(QStringLiteral("Mostra i dati com'erano prima della modifica scelta; per registrarli "
+                                             "premere poi Salva."));
+    btnChiudi = new QPushButton(QStringLiteral("Chiudi"), this);
+    btnChiudi->setObjectName(QStringLiteral("btnChiudi"));
+    for (QPushButton* b : {btnRipristina, btnChiudi}) {
+        b->setMinimumSize(170, 28);
+        b->setFont(QFont(QStringLiteral("Verdana"), 8));
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnRipristina);
+    buttons->addWidget(btnChiudi);
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(16, 14, 16, 14);
+    box->addWidget(lblTitolo);
+    box->addWidget(lstStorico, 3);
+    box->addWidget(new QLabel(QStringLiteral("Campi modificati (prima → dopo):"), this));
+    box->addWidget(txtDettaglio, 2);
+    box->addLayout(buttons);
+
+    connect(lstStorico->selectionModel(), &QItemSelectionModel::currentChanged, this, &TfrmStorico::lstStoricoChange);
+    connect(btnRipristina, &QPushButton::clicked, this, &TfrmStorico::btnRipristinaClick);
+    connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QString TfrmStorico::DamagedLinesWarning(int lines) {
+    return QStringLiteral("Attenzione: lo storico contiene %1 righe danneggiate, che non sono state lette.").arg(lines);
+}
+
+QString TfrmStorico::EntryLine(const HistoryEntry& e) {
+    QString line = e.stamp.when.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) + QStringLiteral("  ") +
+                   e.kind.leftJustified(12) + QStringLiteral("  postazione ") + e.stamp.workstation +
+                   QStringLiteral(", utente ") + e.stamp.user;
+    if (!e.applied)
+        line += QStringLiteral("  (non applicata)");
+    return line;
+}
+
+QString TfrmStorico::EntryDetail(const HistoryEntry& e) {
+    QStringList lines;
+    for (const FieldChange& c : e.changes)
+        lines << QStringLiteral("%1: \"%2\" → \"%3\"").arg(c.field, c.before, c.after);
+    if (lines.isEmpty())
+        lines << QStringLiteral("(nessun campo cambiato)");
+    return lines.join(u'\n');
+}
+
+void TfrmStorico::SetEntries(const QVector<HistoryEntry>& entries, qint64 position) {
+    m_entries = entries;
+    QStringList lines;
+    for (const HistoryEntry& e : entries)
+        lines << EntryLine(e);
+    m_model->setStringList(lines);
+    lblTitolo->setText(
+        entries.isEmpty()
+            ? QStringLiteral("Nessuna modifica registrata per la posizione %1.").arg(position)
+            : QStringLiteral("Modifiche registrate per la posizione %1, dalla più recente:").arg(position));
+    btnRipristina->setEnabled(!entries.isEmpty());
+    if (!entries.isEmpty())
+        lstStorico->setCurrentIndex(m_model->index(0));
+}
+
+void TfrmStorico::lstStoricoChange() {
+    const int row = lstStorico->currentIndex().row();
+    txtDettaglio->setPlainText(row >= 0 && row < m_entries.size() ? EntryDetail(m_entries.at(row)) : QString());
+}
+
+void TfrmStorico::btnRipristinaClick() {
+    const int row = lstStorico->currentIndex().row();
+    if (row < 0 || row >= m_entries.size())
+        return;
+    m_chosen = row;
+    accept();
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The history of the record shown in an editor: its journal entries, newest first, with the fields
+// each one changed; the version before a chosen change can be put back on screen.
+#include "storage/Journal.h"
+#include <QDialog>
+
+class Carvenna;
+class QLabel;
+class QListView;
+class QPlainTextEdit;
+class QPushButton;
+class QStringListModel;
+
+class TfrmStorico : public QDialog {
+    Q_OBJECT
+public:
+    TfrmStorico(Carvenna& app, QWidget* parent = nullptr);
+
+    /// The entries of record `position`, newest first.
+    void SetEntries(const QVector<HistoryEntry>& entries, qint64 position);
+    /// The entry whose earlier version the user chose to put back; -1 when none.
+    int Chosen() const { return m_chosen; }
+    /// One line of the list for `e`.
+    static QString EntryLine(const HistoryEntry& e);
+    /// The changed fields of `e`, one a line.
+    static QString EntryDetail(const HistoryEntry& e);
+    static QString DamagedLinesWarning(int lines);
+
+    QLabel* lblTitolo;
+    QListView* lstStorico;
+    QPlainTextEdit* txtDettaglio;
+    QPushButton* btnRipristina;
+    QPushButton* btnChiudi;
+
+private slots:
+    void lstStoricoChange();
+    void btnRipristinaClick();
+
+private:
+    Carvenna& m_app;
+    QStringListModel* m_model;
+    QVector<HistoryEntry> m_entries;
+    int m_chosen = -1;
+};
