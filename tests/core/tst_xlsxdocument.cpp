@@ -1,5 +1,6 @@
 // The .xlsx export read back by real readers: openpyxl for each cell's type and number format,
 // LibreOffice for what a spreadsheet shows, and the file rules (folder, read-only file, old file kept).
+#include "../helpers/XlsxCells.h"
 #include "export/XlsxDocument.h"
 #include <QDir>
 #include <QFile>
@@ -12,28 +13,7 @@
 #include <QtTest>
 
 namespace {
-// openpyxl comes as a Debian package for the system's own Python.
-QString Python() {
-    return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                               : QStringLiteral("python3");
-}
-
-// A run of the openpyxl helper over `path`; a null object when the reader failed.
-QJsonObject ReadWithOpenpyxl(const QString& path, QString* why) {
-    QProcess p;
-    p.start(Python(), {QStringLiteral(CARVENNA_TEST_HELPERS "/xlsx_cells.py"), path});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        *why = QString::fromUtf8(p.readAllStandardError());
-        return {};
-    }
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-}
-
-bool HaveOpenpyxl() {
-    QProcess p;
-    p.start(Python(), {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
+using xlsxcells::HaveOpenpyxl;
 
 const QVector<XlsxColumn> kColumns = {{QStringLiteral("Ricevuta n."), 200, CellKind::Text},
                                       {QStringLiteral("Data emissione"), 200, CellKind::Date},
@@ -119,7 +99,7 @@ void tst_xlsxdocument::openpyxlSeesTypedCells() {
     const QString path = WriteSample(dir);
     QVERIFY(!path.isEmpty());
     QString why;
-    const QJsonObject book = ReadWithOpenpyxl(path, &why);
+    const QJsonObject book = xlsxcells::Read(path, &why);
     QVERIFY2(!book.isEmpty(), qPrintable(why));
 
     QCOMPARE(book["sheets"].toArray(), QJsonArray({"Riepilogo Ricevute"}));
