@@ -111,6 +111,8 @@ bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVec
     lxw_format* date = workbook_add_format(book.wb);
     format_set_num_format(date, "dd/mm/yyyy");
     format_set_align(date, LXW_ALIGN_LEFT);
+    lxw_format* count = workbook_add_format(book.wb);
+    format_set_num_format(count, "0");
     lxw_format* amount = workbook_add_format(book.wb);
     format_set_num_format(amount, "[$\xE2\x82\xAC-410] #,##0.00");
 
@@ -137,6 +139,9 @@ bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVec
             std::optional<QDate> day;
             if (columns[c].kind == CellKind::Amount && (number = ReadAmountCell(value))) {
                 e = worksheet_write_number(ws, row, lxw_col_t(c), *number, amount);
+            } else if (columns[c].kind == CellKind::Count && !value.contains(u',') && !value.startsWith(u'0') &&
+                       (number = ReadAmountCell(value))) {
+                e = worksheet_write_number(ws, row, lxw_col_t(c), *number, count);
             } else if (columns[c].kind == CellKind::Date && (day = ReadDateCell(value))) {
                 lxw_datetime dt{day->year(), day->month(), day->day(), 0, 0, 0.0};
                 e = worksheet_write_datetime(ws, row, lxw_col_t(c), &dt, date);

@@ -9,8 +9,8 @@
 #include <QVector>
 #include <optional>
 
-/// What a column's cells hold. A cell whose text does not read as its column's kind stays text.
-enum class CellKind { Text, Date, Amount };
+/// What a column's cells hold (Count: a whole number such as a number of receipts). A cell whose text does not read as its column's kind stays text.
+enum class CellKind { Text, Date, Amount, Count };
 
 /// One column of the workbook: header text, width in pixels (as the .xls export gives it) and kind.
 struct XlsxColumn {

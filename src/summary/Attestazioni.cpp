@@ -12,6 +12,7 @@
 #include "summary/AttestazioniModel.h"
 #include "summary/FindKeys.h"
 #include "summary/StatementPrint.h"
+#include "summary/SummaryExport.h"
 #include "summary/Takings.h"
 #include <QApplication>
 #include <QFontMetrics>
@@ -64,6 +65,7 @@ TfrmAttestazioni::TfrmAttestazioni(Carvenna& app, int year, QWidget* parent)
     connect(ui.btnStampa, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaClick);
     connect(ui.btnStampaTutte, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaTutteClick);
     connect(ui.btnEsporta, &QPushButton::clicked, this, &TfrmAttestazioni::btnEsportaClick);
+    connect(ui.btnEsportaCome, &QPushButton::clicked, this, &TfrmAttestazioni::btnEsportaComeClick);
     connect(ui.btnEsci, &QPushButton::clicked, this, &QDialog::reject);
     connect(t, &QTableView::doubleClicked, this, &TfrmAttestazioni::btnStampaClick);
 
@@ -323,4 +325,16 @@ void TfrmAttestazioni::btnEsportaClick() {
     }
     if (m_app.messages().Confirm(ExportWindow::ExportedQuestion(), this))
         m_app.shell().Open(QLatin1Char('"') + ExportPath() + QLatin1Char('"'));
+}
+
+void TfrmAttestazioni::btnEsportaComeClick() {
+    if (m_statements.groups.isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Esportazione non applicabile: l'elenco non contiene nessuna voce."),
+                                 this);
+        return;
+    }
+    SaveExportAs(m_app, this, QStringLiteral("Attestazioni_%1.xlsx").arg(m_year),
+                 [this](const QString& path, bool xls, QString* error) {
+                     return WriteStatementsExport(path, xls, m_year, m_statements.groups, error);
+                 });
 }

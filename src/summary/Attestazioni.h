@@ -39,6 +39,7 @@ private slots:
     void btnStampaClick();
     void btnStampaTutteClick();
     void btnEsportaClick();
+    void btnEsportaComeClick();
 
 private:
     int SelectedRow() const;
