@@ -20,3 +20,5 @@ list(APPEND UI_RESOURCE_FILES
     printing/art/stampa.svg
     printing/art/anteprima.svg)
 include(${CUR}/card.cmake)
+list(APPEND UI_SOURCES
+    ${CUR}/MailDocument.h ${CUR}/MailDocument.cpp)

@@ -10,6 +10,7 @@
 #include <optional>
 
 class AttestazioniModel;
+struct StatementHeading;
 class Carvenna;
 
 class TfrmAttestazioni : public QDialog {
@@ -40,12 +41,14 @@ private slots:
     void btnStampaTutteClick();
     void btnEsportaClick();
     void btnEsportaComeClick();
+    void btnEmailClick();
 
 private:
     int SelectedRow() const;
     void MeasureColumns();
     void FitToWidth();
     void PrintGroups(const QVector<StatementGroup>& groups);
+    StatementHeading Heading() const;
     Carvenna& m_app;
     int m_year;
     YearStatements m_statements;
