@@ -1,6 +1,7 @@
 // The .xlsx export read back by real readers: openpyxl for each cell's type and number format,
 // LibreOffice for what a spreadsheet shows, and the file rules (folder, read-only file, old file kept).
 #include "../helpers/XlsxCells.h"
+#include "../support/FaultyFileOps.h"
 #include "export/XlsxDocument.h"
 #include <QDir>
 #include <QFile>
@@ -39,6 +40,8 @@ private slots:
     void calcShowsTheCells();
     void targetsThatAreNotReplaced_data();
     void targetsThatAreNotReplaced();
+    void faultAtEveryFileCallKeepsTheOldFile_data();
+    void faultAtEveryFileCallKeepsTheOldFile();
     void saveDialogChoosesTheFormat_data();
     void saveDialogChoosesTheFormat();
 
@@ -224,6 +227,51 @@ void tst_xlsxdocument::targetsThatAreNotReplaced() {
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     } else {
         QVERIFY(QFileInfo(path).isDir());
+    }
+}
+
+void tst_xlsxdocument::faultAtEveryFileCallKeepsTheOldFile_data() {
+    QTest::addColumn<int>("error");
+    QTest::newRow("disk full") << ENOSPC;
+    QTest::newRow("network folder fails") << EIO;
+}
+
+void tst_xlsxdocument::faultAtEveryFileCallKeepsTheOldFile() {
+    QFETCH(int, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Ricevute.xlsx"));
+    const QByteArray old = "the export of last week";
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+    }
+    auto write = [&] {
+        QString why;
+        return WriteXlsxDocument(
+            path, QStringLiteral("Foglio"), kColumns, kRows.size(), [](qint64 r, int c) { return kRows[int(r)][c]; },
+            &why);
+    };
+    FaultyFileOps faults;
+    QVERIFY(write());
+    const int calls = faults.calls;
+    QVERIFY(calls >= 4); // at least open, write, flush and rename of the replacing file
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray whole = f.readAll();
+    f.close();
+    QVERIFY(whole.startsWith("PK"));
+    // Back to the old file, then each call in turn fails: the old file stays, whole.
+    for (int n = 1; n <= calls; ++n) {
+        {
+            QFile w(path);
+            QVERIFY(w.open(QIODevice::WriteOnly) && w.write(old) == old.size());
+        }
+        faults.Arm(n, error);
+        QVERIFY2(!write(), qPrintable(QStringLiteral("call %1 (%2) failed unnoticed").arg(n).arg(faults.failed)));
+        QFile r(path);
+        QVERIFY(r.open(QIODevice::ReadOnly));
+        QCOMPARE(r.readAll(), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Ricevute.xlsx"}); // no leftovers
     }
 }
 
