@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QUrlQuery>
 #include <QUrl>
 
@@ -60,6 +61,13 @@ QString DesktopFileDialogs::Save(QWidget* parent, const QString& title, const QS
     QFileDialog dlg(parent, title, proposedPath, filter);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setDefaultSuffix(defaultSuffix);
+    // A name typed without extension takes the one of the file type chosen in the dialog.
+    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&dlg](const QString& chosen) {
+        static const QRegularExpression first(QStringLiteral("\\*\\.(\\w+)"));
+        const QRegularExpressionMatch m = first.match(chosen);
+        if (m.hasMatch())
+            dlg.setDefaultSuffix(m.captured(1));
+    });
     dlg.selectFile(proposedPath);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return {};
