@@ -139,8 +139,8 @@ bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVec
             std::optional<QDate> day;
             if (columns[c].kind == CellKind::Amount && (number = ReadAmountCell(value))) {
                 e = worksheet_write_number(ws, row, lxw_col_t(c), *number, amount);
-            } else if (columns[c].kind == CellKind::Count && !value.contains(u',') && !value.startsWith(u'0') &&
-                       (number = ReadAmountCell(value))) {
+            } else if (columns[c].kind == CellKind::Count && !value.contains(u',') &&
+                       (value == QLatin1String("0") || !value.startsWith(u'0')) && (number = ReadAmountCell(value))) {
                 e = worksheet_write_number(ws, row, lxw_col_t(c), *number, count);
             } else if (columns[c].kind == CellKind::Date && (day = ReadDateCell(value))) {
                 lxw_datetime dt{day->year(), day->month(), day->day(), 0, 0, 0.0};
