@@ -97,8 +97,8 @@ bool DesktopShell::Compose(const MailDraft& draft, QString* error) {
     QUrl url(QStringLiteral("mailto:") + draft.to);
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("subject"), draft.subject);
-    query.addQueryItem(QStringLiteral("body"), draft.body + QStringLiteral("\n\nAllegato: ") +
-                                                   QDir::toNativeSeparators(draft.attachment));
+    query.addQueryItem(QStringLiteral("body"),
+                       draft.body + QStringLiteral("\n\nAllegato: ") + QDir::toNativeSeparators(draft.attachment));
     url.setQuery(query);
     return QDesktopServices::openUrl(url) ? true : fail(QStringLiteral("Nessun programma associato ai link mailto."));
 #else
@@ -107,9 +107,9 @@ bool DesktopShell::Compose(const MailDraft& draft, QString* error) {
     // waiting, and is then left to run on its own.
     constexpr int kStartMs = 5000, kHandOverMs = 5000;
     auto* p = new QProcess(QCoreApplication::instance());
-    p->start(QStringLiteral("xdg-email"), {QStringLiteral("--utf8"), QStringLiteral("--subject"), draft.subject,
-                                           QStringLiteral("--body"), draft.body, QStringLiteral("--attach"),
-                                           draft.attachment, draft.to});
+    p->start(QStringLiteral("xdg-email"),
+             {QStringLiteral("--utf8"), QStringLiteral("--subject"), draft.subject, QStringLiteral("--body"),
+              draft.body, QStringLiteral("--attach"), draft.attachment, draft.to});
     if (!p->waitForStarted(kStartMs)) {
         const QString why = p->errorString();
         delete p;

@@ -57,8 +57,8 @@ QVector<GridColumn> ReceiptGridColumns() {
 QVector<GridColumn> RegistryGridColumns() {
     auto col = [](const char* header, int width, bool editable, const char* exportHeader, int exportWidth,
                   CellKind kind = CellKind::Text) {
-        return GridColumn{QString::fromUtf8(header), width, editable, QString::fromUtf8(exportHeader), exportWidth,
-                          kind};
+        return GridColumn{QString::fromUtf8(header),       width,       editable,
+                          QString::fromUtf8(exportHeader), exportWidth, kind};
     };
     constexpr CellKind D = CellKind::Date, A = CellKind::Amount;
     return {Number(),

@@ -11,7 +11,7 @@
 namespace {
 constexpr qint64 kProgressRows = 2000;
 constexpr int kMaxCellChars = 32767; // the most a spreadsheet cell holds
-constexpr qint64 kMaxRows = 1048576;  // rows of one sheet, header included
+constexpr qint64 kMaxRows = 1048576; // rows of one sheet, header included
 
 bool Fail(QString* error, const QString& text) {
     if (error)
@@ -75,14 +75,14 @@ std::optional<QDate> ReadDateCell(const QString& text) {
     return d;
 }
 
-bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVector<XlsxColumn>& columns,
-                       qint64 rows, const ExportCellText& cell, QString* error, const ExportProgress& progress) {
+bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVector<XlsxColumn>& columns, qint64 rows,
+                       const ExportCellText& cell, QString* error, const ExportProgress& progress) {
     if (!CheckExportTarget(path, error))
         return false;
     if (rows + 1 > kMaxRows)
-        return Fail(error, QStringLiteral("%1 righe: un foglio di lavoro ne contiene al massimo %2")
-                               .arg(rows)
-                               .arg(kMaxRows - 1));
+        return Fail(
+            error,
+            QStringLiteral("%1 righe: un foglio di lavoro ne contiene al massimo %2").arg(rows).arg(kMaxRows - 1));
     QTemporaryDir temp;
     if (!temp.isValid())
         return Fail(error, temp.errorString());

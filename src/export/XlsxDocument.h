@@ -9,7 +9,8 @@
 #include <QVector>
 #include <optional>
 
-/// What a column's cells hold (Count: a whole number such as a number of receipts). A cell whose text does not read as its column's kind stays text.
+/// What a column's cells hold (Count: a whole number such as a number of receipts). A cell whose text does not read as
+/// its column's kind stays text.
 enum class CellKind { Text, Date, Amount, Count };
 
 /// One column of the workbook: header text, width in pixels (as the .xls export gives it) and kind.
@@ -31,9 +32,8 @@ std::optional<QDate> ReadDateCell(const QString& text);
 /// whose cell texts come from `cell` (trimmed; empty cells are left blank). An existing file is replaced
 /// only when the new one is complete; a read-only file or a folder of that name is a failure and stays
 /// as it was. On failure returns false with `error` set.
-bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVector<XlsxColumn>& columns,
-                       qint64 rows, const ExportCellText& cell, QString* error = nullptr,
-                       const ExportProgress& progress = {});
+bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVector<XlsxColumn>& columns, qint64 rows,
+                       const ExportCellText& cell, QString* error = nullptr, const ExportProgress& progress = {});
 
 /// The file types a save dialog offers for an export: the workbook first, then the .xls document.
 QString ExportSaveFilter();

@@ -12,8 +12,8 @@
 namespace {
 // Both formats from one table of texts: the .xls document takes the headers and widths, the workbook
 // also each column's kind.
-bool WriteEither(const QString& path, bool xls, const QString& sheet, const QVector<XlsxColumn>& columns,
-                 qint64 rows, const ExportCellText& cell, QString* error) {
+bool WriteEither(const QString& path, bool xls, const QString& sheet, const QVector<XlsxColumn>& columns, qint64 rows,
+                 const ExportCellText& cell, QString* error) {
     if (!xls)
         return WriteXlsxDocument(path, sheet, columns, rows, cell, error);
     QVector<ExportColumn> plain;
@@ -45,7 +45,7 @@ bool WriteStatementsExport(const QString& path, bool xls, int year, const QVecto
     QVector<XlsxColumn> columns;
     const QVector<ExportColumn>& shown = AttestazioniModel::Columns();
     for (int c = 0; c < shown.size(); ++c) {
-        const CellKind kind = c == AttestazioniModel::ColCount ? CellKind::Count
+        const CellKind kind = c == AttestazioniModel::ColCount  ? CellKind::Count
                               : c > AttestazioniModel::ColCount ? CellKind::Amount
                                                                 : CellKind::Text;
         columns.push_back({shown[c].header, shown[c].width, kind});
@@ -101,6 +101,7 @@ bool WriteTakingsExport(const QString& path, bool xls, const QString& yearFile, 
     total[0] = QStringLiteral("Totale importi incassati");
     total[columns.size() - 1] = FormatTotal(summary.total);
     rows << total;
-    return WriteEither(path, xls, QStringLiteral("Riepilogo incassi"), columns, rows.size(),
-                       [&rows](qint64 row, int column) { return rows[int(row)][column]; }, error);
+    return WriteEither(
+        path, xls, QStringLiteral("Riepilogo incassi"), columns, rows.size(),
+        [&rows](qint64 row, int column) { return rows[int(row)][column]; }, error);
 }

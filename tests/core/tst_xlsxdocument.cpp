@@ -130,29 +130,31 @@ void tst_xlsxdocument::openpyxlSeesTypedCells() {
     };
     const QString euro = QStringLiteral("[$€-410] #,##0.00");
     const QList<Expect> expected = {
-        {1, 0, "s", "007", "@"},                  // leading zeros stay
-        {1, 1, "d", "2026-12-10", "dd/mm/yyyy"},  // a real date
+        {1, 0, "s", "007", "@"},                 // leading zeros stay
+        {1, 1, "d", "2026-12-10", "dd/mm/yyyy"}, // a real date
         {1, 2, "s", "RSSMRA80A01H501U", "@"},
-        {1, 3, "n", 1250.05, euro},               // a number in euro with two decimals
-        {2, 0, "s", "=1+1", "@"},                 // a text, never a formula
-        {2, 1, "s", "31/02/2026", "@"},           // no such day: kept as typed
+        {1, 3, "n", 1250.05, euro},     // a number in euro with two decimals
+        {2, 0, "s", "=1+1", "@"},       // a text, never a formula
+        {2, 1, "s", "31/02/2026", "@"}, // no such day: kept as typed
         {2, 2, "s", "Rossi & Figli <s.n.c.>", "@"},
         {2, 3, "n", 12.5, euro},
         {3, 0, "s", "00123", "@"},
-        {3, 1, "s", "1/2/2026", "@"},             // not our date form: text
-        {3, 2, "s", "Dvořák jr.", "@"},           // the tab became a blank
-        {3, 3, "s", "1.250,05", "@"},             // not our amount form: text
+        {3, 1, "s", "1/2/2026", "@"},   // not our date form: text
+        {3, 2, "s", "Dvořák jr.", "@"}, // the tab became a blank
+        {3, 3, "s", "1.250,05", "@"},   // not our amount form: text
         {4, 1, "d", "2024-02-29", "dd/mm/yyyy"},
-        {4, 2, "s", "spazi", "@"},                // trimmed
+        {4, 2, "s", "spazi", "@"}, // trimmed
         {5, 0, "s", "1e5", "@"},
-        {5, 1, "s", "01/01/1899", "@"},           // before what a sheet holds as a date
+        {5, 1, "s", "01/01/1899", "@"}, // before what a sheet holds as a date
         {5, 2, "s", "0039", "@"},
         {5, 3, "n", -3, euro},
     };
     for (const Expect& e : expected) {
         const QJsonObject cell = rows[e.row].toArray()[e.col].toObject();
-        const QString where = QStringLiteral("row %1 column %2: %3").arg(e.row).arg(e.col).arg(
-            QString::fromUtf8(QJsonDocument(cell).toJson(QJsonDocument::Compact)));
+        const QString where = QStringLiteral("row %1 column %2: %3")
+                                  .arg(e.row)
+                                  .arg(e.col)
+                                  .arg(QString::fromUtf8(QJsonDocument(cell).toJson(QJsonDocument::Compact)));
         QVERIFY2(cell["type"].toString() == e.type, qPrintable(where));
         QVERIFY2(cell["value"] == e.value, qPrintable(where));
         QVERIFY2(cell["format"].toString() == e.format, qPrintable(where));
@@ -173,9 +175,9 @@ void tst_xlsxdocument::calcShowsTheCells() {
     QTemporaryDir profile;
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(soffice, {"-env:UserInstallation=" + QUrl::fromLocalFile(profile.path()).toString(), "--headless",
-                      "--convert-to", "csv:Text - txt - csv (StarCalc):59,34,76,1,,1040,true,true,true",
-                      "--outdir", dir.filePath("csv"), path});
+    p.start(soffice,
+            {"-env:UserInstallation=" + QUrl::fromLocalFile(profile.path()).toString(), "--headless", "--convert-to",
+             "csv:Text - txt - csv (StarCalc):59,34,76,1,,1040,true,true,true", "--outdir", dir.filePath("csv"), path});
     QVERIFY(p.waitForFinished(240000));
     QVERIFY2(p.exitCode() == 0, p.readAll().constData());
     QFile csv(dir.filePath("csv/Ricevute.csv"));
@@ -217,8 +219,8 @@ void tst_xlsxdocument::targetsThatAreNotReplaced() {
         QVERIFY(f.setPermissions(QFileDevice::ReadOwner));
     }
     QString error;
-    QVERIFY(!WriteXlsxDocument(path, QStringLiteral("Foglio"), kColumns, 1,
-                               [](qint64, int) { return QStringLiteral("x"); }, &error));
+    QVERIFY(!WriteXlsxDocument(
+        path, QStringLiteral("Foglio"), kColumns, 1, [](qint64, int) { return QStringLiteral("x"); }, &error));
     QVERIFY(!error.isEmpty());
     if (kind == "readonly") {
         QFile f(path);

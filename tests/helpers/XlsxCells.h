@@ -12,7 +12,7 @@ namespace xlsxcells {
 // openpyxl comes as a Debian package for the system's own Python.
 inline QString Python() {
     return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                               : QStringLiteral("python3");
+                                                             : QStringLiteral("python3");
 }
 
 inline bool HaveOpenpyxl() {

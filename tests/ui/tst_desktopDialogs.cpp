@@ -20,9 +20,12 @@ void tst_desktopDialogs::typedNameTakesTheChosenType_data() {
     QTest::addColumn<int>("typeSteps"); // Down presses on the file type list
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("saved");
-    QTest::newRow("workbook, as proposed") << 0 << "Copia" << "Copia.xlsx";
-    QTest::newRow(".xls chosen") << 1 << "Copia" << "Copia.xls";
-    QTest::newRow(".xls chosen, extension typed") << 1 << "Copia.xlsx" << "Copia.xlsx";
+    QTest::newRow("workbook, as proposed") << 0 << "Copia"
+                                           << "Copia.xlsx";
+    QTest::newRow(".xls chosen") << 1 << "Copia"
+                                 << "Copia.xls";
+    QTest::newRow(".xls chosen, extension typed") << 1 << "Copia.xlsx"
+                                                  << "Copia.xlsx";
 }
 
 void tst_desktopDialogs::typedNameTakesTheChosenType() {
@@ -43,8 +46,8 @@ void tst_desktopDialogs::typedNameTakesTheChosenType() {
         name->setText(typed);
         QMetaObject::invokeMethod(d, "accept");
     });
-    const QString path = dialogs.Save(nullptr, "Esporta in Excel", ExportSaveFilter(), dir.filePath("Ricevute.xlsx"),
-                                      "xlsx");
+    const QString path =
+        dialogs.Save(nullptr, "Esporta in Excel", ExportSaveFilter(), dir.filePath("Ricevute.xlsx"), "xlsx");
     QVERIFY(helper->Handled());
     delete helper;
     QVERIFY(seen);

@@ -35,7 +35,8 @@ void tst_desktopMail::compose() {
     {
         QFile f(script);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(mailer == "fails" ? "#!/bin/sh\nexit 1\n" : "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/got\"\n");
+        f.write(mailer == "fails" ? "#!/bin/sh\nexit 1\n"
+                                  : "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/got\"\n");
         f.close();
         QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     }
@@ -71,8 +72,9 @@ void tst_desktopMail::compose() {
     const QString mailto = QString::fromUtf8(f.readAll());
     const int attach = mailto.indexOf("&attach=");
     QVERIFY2(attach > 0, qPrintable(mailto));
-    QCOMPARE(mailto.left(attach), QStringLiteral("mailto:mario@example.it?subject=Ricevuta%20n.%20127%20del%2010/12/2026"
-                                                 "&body=Gentile%20Ross%C3%AC%2C%0D%0A%0D%0Ain%20allegato%20la%20ricevuta."));
+    QCOMPARE(mailto.left(attach),
+             QStringLiteral("mailto:mario@example.it?subject=Ricevuta%20n.%20127%20del%2010/12/2026"
+                            "&body=Gentile%20Ross%C3%AC%2C%0D%0A%0D%0Ain%20allegato%20la%20ricevuta."));
     QCOMPARE(QUrl::fromPercentEncoding(mailto.mid(attach + 8).toUtf8()), attachment);
 }
 

@@ -134,7 +134,8 @@ void tst_exportXlsx::workbookHoldsTheGridTyped_data() {
     QTest::addColumn<QString>("sheet");
     // header, occurrence of that header, data row, openpyxl type, value
     QTest::addColumn<QList<QVariantList>>("cells");
-    QTest::newRow("receipts") << false << "Ricevute.xlsx" << "Riepilogo Ricevute"
+    QTest::newRow("receipts") << false << "Ricevute.xlsx"
+                              << "Riepilogo Ricevute"
                               << QList<QVariantList>{{"Ricevuta n.", 0, 1, "s", "007"},
                                                      {"Data emissione", 0, 1, "d", "2026-12-10"},
                                                      {"Codice fiscale", 0, 1, "s", "RSSMRA80A01H501U"},
@@ -144,7 +145,8 @@ void tst_exportXlsx::workbookHoldsTheGridTyped_data() {
                                                      {"Totale: €", 0, 1, "n", 1250.05},
                                                      {"Totale: €", 0, 2, "s", "non pagato"},
                                                      {"Pagatore", 0, 2, "s", "Rossi & Figli"}};
-    QTest::newRow("registry") << true << "Archivio_Anagrafico.xlsx" << "Archivio Anagrafico"
+    QTest::newRow("registry") << true << "Archivio_Anagrafico.xlsx"
+                              << "Archivio Anagrafico"
                               << QList<QVariantList>{{"Genitore", 0, 1, "s", "Bianchi Anna"},
                                                      {"Data nascita", 0, 1, "d", "1985-03-05"},
                                                      {"CAP", 0, 1, "s", "00184"},

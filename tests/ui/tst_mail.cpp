@@ -104,22 +104,26 @@ void tst_mail::plausibleAddresses() {
 
 void tst_mail::receiptAddress_data() {
     QTest::addColumn<QVector<Card>>("cards");
-    QTest::addColumn<QString>("typed");    // answer to the address question; empty: not asked
-    QTest::addColumn<bool>("cancel");      // the question is cancelled
-    QTest::addColumn<QString>("to");       // the address of the message; empty: no message
+    QTest::addColumn<QString>("typed"); // answer to the address question; empty: not asked
+    QTest::addColumn<bool>("cancel");   // the question is cancelled
+    QTest::addColumn<QString>("to");    // the address of the message; empty: no message
     QTest::addColumn<QString>("warning");
     QTest::newRow("card with that tax code")
-        << QVector<Card>{{"BNCNNA85C45H501Z", "anna@example.it"}, {"rssmra80a01h501u ", "mario@example.it"}}
-        << "" << false << "mario@example.it" << "";
-    QTest::newRow("latest card that gives an address")
-        << QVector<Card>{{"RSSMRA80A01H501U", "vecchio@example.it"}, {"RSSMRA80A01H501U", "nuovo@example.it"},
-                         {"RSSMRA80A01H501U", ""}}
-        << "" << false << "nuovo@example.it" << "";
-    QTest::newRow("no card: asked") << QVector<Card>{{"BNCNNA85C45H501Z", "anna@example.it"}}
-                                    << " mamma@example.it " << false << "mamma@example.it" << "";
+        << QVector<Card>{{"BNCNNA85C45H501Z", "anna@example.it"}, {"rssmra80a01h501u ", "mario@example.it"}} << ""
+        << false << "mario@example.it"
+        << "";
+    QTest::newRow("latest card that gives an address") << QVector<Card>{{"RSSMRA80A01H501U", "vecchio@example.it"},
+                                                                        {"RSSMRA80A01H501U", "nuovo@example.it"},
+                                                                        {"RSSMRA80A01H501U", ""}}
+                                                       << "" << false << "nuovo@example.it"
+                                                       << "";
+    QTest::newRow("no card: asked") << QVector<Card>{{"BNCNNA85C45H501Z", "anna@example.it"}} << " mamma@example.it "
+                                    << false << "mamma@example.it"
+                                    << "";
     QTest::newRow("no registry: asked") << QVector<Card>{} << "mamma@example.it" << false << "mamma@example.it"
                                         << "";
-    QTest::newRow("question cancelled") << QVector<Card>{} << "x" << true << "" << "";
+    QTest::newRow("question cancelled") << QVector<Card>{} << "x" << true << ""
+                                        << "";
     QTest::newRow("address not valid") << QVector<Card>{} << "mamma at example.it" << false << ""
                                        << "Attenzione: l'indirizzo e-mail \"mamma at example.it\" non è valido.";
 }
