@@ -122,7 +122,13 @@ bool DesktopShell::Compose(const MailDraft& draft, QString* error) {
     p->deleteLater();
     if (p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0)
         return true;
-    const QString said = QString::fromLocal8Bit(p->readAllStandardError()).trimmed();
-    return fail(said.isEmpty() ? QStringLiteral("xdg-email: codice di uscita %1").arg(p->exitCode()) : said);
+    // xdg-email says "no method available" (exit code 3) when the desktop names no mail program and no
+    // fallback exists; its last line of errors is its own summary, the lines before come from its helpers.
+    if (p->exitStatus() == QProcess::NormalExit && p->exitCode() == 3)
+        return fail(QStringLiteral("Nessun programma di posta elettronica è configurato sul computer."));
+    const QStringList said = QString::fromLocal8Bit(p->readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+    return fail(QStringLiteral("Il programma di posta elettronica non si è aperto (xdg-email: codice di uscita %1)")
+                    .arg(p->exitCode()) +
+                (said.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + said.last().trimmed()));
 #endif
 }

@@ -2,6 +2,7 @@
 // MAILER (a script here that keeps what it was given); a mail program that fails and a machine without
 // xdg-email are told as failures with their reason.
 #include "app/DesktopPlatform.h"
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,11 +16,16 @@ private slots:
 };
 
 void tst_desktopMail::compose_data() {
-    QTest::addColumn<QString>("mailer"); // "keeps", "fails", or "none" for a PATH without xdg-email
+    // "keeps", "fails", "unset" for a desktop that names no mail program, "none" for a PATH without xdg-email
+    QTest::addColumn<QString>("mailer");
     QTest::addColumn<bool>("opened");
     QTest::addColumn<QString>("error");
     QTest::newRow("mail program takes the message") << "keeps" << true << "";
-    QTest::newRow("mail program fails") << "fails" << false << "xdg-email: codice di uscita 4";
+    QTest::newRow("mail program fails") << "fails" << false
+                                        << "Il programma di posta elettronica non si è aperto (xdg-email: codice di "
+                                           "uscita 4)";
+    QTest::newRow("no mail program configured")
+        << "unset" << false << "Nessun programma di posta elettronica è configurato sul computer.";
     QTest::newRow("no xdg-email") << "none" << false << "xdg-email non disponibile (pacchetto xdg-utils)";
 }
 
@@ -56,6 +62,17 @@ void tst_desktopMail::compose() {
     qputenv("MAILER", QFile::encodeName(script));
     if (mailer == "none")
         qputenv("PATH", QFile::encodeName(dir.path()));
+    if (mailer == "unset") {
+        // What xdg-email does on a desktop without a mail program: its helpers complain, then it gives up.
+        QVERIFY(QDir(dir.path()).mkdir("bin"));
+        QFile f(dir.filePath("bin/xdg-email"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\necho 'xdg-open: 882: www-browser: not found' >&2\n"
+                "echo \"xdg-email: no method available for opening 'mailto:$1'\" >&2\nexit 3\n");
+        f.close();
+        QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        qputenv("PATH", QFile::encodeName(dir.filePath("bin")) + ':' + oldPath);
+    }
 
     DesktopShell shell;
     QString why;
