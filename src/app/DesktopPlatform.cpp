@@ -1,9 +1,13 @@
 #include "app/DesktopPlatform.h"
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QUrlQuery>
 #include <QUrl>
 
 QDate SystemClock::Today() const { return QDate::currentDate(); }
@@ -64,6 +68,13 @@ QString DesktopFileDialogs::Save(QWidget* parent, const QString& title, const QS
     QFileDialog dlg(parent, title, proposedPath, filter);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setDefaultSuffix(defaultSuffix);
+    // A name typed without extension takes the one of the file type chosen in the dialog.
+    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&dlg](const QString& chosen) {
+        static const QRegularExpression first(QStringLiteral("\\*\\.(\\w+)"));
+        const QRegularExpressionMatch m = first.match(chosen);
+        if (m.hasMatch())
+            dlg.setDefaultSuffix(m.captured(1));
+    });
     dlg.selectFile(proposedPath);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return {};
@@ -80,4 +91,51 @@ void DesktopShell::Open(const QString& command) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(target));
     else
         QDesktopServices::openUrl(url);
+}
+
+bool DesktopShell::Compose(const MailDraft& draft, QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+#ifdef Q_OS_WIN
+    // A mailto link carries no file: the text tells where the PDF is, for the user to attach it.
+    QUrl url(QStringLiteral("mailto:") + draft.to);
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("subject"), draft.subject);
+    query.addQueryItem(QStringLiteral("body"),
+                       draft.body + QStringLiteral("\n\nAllegato: ") + QDir::toNativeSeparators(draft.attachment));
+    url.setQuery(query);
+    return QDesktopServices::openUrl(url) ? true : fail(QStringLiteral("Nessun programma associato ai link mailto."));
+#else
+    // xdg-email finds the desktop's mail program and hands it the message with the file attached. It
+    // returns once the program has the message; a mail program that was not running yet may keep it
+    // waiting, and is then left to run on its own.
+    constexpr int kStartMs = 5000, kHandOverMs = 5000;
+    auto* p = new QProcess(QCoreApplication::instance());
+    p->start(QStringLiteral("xdg-email"),
+             {QStringLiteral("--utf8"), QStringLiteral("--subject"), draft.subject, QStringLiteral("--body"),
+              draft.body, QStringLiteral("--attach"), draft.attachment, draft.to});
+    if (!p->waitForStarted(kStartMs)) {
+        const QString why = p->errorString();
+        delete p;
+        return fail(QStringLiteral("xdg-email non disponibile (pacchetto xdg-utils): ") + why);
+    }
+    if (!p->waitForFinished(kHandOverMs)) {
+        QObject::connect(p, &QProcess::finished, p, &QObject::deleteLater);
+        return true;
+    }
+    p->deleteLater();
+    if (p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0)
+        return true;
+    // xdg-email says "no method available" (exit code 3) when the desktop names no mail program and no
+    // fallback exists; its last line of errors is its own summary, the lines before come from its helpers.
+    if (p->exitStatus() == QProcess::NormalExit && p->exitCode() == 3)
+        return fail(QStringLiteral("Nessun programma di posta elettronica è configurato sul computer."));
+    const QStringList said = QString::fromLocal8Bit(p->readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+    return fail(QStringLiteral("Il programma di posta elettronica non si è aperto (xdg-email: codice di uscita %1)")
+                    .arg(p->exitCode()) +
+                (said.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + said.last().trimmed()));
+#endif
 }

@@ -24,4 +24,5 @@ public:
 class DesktopShell : public Shell {
 public:
     void Open(const QString& command) override;
+    bool Compose(const MailDraft& draft, QString* error) override;
 };

@@ -9,3 +9,9 @@ QString Messages::ForDisplay(const QString& text) {
     t.replace(u'\r', u'\n');
     return t;
 }
+
+bool Shell::Compose(const MailDraft&, QString* error) {
+    if (error)
+        *error = QStringLiteral("Nessun programma di posta elettronica disponibile.");
+    return false;
+}

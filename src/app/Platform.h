@@ -49,11 +49,19 @@ public:
                          const QString& defaultSuffix) = 0;
 };
 
+/// A new message for the desktop's mail program: recipient, subject, text and one attached file.
+struct MailDraft {
+    QString to, subject, body, attachment;
+};
+
 /// Hands a path, web address or mailto link to the desktop; the result is not looked at.
 class Shell {
 public:
     virtual ~Shell() = default;
     virtual void Open(const QString& command) = 0;
+    /// Opens the desktop's mail program on a new message filled from `draft`, its file attached, for the
+    /// user to check and send. False, with `error`, when no mail program could be started.
+    virtual bool Compose(const MailDraft& draft, QString* error);
 };
 
 /// Everything a window may need from outside. Pointers are owned elsewhere.

@@ -10,6 +10,7 @@ TfrmExpRic::TfrmExpRic(Carvenna& app, QWidget* parent) : ExportWindow(app, paren
           ui.cmdEsci,
           {QString::fromLatin1(ExportNames::ReceiptsFile), QString::fromLatin1(ExportNames::ReceiptsSheet),
            QStringLiteral("Esportazione archivio ricevute in Excel"), GuideText()});
+    SetupSaveAs(ui.cmdEsportaCome);
 }
 
 QString TfrmExpRic::GuideText() {

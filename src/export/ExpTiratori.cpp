@@ -8,6 +8,7 @@ TfrmExpTiratori::TfrmExpTiratori(Carvenna& app, QWidget* parent) : ExportWindow(
           ui.cmdEsci,
           {QString::fromLatin1(ExportNames::RegistryFile), QString::fromLatin1(ExportNames::RegistrySheet),
            QStringLiteral("Esportazione archivio anagrafico in Excel"), GuideText()});
+    SetupSaveAs(ui.cmdEsportaCome);
 }
 
 QString TfrmExpTiratori::GuideText() {

@@ -137,6 +137,17 @@ void AppendExportCellBytes(QByteArray& out, QByteArrayView stored) {
     }
 }
 
+bool CheckExportTarget(const QString& path, QString* error) {
+    // A rename would go over a read-only file where the folder allows it (and root always
+    // may): such a file is one the user wants kept, as a locked file on other systems is.
+    const QFileInfo target(path);
+    if (target.isDir())
+        return Fail(error, QStringLiteral("%1 is a folder").arg(path));
+    if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
+        return Fail(error, QStringLiteral("%1 is read-only").arg(path));
+    return true;
+}
+
 bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
                          qint64 rows, const ExportCellText& cell, QString* error, const ExportProgress& progress) {
     return WriteExportDocument(
@@ -147,13 +158,8 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
 
 bool WriteExportDocument(const QString& path, const QString& sheetName, const QVector<ExportColumn>& columns,
                          qint64 rows, const ExportCellWriter& cell, QString* error, const ExportProgress& progress) {
-    // A rename would go over a read-only file where the folder allows it (and root always
-    // may): such a file is one the user wants kept, as a locked file on other systems is.
-    const QFileInfo target(path);
-    if (target.isDir())
-        return Fail(error, QStringLiteral("%1 is a folder").arg(path));
-    if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
-        return Fail(error, QStringLiteral("%1 is read-only").arg(path));
+    if (!CheckExportTarget(path, error))
+        return false;
 
     SaveFile file(path);
     if (!file.Open())

@@ -28,6 +28,9 @@ void AppendExportCellText(QByteArray& out, QStringView text);
 /// the text those bytes stand for.
 void AppendExportCellBytes(QByteArray& out, QByteArrayView stored);
 
+/// False, with `error`, when `path` is a folder or a read-only file: an export never replaces those.
+bool CheckExportTarget(const QString& path, QString* error = nullptr);
+
 /// Writes the whole document to `path`: the worksheet head naming `sheetName`, a bold header
 /// row of `columns`, then `rows` data rows whose cells come from `cell`. Every cell carries the
 /// text number format, so spreadsheet programs keep codes, dates and leading zeros as typed.

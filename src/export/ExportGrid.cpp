@@ -12,6 +12,13 @@ QVector<ExportColumn> ExportGridModel::ExportColumns() const {
     return out;
 }
 
+QVector<XlsxColumn> ExportGridModel::XlsxColumns() const {
+    QVector<XlsxColumn> out;
+    for (int c = 1; c < m_columns.size(); ++c)
+        out.push_back({m_columns[c].exportHeader, m_columns[c].exportWidth, m_columns[c].kind});
+    return out;
+}
+
 void ExportGridModel::BeginLoad(qint64 expectedRows) {
     beginResetModel();
     m_bytes.clear();

@@ -3,6 +3,7 @@
 // apart. Column 0 is the row number; the other columns are exported. A grid that loaded no
 // record shows a few empty rows, and exports them as they are.
 #include "export/ExportDocument.h"
+#include "export/XlsxDocument.h"
 #include "storage/FixedField.h"
 #include <QAbstractTableModel>
 #include <QHash>
@@ -16,6 +17,7 @@ struct GridColumn {
     bool editable;
     QString exportHeader;
     int exportWidth;
+    CellKind kind = CellKind::Text; // what the .xlsx export makes of the column's cells
 };
 
 class ExportGridModel : public QAbstractTableModel {
@@ -29,6 +31,8 @@ public:
     const QVector<GridColumn>& Columns() const { return m_columns; }
     /// Header texts and widths of the exported columns (1 to the last).
     QVector<ExportColumn> ExportColumns() const;
+    /// The same with each column's kind, for the .xlsx export.
+    QVector<XlsxColumn> XlsxColumns() const;
 
     /// Starts a load: forgets records and edits. Call AppendRecord for each record, then EndLoad.
     void BeginLoad(qint64 expectedRows);

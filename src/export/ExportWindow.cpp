@@ -5,8 +5,10 @@
 #include "app/Placement.h"
 #include "export/ExportGrid.h"
 #include "export/ExportTables.h"
+#include "export/XlsxDocument.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressDialog>
@@ -56,6 +58,15 @@ void ExportWindow::Setup(ExportGridModel* model, QTableView* grid, QLabel* panIn
 
 QString ExportWindow::ExportPath() const {
     return m_app.Path(m_texts.fileName);
+}
+
+QString ExportWindow::ProposedSaveAsPath() const {
+    return m_app.Path(QFileInfo(m_texts.fileName).completeBaseName() + QStringLiteral(".xlsx"));
+}
+
+void ExportWindow::SetupSaveAs(QToolButton* cmdEsportaCome) {
+    cmdEsportaCome->installEventFilter(this);
+    connect(cmdEsportaCome, &QToolButton::clicked, this, &ExportWindow::cmdEsportaComeClick);
 }
 
 QString ExportWindow::ExportQuestion() {
@@ -172,4 +183,38 @@ void ExportWindow::cmdGuidaClick() {
     TfrmGuida dlg(m_app, this);
     dlg.SetGuide(m_texts.guideTitle, m_texts.guideText);
     dlg.exec();
+}
+
+void ExportWindow::cmdEsportaComeClick() {
+    CommitEdit();
+    // The save dialog is the question: choosing a file is the answer yes.
+    const QString path = m_app.fileDialogs().Save(this, QStringLiteral("Esporta in Excel"), ExportSaveFilter(),
+                                                  ProposedSaveAsPath(), QStringLiteral("xlsx"));
+    if (path.isEmpty())
+        return;
+    const qint64 rows = m_model->rowCount();
+    QString error;
+    bool ok;
+    {
+        QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QString(), 0, int(rows), this);
+        SetUpProgress(progress);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const ExportProgress shown = [&progress](qint64 done) { progress.setValue(int(done)); };
+        if (IsXlsDocumentPath(path))
+            ok = WriteExportDocument(
+                path, m_texts.sheetName, m_model->ExportColumns(), rows,
+                [this](QByteArray& out, qint64 row, int column) { m_model->AppendExportCell(out, row, column); },
+                &error, shown);
+        else
+            ok = WriteXlsxDocument(
+                path, m_texts.sheetName, m_model->XlsxColumns(), rows,
+                [this](qint64 row, int column) { return m_model->ExportCell(row, column); }, &error, shown);
+        QApplication::restoreOverrideCursor();
+    }
+    if (!ok) {
+        m_app.messages().Plain(ExportFailed(), this);
+        return;
+    }
+    if (m_app.messages().Confirm(ExportedQuestion(), this))
+        m_app.shell().Open(QLatin1Char('"') + path + QLatin1Char('"'));
 }

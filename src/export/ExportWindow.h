@@ -17,6 +17,8 @@ public:
     ExportGridModel& Grid() const { return *m_model; }
     /// Full path of the document this window writes.
     QString ExportPath() const;
+    /// The file the save dialog of "Esporta come..." proposes: the same name as a workbook (.xlsx).
+    QString ProposedSaveAsPath() const;
 
     static QString ExportQuestion();
     static QString ExportedQuestion();
@@ -32,6 +34,8 @@ protected:
     /// Called by the window's constructor once its form is set up.
     void Setup(ExportGridModel* model, QTableView* grid, QLabel* panInfo, QToolButton* cmdEsporta,
                QToolButton* cmdGuida, QToolButton* cmdEsci, const Texts& texts);
+    /// Wires the button that exports to a file chosen in a save dialog, as .xlsx or .xls.
+    void SetupSaveAs(QToolButton* cmdEsportaCome);
     /// Loads the archive into the grid, telling `progress` how far it got.
     virtual GridLoad LoadGrid(const GridLoadProgress& progress) = 0;
 
@@ -44,6 +48,7 @@ private slots:
     void FormShow();
     void cmdEsportaClick();
     void cmdGuidaClick();
+    void cmdEsportaComeClick();
 
 private:
     void CommitEdit();

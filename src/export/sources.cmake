@@ -3,7 +3,8 @@
 list(APPEND CORE_SOURCES
     ${CUR}/ExportDocument.h ${CUR}/ExportDocument.cpp
     ${CUR}/ExportGrid.h ${CUR}/ExportGrid.cpp
-    ${CUR}/ExportTables.h ${CUR}/ExportTables.cpp)
+    ${CUR}/ExportTables.h ${CUR}/ExportTables.cpp
+    ${CUR}/XlsxDocument.h ${CUR}/XlsxDocument.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/ExportWindow.h ${CUR}/ExportWindow.cpp
     ${CUR}/ExpRic.h ${CUR}/ExpRic.cpp ${CUR}/ExpRic.ui

@@ -22,3 +22,6 @@ list(APPEND UI_RESOURCE_FILES
 include(${CUR}/card.cmake)
 # Many stored receipts in one print job.
 list(APPEND UI_SOURCES ${CUR}/ReceiptBatchPrint.h ${CUR}/ReceiptBatchPrint.cpp)
+# A receipt's or a statement's PDF handed to the mail program.
+list(APPEND UI_SOURCES
+    ${CUR}/MailDocument.h ${CUR}/MailDocument.cpp)

@@ -3,15 +3,18 @@
 #include "app/CommonMessages.h"
 #include "export/ExportDocument.h"
 #include "export/ExportWindow.h"
+#include "printing/MailDocument.h"
 #include "printing/Printing.h"
 #include "receipts/DefaultLogo.h"
 #include "receipts/ReceiptSettings.h"
+#include "report/ReportPainter.h"
 #include "storage/IniFile.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
 #include "summary/AttestazioniModel.h"
 #include "summary/FindKeys.h"
 #include "summary/StatementPrint.h"
+#include "summary/SummaryExport.h"
 #include "summary/Takings.h"
 #include <QApplication>
 #include <QFontMetrics>
@@ -64,6 +67,8 @@ TfrmAttestazioni::TfrmAttestazioni(Carvenna& app, int year, QWidget* parent)
     connect(ui.btnStampa, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaClick);
     connect(ui.btnStampaTutte, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaTutteClick);
     connect(ui.btnEsporta, &QPushButton::clicked, this, &TfrmAttestazioni::btnEsportaClick);
+    connect(ui.btnEsportaCome, &QPushButton::clicked, this, &TfrmAttestazioni::btnEsportaComeClick);
+    connect(ui.btnEmail, &QPushButton::clicked, this, &TfrmAttestazioni::btnEmailClick);
     connect(ui.btnEsci, &QPushButton::clicked, this, &QDialog::reject);
     connect(t, &QTableView::doubleClicked, this, &TfrmAttestazioni::btnStampaClick);
 
@@ -277,8 +282,7 @@ void TfrmAttestazioni::btnStampaTutteClick() {
     PrintGroups(m_statements.groups);
 }
 
-void TfrmAttestazioni::PrintGroups(const QVector<StatementGroup>& groups) {
-    QString error = QStringLiteral("Modello di stampa delle attestazioni non disponibile.");
+StatementHeading TfrmAttestazioni::Heading() const {
     StatementHeading h;
     h.year = m_year;
     const QString ini = m_app.SettingsPath();
@@ -289,6 +293,12 @@ void TfrmAttestazioni::PrintGroups(const QVector<StatementGroup>& groups) {
         h.logo = DefaultLogo();
     h.place = ui.txtLuogo->text();
     h.date = m_app.clock().Today();
+    return h;
+}
+
+void TfrmAttestazioni::PrintGroups(const QVector<StatementGroup>& groups) {
+    QString error = QStringLiteral("Modello di stampa delle attestazioni non disponibile.");
+    const StatementHeading h = Heading();
 
     report::PreparedReport doc;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -323,4 +333,53 @@ void TfrmAttestazioni::btnEsportaClick() {
     }
     if (m_app.messages().Confirm(ExportWindow::ExportedQuestion(), this))
         m_app.shell().Open(QLatin1Char('"') + ExportPath() + QLatin1Char('"'));
+}
+
+void TfrmAttestazioni::btnEsportaComeClick() {
+    if (m_statements.groups.isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Esportazione non applicabile: l'elenco non contiene nessuna voce."),
+                                 this);
+        return;
+    }
+    SaveExportAs(m_app, this, QStringLiteral("Attestazioni_%1.xlsx").arg(m_year),
+                 [this](const QString& path, bool xls, QString* error) {
+                     return WriteStatementsExport(path, xls, m_year, m_statements.groups, error);
+                 });
+}
+
+void TfrmAttestazioni::btnEmailClick() {
+    const int row = SelectedRow();
+    if (m_statements.groups.isEmpty() || row < 0) {
+        m_app.messages().Warning(
+            QStringLiteral("Invio non applicabile: selezionare nell'elenco la riga del pagatore e del minore di cui "
+                           "inviare l'attestazione."),
+            this);
+        return;
+    }
+    const StatementGroup& g = m_statements.groups[row];
+    const StatementHeading h = Heading();
+    QString error = QStringLiteral("Modello di stampa delle attestazioni non disponibile.");
+    report::PreparedReport doc;
+    if (!m_report || !PrepareStatements(*m_report, h, {g}, doc, &error)) {
+        m_app.messages().Error(QStringLiteral("Attenzione: la stampa delle attestazioni non è andata a buon "
+                                              "fine.\n\r\n\r") +
+                                   error,
+                               this);
+        return;
+    }
+    doc.fileName = report::PdfFileName(
+        {QStringLiteral("Attestazione"), QString::number(m_year), TrimText(g.child.isEmpty() ? g.payer : g.child)});
+    const QString school = TrimText(h.receiver.value(0));
+    QString body = QStringLiteral("Gentile %1,\n\nin allegato l'attestazione dei pagamenti dell'anno %2")
+                       .arg(TrimText(g.payer))
+                       .arg(m_year);
+    if (!TrimText(g.child).isEmpty())
+        body += QStringLiteral(" per %1").arg(TrimText(g.child));
+    body += QStringLiteral(".\n\nCordiali saluti");
+    if (!school.isEmpty())
+        body += QStringLiteral("\n") + school;
+    QString subject = QStringLiteral("Attestazione dei pagamenti anno %1").arg(m_year);
+    if (!TrimText(g.child).isEmpty())
+        subject += QStringLiteral(" - ") + TrimText(g.child);
+    MailDocument(m_app, this, doc, {g.missingTaxCode ? QString() : g.taxCode, subject, body});
 }

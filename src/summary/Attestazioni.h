@@ -10,6 +10,7 @@
 #include <optional>
 
 class AttestazioniModel;
+struct StatementHeading;
 class Carvenna;
 
 class TfrmAttestazioni : public QDialog {
@@ -39,12 +40,15 @@ private slots:
     void btnStampaClick();
     void btnStampaTutteClick();
     void btnEsportaClick();
+    void btnEsportaComeClick();
+    void btnEmailClick();
 
 private:
     int SelectedRow() const;
     void MeasureColumns();
     void FitToWidth();
     void PrintGroups(const QVector<StatementGroup>& groups);
+    StatementHeading Heading() const;
     Carvenna& m_app;
     int m_year;
     YearStatements m_statements;

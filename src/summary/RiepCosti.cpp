@@ -10,6 +10,7 @@
 #include "storage/Text.h"
 #include "summary/FindKeys.h"
 #include "summary/MenuRiepCosti.h"
+#include "summary/SummaryExport.h"
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QIcon>
@@ -65,6 +66,7 @@ TfrmRiepCosti::TfrmRiepCosti(Carvenna& app, TfrmMenuRiepCosti& criteria)
     connect(ui.btnStampa, &QPushButton::clicked, this, &TfrmRiepCosti::btnStampaClick);
     connect(ui.btnEsci, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui.imgGuida, &QToolButton::clicked, this, &TfrmRiepCosti::imgGuidaClick);
+    connect(ui.btnEsportaCome, &QPushButton::clicked, this, &TfrmRiepCosti::btnEsportaComeClick);
 
     // Each window keeps its own copy of the list layout, named for the summary.
     QString error;
@@ -227,4 +229,21 @@ void TfrmRiepCosti::done(int r) {
 void TfrmRiepCosti::FormClose() {
     m_rows->setStringList({});
     m_criteria.ui.lblAttendere->hide();
+}
+
+void TfrmRiepCosti::btnEsportaComeClick() {
+    // A listing that stopped early has no true total: it is not exported.
+    if (m_summary.rows.isEmpty() || !m_listed) {
+        m_app.messages().Warning(
+            m_summary.rows.isEmpty()
+                ? QStringLiteral("Esportazione non applicabile: il riepilogo non contiene nessuna voce.")
+                : QStringLiteral("Esportazione non applicabile: il riepilogo non è completo."),
+            this);
+        return;
+    }
+    const QString yearFile = TrimText(ui.lblFile->text());
+    SaveExportAs(m_app, this, QStringLiteral("Riepilogo_Incassi.xlsx"),
+                 [this, &yearFile](const QString& path, bool xls, QString* error) {
+                     return WriteTakingsExport(path, xls, yearFile, m_summary, error);
+                 });
 }

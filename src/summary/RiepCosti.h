@@ -38,6 +38,7 @@ private slots:
     void btnTrovaClick();
     void btnStampaClick();
     void imgGuidaClick();
+    void btnEsportaComeClick();
 
 private:
     void FormClose();

@@ -144,6 +144,7 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
         }
         // The row comes straight from the stored bytes, as SummaryRow would build it from the texts.
         out.rows.append(ColumnLineFromBytes(kSummaryColumns, kSummaryColumnCount, layout, rec));
+        out.positions.append(index);
         return true;
     });
     if (stopAt > 0) {

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <QtGlobal>
 
 /// Number of active filters: each of the two whose trimmed text is not empty counts one.
@@ -28,6 +29,7 @@ QString IntervalText(const QString& start, const QString& end);
 /// What a scan of the yearly file gives.
 struct TakingsSummary {
     QStringList rows; // one per listed receipt, in file order
+    QVector<qint64> positions; // the 0-based record index of each row's receipt, for the export
     qint64 total = 0; // exact sum of the listed amounts, in ten-thousandths of a euro
     bool complete = true;
     bool fileOpened = true;  // false: the file could be neither opened nor created

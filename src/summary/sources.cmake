@@ -14,3 +14,5 @@ list(APPEND UI_SOURCES
     ${CUR}/StatementPrint.h ${CUR}/StatementPrint.cpp
     ${CUR}/AttestazioniModel.h ${CUR}/AttestazioniModel.cpp
     ${CUR}/Attestazioni.h ${CUR}/Attestazioni.cpp ${CUR}/Attestazioni.ui)
+list(APPEND UI_SOURCES
+    ${CUR}/SummaryExport.h ${CUR}/SummaryExport.cpp)

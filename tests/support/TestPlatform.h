@@ -52,6 +52,16 @@ class RecordingShell : public Shell {
 public:
     QStringList opened;
     void Open(const QString& command) override { opened << command; }
+    /// Every message handed to the mail program; with `mailFails` none opens and the error is "nessun
+    /// programma di posta".
+    QVector<MailDraft> mails;
+    bool mailFails = false;
+    bool Compose(const MailDraft& draft, QString* error) override {
+        mails << draft;
+        if (mailFails && error)
+            *error = QStringLiteral("nessun programma di posta");
+        return !mailFails;
+    }
 };
 
 /// A temporary program folder and the doubles, wired into a Platform.
