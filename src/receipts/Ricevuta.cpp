@@ -10,6 +10,7 @@
 #include "app/StatusHints.h"
 #include "editing/AnnullaRicevuta.h"
 #include "editing/RecordEditor.h"
+#include "einvoice/EmettiFattura.h"
 #include "export/ExpRic.h"
 #include "receipts/AmountWords.h"
 #include "receipts/Calendario.h"
@@ -121,6 +122,7 @@ TfrmRicevuta::TfrmRicevuta(Carvenna& app, QWidget* parent) : QWidget(parent), m_
     connect(ui.cmdEsci, &QToolButton::clicked, this, &TfrmRicevuta::cmdEsciClick);
     connect(ui.cmdAnnulla, &QToolButton::clicked, this, &TfrmRicevuta::cmdAnnullaClick);
     connect(ui.cmdStorico, &QToolButton::clicked, this, &TfrmRicevuta::cmdStoricoClick);
+    connect(ui.cmdFattura, &QToolButton::clicked, this, &TfrmRicevuta::cmdFatturaClick);
     connect(ui.cmdLogo, &QToolButton::clicked, this, &TfrmRicevuta::cmdLogoClick);
     connect(ui.impPagatore, &QToolButton::clicked, this, &TfrmRicevuta::impPagatoreClick);
     connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmRicevuta::btnCodFiscClick);
@@ -468,6 +470,20 @@ void TfrmRicevuta::cmdAnnullaClick() {
 
 void TfrmRicevuta::cmdStoricoClick() {
     m_editor->ShowHistory();
+}
+
+QString TfrmRicevuta::InvoiceOnlyStoredWarning() {
+    return QStringLiteral("Attenzione: la fattura elettronica può essere emessa soltanto per una ricevuta già salvata "
+                          "in archivio.\n\r\n\rVisualizzare la ricevuta e fare clic sul pulsante Fattura elettronica.");
+}
+
+void TfrmRicevuta::cmdFatturaClick() {
+    // The invoice is made from the receipt as stored, never from unsaved edits on screen.
+    bool numeric = false;
+    const qint64 p = TrimText(ui.lblPosizione->text()).toLongLong(&numeric);
+    if (!numeric || p < 1)
+        return m_app.messages().Warning(InvoiceOnlyStoredWarning(), this);
+    EmettiFatturaRicevuta(m_app, this, ui.lblFile->text(), p);
 }
 
 // ---- Windows opened from the editor --------------------------------------------------------

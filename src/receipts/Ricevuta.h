@@ -31,6 +31,7 @@ public:
     static QString CancelledNotice();
     static QString AlreadyCancelledWarning();
     static QString CancelOnlyStoredWarning();
+    static QString InvoiceOnlyStoredWarning();
     /// The receipt `stored` cancelled for `reason`: amount 0, cause "ANNULLATA: <reason>".
     static ReceiptRecord Cancelled(ReceiptRecord stored, const QString& reason);
     static bool IsCancelled(const ReceiptRecord& rec);
@@ -58,6 +59,7 @@ private slots:
     void cmdEsciClick();
     void cmdAnnullaClick();
     void cmdStoricoClick();
+    void cmdFatturaClick();
     void cmdLogoClick();
     void impPagatoreClick();
     void btnCodFiscClick();

@@ -13,6 +13,7 @@
 #include "receipts/FieldKeys.h"
 #include "registry/CardPhoto.h"
 #include "registry/FeeFormat.h"
+#include "registry/ImportaSchede.h"
 #include "search/CertScaduti.h"
 #include "search/TessereScadute.h"
 #include "search/TrovaTiratori.h"
@@ -101,6 +102,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     connect(ui.cmdGuida, &QToolButton::clicked, this, &TfrmTiratori::cmdGuidaClick);
     connect(ui.cmdEsci, &QToolButton::clicked, this, &TfrmTiratori::cmdEsciClick);
     connect(ui.cmdStorico, &QToolButton::clicked, this, &TfrmTiratori::cmdStoricoClick);
+    connect(ui.cmdImporta, &QToolButton::clicked, this, &TfrmTiratori::cmdImportaClick);
     connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmTiratori::btnCodFiscClick);
     connect(ui.btnEmail, &QToolButton::clicked, this, &TfrmTiratori::btnEmailClick);
     connect(ui.cmdTrova, &QToolButton::clicked, this, &TfrmTiratori::cmdTrovaClick);
@@ -261,6 +263,12 @@ void TfrmTiratori::cmdUltimoClick() {
 
 void TfrmTiratori::cmdStoricoClick() {
     m_editor->ShowHistory();
+}
+
+void TfrmTiratori::cmdImportaClick() {
+    // Cards are only appended: the card on screen and its position stay as they are.
+    TfrmImportaSchede dlg(m_app, this);
+    dlg.exec();
 }
 
 // ---- New, duplicate, save ------------------------------------------------------------------

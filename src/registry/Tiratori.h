@@ -74,6 +74,7 @@ private slots:
     void cmdGuidaClick();
     void cmdEsciClick();
     void cmdStoricoClick();
+    void cmdImportaClick();
     void btnCodFiscClick();
     void btnEmailClick();
     void txtQuotaExit();

@@ -15,6 +15,7 @@
 #include "einvoice/FiscalData.h"
 #include "einvoice/InvoiceFiles.h"
 #include "receipts/MenuRicevute.h"
+#include "receipts/Ricevuta.h"
 #include "storage/IniFile.h"
 #include "storage/RegistryFile.h"
 #include <QApplication>
@@ -191,6 +192,29 @@ private slots:
         QVERIFY(asked[0].startsWith(
             "La ricevuta n. 27 è già stata fatturata (file IT01234567897_00001.xml del 10/12/2026)"));
         QCOMPARE(Files().size(), 1);
+    }
+
+    // The receipt editor's "Fattura elettronica" invoices the stored receipt on screen; a receipt not
+    // saved yet gets a warning and no file.
+    void fromTheReceiptEditor() {
+        TfrmRicevuta* editor = m_app->ricevuta();
+        editor->ui.lblFile->setText(m_year);
+        editor->show();
+        editor->ui.cmdNuovo->click();
+        m_tp->messages.Take();
+        QTest::mouseClick(editor->ui.cmdFattura, Qt::LeftButton);
+        QCOMPARE(m_tp->messages.TakeTexts(), QStringList{TfrmRicevuta::InvoiceOnlyStoredWarning()});
+        QVERIFY(Files().isEmpty());
+
+        editor->ui.cmdPrimo->click();
+        QCOMPARE(editor->ui.lblPosizione->text(), QString("1"));
+        m_tp->messages.Take();
+        Answer({false}); // no courtesy copy
+        QTest::mouseClick(editor->ui.cmdFattura, Qt::LeftButton);
+        QCOMPARE(Files(), QStringList{"IT01234567897_00001.xml"});
+        QVERIFY(ReadAll(InvoiceDir() + "IT01234567897_00001.xml").contains("<Numero>27</Numero>"));
+        QCOMPARE(m_tp->messages.TakeTexts().first(),
+                 QString("Fattura elettronica scritta nella cartella FatturaPA: IT01234567897_00001.xml"));
     }
 
     // No card has the receipt's tax code: the window asks for the address (it does not guess); the

@@ -1,10 +1,12 @@
 // The import window: a school's sheet of 300 rows with some bad ones, the summary and the reasons,
 // a column mapped by hand, the same file twice, a file that is not a sheet, a write that fails.
+#include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "app/Style.h"
 #include "registry/ImportaSchede.h"
+#include "registry/Tiratori.h"
 #include "storage/FileOps.h"
 #include "storage/RegistryFile.h"
 #include "storage/Text.h"
@@ -213,6 +215,30 @@ private slots:
         QCOMPARE(w->Rows().size(), 2);
         QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("1 schede da importare, 1 con errori"));
         QCOMPARE(w->Rows()[0].row, 1);
+    }
+
+    // The registry editor's "Importa schede" opens the window, which asks for the file at once; the
+    // card on screen is left alone.
+    void openedFromTheRegistryEditor() {
+        m_app->Start();
+        const QString path = WriteFile("c.csv", "Genitore;Minore\nRossi;Luca\n");
+        m_tp->fileDialogs.answers.enqueue(path);
+        TfrmTiratori* editor = m_app->tiratori();
+        editor->show();
+        const QString position = editor->ui.lblPosizione->text();
+        int rows = -1;
+        auto* helper = ModalHelper::When<TfrmImportaSchede>(
+            [&](TfrmImportaSchede* w) {
+                QTRY_COMPARE(w->txtFile->text(), QDir::toNativeSeparators(path));
+                rows = int(w->Rows().size());
+                w->reject();
+            },
+            this);
+        QTest::mouseClick(editor->ui.cmdImporta, Qt::LeftButton);
+        QVERIFY(helper->Handled());
+        QCOMPARE(rows, 1);
+        QCOMPARE(editor->ui.lblPosizione->text(), position);
+        QCOMPARE(Cards(), 0);
     }
 
     void fileChosenWhenTheWindowOpens() {
