@@ -265,5 +265,5 @@ bool StampaCopiaCortesia(Carvenna& app, QWidget* parent, const QString& yearFile
     const Printing::Result r = app.printing().Print(*copy, parent, &error);
     if (r == Printing::Result::Failed)
         app.messages().Error(QStringLiteral("Attenzione: stampa non riuscita: ") + error, parent);
-    return r == Printing::Result::Done;
+    return r == Printing::Result::Done || r == Printing::Result::Printed;
 }

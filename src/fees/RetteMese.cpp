@@ -15,11 +15,14 @@
 #include "search/ListReport.h"
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
+#include "storage/Journal.h"
+#include "storage/RecordFile.h"
 #include "storage/Text.h"
 #include "summary/FindKeys.h"
 #include "summary/Takings.h"
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -408,27 +411,39 @@ void TfrmRetteMese::btnStampaClick() {
         return;
     }
     QVector<ReceiptRecord> receipts;
+    QVector<QByteArray> stored;
     receipts.reserve(positions.size());
-    ReceiptFile file;
-    bool read = file.OpenOrCreate(TrimText(lblFile->text()));
+    const QString yearPath = TrimText(lblFile->text());
+    RecordFile file(ReceiptRecord::Size);
+    bool read = file.OpenOrCreate(yearPath);
     for (qint64 p : positions) {
-        ReceiptRecord r;
-        if (!read || !(read = file.ReadRecord(p - 1, r)))
+        QByteArray bytes;
+        if (!read || !(read = file.ReadRaw(p - 1, bytes)))
             break;
-        receipts << r;
+        receipts << ReceiptRecord::Decode(bytes.constData());
+        stored << bytes;
     }
     if (!file.Close() || !read) {
         m_app.messages().Warning(ArchiveAccessError(), this);
         return;
     }
+    // A receipt printed before with the same texts prints as a duplicate, as from the editor.
+    const QFileInfo archive(yearPath);
+    const QString folder = archive.absolutePath(), year = archive.completeBaseName();
+    const QVector<bool> duplicates = PrintJournal::WerePrinted(folder, year, positions, stored);
     QString error;
     report::PreparedReport doc;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool ok = PrepareReceipts(receipts, ReceiptLogo(m_app.ProgramFolder()), doc, &error);
+    bool ok = PrepareReceipts(receipts, ReceiptLogo(m_app.ProgramFolder()), doc, &error, duplicates);
     QApplication::restoreOverrideCursor();
     doc.fileName = report::PdfFileName({QStringLiteral("Ricevute"), QString::number(m_year), Month().TwoDigits()});
-    if (!ok || m_app.printing().Preview(doc, this, &error) == Printing::Result::Failed)
+    const Printing::Result result = ok ? m_app.printing().Preview(doc, this, &error) : Printing::Result::Failed;
+    if (result == Printing::Result::Failed)
         m_app.messages().Warning(ReceiptPrintWarning(), this);
+    if (result == Printing::Result::Printed &&
+        !PrintJournal::NoteAll(folder, year, positions, stored,
+                               {m_app.clock().Now(), WorkstationName(), CurrentUserName()}))
+        m_app.messages().Warning(PrintsNotNoted(), this);
 }
 
 void TfrmRetteMese::btnNonPagateClick() {

@@ -115,6 +115,7 @@ public:
     }
 
     QPrintPreviewWidget* view;
+    bool printed = false; // the user printed from this window at least once
 
 private:
     // Qt's own print-preview pictures where the toolkit carries them, a standard picture otherwise.
@@ -144,6 +145,7 @@ private:
         QString why;
         if (!pdf.Finish(&why) && m_error.isEmpty())
             m_error = why;
+        printed = true;
     }
 
     QPrinter& m_printer;
@@ -182,7 +184,9 @@ Printing::Result DesktopPrinting::Preview(const report::PreparedReport& report, 
     dialog.view->setZoomFactor(report.preview.zoom > 0 ? report.preview.zoom : 1.0);
     dialog.ShowMaximised();
     dialog.exec();
-    return paintError.isEmpty() ? Result::Done : Fail(error, paintError);
+    if (!paintError.isEmpty())
+        return Fail(error, paintError);
+    return dialog.printed ? Result::Printed : Result::Done;
 }
 
 Printing::Result DesktopPrinting::Print(const report::PreparedReport& report, QWidget* parent, QString* error) {

@@ -41,7 +41,7 @@ bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QStri
 }
 
 bool PrepareReceipts(const QVector<ReceiptRecord>& receipts, const QImage& logo, report::PreparedReport& out,
-                     QString* error) {
+                     QString* error, const QVector<bool>& duplicates) {
     std::optional<report::ReportTemplate> rep = LoadReceiptTemplate(error);
     if (!rep)
         return false;
@@ -56,8 +56,9 @@ bool PrepareReceipts(const QVector<ReceiptRecord>& receipts, const QImage& logo,
     for (const QString& suffix : {QString(), QStringLiteral("_B")})
         if (!rep->SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
             return false;
-    for (const ReceiptRecord& r : receipts) {
-        if (!FillReceiptTexts(*rep, r, error) || !rep->Prepare(error))
+    for (int i = 0; i < receipts.size(); ++i) {
+        if (!FillReceiptTexts(*rep, receipts[i], error) ||
+            !MarkReceiptDuplicate(*rep, duplicates.value(i), error) || !rep->Prepare(error))
             return false;
         const report::PreparedReport& one = rep->Prepared();
         if (out.pages.empty()) {

@@ -17,9 +17,10 @@ bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, cons
 bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error = nullptr);
 
 /// One page per receipt of `receipts`, in their order, on the receipt template in portrait. Pages share
-/// the logo's pixels, so the pages' memory is their texts.
+/// the logo's pixels, so the pages' memory is their texts. A receipt whose `duplicates` entry is true
+/// carries the DUPLICATO mark on both copies.
 bool PrepareReceipts(const QVector<ReceiptRecord>& receipts, const QImage& logo, report::PreparedReport& out,
-                     QString* error = nullptr);
+                     QString* error = nullptr, const QVector<bool>& duplicates = {});
 
 /// The logo printed on receipts: Logo.bmp of `programFolder`, or the built-in logo when it cannot be read.
 QImage ReceiptLogo(const QString& programFolder);

@@ -66,6 +66,11 @@ QString PrintNotNoted() {
                           "nello storico: una nuova stampa non sarà segnata come duplicato.");
 }
 
+QString PrintsNotNoted() {
+    return QStringLiteral("Attenzione: le ricevute sono state stampate, ma non è stato possibile registrare la stampa "
+                          "nello storico: una nuova stampa non sarà segnata come duplicato.");
+}
+
 bool MarkReceiptDuplicate(report::ReportTemplate& rep, bool duplicate, QString* error) {
     const QString text = duplicate ? DuplicateMarkText() : QString();
     return rep.SetText(QStringLiteral("txtDuplicato"), text, error) &&
@@ -105,7 +110,8 @@ void RunReceiptPrint(Carvenna& app, report::ReportTemplate* rep, const QImage& l
     }
     if (result == Printing::Result::Failed)
         app.messages().Warning(ReceiptPrintWarning(), window);
-    if (result == Printing::Result::Done && !preview && position > 0 &&
+    const bool printed = result == Printing::Result::Printed || (result == Printing::Result::Done && !preview);
+    if (printed && position > 0 &&
         !PrintJournal::Note(folder, year, position, bytes, {app.clock().Now(), WorkstationName(), CurrentUserName()}))
         app.messages().Warning(PrintNotNoted(), window);
 }

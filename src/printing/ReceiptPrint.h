@@ -35,6 +35,8 @@ QString DuplicateMarkText();
 
 /// The warning when a print went out but could not be noted in the print journal.
 QString PrintNotNoted();
+/// The same for a job of many receipts.
+QString PrintsNotNoted();
 
 /// The PDF file proposed for the receipt in the editor: "Ricevuta_<year>_<number on 5 digits>.pdf".
 QString ReceiptPdfName(const Ui::TfrmRicevuta& editor);

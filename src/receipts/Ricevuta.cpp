@@ -19,6 +19,7 @@
 #include "receipts/FieldKeys.h"
 #include "receipts/Logo.h"
 #include "receipts/Numerazione.h"
+#include "receipts/ReceiptAmount.h"
 #include "search/TrovaRic.h"
 #include "search/TrovaTiratori.h"
 #include "storage/Dates.h"
@@ -39,23 +40,6 @@ using ReceiptSettings::ReceiverKey;
 const QString kSectionReceiver = ReceiptSettings::ReceiverSection();
 const QString kSectionNumbering = ReceiptSettings::NumberingSection();
 const QString kKeyStart = ReceiptSettings::NumberingStartKey();
-
-// The numbering start as the settings file holds it: an optional sign and decimal digits, in
-// the range of a 32-bit integer. Anything else is not a whole number.
-std::optional<qint64> WholeNumber(const QString& text) {
-    const QString t = TrimText(text);
-    int i = (t.startsWith(u'-') || t.startsWith(u'+')) ? 1 : 0;
-    if (i >= t.size())
-        return std::nullopt;
-    for (; i < t.size(); ++i)
-        if (t.at(i) < u'0' || t.at(i) > u'9')
-            return std::nullopt;
-    bool ok = false;
-    const int value = t.toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    return value;
-}
 
 const QString kCancelMark = QStringLiteral("ANNULLATA:");
 
@@ -276,7 +260,7 @@ void TfrmRicevuta::cmdNuovoClick() {
         start = QStringLiteral("1");
     // A settings file that exists but cannot be read, or a start that is not a whole number,
     // fails the action before the screen is touched.
-    const std::optional<qint64> first = readable ? WholeNumber(start) : std::nullopt;
+    const std::optional<qint64> first = readable ? NumberingStart(start) : std::nullopt;
     if (readable)
         ui.lblInizio->setText(start);
     if (!first)

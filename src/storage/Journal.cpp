@@ -458,22 +458,42 @@ QString PrintJournal::PathFor(const QString& folder, const QString& year) {
 
 bool PrintJournal::WasPrinted(const QString& folder, const QString& year, qint64 position,
                               const QByteArray& recordBytes) {
+    return WerePrinted(folder, year, {position}, {recordBytes}).value(0);
+}
+
+QVector<bool> PrintJournal::WerePrinted(const QString& folder, const QString& year, const QVector<qint64>& positions,
+                                        const QVector<QByteArray>& records) {
+    QVector<bool> printed(positions.size(), false);
     QFile f(PathFor(folder, year));
     if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QString hash = QString::fromLatin1(RecordHash(ReceiptRecord::Layout(), recordBytes));
-    const QString pos = QString::number(position);
-    bool found = false;
+        return printed;
+    // Position and hash of every receipt asked about, to the indexes that asked.
+    QHash<QString, QVector<int>> wanted;
+    for (int i = 0; i < positions.size() && i < records.size(); ++i)
+        wanted[QString::number(positions[i]) + u'\t' +
+               QString::fromLatin1(RecordHash(ReceiptRecord::Layout(), records[i]))] << i;
+    int left = wanted.size();
     ScanLines(f, 0, [&](qint64, const QByteArray& line) {
         QStringList c;
-        if (!found && Unseal(line, c) && c.size() == 6 && c[0] == QLatin1String("P") && c[1] == pos && c[2] == hash)
-            found = true;
+        if (left == 0 || !Unseal(line, c) || c.size() != 6 || c[0] != QLatin1String("P"))
+            return;
+        const auto it = wanted.find(c[1] + u'\t' + c[2]);
+        if (it == wanted.end() || printed[it->first()])
+            return;
+        for (int i : *it)
+            printed[i] = true;
+        --left;
     });
-    return found;
+    return printed;
 }
 
 bool PrintJournal::Note(const QString& folder, const QString& year, qint64 position, const QByteArray& recordBytes,
                         const JournalStamp& stamp, QString* error) {
+    return NoteAll(folder, year, {position}, {recordBytes}, stamp, error);
+}
+
+bool PrintJournal::NoteAll(const QString& folder, const QString& year, const QVector<qint64>& positions,
+                           const QVector<QByteArray>& records, const JournalStamp& stamp, QString* error) {
     QString base = folder;
     if (!base.endsWith(u'/'))
         base += u'/';
@@ -484,12 +504,16 @@ bool PrintJournal::Note(const QString& folder, const QString& year, qint64 posit
             *error = archive.ErrorString();
         return false;
     }
-    QStringList c = {QStringLiteral("P"), QString::number(position),
-                     QString::fromLatin1(RecordHash(ReceiptRecord::Layout(), recordBytes))};
-    c << StampColumns(stamp);
+    QByteArray lines;
+    for (int i = 0; i < positions.size() && i < records.size(); ++i) {
+        QStringList c = {QStringLiteral("P"), QString::number(positions[i]),
+                         QString::fromLatin1(RecordHash(ReceiptRecord::Layout(), records[i]))};
+        c << StampColumns(stamp);
+        lines += Seal(c);
+    }
     JournalFailure r = JournalFailure::None;
     archive.Locked([&] {
-        r = AppendLine(PathFor(folder, year), Seal(c), nullptr, error);
+        r = AppendLine(PathFor(folder, year), lines, nullptr, error);
         return true;
     });
     archive.Close();

@@ -94,4 +94,10 @@ bool WasPrinted(const QString& folder, const QString& year, qint64 position, con
 /// Notes a print of receipt `position`, under the lock of the year's archive, flushed.
 bool Note(const QString& folder, const QString& year, qint64 position, const QByteArray& recordBytes,
           const JournalStamp& stamp, QString* error = nullptr);
+/// WasPrinted for many receipts (`positions[i]` with `records[i]`) in one reading of the journal.
+QVector<bool> WerePrinted(const QString& folder, const QString& year, const QVector<qint64>& positions,
+                          const QVector<QByteArray>& records);
+/// Notes the prints of many receipts of one job in one locked, flushed append.
+bool NoteAll(const QString& folder, const QString& year, const QVector<qint64>& positions,
+             const QVector<QByteArray>& records, const JournalStamp& stamp, QString* error = nullptr);
 } // namespace PrintJournal

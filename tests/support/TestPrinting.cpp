@@ -21,7 +21,7 @@ QString TestPrinting::LastPdf() const {
 Printing::Result TestPrinting::Record(bool preview, const report::PreparedReport& report, QString* error) {
     Job job{preview, QString(), report.PageCount(), report.name, report::ProposedFileName(report)};
     const Result answer = answers.isEmpty() ? Result::Done : answers.dequeue();
-    if (answer == Result::Done) {
+    if (answer == Result::Done || answer == Result::Printed) {
         const QString pdf = QDir(m_folder).filePath(QStringLiteral("print_%1.pdf").arg(jobs.size() + 1));
         QString paintError;
         if (!report::SavePdf(report, pdf, &paintError)) {

@@ -19,7 +19,8 @@ public:
         QString fileName; // the PDF file name proposed for it
     };
     QVector<Job> jobs;
-    /// Outcome of the next calls; Done when empty. Failed answers with the error text "stampante guasta".
+    /// Outcome of the next calls; Done when empty. Failed answers with the error text "stampante guasta";
+    /// Printed stands for a preview from which the user printed.
     QQueue<Result> answers;
 
     Result Preview(const report::PreparedReport& report, QWidget* parent, QString* error = nullptr) override;

@@ -637,6 +637,10 @@ private slots:
         QCOMPARE(run(true).size(), 2);
         // A preview is not a print: it is not noted.
         QCOMPARE(Bytes(PrintJournal::PathFor(tp.dir.path(), QStringLiteral("2026"))).count('\n'), 2);
+        // A print made from the preview's own button is.
+        printing.answers.enqueue(Printing::Result::Printed);
+        QCOMPARE(run(true).size(), 2);
+        QCOMPARE(Bytes(PrintJournal::PathFor(tp.dir.path(), QStringLiteral("2026"))).count('\n'), 3);
 
         w->ui.txtPagatore->setText(QStringLiteral("Pagatore corretto"));
         w->ui.cmdSalva->click();

@@ -229,6 +229,22 @@ private slots:
                 QCOMPARE(pdftext::Find(doc, p, QStringLiteral("01/12/2026")).size(), 2);
             }
             QCOMPARE(pdftext::Find(doc, 1, QStringLiteral("NOVANTANOVE/90")).size(), 2);
+            QCOMPARE(pdftext::Find(doc, 0, QStringLiteral("DUPLICATO")).size(), 0);
+
+            // A preview closed without printing notes nothing; one printed from notes every receipt,
+            // so the next job marks each page a duplicate.
+            m_printing->answers.enqueue(Printing::Result::Printed);
+            QTest::mouseClick(w->btnStampa, Qt::LeftButton);
+            m_printing->answers.enqueue(Printing::Result::Printed);
+            QTest::mouseClick(w->btnStampa, Qt::LeftButton);
+            QCOMPARE(m_printing->jobs.size(), 3);
+            const pdftext::Document first = pdftext::Read(m_printing->jobs[1].pdf);
+            const pdftext::Document again = pdftext::Read(m_printing->jobs[2].pdf);
+            QCOMPARE(again.pages.size(), 4);
+            for (int p = 0; p < 4; ++p) {
+                QCOMPARE(pdftext::Find(first, p, QStringLiteral("DUPLICATO")).size(), 0);
+                QCOMPARE(pdftext::Find(again, p, QStringLiteral("DUPLICATO")).size(), 2);
+            }
         }));
         const QVector<ReceiptRecord> all = ReadYear(YearFile());
         QCOMPARE(all.size(), 4);
