@@ -182,7 +182,44 @@ bool RecordFile::Lock(bool on, bool wait, bool* busy) {
             return Fail(Errno("lock"));
         }
     }
-    return true;
+    return !on || FollowReplacedFile(wait, busy);
+}
+
+// A restore puts a new file under the archive's name while it holds the old file's lock. A writer
+// that was waiting on the old file gets its lock only when that file has left the name: it opens
+// the file now under the name and takes that one's lock, so its write is not lost with the old file.
+bool RecordFile::FollowReplacedFile(bool wait, bool* busy) {
+    const QByteArray native = QFile::encodeName(m_path);
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kSentinel;
+    fl.l_len = 1;
+    for (int tries = 0; !native.isEmpty() && tries < 5; ++tries) {
+        struct stat mine, named;
+        if (::fstat(m_fd, &mine) != 0 || ::stat(native.constData(), &named) != 0 ||
+            (mine.st_dev == named.st_dev && mine.st_ino == named.st_ino))
+            return true; // still the archive (or the name is gone: nothing better to follow)
+        const int fd = FileOps::Current().Open(native.constData(), O_RDWR | O_CLOEXEC, 0);
+        if (fd < 0)
+            break;
+        FileOps::Current().Close(m_fd); // lets the old file's lock go
+        m_fd = fd;
+        fl.l_type = F_WRLCK;
+        while (::fcntl(m_fd, wait ? F_SETLKW : F_SETLK, &fl) != 0) {
+            if (errno != EINTR) {
+                if (busy && (errno == EAGAIN || errno == EACCES))
+                    *busy = true;
+                m_lockDepth = 0;
+                return Fail(Errno("lock"));
+            }
+        }
+    }
+    // The name cannot be followed: give up the lock rather than write into a file no longer read.
+    fl.l_type = F_UNLCK;
+    ::fcntl(m_fd, F_SETLK, &fl);
+    m_lockDepth = 0;
+    return Fail(QStringLiteral("the archive was replaced while waiting for it"));
 }
 
 bool RecordFile::Locked(const std::function<bool()>& action) {

@@ -72,6 +72,7 @@ private:
     bool Lock(bool on, bool wait = true, bool* busy = nullptr);
     bool WriteIntent(qint64 offset, const QByteArray& old, const QByteArray& rec);
     bool SettleInterruptedOverwrite();
+    bool FollowReplacedFile(bool wait, bool* busy);
 
     int m_size;
     int m_fd = -1;

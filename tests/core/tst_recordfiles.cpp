@@ -9,7 +9,9 @@
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
+#include <cstdio>
 
 namespace {
 QByteArray ReadFile(const QString& path) {
@@ -65,6 +67,29 @@ int RunAppender() {
             return 1;
     }
     return 0;
+}
+
+// Child process of the restore test: holds the archive's lock, signals it with a marker file, then
+// puts a new file under the archive's name as a restore from a backup does, and lets the lock go.
+int RunRestorer() {
+    const QString path = qEnvironmentVariable("CARVENNA_APPEND_FILE");
+    RecordFile f(ReceiptRecord::Size);
+    const bool ok = f.OpenOrCreate(path) && f.Locked([&] {
+        QFile marker(path + ".locked");
+        marker.open(QIODevice::WriteOnly);
+        marker.close();
+        QThread::msleep(300); // the parent's append is now waiting on the old file
+        QFile restored(path + ".restored");
+        QByteArray bytes, buf;
+        for (int i = 1; i <= 3; ++i) {
+            Sample(100 + i).Encode(buf);
+            bytes += buf;
+        }
+        return restored.open(QIODevice::WriteOnly) && restored.write(bytes) == bytes.size() &&
+               restored.flush() && ::rename(QFile::encodeName(restored.fileName()).constData(),
+                                            QFile::encodeName(path).constData()) == 0;
+    });
+    return ok && f.Close() ? 0 : 1;
 }
 
 // Child process of the numbering test: appends `count` batches of three receipts whose numbers
@@ -497,6 +522,43 @@ private slots:
             QCOMPARE(all[i].NumRic, QString::number(i + 1));
     }
 
+    // An append that waited while another workstation restored the archive from a backup lands in the
+    // restored file, not in the old one the restore took off the archive's name.
+    void appendAfterARestoreLandsInTheRestoredFile() {
+        const QString p = Path("restored.ric");
+        QFile::remove(p);
+        QFile::remove(p + ".locked");
+        {
+            ReceiptFile f;
+            QVERIFY(f.OpenOrCreate(p));
+            QVERIFY(f.AppendRecord(Sample(1)) && f.AppendRecord(Sample(2)));
+            QVERIFY(f.Close());
+        }
+        ReceiptFile f;
+        QVERIFY(f.OpenOrCreate(p)); // opened before the restore, as a save in progress would be
+        QProcess restorer;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("CARVENNA_RESTORER", "1");
+        env.insert("CARVENNA_APPEND_FILE", p);
+        restorer.setProcessEnvironment(env);
+        restorer.start(QCoreApplication::applicationFilePath(), {});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(p + ".locked"), 20000);
+        qint64 position = 0;
+        QVERIFY(f.AppendRecord(Sample(7), &position));
+        QVERIFY(f.Close());
+        QVERIFY(restorer.waitForFinished(20000));
+        QCOMPARE(restorer.exitCode(), 0);
+        QCOMPARE(position, 4);
+        ReceiptFile back;
+        QVERIFY(back.OpenOrCreate(p));
+        QVector<ReceiptRecord> all;
+        QVERIFY(back.ReadAll(all));
+        back.Close();
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all[0].NumRic, QString("101"));
+        QCOMPARE(all[3].NumRic, QString("7"));
+    }
+
     // Appends and overwrites inside a locked action do not take the lock again nor let it go:
     // a check and its write stay one step, and the action's refusal is the call's result.
     void lockedActionNestsWrites() {
@@ -526,6 +588,8 @@ int main(int argc, char** argv) {
         return RunAppender();
     if (qEnvironmentVariableIsSet("CARVENNA_BATCH_APPENDER"))
         return RunBatchAppender();
+    if (qEnvironmentVariableIsSet("CARVENNA_RESTORER"))
+        return RunRestorer();
     QCoreApplication app(argc, argv);
     TestRecordFiles t;
     return QTest::qExec(&t, argc, argv);
