@@ -15,6 +15,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 using namespace RegistryField;
@@ -473,6 +474,24 @@ QVector<int> GuessMapping(const QStringList& header) {
         if (it != aliases.constEnd()) {
             mapping[c] = *it;
             taken.insert(*it);
+        }
+    }
+    // Headers that name the child in words of their own ("Nome del bambino", "Data nascita alunna"):
+    // the child's birth place, birth date or name, by what else they say.
+    static const QSet<QString> childWords = {"minore", "bambino", "bambina", "alunno", "alunna", "figlio",
+                                             "figlia", "allievo", "allieva"};
+    for (int c = 0; c < header.size(); ++c) {
+        if (mapping[c] != kNoField)
+            continue;
+        const QStringList words = HeaderWords(header[c]).split(u' ', Qt::SkipEmptyParts);
+        if (std::none_of(words.begin(), words.end(), [](const QString& w) { return childWords.contains(w); }))
+            continue;
+        const bool place = words.contains(QLatin1String("luogo")) || words.contains(QLatin1String("a"));
+        const bool date = words.contains(QLatin1String("data")) || words.contains(QLatin1String("il"));
+        const int field = place ? Porto : date ? InizioPor : Armi;
+        if (!taken.contains(field)) {
+            mapping[c] = field;
+            taken.insert(field);
         }
     }
     // The n-th occurrence of an unqualified header goes to the n-th person whose field no exact

@@ -164,6 +164,9 @@ private slots:
         QTest::newRow("unqualified names go to the person no exact header took")
             << QStringList{"Genitore", "Cognome e nome", "Data di nascita", "Luogo di nascita"}
             << QList<int>{Tiratore, Armi, DataNasc, LuogoNasc};
+        QTest::newRow("the child named in other words")
+            << QStringList{"Nome del bambino", "Nata a (alunna)", "Data di nascita del figlio", "Cognome e nome"}
+            << QList<int>{Armi, Porto, InizioPor, Tiratore};
         QTest::newRow("surname and name apart, parent then child")
             << QStringList{"Cognome", "Nome", "Cognome", "Nome", "Cognome"}
             << QList<int>{Tiratore, Tiratore, Armi, Armi, kNoField};
