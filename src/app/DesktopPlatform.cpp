@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QUrlQuery>
@@ -48,6 +49,25 @@ bool DialogMessages::Show(Kind kind, const QString& text, QWidget* parent) {
                                                     : QMessageBox::Ok);
     const int answer = box.exec();
     return kind == Kind::Question ? answer == QMessageBox::Yes : answer != QMessageBox::No;
+}
+
+int DialogMessages::Choose(const QString& text, const QStringList& buttons, int safeIndex, QWidget* parent) {
+    QMessageBox box(parent ? parent : QApplication::activeWindow());
+    box.setWindowTitle(QStringLiteral("Carvenna"));
+    box.setText(ForDisplay(text));
+    box.setIcon(QMessageBox::Question);
+    QVector<QAbstractButton*> pressed;
+    for (int i = 0; i < buttons.size(); ++i) {
+        QPushButton* b = box.addButton(buttons[i], i == safeIndex ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        pressed << b;
+        if (i == safeIndex) {
+            box.setDefaultButton(b);
+            box.setEscapeButton(b);
+        }
+    }
+    box.exec();
+    const int i = int(pressed.indexOf(box.clickedButton()));
+    return i >= 0 ? i : safeIndex;
 }
 
 QString DesktopFileDialogs::Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder,

@@ -11,6 +11,7 @@ public:
 class DialogMessages : public Messages {
 public:
     bool Show(Kind kind, const QString& text, QWidget* parent) override;
+    int Choose(const QString& text, const QStringList& buttons, int safeIndex, QWidget* parent) override;
 };
 
 class DesktopFileDialogs : public FileDialogs {

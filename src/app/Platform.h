@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 class Printing; // src/printing/Printing.h
@@ -32,6 +33,9 @@ public:
     void Plain(const QString& text, QWidget* parent = nullptr) { Show(Kind::Plain, text, parent); }
     /// A question with Yes and No whose default answer is No: true only when answered Yes.
     bool Ask(const QString& text, QWidget* parent = nullptr) { return Show(Kind::Question, text, parent); }
+    /// A question answered by one of `buttons` (left to right); returns the index of the one pressed.
+    /// Button `safeIndex` is the default and the answer when the dialog is closed with Escape.
+    virtual int Choose(const QString& text, const QStringList& buttons, int safeIndex, QWidget* parent) = 0;
 
     /// The text as a dialog shows it: the \n\r\n\r and \r\n\r\n sequences become line breaks.
     static QString ForDisplay(const QString& text);

@@ -32,15 +32,18 @@ QString RecordEditor::HistoryNotWritten() {
                           "cartella Storico del programma.");
 }
 
-QString RecordEditor::ConflictOverwriteQuestion(const QString& thisRecord) {
+QString RecordEditor::ConflictQuestion(const QString& thisRecord) {
     return QStringLiteral("Attenzione: un'altra postazione ha modificato %1 dopo che è stata visualizzata.\n\r\n\r"
-                          "Sovrascrivere la versione dell'altra postazione con i dati sullo schermo?")
+                          "Sovrascrivi: salva i dati sullo schermo al posto di quelli dell'altra postazione.\n\r"
+                          "Mostra l'altra versione: visualizza i dati salvati dall'altra postazione; le modifiche "
+                          "sullo schermo andranno perse.\n\r"
+                          "Torna alla modifica: non salva nulla.")
         .arg(thisRecord);
 }
 
-QString RecordEditor::ConflictShowQuestion() {
-    return QStringLiteral("Visualizzare la versione salvata dall'altra postazione? Le modifiche sullo schermo "
-                          "andranno perse.\n\r\n\rRispondendo No si torna alla modifica senza salvare.");
+QStringList RecordEditor::ConflictButtons() {
+    return {QStringLiteral("Sovrascrivi"), QStringLiteral("Mostra l'altra versione"),
+            QStringLiteral("Torna alla modifica")};
 }
 
 // ---- Browsing ----------------------------------------------------------------------------------
@@ -133,9 +136,12 @@ RecordEditor::Saved RecordEditor::Overwrite(qint64 position, QByteArray rec, con
                                             kind, unknown ? std::function<bool()>() : stillAsLoaded);
     if (out.result == OverwriteOutcome::Conflict) {
         file.Close();
-        if (!m_app.messages().Ask(ConflictOverwriteQuestion(m_opt.thisRecord), m_window)) {
-            if (!m_app.messages().Ask(ConflictShowQuestion(), m_window))
-                return Saved::Back;
+        // Going back to editing is the default: a hurried Enter keeps the other workstation's change.
+        const int choice =
+            m_app.messages().Choose(ConflictQuestion(m_opt.thisRecord), ConflictButtons(), ConflictBack, m_window);
+        if (choice == ConflictBack)
+            return Saved::Back;
+        if (choice == ConflictShow) {
             m_opt.show(out.current, position);
             Remember(out.current);
             return Saved::OtherShown;

@@ -56,8 +56,10 @@ public:
 
     /// The message when a save went through but its history entry could not be written.
     static QString HistoryNotWritten();
-    static QString ConflictOverwriteQuestion(const QString& thisRecord);
-    static QString ConflictShowQuestion();
+    /// The question when another workstation changed the record since it was shown, and its buttons.
+    static QString ConflictQuestion(const QString& thisRecord);
+    static QStringList ConflictButtons();
+    enum ConflictChoice { ConflictOverwrite, ConflictShow, ConflictBack };
 
     // ---- Small windows both editors open alike -------------------------------------------------
     /// The tax code check, or the VAT number check for a code of digits only.

@@ -10,6 +10,12 @@ bool RecordingMessages::Show(Kind kind, const QString& text, QWidget*) {
     return kind != Kind::Question; // a question left unanswered takes its default, No
 }
 
+int RecordingMessages::Choose(const QString& text, const QStringList& buttons, int safeIndex, QWidget*) {
+    shown.append({Kind::Question, text});
+    lastButtons = buttons;
+    return choices.isEmpty() ? safeIndex : choices.dequeue();
+}
+
 QVector<RecordingMessages::Shown> RecordingMessages::Take() {
     QVector<Shown> out;
     out.swap(shown);

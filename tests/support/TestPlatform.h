@@ -27,7 +27,11 @@ public:
     };
     QVector<Shown> shown;
     QQueue<bool> answers;
+    /// Answers of Choose by button index; when empty, its safe button.
+    QQueue<int> choices;
+    QStringList lastButtons; // the buttons of the last Choose
     bool Show(Kind kind, const QString& text, QWidget* parent) override;
+    int Choose(const QString& text, const QStringList& buttons, int safeIndex, QWidget* parent) override;
     /// Returns and forgets what was shown.
     QVector<Shown> Take();
     /// The texts shown so far, forgetting them.

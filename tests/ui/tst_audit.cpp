@@ -143,7 +143,10 @@ int RunWorkstation(int argc, char** argv) {
     TestPlatform tp;
     tp.platform.programFolder = folder.endsWith(u'/') ? folder : folder + u'/';
     for (const QString& a : qEnvironmentVariable("CARVENNA_ANSWERS").split(u',', Qt::SkipEmptyParts))
-        tp.messages.answers.enqueue(a == QLatin1String("y"));
+        if (a.startsWith(u'c')) // a button of a question with buttons of its own, by index
+            tp.messages.choices.enqueue(a.mid(1).toInt());
+        else
+            tp.messages.answers.enqueue(a == QLatin1String("y"));
     Carvenna app(tp.platform);
     app.Start();
     TfrmRicevuta* r = app.ricevuta();
@@ -261,18 +264,17 @@ private slots:
         QTest::addColumn<QString>("answers");
         QTest::addColumn<QString>("stored");      // payer (parent) in record 5 afterwards
         QTest::addColumn<QString>("secondShows"); // what the second screen shows afterwards
-        QTest::addColumn<int>("questions");
         for (bool card : {false, true}) {
             const char* kind = card ? "card" : "receipt";
-            QTest::addRow("%s: back to editing", kind) << card << "n,n"
+            QTest::addRow("%s: back to editing", kind) << card << ""
                                                        << "Verdi"
-                                                       << "Neri" << 2;
-            QTest::addRow("%s: show the other version", kind) << card << "n,y"
+                                                       << "Neri";
+            QTest::addRow("%s: show the other version", kind) << card << "c1"
                                                               << "Verdi"
-                                                              << "Verdi" << 2;
-            QTest::addRow("%s: overwrite it", kind) << card << "y"
+                                                              << "Verdi";
+            QTest::addRow("%s: overwrite it", kind) << card << "c0"
                                                     << "Neri"
-                                                    << "Neri" << 1;
+                                                    << "Neri";
         }
     }
     void twoWorkstationsSameRecord() {
@@ -280,7 +282,6 @@ private slots:
         QFETCH(QString, answers);
         QFETCH(QString, stored);
         QFETCH(QString, secondShows);
-        QFETCH(int, questions);
         QTemporaryDir dir;
         const QString f = dir.path();
         QVERIFY(card ? WriteCards(f, 6) : WriteReceipts(f + QStringLiteral("/2026.ric"), 6));
@@ -303,10 +304,8 @@ private slots:
         QCOMPARE(ReadReport(f + QStringLiteral("/a.out")).mid(3), QStringList{kUpdated});
         const QStringList rb = ReadReport(f + QStringLiteral("/b.out"));
         const QString thisRecord = card ? QStringLiteral("questa scheda") : QStringLiteral("questa ricevuta");
-        QStringList asked = {RecordEditor::ConflictOverwriteQuestion(thisRecord)};
-        if (questions == 2)
-            asked << RecordEditor::ConflictShowQuestion();
-        else
+        QStringList asked = {RecordEditor::ConflictQuestion(thisRecord)};
+        if (answers == QLatin1String("c0"))
             asked << kUpdated;
         QCOMPARE(rb.mid(3), asked);
         QCOMPARE(rb.value(2), secondShows);
@@ -346,7 +345,7 @@ private slots:
             Workstation(f,
                         QStringLiteral("card:5;touch:b.ready;wait:gob;parent:Neri;csalva;") +
                             (overwrite ? QStringLiteral("csalva;") : QString()) + QStringLiteral("report:b.out"),
-                        overwrite ? QStringLiteral("y") : QString());
+                        overwrite ? QStringLiteral("c0") : QString());
         QVERIFY(WaitForFile(f + QStringLiteral("/a.ready")) && WaitForFile(f + QStringLiteral("/b.ready")));
         const QByteArray before = Bytes(photo);
         Touch(f + QStringLiteral("/goa"));
@@ -355,10 +354,9 @@ private slots:
         QVERIFY(theirs != before);
         Touch(f + QStringLiteral("/gob"));
         Finish(b);
-        const QString asked = RecordEditor::ConflictOverwriteQuestion(QStringLiteral("questa scheda"));
+        const QString asked = RecordEditor::ConflictQuestion(QStringLiteral("questa scheda"));
         QCOMPARE(ReadReport(f + QStringLiteral("/b.out")).mid(3),
-                 overwrite ? QStringList({asked, kUpdated, kUpdated})
-                           : QStringList({asked, RecordEditor::ConflictShowQuestion()}));
+                 overwrite ? QStringList({asked, kUpdated, kUpdated}) : QStringList({asked}));
         QCOMPARE(Bytes(photo), theirs);
         RegistryFile file;
         RegistryRecord rec;

@@ -1,11 +1,14 @@
-// The desktop's save dialog: a name typed without extension takes the extension of the file type chosen
-// in the dialog, so that choosing the .xls type and typing "Copia" saves Copia.xls.
+// The desktop's dialogs. The save dialog: a name typed without extension takes the extension of the
+// file type chosen in the dialog, so that choosing the .xls type and typing "Copia" saves Copia.xls.
+// A question with buttons of its own: the pressed one's index, the safe one on Enter and on Escape.
 #include "ModalHelper.h"
 #include "app/DesktopPlatform.h"
 #include "export/XlsxDocument.h"
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -14,7 +17,43 @@ class tst_desktopDialogs : public QObject {
 private slots:
     void typedNameTakesTheChosenType_data();
     void typedNameTakesTheChosenType();
+    void questionWithButtons_data();
+    void questionWithButtons();
 };
+
+void tst_desktopDialogs::questionWithButtons_data() {
+    QTest::addColumn<QString>("how"); // a button's text, or a key
+    QTest::addColumn<int>("answer");
+    QTest::newRow("first button") << "Sovrascrivi" << 0;
+    QTest::newRow("second button") << "Mostra l'altra versione" << 1;
+    QTest::newRow("Enter takes the safe one") << "Enter" << 2;
+    QTest::newRow("Escape takes the safe one") << "Escape" << 2;
+}
+
+void tst_desktopDialogs::questionWithButtons() {
+    QFETCH(QString, how);
+    QFETCH(int, answer);
+    DialogMessages messages;
+    QStringList offered;
+    auto* helper = ModalHelper::When<QMessageBox>([&](QMessageBox* box) {
+        for (QAbstractButton* b : box->buttons())
+            offered << b->text();
+        if (how == QLatin1String("Enter") || how == QLatin1String("Escape")) {
+            QTest::keyClick(box, how == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Escape);
+            return;
+        }
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == how)
+                b->click();
+    });
+    const QStringList buttons = {"Sovrascrivi", "Mostra l'altra versione", "Torna alla modifica"};
+    QCOMPARE(messages.Choose("Attenzione:\n\r\n\rche fare?", buttons, 2, nullptr), answer);
+    QVERIFY(helper->Handled());
+    std::sort(offered.begin(), offered.end());
+    QStringList sorted = buttons;
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(offered, sorted);
+}
 
 void tst_desktopDialogs::typedNameTakesTheChosenType_data() {
     QTest::addColumn<int>("typeSteps"); // Down presses on the file type list
