@@ -202,6 +202,15 @@ void RecordEditor::ShowHistory() {
         m_app.messages().Warning(TfrmStorico::DamagedLinesWarning(damaged), m_window);
 
     TfrmStorico w(m_app, m_window);
+    if (m_opt.fieldLabel) {
+        const QVector<FieldSpec>& layout = *m_opt.layout;
+        w.SetFieldLabel([this, &layout](const QString& name) {
+            for (int i = 0; i < layout.size(); ++i)
+                if (name == QLatin1String(layout[i].name))
+                    return m_opt.fieldLabel(i);
+            return QString();
+        });
+    }
     w.SetEntries(entries, position);
     if (w.exec() != QDialog::Accepted || w.Chosen() < 0)
         return;

@@ -24,6 +24,8 @@ public:
         bool newStandsAtZero = false;     // the registry's Next from a new card writes "0" first
         bool saveFailsAsWarning = false;  // the receipt editor reports a failed save as a warning
         QString thisRecord;               // "questa ricevuta", "questa scheda"
+        /// The field's caption on the editor's form, for the history window (empty: the field's name).
+        std::function<QString(int field)> fieldLabel;
         std::function<QString()> archivePath;
         /// Shows a stored record and its position (and what goes with it: the card's photo).
         std::function<void(const QByteArray& bytes, qint64 position)> show;

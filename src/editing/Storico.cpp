@@ -68,10 +68,12 @@ QString TfrmStorico::EntryLine(const HistoryEntry& e) {
     return line;
 }
 
-QString TfrmStorico::EntryDetail(const HistoryEntry& e) {
+QString TfrmStorico::EntryDetail(const HistoryEntry& e, const std::function<QString(const QString& field)>& label) {
     QStringList lines;
-    for (const FieldChange& c : e.changes)
-        lines << QStringLiteral("%1: \"%2\" → \"%3\"").arg(c.field, c.before, c.after);
+    for (const FieldChange& c : e.changes) {
+        const QString caption = label ? label(c.field) : QString();
+        lines << QStringLiteral("%1: \"%2\" → \"%3\"").arg(caption.isEmpty() ? c.field : caption, c.before, c.after);
+    }
     if (lines.isEmpty())
         lines << QStringLiteral("(nessun campo cambiato)");
     return lines.join(u'\n');
@@ -94,7 +96,7 @@ void TfrmStorico::SetEntries(const QVector<HistoryEntry>& entries, qint64 positi
 
 void TfrmStorico::lstStoricoChange() {
     const int row = lstStorico->currentIndex().row();
-    txtDettaglio->setPlainText(row >= 0 && row < m_entries.size() ? EntryDetail(m_entries.at(row)) : QString());
+    txtDettaglio->setPlainText(row >= 0 && row < m_entries.size() ? EntryDetail(m_entries.at(row), m_label) : QString());
 }
 
 void TfrmStorico::btnRipristinaClick() {

@@ -3,6 +3,7 @@
 // each one changed; the version before a chosen change can be put back on screen.
 #include "storage/Journal.h"
 #include <QDialog>
+#include <functional>
 
 class Carvenna;
 class QLabel;
@@ -16,14 +17,17 @@ class TfrmStorico : public QDialog {
 public:
     TfrmStorico(Carvenna& app, QWidget* parent = nullptr);
 
+    /// How the detail names a field: its caption on the form (an empty answer keeps the field's name).
+    void SetFieldLabel(std::function<QString(const QString& field)> label) { m_label = std::move(label); }
     /// The entries of record `position`, newest first.
     void SetEntries(const QVector<HistoryEntry>& entries, qint64 position);
     /// The entry whose earlier version the user chose to put back; -1 when none.
     int Chosen() const { return m_chosen; }
     /// One line of the list for `e`.
     static QString EntryLine(const HistoryEntry& e);
-    /// The changed fields of `e`, one a line.
-    static QString EntryDetail(const HistoryEntry& e);
+    /// The changed fields of `e`, one a line, each named by `label` when it gives a caption.
+    static QString EntryDetail(const HistoryEntry& e,
+                               const std::function<QString(const QString& field)>& label = {});
     static QString DamagedLinesWarning(int lines);
 
     QLabel* lblTitolo;
@@ -41,4 +45,5 @@ private:
     QStringListModel* m_model;
     QVector<HistoryEntry> m_entries;
     int m_chosen = -1;
+    std::function<QString(const QString& field)> m_label;
 };

@@ -61,6 +61,14 @@ TfrmRicevuta::TfrmRicevuta(Carvenna& app, QWidget* parent) : QWidget(parent), m_
     o.firstFailsAsWarning = true;
     o.saveFailsAsWarning = true;
     o.thisRecord = QStringLiteral("questa ricevuta");
+    o.fieldLabel = [](int field) {
+        static const char* const captions[ReceiptField::Count] = {
+            "Ricevuta n.", "Data", "Euro", "Centesimi", "Importo in lettere", "Centesimi in lettere", "Totale €",
+            "Ricevente (riga 1)", "Ricevente (riga 2)", "Ricevente (riga 3)", "Ricevente (riga 4)", "Riceviamo da",
+            "C.F. / P. IVA", "Causale", "Periodo dal", "al", "Cognome e nome minore", "Luogo di nascita",
+            "Data di nascita", "Modalità di pagamento"};
+        return field >= 0 && field < ReceiptField::Count ? QString::fromUtf8(captions[field]) : QString();
+    };
     o.archivePath = [this] { return ui.lblFile->text(); };
     o.show = [this](const QByteArray& bytes, qint64 position) {
         ShowRecord(ReceiptRecord::Decode(bytes.constData()), position);

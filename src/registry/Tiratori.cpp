@@ -11,6 +11,7 @@
 #include "receipts/Calendario.h"
 #include "receipts/DigitsFilter.h"
 #include "receipts/FieldKeys.h"
+#include "registry/CardImport.h"
 #include "registry/CardPhoto.h"
 #include "registry/FeeFormat.h"
 #include "registry/ImportaSchede.h"
@@ -74,6 +75,13 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     o.openBeforeChecks = true;
     o.newStandsAtZero = true;
     o.thisRecord = QStringLiteral("questa scheda");
+    o.fieldLabel = [](int field) {
+        if (field >= RegistryField::File01 && field <= RegistryField::File03)
+            return QStringLiteral("Documento allegato %1").arg(field - RegistryField::File01 + 1);
+        if (field >= RegistryField::Desc01 && field <= RegistryField::Desc03)
+            return QStringLiteral("Descrizione allegato %1").arg(field - RegistryField::Desc01 + 1);
+        return ImportFieldLabel(field); // the captions of the card's fields
+    };
     o.archivePath = [this] { return m_app.Path(QLatin1String(RegistryFileName)); };
     o.show = [this](const QByteArray& bytes, qint64 position) {
         ShowRecord(RegistryRecord::Decode(bytes.constData()));

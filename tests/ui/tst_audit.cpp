@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStringListModel>
@@ -582,11 +583,14 @@ private slots:
         QCOMPARE(entries[0].stamp.workstation, WorkstationName());
 
         // The window lists them newest first; the older one goes back on screen.
+        // The detail names each field by its caption on the form.
         QStringList listed;
+        QString detail;
         ModalHelper::When<TfrmStorico>(
             [&](TfrmStorico* h) {
                 listed = qobject_cast<QStringListModel*>(h->lstStorico->model())->stringList();
                 h->lstStorico->setCurrentIndex(h->lstStorico->model()->index(1, 0));
+                detail = h->txtDettaglio->toPlainText();
                 if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty())
                     h->grab().save(look + QStringLiteral("/TfrmStorico.png"));
                 h->btnRipristina->click();
@@ -594,6 +598,7 @@ private slots:
             this);
         w->ui.cmdStorico->click();
         QCOMPARE(listed, QStringList({TfrmStorico::EntryLine(entries[0]), TfrmStorico::EntryLine(entries[1])}));
+        QCOMPARE(detail, QStringLiteral("Riceviamo da: \"Pagatore 2\" → \"Primo cambio\""));
         QCOMPARE(w->ui.txtPagatore->text(), QStringLiteral("Pagatore 2"));
         QCOMPARE(Bytes(file).mid(ReceiptRecord::Size, ReceiptRecord::Size).contains("Secondo cambio"), true);
         w->ui.cmdSalva->click();
