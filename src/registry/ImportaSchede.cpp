@@ -243,7 +243,7 @@ void TfrmImportaSchede::Recheck() {
     file.Close();
     MarkExistingCards(m_rows, keys);
 
-    int good = 0, bad = 0, present = 0;
+    int good = 0, bad = 0, present = 0, repeated = 0;
     QStringList lines;
     for (const ImportRow& r : m_rows) {
         if (!r.Good()) {
@@ -252,7 +252,7 @@ void TfrmImportaSchede::Recheck() {
             continue;
         }
         if (r.existing || r.repeated) {
-            ++present;
+            ++(r.existing ? present : repeated);
             if (chkSaltaPresenti->isChecked()) {
                 lines << QStringLiteral("Riga %1 (non importata): %2")
                              .arg(r.row)
@@ -268,6 +268,8 @@ void TfrmImportaSchede::Recheck() {
     QString summary = QStringLiteral("%1 schede da importare, %2 con errori").arg(good).arg(bad);
     if (present > 0)
         summary += QStringLiteral(", %1 già presenti in archivio").arg(present);
+    if (repeated > 0)
+        summary += QStringLiteral(", %1 ripetute nel file").arg(repeated);
     lblRiepilogo->setText(m_sheet.rows.isEmpty() ? QString() : summary);
     btnImporta->setEnabled(good > 0);
 }

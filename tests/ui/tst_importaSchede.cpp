@@ -217,6 +217,20 @@ private slots:
         QCOMPARE(w->Rows()[0].row, 1);
     }
 
+    // A card that stands twice in the sheet is not one already in the archive: the summary tells them
+    // apart, and only its first row is imported.
+    void cardRepeatedInTheSheet() {
+        QStringList rejected;
+        QByteArray sheet = SchoolSheet(2, &rejected);
+        sheet += sheet.mid(sheet.indexOf("\r\n") + 2); // the two rows again
+        auto w = Open(WriteFile("ripetute.csv", sheet));
+        QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("2 schede da importare, 0 con errori, 2 ripetute nel file"));
+        QVERIFY(Outcome(w.get()).contains("Riga 4 (non importata): stessa scheda della riga 2"));
+        w->btnImporta->click();
+        QCOMPARE(m_tp->messages.Take().size(), 2);
+        QCOMPARE(Cards(), 2);
+    }
+
     // The registry editor's "Importa schede" opens the window, which asks for the file at once; the
     // card on screen is left alone.
     void openedFromTheRegistryEditor() {
