@@ -70,6 +70,10 @@ int DialogMessages::Choose(const QString& text, const QStringList& buttons, int 
     return i >= 0 ? i : safeIndex;
 }
 
+QString DesktopFileDialogs::Folder(QWidget* parent, const QString& title, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(parent, title, startFolder);
+}
+
 QString DesktopFileDialogs::Open(QWidget* parent, const QString& title, const QString& filter, const QString& folder,
                                  const QString& defaultSuffix) {
     if (defaultSuffix.isEmpty())

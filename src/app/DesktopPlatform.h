@@ -20,6 +20,7 @@ public:
                  const QString& defaultSuffix = QString()) override;
     QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
                  const QString& defaultSuffix) override;
+    QString Folder(QWidget* parent, const QString& title, const QString& startFolder) override;
 };
 
 class DesktopShell : public Shell {

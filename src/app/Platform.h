@@ -51,6 +51,8 @@ public:
     /// Asks before overwriting an existing file. `defaultSuffix` without the dot.
     virtual QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
                          const QString& defaultSuffix) = 0;
+    /// Returns the chosen folder or an empty text when cancelled.
+    virtual QString Folder(QWidget* parent, const QString& title, const QString& startFolder) = 0;
 };
 
 /// A new message for the desktop's mail program: recipient, subject, text and one attached file.

@@ -247,12 +247,15 @@ void TfrmCopieSicurezza::btnRipristinaClick() {
 }
 
 void TfrmCopieSicurezza::btnCopiaSuClick() {
-    const QString proposed =
-        QDir::homePath() + QStringLiteral("/Carvenna ") + m_app.clock().Today().toString(QStringLiteral("yyyy-MM-dd"));
-    const QString target = m_app.fileDialogs().Save(this, QStringLiteral("Copia su..."), QStringLiteral("Cartella (*)"),
-                                                    proposed, QString());
-    if (target.isEmpty())
+    const QString where = m_app.fileDialogs().Folder(
+        this, QStringLiteral("Copia su... (scegliere la cartella, per esempio la chiavetta USB)"), QDir::homePath());
+    if (where.isEmpty())
         return;
+    // The copy goes into a new folder named after the day; a second copy of the same day gets a number.
+    const QString name = QStringLiteral("Carvenna ") + m_app.clock().Today().toString(QStringLiteral("yyyy-MM-dd"));
+    QString target = QDir(where).filePath(name);
+    for (int n = 2; QFileInfo::exists(target) && n < 1000; ++n)
+        target = QDir(where).filePath(QStringLiteral("%1 (%2)").arg(name).arg(n));
     m_copying = true;
     for (QPushButton* b : {btnRipristina, btnCopiaSu, btnChiudi})
         b->setEnabled(false);

@@ -41,6 +41,11 @@ QString QueuedFileDialogs::Save(QWidget*, const QString& title, const QString& f
     return answers.isEmpty() ? QString() : answers.dequeue();
 }
 
+QString QueuedFileDialogs::Folder(QWidget*, const QString& title, const QString& startFolder) {
+    asked.append({title, QString(), startFolder, QString(), false});
+    return answers.isEmpty() ? QString() : answers.dequeue();
+}
+
 TestPlatform::TestPlatform() {
     platform.programFolder = dir.path() + u'/';
     platform.clock = &clock;

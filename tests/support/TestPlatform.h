@@ -50,6 +50,8 @@ public:
                  const QString& defaultSuffix = QString()) override;
     QString Save(QWidget* parent, const QString& title, const QString& filter, const QString& proposedPath,
                  const QString& defaultSuffix) override;
+    /// Recorded with an empty filter and `save` false, the start folder as its path.
+    QString Folder(QWidget* parent, const QString& title, const QString& startFolder) override;
 };
 
 class RecordingShell : public Shell {

@@ -170,15 +170,15 @@ private slots:
         Write(P("Documenti_Allegati/iscrizione.pdf"), QByteArray(200000, 'd'));
         QTemporaryDir stick;
         const QString target = stick.filePath("Carvenna 2026-12-10");
-        m_tp->fileDialogs.answers.enqueue(target);
+        m_tp->fileDialogs.answers.enqueue(stick.path());
         TfrmCopieSicurezza w(*m_app);
         w.show();
         QVector<int> values;
         connect(w.prgCopia, &QProgressBar::valueChanged, this, [&](int v) { values << v; });
         w.btnCopiaSu->click();
         QCOMPARE(m_tp->fileDialogs.asked.size(), 1);
-        QVERIFY(m_tp->fileDialogs.asked[0].save);
-        QVERIFY(m_tp->fileDialogs.asked[0].path.endsWith("/Carvenna 2026-12-10"));
+        QVERIFY(!m_tp->fileDialogs.asked[0].save);
+        QVERIFY(m_tp->fileDialogs.asked[0].filter.isEmpty()); // a folder, not a file
         const QStringList texts = m_tp->messages.TakeTexts();
         QCOMPARE(texts.size(), 1);
         QVERIFY2(
@@ -192,14 +192,14 @@ private slots:
         if (!qEnvironmentVariableIsEmpty("CARVENNA_GRAB_DIR"))
             w.grab().save(qEnvironmentVariable("CARVENNA_GRAB_DIR") + "/TfrmCopieSicurezza-copia.png");
 
-        // The same name again is refused and leaves the first copy.
-        m_tp->fileDialogs.answers.enqueue(target);
+        // A second copy on the same day and stick goes beside the first, which stays as it was.
+        Write(P("Anagrafica/Scheda_Iscritto_1.jpg"), "new photo");
+        m_tp->fileDialogs.answers.enqueue(stick.path());
         w.btnCopiaSu->click();
-        const auto shown = m_tp->messages.Take();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].kind, Messages::Kind::Error);
-        QVERIFY(shown[0].text.contains("esiste già"));
+        QCOMPARE(m_tp->messages.Take().size(), 1);
         QCOMPARE(Read(target + "/Anagrafica/Scheda_Iscritto_1.jpg"), QByteArray("photo"));
+        QCOMPARE(Read(stick.filePath("Carvenna 2026-12-10 (2)/Anagrafica/Scheda_Iscritto_1.jpg")),
+                 QByteArray("new photo"));
     }
 
     void openedFromTheStartMenu() {
