@@ -13,19 +13,6 @@ QString Read(const QString& path, const char* key) {
     return TrimText(IniRead(path, kSection, QString::fromLatin1(key)));
 }
 
-bool AllDigits(const QString& s, int n) {
-    if (s.size() != n)
-        return false;
-    for (QChar c : s)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
-}
-
-bool TwoCapitals(const QString& s) {
-    return s.size() == 2 && s[0] >= QLatin1Char('A') && s[0] <= QLatin1Char('Z') && s[1] >= QLatin1Char('A') &&
-           s[1] <= QLatin1Char('Z');
-}
 } // namespace
 
 FiscalData LoadFiscalData(const QString& iniPath) {
@@ -141,7 +128,7 @@ QString CheckFiscalData(const FiscalData& d) {
         return prefix + QStringLiteral("il regime fiscale \"%1\" non è tra i codici ufficiali.").arg(d.regimeFiscale);
     if (d.indirizzo.isEmpty())
         return prefix + QStringLiteral("manca l'indirizzo.");
-    if (!AllDigits(d.cap, 5))
+    if (d.cap.size() != 5 || !OnlyDigits(d.cap))
         return prefix + QStringLiteral("il CAP deve avere cinque cifre.");
     if (d.comune.isEmpty())
         return prefix + QStringLiteral("manca il comune.");

@@ -6,19 +6,6 @@
 #include <QXmlStreamWriter>
 
 namespace {
-bool Digits(const QString& s) {
-    if (s.isEmpty())
-        return false;
-    for (QChar c : s)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
-}
-
-bool TwoCapitals(const QString& s) {
-    return s.size() == 2 && s[0] >= QLatin1Char('A') && s[0] <= QLatin1Char('Z') && s[1] >= QLatin1Char('A') &&
-           s[1] <= QLatin1Char('Z');
-}
 
 // Brings one text field into the schema's letters and length; on failure sets the error once.
 class FieldCheck {
@@ -75,7 +62,7 @@ QString Invoice::FileName() const {
 std::optional<qint64> ReceiptCents(const ReceiptRecord& r) {
     const QString euro = TrimText(r.Importo).isEmpty() ? QStringLiteral("0") : TrimText(r.Importo);
     const QString cents = TrimText(r.Cents).isEmpty() ? QStringLiteral("00") : TrimText(r.Cents);
-    if (!Digits(euro) || euro.size() > 9 || !Digits(cents) || cents.size() != 2)
+    if (!OnlyDigits(euro) || euro.size() > 9 || !OnlyDigits(cents) || cents.size() != 2)
         return std::nullopt;
     return euro.toLongLong() * 100 + cents.toLongLong();
 }
@@ -111,7 +98,7 @@ std::optional<std::pair<QString, QString>> SplitSurnameName(const QString& fullN
 QString CheckPayerCode(const QString& code) {
     if (code.isEmpty())
         return QStringLiteral("manca il codice fiscale del pagatore.");
-    if (code.size() == 11 && Digits(code))
+    if (code.size() == 11 && OnlyDigits(code))
         return IsValidVatNumber(code) ? QString()
                                       : QStringLiteral("la partita IVA del pagatore \"%1\" non è valida.").arg(code);
     if (CheckTaxCode(code) != TaxCodeResult::Valid)
@@ -196,7 +183,7 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
     if (err.isEmpty() && !TwoCapitals(inv.payer.nazione))
         field.Fail(QStringLiteral("la nazione del pagatore va indicata con il codice di due lettere (IT)."));
     inv.payer.cap = TrimText(payer.cap);
-    if (err.isEmpty() && (inv.payer.cap.size() != 5 || !Digits(inv.payer.cap))) {
+    if (err.isEmpty() && (inv.payer.cap.size() != 5 || !OnlyDigits(inv.payer.cap))) {
         // Foreign addresses carry the conventional 00000.
         if (inv.payer.nazione != QLatin1String("IT"))
             inv.payer.cap = QStringLiteral("00000");

@@ -163,9 +163,6 @@ QString CountryCode(const QString& nazione) {
 }
 
 namespace {
-bool FiveDigits(const QString& s) {
-    return s.size() == 5 && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= '0' && c <= '9'; });
-}
 QString NameKey(const QString& s) {
     return UpperAZ(TrimText(s).simplified());
 }
@@ -190,7 +187,7 @@ QString MissingPayerData(const InvoicePayer& p, bool firm) {
         missing << QStringLiteral("il comune");
     if (p.nazione.isEmpty())
         missing << QStringLiteral("la nazione (codice di due lettere)");
-    else if (p.nazione == QLatin1String("IT") && !FiveDigits(TrimText(p.cap)))
+    else if (p.nazione == QLatin1String("IT") && (TrimText(p.cap).size() != 5 || !OnlyDigits(TrimText(p.cap))))
         missing << QStringLiteral("il CAP di cinque cifre");
     return missing.join(QStringLiteral(", "));
 }

@@ -112,3 +112,17 @@ LatinResult ToSchemaLatin(const QString& s, CharRange range) {
     r.text = out.simplified();
     return r;
 }
+
+bool OnlyDigits(const QString& s) {
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+bool TwoCapitals(const QString& s) {
+    return s.size() == 2 && s[0] >= QLatin1Char('A') && s[0] <= QLatin1Char('Z') && s[1] >= QLatin1Char('A') &&
+           s[1] <= QLatin1Char('Z');
+}

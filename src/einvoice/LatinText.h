@@ -16,3 +16,8 @@ struct LatinResult {
 /// typographic quotes and dashes become their plain forms, a few ligatures and signs are spelled out
 /// ("œ" -> "oe", "€" -> "EUR"); control characters and line breaks become blanks, and runs of blanks one.
 LatinResult ToSchemaLatin(const QString& s, CharRange range = CharRange::Latin1);
+
+/// Decimal digits 0-9 only, at least one (an amount's euro, a CAP, a VAT number).
+bool OnlyDigits(const QString& s);
+/// Two capital letters A-Z (a province, a country code).
+bool TwoCapitals(const QString& s);
