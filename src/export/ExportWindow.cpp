@@ -79,6 +79,15 @@ QString ExportWindow::ExportedQuestion() {
         "Le schede in archivio sono state esportate con successo.\r\n\r\nSi vuole aprire il file di Excel?");
 }
 
+void ExportWindow::ReportExport(Carvenna& app, QWidget* parent, bool ok, const QString& path) {
+    if (!ok) {
+        app.messages().Plain(ExportFailed(), parent);
+        return;
+    }
+    if (app.messages().Confirm(ExportedQuestion(), parent))
+        app.shell().Open(QLatin1Char('"') + path + QLatin1Char('"'));
+}
+
 QString ExportWindow::ExportFailed() {
     return QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\rAccertarsi che il file "
                           "di Excel non sia già aperto.");
@@ -171,12 +180,7 @@ void ExportWindow::cmdEsportaClick() {
             &error, [&progress](qint64 done) { progress.setValue(int(done)); });
         QApplication::restoreOverrideCursor();
     }
-    if (!ok) {
-        m_app.messages().Plain(ExportFailed(), this);
-        return;
-    }
-    if (m_app.messages().Confirm(ExportedQuestion(), this))
-        m_app.shell().Open(QLatin1Char('"') + ExportPath() + QLatin1Char('"'));
+    ReportExport(m_app, this, ok, ExportPath());
 }
 
 void ExportWindow::cmdGuidaClick() {
@@ -211,10 +215,5 @@ void ExportWindow::cmdEsportaComeClick() {
                 [this](qint64 row, int column) { return m_model->ExportCell(row, column); }, &error, shown);
         QApplication::restoreOverrideCursor();
     }
-    if (!ok) {
-        m_app.messages().Plain(ExportFailed(), this);
-        return;
-    }
-    if (m_app.messages().Confirm(ExportedQuestion(), this))
-        m_app.shell().Open(QLatin1Char('"') + path + QLatin1Char('"'));
+    ReportExport(m_app, this, ok, path);
 }

@@ -23,6 +23,8 @@ public:
     static QString ExportQuestion();
     static QString ExportedQuestion();
     static QString ExportFailed();
+    /// After an export: the failure message, or the question whether to open `path` in the spreadsheet.
+    static void ReportExport(Carvenna& app, QWidget* parent, bool ok, const QString& path);
     /// Shown when the grid could not take every record of the archive.
     static QString PartialLoadWarning(qint64 loaded);
 

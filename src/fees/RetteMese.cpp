@@ -509,12 +509,7 @@ void TfrmRetteMese::btnEsportaClick() {
     const bool ok = WriteExportDocument(ExportPath(), QStringLiteral("Rette non pagate"), columns, unpaid.size(),
                                         ExportCellText(cell), &error);
     QApplication::restoreOverrideCursor();
-    if (!ok) {
-        m_app.messages().Plain(ExportWindow::ExportFailed(), this);
-        return;
-    }
-    if (m_app.messages().Confirm(ExportWindow::ExportedQuestion(), this))
-        m_app.shell().Open(QLatin1Char('"') + ExportPath() + QLatin1Char('"'));
+    ExportWindow::ReportExport(m_app, this, ok, ExportPath());
 }
 
 void TfrmRetteMese::btnFattureClick() {

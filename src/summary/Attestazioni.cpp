@@ -327,12 +327,7 @@ void TfrmAttestazioni::btnEsportaClick() {
         [this](qint64 row, int column) { return AttestazioniModel::Cell(m_statements.groups[int(row)], column); },
         &error);
     QApplication::restoreOverrideCursor();
-    if (!ok) {
-        m_app.messages().Plain(ExportWindow::ExportFailed(), this);
-        return;
-    }
-    if (m_app.messages().Confirm(ExportWindow::ExportedQuestion(), this))
-        m_app.shell().Open(QLatin1Char('"') + ExportPath() + QLatin1Char('"'));
+    ExportWindow::ReportExport(m_app, this, ok, ExportPath());
 }
 
 void TfrmAttestazioni::btnEsportaComeClick() {

@@ -32,12 +32,7 @@ void SaveExportAs(Carvenna& app, QWidget* window, const QString& proposedName, c
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = write(path, IsXlsDocumentPath(path), &error);
     QApplication::restoreOverrideCursor();
-    if (!ok) {
-        app.messages().Plain(ExportWindow::ExportFailed(), window);
-        return;
-    }
-    if (app.messages().Confirm(ExportWindow::ExportedQuestion(), window))
-        app.shell().Open(QLatin1Char('"') + path + QLatin1Char('"'));
+    ExportWindow::ReportExport(app, window, ok, path);
 }
 
 bool WriteStatementsExport(const QString& path, bool xls, int year, const QVector<StatementGroup>& groups,
