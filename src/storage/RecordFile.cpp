@@ -76,8 +76,12 @@ bool RecordFile::OpenOrCreate(const QString& path) {
         if (m_fd >= 0)
             break;
         // Something is there but cannot be opened (read-only, a folder...): never replace it.
+        if (errno != ENOENT)
+            return Fail(Errno("open"));
         struct stat st;
-        if (::stat(native.constData(), &st) == 0 || errno != ENOENT)
+        if (::stat(native.constData(), &st) == 0)
+            continue; // another workstation created it since the open: open that one
+        if (errno != ENOENT)
             return Fail(Errno("open"));
         m_fd = FileOps::Current().Open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd >= 0)

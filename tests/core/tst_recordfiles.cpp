@@ -107,8 +107,10 @@ int RunBatchAppender() {
             }
             return true;
         });
-        if (!ok || !f.Close())
+        if (!ok || !f.Close()) {
+            fprintf(stderr, "batch %d: %s\n", k, qPrintable(f.ErrorString()));
             return 1;
+        }
     }
     return 0;
 }
@@ -510,7 +512,7 @@ private slots:
         }
         for (QProcess* proc : procs) {
             QVERIFY(proc->waitForFinished(120000));
-            QCOMPARE(proc->exitCode(), 0);
+            QVERIFY2(proc->exitCode() == 0, proc->readAllStandardError().constData());
         }
         ReceiptFile f;
         QVERIFY(f.OpenOrCreate(p));
