@@ -1,5 +1,6 @@
 // The daily copy of the archives and settings into Backup/<yyyy-mm-dd>/, across days.
 #include "../support/FaultyFileOps.h"
+#include "../support/TestFiles.h"
 #include "storage/Backup.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RecordFile.h"
@@ -9,21 +10,9 @@
 #include <QTest>
 
 namespace {
-void Write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-QStringList Entries(const QString& path) {
-    return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
-}
+using testfiles::Read;
+using testfiles::Write;
+using testfiles::Entries;
 
 const QDate kDay(2026, 12, 10);
 } // namespace

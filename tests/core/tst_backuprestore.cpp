@@ -2,6 +2,7 @@
 // a lock held elsewhere refused, a failure at any call leaving the current file), and the copy of the
 // whole program folder.
 #include "../support/FaultyFileOps.h"
+#include "../support/TestFiles.h"
 #include "backup/BackupRestore.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RecordFile.h"
@@ -15,21 +16,9 @@
 #include <unistd.h>
 
 namespace {
-void Write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-QStringList Entries(const QString& path) {
-    return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
-}
+using testfiles::Read;
+using testfiles::Write;
+using testfiles::Entries;
 
 QByteArray Records(int size, int count, char fill) {
     QByteArray out;

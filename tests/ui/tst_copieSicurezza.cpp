@@ -2,6 +2,7 @@
 // question that names what is replaced and lost, a damaged copy and a locked archive refused, and
 // the copy of the whole program folder with its progress bar.
 #include "ModalHelper.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
@@ -19,17 +20,8 @@
 #include <memory>
 
 namespace {
-void Write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testfiles::Read;
+using testfiles::Write;
 
 QByteArray Records(int size, int count, char fill) {
     return QByteArray(size * count, fill);
