@@ -8,8 +8,8 @@
 #include <QString>
 #include <QVector>
 
-/// Fills both copies of the receipt template `rep` from `r` and `logo`, with the texts and in the order
-/// the receipt print uses for the editor's controls.
+/// Fills both copies of the receipt template `rep` from `r` and `logo`: the one rule of what each text
+/// of a printed receipt shows, for a stored receipt and for the editor's screen alike.
 bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo,
                        QString* error = nullptr);
 

@@ -1,6 +1,7 @@
 #include "printing/ReceiptPrint.h"
 #include "app/Carvenna.h"
 #include "printing/Printing.h"
+#include "printing/ReceiptBatchPrint.h"
 #include "receipts/Ricevuta.h"
 #include "report/PreparedReport.h"
 #include "report/ReportPainter.h"
@@ -25,36 +26,8 @@ QImage ReadLogo(const QString& path) {
 }
 
 bool FillReceipt(report::ReportTemplate& rep, const Ui::TfrmRicevuta& e, const QImage& logo, QString* error) {
-    auto t = [](const QString& s) { return TrimText(s); };
-    // Memo name and value, in the order the copy is filled after its logo.
-    const QList<QPair<const char*, QString>> memos = {
-        {"txtNumRic", QStringLiteral("Ricevuta n. ") + t(e.txtNumRic->text())},
-        {"txtData", QStringLiteral("Data:  ") + t(e.txtData->text())},
-        {"txtRicevente01", t(e.txtRicevente01->text())},
-        {"txtRicevente02", t(e.txtRicevente02->text())},
-        {"txtRicevente03", t(e.txtRicevente03->text())},
-        {"txtRicevente04", t(e.txtRicevente04->text())},
-        {"txtPagatore", t(e.txtPagatore->text())},
-        {"txtCodFisc", t(e.txtCodFisc->text())},
-        {"txtSport", t(e.txtSport->text())},
-        {"txtDal", t(e.txtDal->text())},
-        {"txtAl", t(e.txtAl->text())},
-        {"txtPraticante", t(e.txtPraticante->text())},
-        {"txtLuogoNasc", t(e.txtLuogoNasc->text())},
-        {"txtDataNasc", t(e.txtDataNasc->text())},
-        {"txtIndirizzo", t(e.txtIndirizzo->text())},
-        {"txtImpLettere", t(e.txtImpLettere->text()) + QLatin1Char('/') + t(e.txtCentLettere->text())},
-        {"txtImporto", t(e.txtImporto->text())},
-        {"txtCents", t(e.txtCents->text())},
-    };
-    for (const QString& suffix : {QString(), QStringLiteral("_B")}) {
-        if (!rep.SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
-            return false;
-        for (const auto& m : memos)
-            if (!rep.SetText(QLatin1String(m.first) + suffix, m.second, error))
-                return false;
-    }
-    return true;
+    // The screen's receipt fills the template as a stored one does: one rule for both prints.
+    return FillReceiptRecord(rep, TfrmRicevuta::RecordFrom(e), logo, error);
 }
 
 QString DuplicateMarkText() {

@@ -21,8 +21,8 @@ std::optional<report::ReportTemplate> LoadReceiptTemplate(QString* error = nullp
 /// The picture of `path` (Logo.bmp of the program folder), or a null image when it cannot be read.
 QImage ReadLogo(const QString& path);
 
-/// Fills both copies of `rep` with `logo` and the trimmed texts of the receipt editor's controls, copy A
-/// first and each copy in the same order. Stops at the first object the template lacks.
+/// Fills both copies of `rep` with `logo` and the trimmed texts of the receipt editor's controls, as a
+/// stored receipt is filled (FillReceiptRecord). Stops at the first object the template lacks.
 bool FillReceipt(report::ReportTemplate& rep, const Ui::TfrmRicevuta& editor, const QImage& logo,
                  QString* error = nullptr);
 

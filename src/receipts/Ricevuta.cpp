@@ -208,6 +208,10 @@ void TfrmRicevuta::ShowRecord(const ReceiptRecord& r, qint64 position) {
 }
 
 ReceiptRecord TfrmRicevuta::RecordFromScreen() const {
+    return RecordFrom(ui);
+}
+
+ReceiptRecord TfrmRicevuta::RecordFrom(const Ui::TfrmRicevuta& ui) {
     ReceiptRecord r;
     r.NumRic = ui.txtNumRic->text();
     r.Data = ui.txtData->text();

@@ -22,6 +22,8 @@ public:
     void ShowRecord(const ReceiptRecord& rec, qint64 position);
     /// The record as the fields hold it now (texts as shown; storing trims and cuts them).
     ReceiptRecord RecordFromScreen() const;
+    /// The receipt that the editor's controls `ui` hold, as they are (saved or not).
+    static ReceiptRecord RecordFrom(const Ui::TfrmRicevuta& ui);
     /// The shared browsing, saving and history of the editor.
     RecordEditor& editor() { return *m_editor; }
 
