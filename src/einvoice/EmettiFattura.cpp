@@ -139,7 +139,7 @@ int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qi
         // What makes a receipt unfit is said before the office is asked anything about its payer.
         QString unfit;
         const std::optional<qint64> cents = ReceiptCents(r);
-        if (IsCancelledReceipt(r))
+        if (IsCancelled(r))
             unfit = QStringLiteral("la ricevuta è annullata: nessuna fattura.");
         else if (!cents)
             unfit = QStringLiteral("l'importo \"%1\" non è leggibile.").arg(TrimText(r.Intero));

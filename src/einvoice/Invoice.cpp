@@ -80,10 +80,6 @@ QString PaymentMethodCode(const QString& method) {
     return QString();
 }
 
-bool IsCancelledReceipt(const ReceiptRecord& r) {
-    return UpperAZ(TrimText(r.Sport)).startsWith(QLatin1String("ANNULLATA:"));
-}
-
 QString ProgressivoText(int n) {
     return QString::number(n).rightJustified(5, QLatin1Char('0'));
 }
@@ -133,7 +129,7 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
                          .arg(progressivo);
         return std::nullopt;
     }
-    if (IsCancelledReceipt(receipt)) {
+    if (IsCancelled(receipt)) {
         field.Fail(QStringLiteral("la ricevuta è annullata: nessuna fattura."));
         return done();
     }

@@ -5,6 +5,7 @@
 // a file that validates.
 #include "einvoice/FiscalData.h"
 #include "storage/ReceiptFile.h"
+#include "receipts/Cancellation.h"
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -64,8 +65,6 @@ std::optional<qint64> ReceiptCents(const ReceiptRecord& r);
 /// The official payment method code for the receipt's method text (bonifico MP05, contanti MP01,
 /// assegno MP02, carta or bancomat MP08), empty when none applies.
 QString PaymentMethodCode(const QString& method);
-/// True for a receipt the office cancelled (its cause starts with "ANNULLATA:").
-bool IsCancelledReceipt(const ReceiptRecord& r);
 /// The 5-character transmission number of `n` (1 to 99999) as used in file names.
 QString ProgressivoText(int n);
 

@@ -1,4 +1,5 @@
 #include "receipts/Ricevuta.h"
+#include "receipts/Cancellation.h"
 #include "receipts/ReceiptSettings.h"
 #include "app/CommonMessages.h"
 #include "app/FieldText.h"
@@ -41,7 +42,6 @@ const QString kSectionReceiver = ReceiptSettings::ReceiverSection();
 const QString kSectionNumbering = ReceiptSettings::NumberingSection();
 const QString kKeyStart = ReceiptSettings::NumberingStartKey();
 
-const QString kCancelMark = QStringLiteral("ANNULLATA:");
 
 QByteArray Encoded(const ReceiptRecord& rec) {
     QByteArray bytes;
@@ -423,21 +423,6 @@ QString TfrmRicevuta::CancelOnlyStoredWarning() {
                           "Visualizzare la ricevuta da annullare e fare clic sul pulsante Annulla ricevuta.");
 }
 
-bool TfrmRicevuta::IsCancelled(const ReceiptRecord& rec) {
-    return TrimText(rec.Sport).startsWith(kCancelMark);
-}
-
-ReceiptRecord TfrmRicevuta::Cancelled(ReceiptRecord r, const QString& reason) {
-    // The amount as the editor stores 0, so totals, statements and exports need no change.
-    r.Importo = QStringLiteral("0");
-    r.Cents = QStringLiteral("00");
-    r.ImpLettere = ImportoInLettere(0);
-    r.CentLettere = QStringLiteral("00");
-    r.Intero = QStringLiteral("0,00");
-    r.Sport = (kCancelMark + u' ' + TrimText(reason)).left(ReceiptRecord::Layout().at(ReceiptField::Sport).width);
-    return r;
-}
-
 void TfrmRicevuta::cmdAnnullaClick() {
     bool numeric = false;
     const qint64 p = TrimText(ui.lblPosizione->text()).toLongLong(&numeric);
@@ -456,7 +441,7 @@ void TfrmRicevuta::cmdAnnullaClick() {
         return;
     // Encoded over the stored bytes: only the changed fields' bytes differ.
     QByteArray bytes = stored;
-    const ReceiptRecord cancelled = Cancelled(current, dlg.Reason());
+    const ReceiptRecord cancelled = CancelledReceipt(current, dlg.Reason());
     cancelled.Encode(bytes);
     if (!m_editor->SaveOver(p, bytes, QStringLiteral("annullamento")))
         return;

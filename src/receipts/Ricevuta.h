@@ -34,9 +34,6 @@ public:
     static QString AlreadyCancelledWarning();
     static QString CancelOnlyStoredWarning();
     static QString InvoiceOnlyStoredWarning();
-    /// The receipt `stored` cancelled for `reason`: amount 0, cause "ANNULLATA: <reason>".
-    static ReceiptRecord Cancelled(ReceiptRecord stored, const QString& reason);
-    static bool IsCancelled(const ReceiptRecord& rec);
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -13,3 +13,5 @@ endforeach()
 include(${CUR}/settings.cmake OPTIONAL)
 # Amount and numbering rules of a saved receipt, shared with the receipts written without the editor.
 list(APPEND CORE_SOURCES ${CUR}/ReceiptAmount.h ${CUR}/ReceiptAmount.cpp)
+# Whether a receipt is cancelled, for every reader of the archive.
+list(APPEND CORE_SOURCES ${CUR}/Cancellation.h ${CUR}/Cancellation.cpp)

@@ -2,6 +2,7 @@
 // a record another workstation changed since it was loaded, cancellation, the history of changes and
 // the DUPLICATO mark of a reprint. The two-workstation cases run two real processes of this program on
 // one folder (this executable started with --workstation), each driving its own editor.
+#include "receipts/Cancellation.h"
 #include "../report/PdfText.h"
 #include "FaultyFileOps.h"
 #include "ModalHelper.h"
@@ -526,7 +527,7 @@ private slots:
             const QString what = QStringLiteral("call %1").arg(n);
             const QStringList shown = tp.messages.TakeTexts();
             const QByteArray now = Bytes(file).mid(ReceiptRecord::Size, ReceiptRecord::Size);
-            const bool cancelled = TfrmRicevuta::IsCancelled(ReceiptRecord::Decode(now.constData()));
+            const bool cancelled = IsCancelled(ReceiptRecord::Decode(now.constData()));
             QVector<HistoryEntry> entries;
             QVERIFY(journal.Read(2, entries, now));
             int applied = 0;
