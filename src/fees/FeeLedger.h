@@ -1,0 +1,130 @@
+#pragma once
+// Which months a child's fee receipts pay, by amount: the one rule that the month's list, the unpaid
+// list, the family account, the reminders and the direct debits ask.
+//
+// A receipt pays a child's fees when it names the child (ChildKey), is not cancelled and its cause is a
+// fee cause. Its amount fills the fees of the months its period covers, in order from its first month,
+// each up to the card's fee; what is left after the period's last month is a credit. A receipt without
+// a period pays the month of its date. Receipts are taken in date order, then file order.
+#include "fees/MonthFees.h"
+#include <QDate>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace fees {
+
+/// "Retta", "Rette": the words a fee cause begins with when it is not the card's own cause.
+QStringList DefaultFeeWords();
+/// The words from their text ("Retta, Rette"): split at commas, blanks trimmed, empty words dropped.
+QStringList ParseFeeWords(const QString& text);
+/// The words as the window shows them: joined with ", ".
+QString FeeWordsText(const QStringList& words);
+/// The fee words kept in the program folder's settings (section "Rette", key "Causali"); the default
+/// words when the file, the key or every word is missing.
+QStringList ReadFeeWords(const QString& programFolder);
+/// Keeps `words` in the settings; false with `error` when the file cannot be written.
+bool WriteFeeWords(const QString& programFolder, const QStringList& words, QString* error);
+
+/// Whether `cause` pays fees: it is the card's own cause (trimmed, letter case ignored) or begins with one
+/// of `feeWords` as a whole word, letter case ignored ("Retta ottobre", not "Rettangolo").
+bool IsFeeCause(const QString& cause, const QString& cardCause, const QStringList& feeWords);
+
+/// One stored, not cancelled receipt that names a child.
+struct ChildReceipt {
+    int fileYear = 0;      // the year file it is stored in
+    qint64 position = 0;   // its 1-based position there
+    QString number;        // NumRic, trimmed
+    QDate date;            // invalid when the date cannot be read
+    QString cause, child, payer, taxCode;
+    QDate from, to;        // the period; both invalid when the receipt has none
+    qint64 amount = 0;     // ten-thousandths of a euro
+    QString problem;       // not empty: the amount or the period cannot be read, and it pays nothing
+};
+
+/// The not cancelled receipts of some years, grouped by the child they name.
+class ChildReceipts {
+public:
+    /// Reads <year>.ric of `programFolder` for each of `years` (a missing file holds no receipt). With
+    /// `children` (ChildKey values), keeps only the receipts of those children: a scan that decodes the
+    /// child's field alone for the rest. False, with the file's error, when a file cannot be read.
+    bool Load(const QString& programFolder, const QVector<int>& years, const QSet<QString>* children = nullptr,
+              QString* error = nullptr);
+    /// Adds one receipt (tests, or a receipt just written).
+    void Add(const ChildReceipt& r);
+    /// The receipts naming `child` (any spelling ChildKey folds together), in load order.
+    QVector<ChildReceipt> Of(const QString& child) const;
+    /// How many receipts the files held in all, read or skipped.
+    qint64 Scanned() const { return m_scanned; }
+
+private:
+    QHash<QString, QVector<ChildReceipt>> m_byChild;
+    qint64 m_scanned = 0;
+};
+
+/// What a receipt pays of one month.
+struct MonthPart {
+    int fileYear = 0;
+    qint64 position = 0;
+    QString number;
+    QDate date;
+    qint64 amount = 0; // ten-thousandths
+};
+
+/// One month of a child's account.
+struct MonthDue {
+    FeeMonth month;
+    qint64 due = 0;  // the card's fee
+    qint64 paid = 0; // never more than due
+    QVector<MonthPart> parts;
+    qint64 Owed() const { return due - paid; }
+    bool FullyPaid() const { return due > 0 && paid >= due; }
+};
+
+/// What is left of a receipt after the last month of its period.
+struct Credit {
+    ChildReceipt receipt;
+    qint64 amount = 0;
+};
+
+/// The card's terms that the rule needs.
+struct CardTerms {
+    QString child;
+    qint64 fee = 0; // the monthly fee in ten-thousandths; 0 or less: nothing is due
+    QString cause;  // the card's own payment cause
+};
+
+/// A child's account over a range of months.
+struct ChildAccount {
+    QVector<MonthDue> months;           // from the first to the last month asked, in order
+    QVector<Credit> credits;            // every receipt with money left over, in receipt order
+    QVector<ChildReceipt> unreadable;   // fee receipts that pay nothing: amount or period not readable
+    qint64 TotalDue() const;
+    qint64 TotalPaid() const;
+    qint64 TotalOwed() const;
+    qint64 TotalCredit() const;
+    /// The month, or nullptr when it is outside the range.
+    const MonthDue* Month(const FeeMonth& m) const;
+};
+
+/// Applies the rule to `receipts` (one child's; others and non-fee receipts are left out here) for the
+/// months `from` to `to` (inclusive; empty when `to` is before `from`). Receipts are allocated over every
+/// month their periods cover, so a month outside the range still takes its share before the next.
+ChildAccount Allocate(const QVector<ChildReceipt>& receipts, const CardTerms& card, const FeeMonth& from,
+                      const FeeMonth& to, const QStringList& feeWords);
+
+/// The months of a card's account up to `upTo`: from the enrolment start's month (blank or unreadable:
+/// September of `upTo`'s school year) to `upTo` or the enrolment end's month, whichever is first.
+std::pair<FeeMonth, FeeMonth> AccountRange(const QString& enrolmentStart, const QString& enrolmentEnd,
+                                           const FeeMonth& upTo);
+
+/// The month's state text for the list: "Da emettere", "Pagata in parte: 100,00 di 250,00", "Già pagata:
+/// ricevuta n. 12" or "Già pagata: ricevute n. 12, 15".
+QString MonthStateText(const MonthDue& m);
+
+/// An amount in ten-thousandths rounded to the cent as lists and letters show it: "1250,00", "0,50".
+QString AmountText(qint64 tenThousandths);
+
+} // namespace fees
