@@ -319,15 +319,13 @@ void TfrmRicevuta::cmdDuplicaClick() {
 }
 
 void TfrmRicevuta::cmdSalvaClick() {
-    // The amount: no euro means 0, one cent digit means tens of cents ("5" is 50).
-    if (TrimText(ui.txtImporto->text()).isEmpty())
-        ui.txtImporto->setText(QStringLiteral("0"));
-    if (ui.txtCents->text().size() > 2) {
-        ui.txtCents->setText(ui.txtCents->text().left(2));
-        ui.txtCentLettere->setText(ui.txtCents->text());
-    }
-    txtCentsExit(); // empty becomes "00", one digit gets its 0
-    ui.txtIntero->setText(TrimText(ui.txtImporto->text()) + QLatin1Char(',') + TrimText(ui.txtCents->text()));
+    // The amount as saving stores it (the same rule as a receipt issued in a batch). The words stay as
+    // shown: typing keeps them in step with the euro, and a stored receipt's own words are kept.
+    const ReceiptAmount amount = AmountFromBoxes(ui.txtImporto->text(), ui.txtCents->text());
+    ui.txtImporto->setText(amount.Importo);
+    ui.txtCents->setText(amount.Cents);
+    ui.txtCentLettere->setText(amount.CentLettere);
+    ui.txtIntero->setText(amount.Intero);
 
     const QString data = TrimText(ui.txtData->text());
     const RecordEditor::Check checks[] = {
@@ -550,14 +548,13 @@ void TfrmRicevuta::txtCentsKeyUp() {
 }
 
 void TfrmRicevuta::txtCentsExit() {
-    if (TrimText(ui.txtCents->text()).isEmpty()) {
-        ui.txtCents->setText(QStringLiteral("00"));
-        ui.txtCentLettere->setText(QStringLiteral("00"));
-    }
-    if (ui.txtCents->text().size() == 1) {
-        ui.txtCents->setText(ui.txtCents->text() + QLatin1Char('0'));
-        ui.txtCentLettere->setText(ui.txtCents->text());
-    }
+    // Leaving the box shows the cents as saving will store them: empty becomes "00", one digit gets its 0.
+    const QString cents = ui.txtCents->text();
+    if (!TrimText(cents).isEmpty() && cents.size() != 1)
+        return;
+    const ReceiptAmount amount = AmountFromBoxes(ui.txtImporto->text(), cents);
+    ui.txtCents->setText(amount.Cents);
+    ui.txtCentLettere->setText(amount.CentLettere);
 }
 
 void TfrmRicevuta::txtCodFiscChange(const QString& text) {
