@@ -9,19 +9,10 @@
 #include "storage/Text.h"
 #include "validators/CodFisc.h"
 #include "validators/PartitaIva.h"
+#include "validators/PayerCode.h"
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
-bool IsDigitsOnly(const QString& text) {
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-} // namespace
 
 RecordEditor::RecordEditor(Carvenna& app, QWidget* window, QLabel* lblPosizione, Options options)
     : QObject(window), m_app(app), m_window(window), m_position(lblPosizione), m_opt(std::move(options)) {}
@@ -226,7 +217,7 @@ void RecordEditor::ShowHistory() {
 // ---- Small windows -------------------------------------------------------------------------------
 
 void RecordEditor::CheckTaxCode(Carvenna& app, QWidget* parent, const QString& code) {
-    if (IsDigitsOnly(code)) {
+    if (ReadPayerCode(code).kind == PayerCodeKind::VatNumber) {
         TfrmPartitaIva dlg(app, parent);
         dlg.ui.txtPartitaIva->setText(code);
         dlg.exec();

@@ -11,7 +11,7 @@
 #include "receipts/Calendario.h"
 #include "receipts/DigitsFilter.h"
 #include "receipts/FieldKeys.h"
-#include "registry/CardImport.h"
+#include "registry/CardFields.h"
 #include "registry/CardPhoto.h"
 #include "registry/FeeFormat.h"
 #include "registry/ImportaSchede.h"
@@ -75,13 +75,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     o.openBeforeChecks = true;
     o.newStandsAtZero = true;
     o.thisRecord = QStringLiteral("questa scheda");
-    o.fieldLabel = [](int field) {
-        if (field >= RegistryField::File01 && field <= RegistryField::File03)
-            return QStringLiteral("Documento allegato %1").arg(field - RegistryField::File01 + 1);
-        if (field >= RegistryField::Desc01 && field <= RegistryField::Desc03)
-            return QStringLiteral("Descrizione allegato %1").arg(field - RegistryField::Desc01 + 1);
-        return ImportFieldLabel(field); // the captions of the card's fields
-    };
+    o.fieldLabel = [](int field) { return CardFieldCaption(field); };
     o.archivePath = [this] { return m_app.Path(QLatin1String(RegistryFileName)); };
     o.show = [this](const QByteArray& bytes, qint64 position) {
         ShowRecord(RegistryRecord::Decode(bytes.constData()));
@@ -312,27 +306,15 @@ void TfrmTiratori::cmdSalvaClick() {
     ui.btnFocus->setFocus(Qt::OtherFocusReason);
     txtQuotaExit(); // also when the window is not active and no focus event is delivered
 
-    auto empty = [](const QLineEdit* f) { return TrimText(f->text()).isEmpty(); };
-    const RecordEditor::Check checks[] = {
-        {ui.txtTiratore, empty(ui.txtTiratore),
-         "Attenzione: per salvare la scheda è necessario indicare cognome e nome del genitore."},
-        {ui.txtCodFisc, empty(ui.txtCodFisc),
-         "Attenzione: per salvare la scheda è necessario indicare il codice fiscale del genitore."},
-        {ui.txtStudio, empty(ui.txtStudio),
-         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del certificato medico."},
-        {ui.txtEnte, empty(ui.txtEnte),
-         "Attenzione: per salvare la scheda è necessario indicare la causale di pagamento."},
-        {ui.txtTessera, empty(ui.txtTessera),
-         "Attenzione: per salvare la scheda è necessario indicare il numero di iscrizione."},
-        {ui.txtQuota, empty(ui.txtQuota),
-         "Attenzione: per salvare la scheda è necessario indicare la quota di iscrizione."},
-        {ui.txtFineTes, empty(ui.txtFineTes),
-         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza dell'iscrizione."},
-        {ui.txtArmi, empty(ui.txtArmi),
-         "Attenzione: per salvare la scheda è necessario indicare cognome e nome del minore."},
-    };
-    if (RecordEditor::FailsCheck(m_app, this, checks))
-        return;
+    const auto fields = EditFields(ui);
+    for (const RequiredCardField& req : RequiredCardFields()) {
+        QLineEdit* field = fields[size_t(req.field)];
+        if (TrimText(field->text()).isEmpty()) {
+            m_app.messages().Warning(req.warning, this);
+            field->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 
     const QString shown = TrimText(ui.lblPosizione->text());
     const RegistryRecord rec = RecordFromScreen();
