@@ -78,6 +78,10 @@ void Carvenna::Quit() {
         QCoreApplication::exit(0);
 }
 
+QString Carvenna::ReceiptYearFile() const {
+    return m_ricevuta ? m_ricevuta->ui.lblFile->text() : QString();
+}
+
 void Carvenna::Switch(QWidget* show, QWidget* hide) {
     if (!show)
         return; // nothing to go to: stay where we are rather than leave no window visible

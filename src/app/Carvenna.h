@@ -50,6 +50,9 @@ public:
     TfrmTiratori* tiratori() const { return m_tiratori; }
     TfrmMenuRiepCosti* menuRiepCosti() const { return m_menuRiepCosti; }
 
+    /// The receipt archive of the year open in the receipt editor (its hidden lblFile); empty before Start().
+    QString ReceiptYearFile() const;
+
     /// Shows `show` and hides `hide` in one step (the navigation rule: one top-level window at a time).
     void Switch(QWidget* show, QWidget* hide);
 

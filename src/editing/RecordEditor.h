@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class Carvenna;
 class QLabel;
@@ -78,6 +79,15 @@ public:
         W w(app, parent);
         w.lblMemory->setText(memory);
         w.exec();
+    }
+    /// Opens list window `W` with its context in `lblMemory` and returns the position (1-based) of the
+    /// record chosen there, for the caller to act on; nothing when the list was closed without a choice.
+    template <class W>
+    static std::optional<qint64> PickFromList(Carvenna& app, QWidget* parent, const QString& memory = QString()) {
+        W w(app, parent);
+        w.lblMemory->setText(memory);
+        w.exec();
+        return w.Chosen();
     }
     /// The first of `checks` whose condition holds: its warning is shown and its field gets the focus.
     struct Check {

@@ -15,6 +15,7 @@
 #include "export/ExpRic.h"
 #include "receipts/AmountWords.h"
 #include "receipts/Calendario.h"
+#include "receipts/CardPayer.h"
 #include "receipts/DefaultLogo.h"
 #include "receipts/DigitsFilter.h"
 #include "receipts/FieldKeys.h"
@@ -26,6 +27,7 @@
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
 #include "storage/ReceiptFile.h"
+#include "storage/RegistryFile.h"
 #include "storage/Text.h"
 #include <QCloseEvent>
 #include <QIcon>
@@ -469,7 +471,17 @@ void TfrmRicevuta::cmdFatturaClick() {
 
 void TfrmRicevuta::cmdTrovaClick() {
     // A receipt chosen there is loaded into this editor with its position.
-    RecordEditor::OpenModal<TfrmTrovaRic>(m_app, this, QStringLiteral("ricevuta"));
+    if (const auto position = RecordEditor::PickFromList<TfrmTrovaRic>(m_app, this, QStringLiteral("ricevuta")))
+        LoadReceipt(*position);
+}
+
+void TfrmRicevuta::LoadReceipt(qint64 position) {
+    ReceiptFile file;
+    ReceiptRecord rec;
+    if (!file.OpenOrCreate(TrimText(ui.lblFile->text())) || !file.ReadRecord(position - 1, rec))
+        return; // without a message; the editor keeps what it showed
+    file.Close();
+    ShowRecord(rec, position);
 }
 
 void TfrmRicevuta::cmdAnteprimaClick() {
@@ -487,7 +499,25 @@ void TfrmRicevuta::cmdEsportaClick() {
 
 void TfrmRicevuta::impPagatoreClick() {
     // A card chosen there fills the payer and child fields; lblPosizione stays.
-    RecordEditor::OpenModal<TfrmTrovaTiratori>(m_app, this, QStringLiteral("ricevuta"));
+    if (const auto position = RecordEditor::PickFromList<TfrmTrovaTiratori>(m_app, this, QStringLiteral("ricevuta")))
+        ImportCardPayer(*position);
+}
+
+void TfrmRicevuta::ImportCardPayer(qint64 position) {
+    RegistryFile file;
+    RegistryRecord card;
+    if (position < 1 || !file.OpenOrCreate(m_app.ProgramFolder()) || !file.ReadRecord(position - 1, card))
+        return;
+    file.Close();
+    ReceiptRecord r = RecordFromScreen();
+    CopyCardPayer(card, r);
+    ui.txtPagatore->setText(r.Pagatore);
+    ui.txtCodFisc->setText(r.CodFisc);
+    ui.txtSport->setText(r.Sport);
+    ui.txtPraticante->setText(r.Praticante);
+    ui.txtLuogoNasc->setText(r.LuogoNasc);
+    ui.txtDataNasc->setText(r.DataNasc);
+    ui.txtIndirizzo->setText(r.Indirizzo);
 }
 
 void TfrmRicevuta::cmdNumerazioneClick() {

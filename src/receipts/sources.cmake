@@ -15,3 +15,5 @@ include(${CUR}/settings.cmake OPTIONAL)
 list(APPEND CORE_SOURCES ${CUR}/ReceiptAmount.h ${CUR}/ReceiptAmount.cpp)
 # Whether a receipt is cancelled, for every reader of the archive.
 list(APPEND CORE_SOURCES ${CUR}/Cancellation.h ${CUR}/Cancellation.cpp)
+# A card's payer and child copied into a receipt, for the payer import and a month's fees.
+list(APPEND CORE_SOURCES ${CUR}/CardPayer.h ${CUR}/CardPayer.cpp)

@@ -387,17 +387,32 @@ bool TfrmTiratori::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Search, expiry lists, export ---------------------------------------------------------
 
+bool TfrmTiratori::ShowCard(qint64 position) {
+    RegistryFile file;
+    RegistryRecord card;
+    if (position < 1 || !file.OpenOrCreate(m_app.ProgramFolder()) || !file.ReadRecord(position - 1, card))
+        return false;
+    file.Close();
+    ShowRecord(card);
+    ui.lblPosizione->setText(QString::number(position));
+    LoadCardPhoto();
+    return true;
+}
+
 // A card chosen in the search or in an expiry list is loaded into this editor with its number and photo.
 void TfrmTiratori::cmdTrovaClick() {
-    RecordEditor::OpenModal<TfrmTrovaTiratori>(m_app, this, QStringLiteral("tiratori"));
+    if (const auto position = RecordEditor::PickFromList<TfrmTrovaTiratori>(m_app, this, QStringLiteral("tiratori")))
+        ShowCard(*position);
 }
 
 void TfrmTiratori::cmdScadCertClick() {
-    RecordEditor::OpenModal<TfrmCertScaduti>(m_app, this);
+    if (const auto position = RecordEditor::PickFromList<TfrmCertScaduti>(m_app, this))
+        ShowCard(*position);
 }
 
 void TfrmTiratori::cmdScaduteClick() {
-    RecordEditor::OpenModal<TfrmTessereScadute>(m_app, this);
+    if (const auto position = RecordEditor::PickFromList<TfrmTessereScadute>(m_app, this))
+        ShowCard(*position);
 }
 
 void TfrmTiratori::cmdEsportaClick() {

@@ -209,7 +209,7 @@ void ListWindow::btnStampaClick() {
 void ListWindow::lstRecordsDoubleClick() {
     const int row = SelectedRow();
     if (row >= 0 && row < m_records.positions.size())
-        LoadRecord(m_records.positions.at(row));
+        m_chosen = m_records.positions.at(row);
     close();
 }
 

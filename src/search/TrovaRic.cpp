@@ -1,7 +1,6 @@
 #include "search/TrovaRic.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
-#include "receipts/Ricevuta.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
 #include <QLabel>
@@ -67,7 +66,7 @@ void TfrmTrovaRic::btnCercaClick() {
     c.Indirizzo = panAvvio->Edit(Indirizzo)->text();
     panAvvio->lblConta->setText(QString::number(FilledCriteria({c.NumRic, c.Data, c.Pagatore, c.CodFisc, c.Sport, c.Dal,
                                                                 c.Praticante, c.DataNasc, c.LuogoNasc, c.Indirizzo})));
-    const QString path = m_app.ricevuta() ? TrimText(m_app.ricevuta()->ui.lblFile->text()) : QString();
+    const QString path = TrimText(m_app.ReceiptYearFile());
     RecordList found;
     bool ok = false;
     Busy(panAvvio->lblAttendere, [&] { ok = !path.isEmpty() && SearchReceipts(path, c, found); });
@@ -83,16 +82,4 @@ void TfrmTrovaRic::btnCercaClick() {
     panContainer->show();
     txtTrova->clear();
     txtTrova->setFocus(Qt::OtherFocusReason);
-}
-
-void TfrmTrovaRic::LoadRecord(qint64 position) {
-    if (TrimText(lblMemory->text()) != QLatin1String("ricevuta") || !m_app.ricevuta())
-        return;
-    TfrmRicevuta* editor = m_app.ricevuta();
-    ReceiptFile file;
-    ReceiptRecord rec;
-    if (!file.OpenOrCreate(TrimText(editor->ui.lblFile->text())) || !file.ReadRecord(position - 1, rec))
-        return; // closes without a message; the editor keeps what it showed
-    file.Close();
-    editor->ShowRecord(rec, position);
 }

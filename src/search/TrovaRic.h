@@ -1,6 +1,6 @@
 #pragma once
 // Receipt search: finds receipts of the year open in the receipt editor by up to ten criteria and
-// loads a chosen one into the editor.
+// hands the chosen one's position back to the editor, which loads it.
 #include "search/ListWindow.h"
 
 class TfrmTrovaRic : public ListWindow {
@@ -12,7 +12,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void LoadRecord(qint64 position) override;
 
 private slots:
     void FormShow();

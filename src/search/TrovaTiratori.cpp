@@ -1,7 +1,6 @@
 #include "search/TrovaTiratori.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
-#include "receipts/Ricevuta.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
 #include <QLabel>
@@ -84,28 +83,4 @@ void TfrmTrovaTiratori::btnCercaClick() {
     panContainer->show();
     txtTrova->clear();
     txtTrova->setFocus(Qt::OtherFocusReason);
-}
-
-void TfrmTrovaTiratori::LoadRecord(qint64 position) {
-    const QString context = TrimText(lblMemory->text());
-    if (context == QLatin1String("tiratori")) {
-        ShowCardInRegistry(m_app, position);
-        return;
-    }
-    if (context != QLatin1String("ricevuta") || !m_app.ricevuta())
-        return;
-    RegistryFile file;
-    RegistryRecord card;
-    if (!file.OpenOrCreate(m_app.ProgramFolder()) || !file.ReadRecord(position - 1, card))
-        return;
-    file.Close();
-    // Payer and child only: number, date, amount, receiver lines, period and position stay.
-    Ui::TfrmRicevuta& r = m_app.ricevuta()->ui;
-    r.txtPagatore->setText(card.Tiratore);
-    r.txtCodFisc->setText(card.CodFisc);
-    r.txtSport->setText(card.Ente);
-    r.txtPraticante->setText(card.Armi);
-    r.txtLuogoNasc->setText(card.Porto);
-    r.txtDataNasc->setText(card.InizioPor);
-    r.txtIndirizzo->setText(card.FinePor);
 }
