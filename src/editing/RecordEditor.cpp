@@ -2,7 +2,6 @@
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "editing/Storico.h"
-#include "receipts/Calendario.h"
 #include "storage/AuditedSave.h"
 #include "storage/Journal.h"
 #include "storage/RecordFile.h"
@@ -226,12 +225,6 @@ void RecordEditor::CheckTaxCode(Carvenna& app, QWidget* parent, const QString& c
         dlg.ui.txtCodFisc->setText(code);
         dlg.exec();
     }
-}
-
-void RecordEditor::PickDate(Carvenna& app, QWidget* parent, const QString& context) {
-    TfrmCalendario dlg(app, parent);
-    dlg.ui.lblMemory->setText(context);
-    dlg.exec();
 }
 
 bool RecordEditor::FailsCheck(Carvenna& app, QWidget* parent, const Check* checks, int count) {

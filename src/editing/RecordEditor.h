@@ -67,8 +67,6 @@ public:
     // ---- Small windows both editors open alike -------------------------------------------------
     /// The tax code check, or the VAT number check for a code of digits only.
     static void CheckTaxCode(Carvenna& app, QWidget* parent, const QString& code);
-    /// The date picker for the target named by `context`.
-    static void PickDate(Carvenna& app, QWidget* parent, const QString& context);
     /// Opens a per-use modal window of type W, created with the editor as owner.
     template <class W> static void OpenModal(Carvenna& app, QWidget* parent) {
         W w(app, parent);

@@ -4,7 +4,7 @@
 #include "app/Guida.h"
 #include "einvoice/DatiFiscali.h"
 #include "fees/RetteMese.h"
-#include "receipts/DigitsFilter.h"
+#include "widgets/DigitsFilter.h"
 #include "receipts/Ricevuta.h"
 #include "storage/Text.h"
 #include <QCloseEvent>

@@ -14,11 +14,11 @@
 #include "einvoice/EmettiFattura.h"
 #include "export/ExpRic.h"
 #include "receipts/AmountWords.h"
-#include "receipts/Calendario.h"
+#include "widgets/Calendario.h"
 #include "receipts/CardPayer.h"
 #include "receipts/DefaultLogo.h"
-#include "receipts/DigitsFilter.h"
-#include "receipts/FieldKeys.h"
+#include "widgets/DigitsFilter.h"
+#include "widgets/FieldKeys.h"
 #include "receipts/Logo.h"
 #include "receipts/Numerazione.h"
 #include "receipts/ReceiptAmount.h"
@@ -555,7 +555,8 @@ void TfrmRicevuta::DateFieldKeyDown(QLineEdit* field) {
     const QString context = field == ui.txtData  ? QStringLiteral("data")
                             : field == ui.txtDal ? QStringLiteral("dal")
                                                  : QStringLiteral("Al");
-    RecordEditor::PickDate(m_app, this, context);
+    if (const std::optional<QDate> day = TfrmCalendario::PickDate(m_app, this, context))
+        field->setText(FormatDate(*day));
 }
 
 // ---- Field behaviour -----------------------------------------------------------------------

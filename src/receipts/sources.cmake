@@ -2,7 +2,6 @@
 list(APPEND CORE_SOURCES
     ${CUR}/AmountWords.h ${CUR}/AmountWords.cpp)
 list(APPEND UI_SOURCES
-    ${CUR}/FieldKeys.h ${CUR}/FieldKeys.cpp
     ${CUR}/Ricevuta.h ${CUR}/Ricevuta.cpp ${CUR}/Ricevuta.ui
     ${CUR}/ReceiptSettings.h)
 foreach(icon nuovo duplica salva trova anteprima stampa primo indietro avanti ultimo esporta numerazione guida

@@ -8,9 +8,9 @@
 #include "app/StatusHints.h"
 #include "editing/RecordEditor.h"
 #include "export/ExpTiratori.h"
-#include "receipts/Calendario.h"
-#include "receipts/DigitsFilter.h"
-#include "receipts/FieldKeys.h"
+#include "widgets/Calendario.h"
+#include "widgets/DigitsFilter.h"
+#include "widgets/FieldKeys.h"
 #include "registry/CardFields.h"
 #include "registry/CardPhoto.h"
 #include "registry/FeeFormat.h"
@@ -18,6 +18,7 @@
 #include "search/CertScaduti.h"
 #include "search/TessereScadute.h"
 #include "search/TrovaTiratori.h"
+#include "storage/Dates.h"
 #include "storage/RegistryFile.h"
 #include "storage/Text.h"
 #include <QCloseEvent>
@@ -370,7 +371,8 @@ void TfrmTiratori::DateFieldKeyDown(QLineEdit* field) {
     const QString context = field == ui.txtStudio      ? QStringLiteral("tiratori_studio")
                             : field == ui.txtInizioTes ? QStringLiteral("tiratori_iniziotes")
                                                        : QStringLiteral("tiratori_finetes");
-    RecordEditor::PickDate(m_app, this, context);
+    if (const std::optional<QDate> day = TfrmCalendario::PickDate(m_app, this, context))
+        field->setText(FormatDate(*day));
 }
 
 void TfrmTiratori::txtQuotaExit() {

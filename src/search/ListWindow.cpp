@@ -3,7 +3,7 @@
 #include "app/FocusFrame.h"
 #include "app/Placement.h"
 #include "printing/Printing.h"
-#include "receipts/FieldKeys.h"
+#include "widgets/FieldKeys.h"
 #include "search/ListReport.h"
 #include <QApplication>
 #include <QCloseEvent>

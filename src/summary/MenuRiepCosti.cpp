@@ -1,7 +1,7 @@
 #include "summary/MenuRiepCosti.h"
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
-#include "receipts/DigitsFilter.h"
+#include "widgets/DigitsFilter.h"
 #include "storage/Dates.h"
 #include "storage/Text.h"
 #include "summary/Attestazioni.h"
