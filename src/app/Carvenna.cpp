@@ -1,6 +1,7 @@
 #include "app/Carvenna.h"
 #include "app/CambiaPassword.h"
 #include "app/Password.h"
+#include "storage/Text.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLocale>
@@ -78,8 +79,34 @@ void Carvenna::Quit() {
         QCoreApplication::exit(0);
 }
 
+QWidget* Carvenna::AreaWindow(Area area) const {
+    switch (area) {
+    case Area::Home:
+        return m_avvio;
+    case Area::Receipts:
+        return m_menuRicevute;
+    case Area::ReceiptEditor:
+        return m_ricevuta;
+    case Area::Registry:
+        return m_tiratori;
+    case Area::Takings:
+        return m_menuRiepCosti;
+    }
+    return nullptr;
+}
+
 QString Carvenna::ReceiptYearFile() const {
     return m_ricevuta ? m_ricevuta->ui.lblFile->text() : QString();
+}
+
+std::optional<ShownReceipt> Carvenna::ReceiptOnScreen() const {
+    if (!m_ricevuta)
+        return std::nullopt;
+    ShownReceipt r;
+    r.record = m_ricevuta->RecordFromScreen();
+    r.position = TrimText(m_ricevuta->ui.lblPosizione->text()).toLongLong();
+    r.yearFile = m_ricevuta->ui.lblFile->text();
+    return r;
 }
 
 void Carvenna::Switch(QWidget* show, QWidget* hide) {

@@ -22,6 +22,8 @@ struct RegistryRecord;
 
 class TfrmTiratori : public QWidget {
     Q_OBJECT
+    // The picture shown at full size, read by the card print by name as it reads the fields.
+    Q_PROPERTY(QImage photo READ Photo)
 public:
     explicit TfrmTiratori(Carvenna& app, QWidget* parent = nullptr);
     Ui::TfrmTiratori ui;
