@@ -68,6 +68,9 @@ public:
     /// Back to the start window.
     void GoHome(QWidget* from) { ShowArea(Area::Home, from); }
 
+    /// Opens `year` ("2026") in the receipt editor: its archive <folder>/<year>.ric and its title. The file
+    /// itself is created by the editor's first file action.
+    void OpenReceiptYear(const QString& year);
     /// The receipt archive of the year open in the receipt editor (its hidden lblFile); empty before Start().
     QString ReceiptYearFile() const;
     /// The receipt on the receipt editor's screen, for the windows that print, mail or export it.

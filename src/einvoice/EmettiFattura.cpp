@@ -5,7 +5,7 @@
 #include "einvoice/DatiCliente.h"
 #include "einvoice/FiscalData.h"
 #include "einvoice/InvoiceFiles.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "report/PreparedReport.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"

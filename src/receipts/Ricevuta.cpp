@@ -5,7 +5,6 @@
 #include "app/FieldText.h"
 #include "printing/AnteprimaRic.h"
 #include "printing/StampaRic.h"
-#include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
 #include "app/StatusHints.h"
@@ -161,7 +160,7 @@ void TfrmRicevuta::FormShow() {
 void TfrmRicevuta::closeEvent(QCloseEvent* e) {
     SaveReceiverLines();
     e->accept();
-    m_app.Switch(m_app.avvio(), this);
+    m_app.GoHome(this);
 }
 
 void TfrmRicevuta::cmdEsciClick() {

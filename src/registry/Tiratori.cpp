@@ -1,5 +1,4 @@
 #include "registry/Tiratori.h"
-#include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "app/FieldText.h"
@@ -131,7 +130,7 @@ void TfrmTiratori::FormShow() {
 
 void TfrmTiratori::closeEvent(QCloseEvent* e) {
     e->accept();
-    m_app.Switch(m_app.avvio(), this);
+    m_app.GoHome(this);
 }
 
 void TfrmTiratori::cmdEsciClick() {

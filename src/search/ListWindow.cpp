@@ -2,7 +2,7 @@
 #include "app/Carvenna.h"
 #include "app/FocusFrame.h"
 #include "app/Placement.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "widgets/FieldKeys.h"
 #include "search/ListReport.h"
 #include <QApplication>

@@ -1,5 +1,4 @@
 #include "summary/MenuRiepCosti.h"
-#include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "widgets/DigitsFilter.h"
 #include "storage/Dates.h"
@@ -216,5 +215,5 @@ void TfrmMenuRiepCosti::btnAttestazioniClick() {
 void TfrmMenuRiepCosti::closeEvent(QCloseEvent* e) {
     e->accept();
     if (!m_app.HasQuit())
-        m_app.Switch(m_app.avvio(), this);
+        m_app.GoHome(this);
 }
