@@ -39,7 +39,8 @@ struct ChildReceipt {
     qint64 position = 0;   // its 1-based position there
     QString number;        // NumRic, trimmed
     QDate date;            // invalid when the date cannot be read
-    QString cause, child, payer, taxCode;
+    QString cause, child;
+    QString payer, taxCode; // filled by ReceiptTerms; a scan of whole years leaves them blank
     QDate from, to;        // the period; both invalid when the receipt has none
     qint64 amount = 0;     // ten-thousandths of a euro
     QString problem;       // not empty: the amount or the period cannot be read, and it pays nothing
