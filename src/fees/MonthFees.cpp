@@ -363,10 +363,14 @@ QString Column(const QString& text, int width) {
 }
 } // namespace
 
+QString OwedText(const FeeLine& line) {
+    return line.paid > 0 && line.due > 0 ? AmountText(Owed(line)) : TrimText(line.fee);
+}
+
 QString UnpaidListLine(const FeeLine& line) {
     return Column(line.parent, 28) + QStringLiteral("  ") + Column(line.child, 28) + QStringLiteral("  ") +
            Column(line.taxCode, 16) + QStringLiteral("  ") + Column(line.phone, 20) + QStringLiteral("  € ") +
-           (line.paid > 0 && line.due > 0 ? AmountText(Owed(line)) : TrimText(line.fee));
+           OwedText(line);
 }
 
 QString UnpaidListHeader() {

@@ -133,6 +133,8 @@ void ApplyIssued(QVector<FeeLine>& lines, const IssueResult& r);
 
 /// The lines not fully paid (to issue, paid in part or blocked), in list order.
 QVector<int> UnpaidLines(const QVector<FeeLine>& lines);
+/// What a line still owes, as the lists show it: the fee as typed when nothing is paid, else the rest.
+QString OwedText(const FeeLine& line);
 /// The printed line of an unpaid card: parent, child, tax code and telephone in fixed-width columns,
 /// then "€ " and what is owed (the fee as typed when nothing is paid).
 QString UnpaidListLine(const FeeLine& line);

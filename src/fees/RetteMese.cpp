@@ -510,7 +510,8 @@ void TfrmRetteMese::btnEsportaClick() {
                                            {QStringLiteral("Minore"), 250},
                                            {QStringLiteral("Codice fiscale"), 180},
                                            {QStringLiteral("Telefono"), 180},
-                                           {QStringLiteral("Quota: €"), 120}};
+                                           {QStringLiteral("Quota: €"), 120},
+                                           {QStringLiteral("Da incassare: €"), 120}};
     auto cell = [&](qint64 row, int column) -> QString {
         const FeeLine& l = lines[unpaid[int(row)]];
         switch (column) {
@@ -522,8 +523,10 @@ void TfrmRetteMese::btnEsportaClick() {
             return l.taxCode;
         case 3:
             return l.phone;
-        default:
+        case 4:
             return l.fee;
+        default:
+            return OwedText(l);
         }
     };
     QString error;
