@@ -5,6 +5,7 @@ list(APPEND REPORT_SOURCES
     ${CUR}/ListReport.h ${CUR}/ListReport.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/ListWindow.h ${CUR}/ListWindow.cpp
+    ${CUR}/FindWindow.h ${CUR}/FindWindow.cpp
     ${CUR}/TrovaRic.h ${CUR}/TrovaRic.cpp
     ${CUR}/TrovaTiratori.h ${CUR}/TrovaTiratori.cpp
     ${CUR}/ExpiryWindow.h ${CUR}/ExpiryWindow.cpp
