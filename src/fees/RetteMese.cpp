@@ -9,7 +9,7 @@
 #include "printing/Printing.h"
 #include "printing/ReceiptBatchPrint.h"
 #include "printing/ReceiptPrint.h"
-#include "widgets/Calendario.h"
+#include "receipts/Calendario.h"
 #include "receipts/ReceiptAmount.h"
 #include "receipts/ReceiptSettings.h"
 #include "report/ReportPainter.h"
