@@ -1,4 +1,5 @@
 #include "registry/ImportaSchede.h"
+#include "registry/CardFields.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "app/Placement.h"
@@ -218,7 +219,7 @@ void TfrmImportaSchede::ShowSheet() {
         combo->setObjectName(QStringLiteral("cboCampo%1").arg(c + 1, 2, 10, QLatin1Char('0')));
         combo->addItem(QStringLiteral("(non importare)"), kNoField);
         for (int f = 0; f < kImportFieldCount; ++f)
-            combo->addItem(ImportFieldLabel(f), f);
+            combo->addItem(CardFieldCaption(f), f);
         combo->setCurrentIndex(combo->findData(m_mapping[c]));
         connect(combo, &QComboBox::currentIndexChanged, this, [this, c, combo] {
             m_mapping[c] = combo->currentData().toInt();
