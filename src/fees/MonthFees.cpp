@@ -6,8 +6,8 @@
 #include "storage/Dates.h"
 #include "storage/Text.h"
 #include "summary/Takings.h"
-#include "validators/TaxCode.h"
-#include "validators/VatNumber.h"
+#include "receipts/CardPayer.h"
+#include "validators/PayerCode.h"
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -18,20 +18,14 @@ namespace fees {
 namespace {
 
 bool TaxCodeFails(const QString& code) {
-    if (code.isEmpty())
-        return false;
-    const bool digits = std::all_of(code.begin(), code.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-    // The receipt editor's check button takes an all-digit code for a VAT number.
-    return digits ? !IsValidVatNumber(code) : CheckTaxCode(code) != TaxCodeResult::Valid;
+    const PayerCode read = ReadPayerCode(code);
+    return read.kind != PayerCodeKind::None && !read.valid;
 }
 
 } // namespace
 
 QStringList MonthNames() {
-    return {QStringLiteral("Gennaio"), QStringLiteral("Febbraio"), QStringLiteral("Marzo"),
-            QStringLiteral("Aprile"),  QStringLiteral("Maggio"),   QStringLiteral("Giugno"),
-            QStringLiteral("Luglio"),  QStringLiteral("Agosto"),   QStringLiteral("Settembre"),
-            QStringLiteral("Ottobre"), QStringLiteral("Novembre"), QStringLiteral("Dicembre")};
+    return ItalianMonthNames();
 }
 
 int MonthNumber(const QString& name) {
@@ -161,6 +155,7 @@ MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, 
             continue;
         FeeLine line;
         line.card = i + 1;
+        line.record = c;
         line.parent = TrimText(c.Tiratore);
         line.taxCode = TrimText(c.CodFisc);
         line.child = TrimText(c.Armi);
@@ -239,17 +234,12 @@ ReceiptRecord FeeReceipt(const FeeLine& line, const IssueRequest& req, qint64 nu
     QString* receiver[] = {&r.Ricevente01, &r.Ricevente02, &r.Ricevente03, &r.Ricevente04};
     for (int i = 0; i < 4; ++i)
         *receiver[i] = TrimText(req.receiver.value(i));
-    // The card's fields go where the payer import puts them.
-    r.Pagatore = line.parent;
-    r.CodFisc = line.taxCode;
+    // The card's fields go where the payer import puts them; the cause by the month's rule.
+    CopyCardPayer(line.record, r);
     const QString common = TrimText(req.cause);
     r.Sport = !common.isEmpty() ? common : !line.cause.isEmpty() ? line.cause : DefaultCause(req.month);
     r.Dal = FormatDate(req.month.First());
     r.Al = FormatDate(req.month.Last());
-    r.Praticante = line.child;
-    r.LuogoNasc = line.birthPlace;
-    r.DataNasc = line.birthDate;
-    r.Indirizzo = line.method;
     return r;
 }
 

@@ -12,7 +12,7 @@
 
 namespace fees {
 
-/// "Gennaio" to "Dicembre", as the takings criteria list them.
+/// "Gennaio" to "Dicembre": the one list of month names.
 QStringList MonthNames();
 /// 1 to 12 for a month name in any letter case, blanks around ignored; 0 for anything else.
 int MonthNumber(const QString& name);
@@ -53,6 +53,7 @@ enum class LineState { ToIssue, Partial, Paid, Blocked };
 /// One card of the month's list.
 struct FeeLine {
     qint64 card = 0; // 1-based card number in the registry
+    RegistryRecord record; // the card as read: its payer goes into the receipt as the payer import puts it
     QString parent, taxCode, child, fee, method, cause, birthPlace, birthDate, phone;
     LineState state = LineState::ToIssue;
     QString reason;              // why a blocked line cannot be issued

@@ -6,10 +6,10 @@
 #include "export/ExportWindow.h"
 #include "fees/FeeLedger.h"
 #include "fees/RetteModel.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "printing/ReceiptBatchPrint.h"
 #include "printing/ReceiptPrint.h"
-#include "receipts/Calendario.h"
+#include "widgets/Calendario.h"
 #include "receipts/ReceiptAmount.h"
 #include "receipts/ReceiptSettings.h"
 #include "report/ReportPainter.h"
@@ -313,19 +313,9 @@ bool TfrmRetteMese::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmRetteMese::btnDataClick() {
-    // The program's date picker; its own targets are the editors' fields, this one takes the date here.
-    TfrmCalendario picker(m_app, this);
-    picker.ui.lblMemory->setText(QStringLiteral("rette"));
-    const QDate shown = ParseDate(txtData->text());
-    if (shown.isValid())
-        picker.ui.calAppuntamenti->setSelectedDate(shown);
-    auto take = [&] {
-        txtData->setText(FormatDate(picker.ui.calAppuntamenti->selectedDate()));
-        picker.accept();
-    };
-    connect(picker.ui.btnImportaData, &QPushButton::clicked, &picker, take);
-    connect(picker.ui.calAppuntamenti, &QCalendarWidget::activated, &picker, take);
-    picker.exec();
+    if (const std::optional<QDate> day =
+            TfrmCalendario::PickDate(m_app, this, QStringLiteral("rette"), ParseDate(txtData->text())))
+        txtData->setText(FormatDate(*day));
 }
 
 QStringList TfrmRetteMese::FindLines() const {
