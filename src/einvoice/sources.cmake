@@ -3,7 +3,11 @@ list(APPEND CORE_SOURCES
     ${CUR}/FiscalData.h ${CUR}/FiscalData.cpp
     ${CUR}/LatinText.h ${CUR}/LatinText.cpp
     ${CUR}/Invoice.h ${CUR}/Invoice.cpp
-    ${CUR}/InvoiceFiles.h ${CUR}/InvoiceFiles.cpp)
+    ${CUR}/InvoiceFiles.h ${CUR}/InvoiceFiles.cpp
+    ${CUR}/CreditNote.h ${CUR}/CreditNote.cpp
+    ${CUR}/SdiPackage.h ${CUR}/SdiPackage.cpp
+    ${CUR}/SdiNotice.h ${CUR}/SdiNotice.cpp
+    ${CUR}/StampDuty.h ${CUR}/StampDuty.cpp)
 # The courtesy copy of an invoice, laid out for the report engine.
 list(APPEND REPORT_SOURCES
     ${CUR}/CourtesyCopy.h ${CUR}/CourtesyCopy.cpp)
