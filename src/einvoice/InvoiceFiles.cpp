@@ -141,6 +141,16 @@ bool SaveRegister(const QString& path, const QVector<RegisterEntry>& entries, QS
     return SaveWholeFile(path, bytes, error);
 }
 
+QVector<int> RegisterRows(const QVector<RegisterEntry>& reg, int year, int month) {
+    QVector<int> rows;
+    for (int i = 0; i < reg.size(); ++i) {
+        const QDate d = reg[i].Date();
+        if (d.year() == year && (month == 0 || d.month() == month))
+            rows << i;
+    }
+    return rows;
+}
+
 QDate RegisterEntry::Date() const {
     const QDate d = QDate::fromString(dataDocumento, QStringLiteral("dd/MM/yyyy"));
     return d.isValid() ? d : QDate::fromString(written, QStringLiteral("dd/MM/yyyy"));

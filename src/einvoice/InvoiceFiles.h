@@ -43,6 +43,8 @@ QString PayerBookPath(const QString& programFolder);
 bool ReadRegister(const QString& path, QVector<RegisterEntry>& out, QString* error = nullptr);
 /// Adds `entries` at the end, saving the whole file at once (old content or new, never half).
 bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error = nullptr);
+/// The indexes of the register lines dated in `year` (document date), and in `month` unless it is 0.
+QVector<int> RegisterRows(const QVector<RegisterEntry>& reg, int year, int month);
 /// Replaces the register with `entries` (a state changed), saving the whole file at once.
 bool SaveRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error = nullptr);
 

@@ -64,11 +64,9 @@ std::optional<QByteArray> ZipArchive(const QVector<QPair<QString, QByteArray>>& 
 
 QStringList UnsentFiles(const QVector<RegisterEntry>& reg, int year, int month) {
     QStringList out;
-    for (const RegisterEntry& e : reg) {
-        const QDate d = e.Date();
-        if (d.year() == year && d.month() == month && e.stato.isEmpty())
-            out << e.file;
-    }
+    for (int i : RegisterRows(reg, year, month))
+        if (reg[i].stato.isEmpty())
+            out << reg[i].file;
     return out;
 }
 

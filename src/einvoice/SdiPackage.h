@@ -16,8 +16,8 @@ inline constexpr qint64 PackageLimitBytes = 5 * 1024 * 1024;
 /// One ZIP archive holding `files` (name and content each), deflated; nothing, with `error`, on failure.
 std::optional<QByteArray> ZipArchive(const QVector<QPair<QString, QByteArray>>& files, QString* error = nullptr);
 
-/// The files of the register that a package offers by default: those dated in `month` of `year` not yet
-/// sent (no state), invoices and credit notes alike.
+/// The files of the register that a package offers by default: those dated in `month` of `year` (0: the
+/// whole year) not yet sent (no state), invoices and credit notes alike.
 QStringList UnsentFiles(const QVector<RegisterEntry>& reg, int year, int month);
 
 struct PackageResult {
