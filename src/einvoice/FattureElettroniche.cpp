@@ -71,10 +71,8 @@ QString PayerCode(const QByteArray& xml) {
 // ---- The model -----------------------------------------------------------------------------
 
 void RegisterModel::Reset(const QVector<RegisterEntry>& reg, int year, int month) {
-    beginResetModel();
     m_reg = reg;
-    m_rows = RegisterRows(m_reg, year, month);
-    endResetModel();
+    Filter(year, month);
 }
 
 void RegisterModel::Filter(int year, int month) {
@@ -234,11 +232,15 @@ void TfrmFattureElettroniche::Reload() {
                 .arg(why),
             this);
     m_model->Reset(reg, m_year, txtMese->currentIndex());
-    txtMeseChange();
+    ShowCount();
 }
 
 void TfrmFattureElettroniche::txtMeseChange() {
     m_model->Filter(m_year, txtMese->currentIndex());
+    ShowCount();
+}
+
+void TfrmFattureElettroniche::ShowCount() {
     int invoices = 0, notes = 0, rejected = 0, undelivered = 0, unsent = 0;
     for (int r = 0; r < m_model->rowCount(); ++r) {
         const RegisterEntry& e = m_model->Entry(r);

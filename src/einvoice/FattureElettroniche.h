@@ -73,6 +73,8 @@ private slots:
     void btnApriCartellaClick();
 
 private:
+    /// The counts of the lines shown, and the first line made current.
+    void ShowCount();
     /// The lines chosen for courtesy copies: the selection, else the month's undeliverable invoices.
     QVector<RegisterEntry> ChosenForCopies() const;
     Carvenna& m_app;

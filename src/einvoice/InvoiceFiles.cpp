@@ -22,6 +22,8 @@ QString Quote(const QString& s) {
 }
 
 QStringList SplitCsv(const QString& line) {
+    if (!line.contains(QLatin1Char('"')))
+        return line.split(QLatin1Char(';'));
     QStringList cells;
     QString cur;
     bool quoted = false;
