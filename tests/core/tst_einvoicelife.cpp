@@ -313,6 +313,14 @@ private slots:
             QVERIFY2(other.isEmpty(), qPrintable(f + ": " + out));
             QVERIFY2(!out.contains("unita_misura"), qPrintable(out));
         }
+        // Its reading of the credit note: the type and the invoice it cancels.
+        QProcess json;
+        json.start("a38tool", {"json", Inv() + writer.Entry().file});
+        QVERIFY(json.waitForFinished(60000));
+        const QByteArray text = json.readAllStandardOutput();
+        QVERIFY2(text.contains("\"tipo_documento\": \"TD04\""), text.constData());
+        QVERIFY2(text.contains("\"id_documento\": \"27\"") && text.contains("\"data\": \"2026-03-05\""),
+                 text.constData());
     }
 
     void creditNoteFaults_data() {

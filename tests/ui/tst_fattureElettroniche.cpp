@@ -297,6 +297,10 @@ private slots:
             this);
         menu->ui.btnFattureElettroniche->click();
         QVERIFY(opened);
+        if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty()) {
+            menu->resize(1016, 713);
+            menu->ui.panSfondo->grab().save(look + "/TfrmMenuRicevute.png");
+        }
 
         TfrmFattureElettroniche w(*m_app, "2026", nullptr);
         QCOMPARE(w.txtMese->currentIndex(), 12); // the clock's December: nothing
