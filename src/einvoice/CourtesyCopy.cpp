@@ -143,7 +143,10 @@ std::optional<PreparedReport> PrepareCourtesyCopy(const QByteArray& xml, const Q
     for (QChar& c : safeNumber)
         if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
             c = QLatin1Char('-');
-    t.fileName = QStringLiteral("Fattura_%1_%2.pdf").arg(year, safeNumber);
+    t.fileName = QStringLiteral("%1_%2_%3.pdf")
+                     .arg(d("TipoDocumento") == QLatin1String("TD04") ? QStringLiteral("NotaCredito")
+                                                                      : QStringLiteral("Fattura"),
+                          year, safeNumber);
     t.pages.clear();
     ReportPage data;
     data.name = QStringLiteral("Data");
@@ -157,10 +160,22 @@ std::optional<PreparedReport> PrepareCourtesyCopy(const QByteArray& xml, const Q
     const QString file = QStringLiteral("IT%1_%2.xml")
                              .arg(v("FatturaElettronicaHeader/DatiTrasmissione/IdTrasmittente/IdCodice"),
                                   v("FatturaElettronicaHeader/DatiTrasmissione/ProgressivoInvio"));
-    p.Memo("memTitolo", 15, 14, 180, 9, {QStringLiteral("FATTURA N. %1 DEL %2").arg(numero, ItalianDate(d("Data")))},
+    // A credit note says so and names the invoice it cancels.
+    const bool creditNote = d("TipoDocumento") == QLatin1String("TD04");
+    const QString linked = QStringLiteral("FatturaElettronicaBody/DatiGenerali/DatiFattureCollegate/");
+    p.Memo("memTitolo", 15, 14, 180, 9,
+           {QStringLiteral("%1 N. %2 DEL %3")
+                .arg(creditNote ? QStringLiteral("NOTA DI CREDITO") : QStringLiteral("FATTURA"), numero,
+                     ItalianDate(d("Data")))},
            16, true);
+    if (creditNote)
+        p.Memo("memStorno", 15, 23, 180, kLine,
+               {QStringLiteral("A storno della fattura n. %1 del %2")
+                    .arg(inv.values.value(linked + QStringLiteral("IdDocumento")),
+                         ItalianDate(inv.values.value(linked + QStringLiteral("Data"))))},
+               10, true);
     p.Memo(
-        "memCortesia", 15, 24, 180, 2 * kLine,
+        "memCortesia", 15, creditNote ? 28.5 : 24, 180, 2 * kLine,
         {QStringLiteral("Copia di cortesia. Il documento valido ai fini fiscali è la fattura elettronica %1").arg(file),
          QStringLiteral("trasmessa tramite il Sistema di Interscambio e disponibile nell'area riservata del sito "
                         "dell'Agenzia delle Entrate.")},

@@ -329,6 +329,7 @@ QByteArray InvoiceXml(const Invoice& inv) {
         el("NumeroLinea", QString::number(++n));
         el("Descrizione", l.descrizione);
         el("Quantita", QStringLiteral("1.00"));
+        el("UnitaMisura", QStringLiteral("servizio")); // a quantity without its unit is flagged by readers
         if (l.dal.isValid() && l.al.isValid()) {
             el("DataInizioPeriodo", l.dal.toString(Qt::ISODate));
             el("DataFinePeriodo", l.al.toString(Qt::ISODate));

@@ -11,7 +11,7 @@
 #include <algorithm>
 
 namespace {
-const char kHeader[] = "File;Anno;Numero;Posizione;Pagatore;Totale;Data";
+const char kHeader[] = "File;Anno;Numero;Posizione;Pagatore;Totale;Data;Tipo;Documento;DataDocumento;Collegata;Bollo;Stato";
 
 QString Quote(const QString& s) {
     if (!s.contains(QLatin1Char(';')) && !s.contains(QLatin1Char('"')))
@@ -22,6 +22,8 @@ QString Quote(const QString& s) {
 }
 
 QStringList SplitCsv(const QString& line) {
+    if (!line.contains(QLatin1Char('"')))
+        return line.split(QLatin1Char(';'));
     QStringList cells;
     QString cur;
     bool quoted = false;
@@ -47,6 +49,17 @@ QStringList SplitCsv(const QString& line) {
     }
     cells << cur;
     return cells;
+}
+
+QByteArray EntryLine(const RegisterEntry& e) {
+    QStringList cells = {Quote(e.file),  Quote(e.year),  Quote(e.numero), QString::number(e.position),
+                         Quote(e.payer), Quote(e.total), Quote(e.written)};
+    for (const QString* s : {&e.tipo, &e.documento, &e.dataDocumento, &e.collegata, &e.bollo, &e.stato}) {
+        QString v = *s;
+        v.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+        cells << Quote(v);
+    }
+    return ToWin1252(cells.join(QLatin1Char(';'))) + "\r\n";
 }
 
 QString EuroText(qint64 cents) {
@@ -82,7 +95,22 @@ bool ReadRegister(const QString& path, QVector<RegisterEntry>& out, QString* err
         const qint64 pos = c.size() >= 7 ? c[3].toLongLong(&ok) : 0;
         if (!ok) // the header, a blank or a torn line
             continue;
-        out << RegisterEntry{c[0], c[1], c[2], pos, c[4], c[5], c[6]};
+        RegisterEntry e;
+        e.file = c[0];
+        e.year = c[1];
+        e.numero = c[2];
+        e.position = pos;
+        e.payer = c[4];
+        e.total = c[5];
+        e.written = c[6];
+        auto cell = [&c](int i) { return i < c.size() ? c[i] : QString(); };
+        e.tipo = cell(7).isEmpty() ? QStringLiteral("TD01") : cell(7);
+        e.documento = cell(8);
+        e.dataDocumento = cell(9);
+        e.collegata = cell(10);
+        e.bollo = cell(11);
+        e.stato = cell(12);
+        out << e;
     }
     return true;
 }
@@ -103,12 +131,68 @@ bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, 
     } else {
         bytes = QByteArray(kHeader) + "\r\n";
     }
-    for (const RegisterEntry& e : entries) {
-        const QStringList cells = {Quote(e.file),  Quote(e.year),  Quote(e.numero), QString::number(e.position),
-                                   Quote(e.payer), Quote(e.total), Quote(e.written)};
-        bytes += ToWin1252(cells.join(QLatin1Char(';'))) + "\r\n";
-    }
+    for (const RegisterEntry& e : entries)
+        bytes += EntryLine(e);
     return SaveWholeFile(path, bytes, error);
+}
+
+bool SaveRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error) {
+    QByteArray bytes = QByteArray(kHeader) + "\r\n";
+    for (const RegisterEntry& e : entries)
+        bytes += EntryLine(e);
+    return SaveWholeFile(path, bytes, error);
+}
+
+QVector<int> RegisterRows(const QVector<RegisterEntry>& reg, int year, int month) {
+    QVector<int> rows;
+    for (int i = 0; i < reg.size(); ++i) {
+        const QDate d = reg[i].Date();
+        if (d.year() == year && (month == 0 || d.month() == month))
+            rows << i;
+    }
+    return rows;
+}
+
+QDate RegisterEntry::Date() const {
+    const QDate d = QDate::fromString(dataDocumento, QStringLiteral("dd/MM/yyyy"));
+    return d.isValid() ? d : QDate::fromString(written, QStringLiteral("dd/MM/yyyy"));
+}
+
+struct RegisterLock::Impl {
+    QLockFile lock;
+    explicit Impl(const QString& path) : lock(path) {}
+};
+
+RegisterLock::RegisterLock(const QString& programFolder)
+    : m_impl(new Impl(InvoiceFolder(programFolder) + QStringLiteral("registro.lock"))) {
+    m_impl->lock.setStaleLockTime(10 * 60 * 1000); // longer than any batch
+}
+
+RegisterLock::~RegisterLock() {
+    delete m_impl;
+}
+
+bool RegisterLock::Acquire(int waitMs, QString* error) {
+    if (m_impl->lock.tryLock(waitMs))
+        return true;
+    if (error)
+        *error = RegisterBusyMessage();
+    return false;
+}
+
+QString RegisterBusyMessage() {
+    return QStringLiteral("Un'altra postazione sta scrivendo fatture elettroniche: riprovare tra poco.");
+}
+
+int FreeProgressivo(const QString& folder, const QString& transmitter, int from) {
+    int next = from;
+    while (next <= 99999) {
+        const QString base = folder + QStringLiteral("IT%1_%2").arg(transmitter, ProgressivoText(next));
+        if (!QFileInfo::exists(base + QStringLiteral(".xml")) && !QFileInfo::exists(base + QStringLiteral(".zip")))
+            break;
+        ++next;
+    }
+    return next;
 }
 
 std::optional<InvoicePayer> LoadPayer(const QString& bookPath, const QString& code) {
@@ -248,6 +332,18 @@ InvoicePayer LookUpPayer(const RegistryRecord* card, const std::optional<Invoice
     return p;
 }
 
+QString RejectedInvoiceOf(const QVector<RegisterEntry>& reg, const QString& year, qint64 position) {
+    QString rejected;
+    for (const RegisterEntry& e : reg)
+        if (e.year == year && e.position == position && !e.IsCreditNote())
+            rejected = IsRejectedState(e.stato) ? e.file : QString();
+    return rejected;
+}
+
+bool IsRejectedState(const QString& stato) {
+    return stato.startsWith(QLatin1String("Scartata"));
+}
+
 InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& settingsPath, const QString& year,
                                  const QVector<InvoiceJob>& jobs, const QDate& today, int lockWaitMs) {
     InvoiceBatchResult result;
@@ -262,12 +358,9 @@ InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& se
     }
     // One writer at a time across the workstations that share the folder: the number read, the names
     // taken and the register's lines belong together.
-    QLockFile lock(folder + QStringLiteral("registro.lock"));
-    lock.setStaleLockTime(10 * 60 * 1000); // longer than any batch; a crashed writer's lock goes then
-    if (!lock.tryLock(lockWaitMs)) {
-        result.failure = QStringLiteral("Un'altra postazione sta scrivendo fatture elettroniche: riprovare tra poco.");
+    RegisterLock lock(programFolder);
+    if (!lock.Acquire(lockWaitMs, &result.failure))
         return result;
-    }
     // Read again under the lock: the number as the last writer left it.
     const FiscalData school = LoadFiscalData(settingsPath);
     if (QString e = CheckFiscalData(school); !e.isEmpty()) {
@@ -276,14 +369,14 @@ InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& se
     }
     int next = school.progressivo;
     result.nextProgressivo = next;
+    QVector<RegisterEntry> registered; // a rejected invoice written again is linked to its new file
+    ReadRegister(RegisterPath(programFolder), registered);
     QVector<RegisterEntry> entries;
     for (const InvoiceJob& job : jobs) {
         QString error;
-        // A name already taken belongs to a file that an interrupted run wrote but did not register.
-        while (next <= 99999 &&
-               QFileInfo::exists(folder +
-                                 QStringLiteral("IT%1_%2.xml").arg(school.TransmitterCode(), ProgressivoText(next))))
-            ++next;
+        // A name already taken belongs to a file that an interrupted run wrote but did not register,
+        // or to a package.
+        next = FreeProgressivo(folder, school.TransmitterCode(), next);
         std::optional<Invoice> inv = BuildInvoice(school, job.receipt, job.payer, next, &error);
         if (!inv) {
             result.refused << error;
@@ -302,13 +395,20 @@ InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& se
         const QString payer = inv->payer.denominazione.isEmpty()
                                   ? inv->payer.cognome + QLatin1Char(' ') + inv->payer.nome
                                   : inv->payer.denominazione;
-        entries << RegisterEntry{name,
-                                 year,
-                                 TrimText(job.receipt.NumRic),
-                                 job.position,
-                                 payer,
-                                 EuroText(inv->totalCents),
-                                 today.toString(QStringLiteral("dd/MM/yyyy"))};
+        RegisterEntry entry;
+        entry.file = name;
+        entry.year = year;
+        entry.numero = TrimText(job.receipt.NumRic);
+        entry.position = job.position;
+        entry.payer = payer;
+        entry.total = EuroText(inv->totalCents);
+        entry.written = today.toString(QStringLiteral("dd/MM/yyyy"));
+        entry.tipo = QStringLiteral("TD01");
+        entry.documento = inv->numero;
+        entry.dataDocumento = inv->data.toString(QStringLiteral("dd/MM/yyyy"));
+        entry.bollo = inv->datiBollo ? QStringLiteral("SI") : QStringLiteral("NO");
+        entry.collegata = RejectedInvoiceOf(registered, year, job.position);
+        entries << entry;
     }
     if (!entries.isEmpty()) {
         QString error;

@@ -20,6 +20,19 @@ struct RegisterEntry {
     QString payer;
     QString total;   // "125,50"
     QString written; // date the file was written, dd/mm/yyyy
+    // Columns added later; lines written before them read as invoices with an unknown stamp.
+    QString tipo;          // TD01 invoice, TD04 credit note
+    QString documento;     // the document's number (an invoice's is the receipt's)
+    QString dataDocumento; // the document's date, dd/mm/yyyy
+    QString collegata;     // TD04: the file it cancels; TD01: the rejected file it replaces
+    QString bollo;         // "SI" with virtual stamp duty, "NO" without, empty when not recorded
+    QString stato;         // what happened after writing (package, delivery, rejection)
+
+    bool IsCreditNote() const { return tipo == QLatin1String("TD04"); }
+    /// The document number, also for lines written before the number had its column.
+    QString Number() const { return documento.isEmpty() ? numero : documento; }
+    /// The document date; the writing date for lines written before it had its column.
+    QDate Date() const;
 };
 
 QString InvoiceFolder(const QString& programFolder);
@@ -30,6 +43,28 @@ QString PayerBookPath(const QString& programFolder);
 bool ReadRegister(const QString& path, QVector<RegisterEntry>& out, QString* error = nullptr);
 /// Adds `entries` at the end, saving the whole file at once (old content or new, never half).
 bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error = nullptr);
+/// The indexes of the register lines dated in `year` (document date), and in `month` unless it is 0.
+QVector<int> RegisterRows(const QVector<RegisterEntry>& reg, int year, int month);
+/// Replaces the register with `entries` (a state changed), saving the whole file at once.
+bool SaveRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error = nullptr);
+
+/// The register's lock: one writer of invoices, credit notes, packages or states at a time across the
+/// workstations sharing the folder. A crashed writer's lock is taken over after ten minutes.
+class RegisterLock {
+public:
+    explicit RegisterLock(const QString& programFolder);
+    ~RegisterLock();
+    RegisterLock(const RegisterLock&) = delete;
+    RegisterLock& operator=(const RegisterLock&) = delete;
+    /// Waits up to `waitMs`; false, with the message for the office in `error`, when another holds it.
+    bool Acquire(int waitMs, QString* error);
+
+private:
+    struct Impl;
+    Impl* m_impl;
+};
+/// The message when another workstation holds the register.
+QString RegisterBusyMessage();
 
 /// The name and address kept for `code`, when the office typed them before.
 std::optional<InvoicePayer> LoadPayer(const QString& bookPath, const QString& code);
@@ -61,6 +96,10 @@ struct InvoiceJob {
     InvoicePayer payer;
 };
 
+/// The next free transmission number from `from` on: numbers whose invoice (.xml) or package (.zip)
+/// file is in `folder` are taken.
+int FreeProgressivo(const QString& folder, const QString& transmitter, int from);
+
 struct InvoiceBatchResult {
     QStringList files;   // written, in order
     QStringList refused; // one message per receipt that got no file (bad data)
@@ -68,6 +107,12 @@ struct InvoiceBatchResult {
     QString failure;     // a file could not be written: the batch stopped there
     int nextProgressivo = 0;
 };
+
+/// The file of the last invoice of the receipt at `position` of `year` when the exchange system rejected
+/// it (an invoice written again for it replaces that one); empty otherwise.
+QString RejectedInvoiceOf(const QVector<RegisterEntry>& reg, const QString& year, qint64 position);
+/// True for the state of an invoice the exchange system rejected.
+bool IsRejectedState(const QString& stato);
 
 /// Writes one invoice per job in the program folder's FatturaPA folder. The fiscal data and the
 /// transmission number come from `settingsPath`. Each file is saved whole before it has its name;

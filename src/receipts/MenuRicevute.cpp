@@ -2,6 +2,7 @@
 #include "app/Carvenna.h"
 #include "app/Guida.h"
 #include "einvoice/DatiFiscali.h"
+#include "einvoice/FattureElettroniche.h"
 #include "fees/RetteMese.h"
 #include "widgets/DigitsFilter.h"
 #include "storage/Text.h"
@@ -29,6 +30,7 @@ TfrmMenuRicevute::TfrmMenuRicevute(Carvenna& app, QWidget* parent) : QWidget(par
     connect(ui.btnRetteMese, &QPushButton::clicked, this, &TfrmMenuRicevute::btnRetteMeseClick);
     connect(ui.imgEsci, &QToolButton::clicked, this, &QWidget::close);
     connect(ui.btnDatiFiscali, &QPushButton::clicked, this, &TfrmMenuRicevute::btnDatiFiscaliClick);
+    connect(ui.btnFattureElettroniche, &QPushButton::clicked, this, &TfrmMenuRicevute::btnFattureElettronicheClick);
 }
 
 void TfrmMenuRicevute::showEvent(QShowEvent* e) {
@@ -108,4 +110,14 @@ void TfrmMenuRicevute::imgGuidaClick() {
 void TfrmMenuRicevute::btnDatiFiscaliClick() {
     TfrmDatiFiscali dlg(m_app, this);
     dlg.exec();
+}
+
+void TfrmMenuRicevute::btnFattureElettronicheClick() {
+    if (ui.txtAnnoPreventivi->text().size() != 4 || TrimText(ui.txtAnnoPreventivi->text()).toInt() < 1) {
+        m_app.messages().Warning(QString::fromUtf8(kFourDigits), this);
+        ui.txtAnnoPreventivi->setFocus();
+        return;
+    }
+    TfrmFattureElettroniche w(m_app, TrimText(ui.txtAnnoPreventivi->text()), this);
+    w.exec();
 }

@@ -26,6 +26,7 @@ private slots:
     void btnRetteMeseClick();
     void imgGuidaClick();
     void btnDatiFiscaliClick();
+    void btnFattureElettronicheClick();
 
 private:
     bool txtAnnoPreventiviKeyDown(QKeyEvent* key);

@@ -11,6 +11,7 @@
 #include "editing/AnnullaRicevuta.h"
 #include "editing/RecordEditor.h"
 #include "einvoice/EmettiFattura.h"
+#include "einvoice/NotaDiCredito.h"
 #include "export/ExpRic.h"
 #include "receipts/AmountWords.h"
 #include "widgets/Calendario.h"
@@ -435,17 +436,23 @@ void TfrmRicevuta::cmdAnnullaClick() {
     const ReceiptRecord current = ReceiptRecord::Decode(stored.constData());
     if (IsCancelled(current))
         return m_app.messages().Warning(AlreadyCancelledWarning(), this);
+    // An invoiced receipt is cancelled only together with the credit note of its invoice.
+    CancellationCredit credit(m_app, this, ui.lblFile->text(), p);
+    if (!credit.Ask())
+        return;
     TfrmAnnullaRicevuta dlg(m_app, this);
-    if (dlg.exec() != QDialog::Accepted)
+    if (dlg.exec() != QDialog::Accepted || !credit.Write())
         return;
     // Encoded over the stored bytes: only the changed fields' bytes differ.
     QByteArray bytes = stored;
     const ReceiptRecord cancelled = CancelledReceipt(current, dlg.Reason());
     cancelled.Encode(bytes);
     if (!m_editor->SaveOver(p, bytes, QStringLiteral("annullamento")))
-        return;
+        return credit.Undo();
     ShowRecord(cancelled, p);
-    m_app.messages().Information(CancelledNotice(), this);
+    const QString note = credit.Notice();
+    m_app.messages().Information(note.isEmpty() ? CancelledNotice() : CancelledNotice() + QStringLiteral("\n\r\n\r") + note,
+                                 this);
 }
 
 void TfrmRicevuta::cmdStoricoClick() {

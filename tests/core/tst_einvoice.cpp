@@ -467,7 +467,12 @@ private slots:
         QCOMPARE(reg[1].numero, QString("28"));
         QCOMPARE(reg[1].payer, QString("BIANCHI; MARIO"));
         QCOMPARE(reg[1].written, QString("06/03/2026"));
-        QVERIFY(ReadAll(RegisterPath(Folder())).startsWith("File;Anno;Numero;Posizione;Pagatore;Totale;Data\r\n"));
+        QVERIFY(ReadAll(RegisterPath(Folder()))
+                    .startsWith("File;Anno;Numero;Posizione;Pagatore;Totale;Data;Tipo;Documento;DataDocumento;"
+                                "Collegata;Bollo;Stato\r\n"));
+        QCOMPARE(reg[0].tipo, QString("TD01"));
+        QCOMPARE(reg[0].documento, QString("27"));
+        QCOMPARE(reg[0].dataDocumento, QString("05/03/2026"));
 
         res = WriteInvoices(Folder(), Ini(), "2025", {jobs[0]}, QDate(2026, 3, 7));
         QCOMPARE(res.files, QStringList{"IT01234567897_00012.xml"});

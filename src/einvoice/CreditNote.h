@@ -1,0 +1,55 @@
+#pragma once
+// The credit note (TD04) that cancels an invoice already written for a receipt: an invoice that went
+// to the exchange system is never deleted, a credit note with the same payer, lines and stamp duty
+// undoes it. It is made from the invoice file itself, so it repeats exactly what the invoice said.
+#include "einvoice/InvoiceFiles.h"
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <optional>
+
+/// The invoice of the receipt at `position` of the archive `year` that still stands: the last one
+/// written for it, unless a credit note already cancels it or the exchange system rejected it (a
+/// rejected invoice never took effect). Nothing when there is none.
+std::optional<RegisterEntry> InvoiceToCredit(const QVector<RegisterEntry>& reg, const QString& year,
+                                             qint64 position);
+
+/// The number of the next credit note dated in `year`: "NC<n>/<year>", n one more than the credit notes
+/// of that year in the register.
+QString NextCreditNoteNumber(const QVector<RegisterEntry>& reg, int year);
+
+/// The credit note for `invoiceXml`: the same document with type TD04, transmission number
+/// `progressivo`, number `numero`, date `date`, and DatiFattureCollegate naming the invoice's number
+/// and date. Nothing, with `error`, when `invoiceXml` is not an invoice this program wrote.
+std::optional<QByteArray> CreditNoteXml(const QByteArray& invoiceXml, const QString& progressivo,
+                                        const QString& numero, const QDate& date, QString* error = nullptr);
+
+/// A credit note written and registered, that can still be taken back when the receipt's own
+/// cancellation fails (so a credit note never stands beside a live receipt by the program's doing).
+/// Holds the register's lock from Write until it is destroyed or Undo.
+class CreditNoteWriter {
+public:
+    CreditNoteWriter(const QString& programFolder, const QString& settingsPath);
+    ~CreditNoteWriter();
+    CreditNoteWriter(const CreditNoteWriter&) = delete;
+    CreditNoteWriter& operator=(const CreditNoteWriter&) = delete;
+
+    /// Writes the credit note of `invoice` dated `today` and adds its line to the register. On failure
+    /// nothing is left behind and `error` says why.
+    bool Write(const RegisterEntry& invoice, const QDate& today, QString* error, int lockWaitMs = 15000);
+    /// Takes the credit note back: the register as it was before, the file removed. False when that
+    /// failed too (then the register keeps the credit note and the next cancellation of the receipt
+    /// completes without a second one).
+    bool Undo(QString* error = nullptr);
+
+    /// The credit note as registered (after a successful Write).
+    const RegisterEntry& Entry() const { return m_entry; }
+
+private:
+    QString m_folder, m_settings;
+    RegisterEntry m_entry;
+    QByteArray m_oldRegister;
+    bool m_hadRegister = false;
+    bool m_written = false;
+    RegisterLock* m_lock = nullptr;
+};
