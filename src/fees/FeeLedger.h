@@ -5,7 +5,8 @@
 // A receipt pays a child's fees when it names the child (ChildKey), is not cancelled and its cause is a
 // fee cause. Its amount fills the fees of the months its period covers, in order from its first month,
 // each up to the card's fee; what is left after the period's last month is a credit. A receipt without
-// a period pays the month of its date. Receipts are taken in date order, then file order.
+// a period pays the month of its date. Receipts are taken in the order they were stored: by year file,
+// then by position in it.
 #include "fees/MonthFees.h"
 #include <QDate>
 #include <QHash>
@@ -38,7 +39,8 @@ struct ChildReceipt {
     qint64 position = 0;   // its 1-based position there
     QString number;        // NumRic, trimmed
     QDate date;            // invalid when the date cannot be read
-    QString cause, child, payer, taxCode;
+    QString cause, child;
+    QString payer, taxCode; // filled by ReceiptTerms; a scan of whole years leaves them blank
     QDate from, to;        // the period; both invalid when the receipt has none
     qint64 amount = 0;     // ten-thousandths of a euro
     QString problem;       // not empty: the amount or the period cannot be read, and it pays nothing
@@ -58,11 +60,17 @@ public:
     QVector<ChildReceipt> Of(const QString& child) const;
     /// How many receipts the files held in all, read or skipped.
     qint64 Scanned() const { return m_scanned; }
+    /// How many receipts the file of `year` held when it was read (0 when missing or not asked).
+    qint64 ScannedIn(int year) const;
 
 private:
     QHash<QString, QVector<ChildReceipt>> m_byChild;
+    QHash<int, qint64> m_counts;
     qint64 m_scanned = 0;
 };
+
+/// The terms of a stored receipt (its period, amount and what cannot be read), as Load reads them.
+ChildReceipt ReceiptTerms(const ReceiptRecord& rec, int fileYear, qint64 position);
 
 /// What a receipt pays of one month.
 struct MonthPart {

@@ -1,4 +1,6 @@
 #include "fees/MonthFees.h"
+#include "fees/FeeLedger.h"
+#include "receipts/Cancellation.h"
 #include "receipts/AmountWords.h"
 #include "receipts/ReceiptAmount.h"
 #include "storage/Dates.h"
@@ -14,36 +16,6 @@
 namespace fees {
 
 namespace {
-
-int DateKey(const QDate& d) {
-    return d.year() * 10000 + d.month() * 100 + d.day();
-}
-
-// Whether a stored receipt (its bytes) pays month `m` for a child listed in `children`: its period
-// overlaps the month. The child's key goes to `key`.
-struct ReceiptMatcher {
-    explicit ReceiptMatcher(const FeeMonth& m) : first(DateKey(m.First())), last(DateKey(m.Last())) {
-        const QVector<FieldSpec>& layout = ReceiptRecord::Layout();
-        dal = layout[ReceiptField::Dal];
-        al = layout[ReceiptField::Al];
-        child = layout[ReceiptField::Praticante];
-        number = layout[ReceiptField::NumRic];
-    }
-    bool Overlaps(const char* rec) const {
-        const int from = StoredDateKey(rec + dal.offset, dal.width);
-        const int to = StoredDateKey(rec + al.offset, al.width);
-        return from >= 0 && to >= 0 && from <= last && to >= first;
-    }
-    QString ChildOf(const char* rec) {
-        DecodeFieldInto(rec + child.offset, child.width, text);
-        return LowerAZ(text);
-    }
-    QString NumberOf(const char* rec) const { return DecodeField(rec + number.offset, number.width); }
-
-    int first, last;
-    FieldSpec dal{}, al{}, child{}, number{};
-    QString text;
-};
 
 bool TaxCodeFails(const QString& code) {
     if (code.isEmpty())
@@ -114,10 +86,37 @@ std::optional<std::pair<QString, QString>> FeeEuroCents(const QString& fee) {
     return std::make_pair(QString::number(euro), QString::number(cents % 100).rightJustified(2, u'0'));
 }
 
+bool Issuable(const FeeLine& line) {
+    return line.state == LineState::ToIssue || line.state == LineState::Partial;
+}
+
+qint64 Owed(const FeeLine& line) {
+    return qMax<qint64>(0, line.due - line.paid);
+}
+
+namespace {
+// The fee to the cent in ten-thousandths, as a receipt can carry it; 0 when it cannot be issued.
+qint64 FeeDue(const QString& fee) {
+    const auto euroCents = FeeEuroCents(fee);
+    return euroCents ? (euroCents->first.toLongLong() * 100 + euroCents->second.toLongLong()) * 100 : 0;
+}
+} // namespace
+
 void Assess(FeeLine& line) {
-    if (line.state == LineState::Paid)
-        return;
+    line.due = FeeDue(line.fee);
     line.taxCodeWarning = TaxCodeFails(line.taxCode);
+    MonthDue month;
+    month.due = line.due;
+    month.paid = line.paid;
+    for (const QString& n : line.paidNumbers)
+        month.parts << MonthPart{0, 0, n, QDate(), 0};
+    if (line.due > 0 && line.paid >= line.due) {
+        line.state = LineState::Paid;
+        line.reason.clear();
+        line.ticked = false;
+        line.stateText = MonthStateText(month);
+        return;
+    }
     QString reason;
     if (line.parent.isEmpty())
         reason = QStringLiteral("genitore mancante");
@@ -130,9 +129,13 @@ void Assess(FeeLine& line) {
     else if (!FeeEuroCents(line.fee))
         reason = QStringLiteral("quota non valida");
     line.reason = line.dateProblem.isEmpty() ? reason : line.dateProblem;
-    line.state = line.reason.isEmpty() ? LineState::ToIssue : LineState::Blocked;
+    if (!line.reason.isEmpty())
+        line.state = LineState::Blocked;
+    else
+        line.state = line.paid > 0 ? LineState::Partial : LineState::ToIssue;
     if (line.state == LineState::Blocked)
         line.ticked = false;
+    line.stateText = line.due > 0 ? MonthStateText(month) : QStringLiteral("Da emettere");
 }
 
 MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, const FeeMonth& m) {
@@ -172,7 +175,7 @@ MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, 
         else if (cover == Coverage::UnreadableEnd)
             line.dateProblem = QStringLiteral("data scadenza non leggibile (%1)").arg(TrimText(c.FineTes));
         Assess(line);
-        line.ticked = line.state == LineState::ToIssue;
+        line.ticked = Issuable(line);
         out.lines << line;
     }
     std::stable_sort(out.lines.begin(), out.lines.end(), [](const FeeLine& a, const FeeLine& b) {
@@ -180,39 +183,39 @@ MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, 
         return byParent != 0 ? byParent < 0 : LowerAZ(a.child) < LowerAZ(b.child);
     });
 
-    if (!QFileInfo::exists(yearPath))
-        return out; // no receipt yet; the file is created by the first issue
-    QHash<QString, QVector<int>> byChild;
-    for (int i = 0; i < out.lines.size(); ++i)
-        if (!out.lines[i].child.isEmpty())
-            byChild[ChildKey(out.lines[i].child)] << i;
-    ReceiptFile year;
-    if (!year.OpenOrCreate(yearPath)) {
+    // The month rule over the receipts stored beside the year's file: the year itself, the year before
+    // (a fee paid in advance in December) and the year after (a fee paid late in January).
+    QSet<QString> children;
+    for (const FeeLine& l : out.lines)
+        if (!l.child.isEmpty())
+            children.insert(ChildKey(l.child));
+    ChildReceipts receipts;
+    const QString yearFolder = QFileInfo(yearPath).absolutePath();
+    if (!receipts.Load(yearFolder, {m.year - 1, m.year, m.year + 1}, &children)) {
         out.outcome = ListOutcome::YearUnreadable;
         return out;
     }
-    ReceiptMatcher match(m);
-    const bool read = year.Raw().Scan([&](qint64 index, const char* rec) {
-        ++out.receipts;
-        if (byChild.isEmpty() || !match.Overlaps(rec))
-            return true;
-        const auto it = byChild.constFind(match.ChildOf(rec));
-        if (it == byChild.constEnd())
-            return true;
-        for (int i : *it) {
-            FeeLine& line = out.lines[i];
-            if (line.state == LineState::Paid)
-                continue; // the first receipt of the month is the one shown
-            line.state = LineState::Paid;
-            line.reason.clear();
-            line.ticked = false;
-            line.paidNumber = match.NumberOf(rec);
-            line.paidPosition = index + 1;
+    out.receipts = receipts.ScannedIn(m.year);
+    const QStringList words = ReadFeeWords(programFolder);
+    for (FeeLine& line : out.lines) {
+        if (line.child.isEmpty())
+            continue;
+        const MonthDue month =
+            Allocate(receipts.Of(line.child), CardTerms{line.child, FeeDue(line.fee), line.cause}, m, m, words)
+                .months.value(0);
+        line.paid = month.paid;
+        for (const MonthPart& p : month.parts) {
+            if (line.paidNumber.isEmpty()) {
+                line.paidNumber = p.number;
+                line.paidPosition = p.fileYear == m.year ? p.position : 0;
+            }
+            line.paidNumbers << p.number;
+            if (p.fileYear == m.year)
+                line.paidPositions << p.position;
         }
-        return true;
-    });
-    if (!read || !year.Close())
-        out.outcome = ListOutcome::YearUnreadable;
+        Assess(line);
+        line.ticked = Issuable(line);
+    }
     return out;
 }
 
@@ -220,7 +223,12 @@ ReceiptRecord FeeReceipt(const FeeLine& line, const IssueRequest& req, qint64 nu
     ReceiptRecord r;
     r.NumRic = QString::number(number);
     r.Data = FormatDate(req.issueDate);
-    const auto euroCents = FeeEuroCents(line.fee);
+    // The rest of a month paid in part, else the whole fee.
+    const qint64 owed = line.paid > 0 ? Owed(line) : 0;
+    const auto euroCents = owed > 0 ? std::optional<std::pair<QString, QString>>(std::make_pair(
+                                          QString::number(owed / 10000),
+                                          QString::number((owed / 100) % 100).rightJustified(2, u'0')))
+                                    : FeeEuroCents(line.fee);
     const ReceiptAmount a =
         euroCents ? AmountFromBoxes(euroCents->first, euroCents->second) : AmountFromBoxes(QString(), QString());
     r.Importo = a.Importo;
@@ -262,21 +270,35 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
             res.paidMeanwhile.clear();
             // Receipts stored since the list was read, under the same lock as the batch: a month
             // another workstation has just issued is not issued twice.
-            QSet<QString> paidNow;
-            ReceiptMatcher match(req.month);
+            const QStringList words = req.feeWords.isEmpty() ? DefaultFeeWords() : req.feeWords;
+            QVector<ChildReceipt> storedMeanwhile;
             QByteArray rec;
             for (qint64 i = qMax<qint64>(0, req.listedCount); i < count; ++i) {
                 if (!raw.ReadRaw(i, rec))
                     return false;
-                if (match.Overlaps(rec.constData()))
-                    paidNow.insert(match.ChildOf(rec.constData()));
+                const ReceiptRecord r = ReceiptRecord::Decode(rec.constData());
+                if (!IsCancelled(r))
+                    storedMeanwhile << ReceiptTerms(r, req.month.year, i + 1);
             }
+            const auto paidNow = [&](const FeeLine& line) {
+                for (const ChildReceipt& r : storedMeanwhile) {
+                    // Any fee receipt of the child for the month counts, even one the rule cannot
+                    // read: the office looks at it before issuing the month again.
+                    if (ChildKey(r.child) != ChildKey(line.child) || !IsFeeCause(r.cause, line.cause, words))
+                        continue;
+                    const QDate from = r.from.isValid() ? r.from : r.date;
+                    const QDate to = r.from.isValid() ? r.to : r.date;
+                    if (from.isValid() && to.isValid() && from <= req.month.Last() && to >= req.month.First())
+                        return true;
+                }
+                return false;
+            };
             QByteArray buf;
             for (int idx : which) {
                 const FeeLine& line = lines.at(idx);
-                if (line.state != LineState::ToIssue)
+                if (!Issuable(line))
                     continue;
-                if (paidNow.contains(ChildKey(line.child))) {
+                if (paidNow(line)) {
                     res.paidMeanwhile << idx;
                     continue;
                 }
@@ -302,6 +324,31 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
     return res;
 }
 
+void ApplyIssued(QVector<FeeLine>& lines, const IssueResult& r) {
+    for (FeeLine& l : lines)
+        if (l.state == LineState::Paid)
+            l.ticked = false;
+    for (int k = 0; k < r.issued.size(); ++k) {
+        FeeLine& l = lines[r.issued[k]];
+        l.paid = qMax(l.paid, l.due);
+        l.paidNumbers << QString::number(r.firstNumber + k);
+        l.paidPositions << r.firstPosition + k;
+        if (l.paidNumber.isEmpty()) {
+            l.paidNumber = l.paidNumbers.last();
+            l.paidPosition = l.paidPositions.last();
+        }
+        Assess(l);
+        l.ticked = true;
+    }
+    for (int idx : r.paidMeanwhile) {
+        FeeLine& l = lines[idx];
+        l.state = LineState::Paid;
+        l.ticked = false;
+        l.paidNumber = QStringLiteral("(altra postazione)");
+        l.stateText = QStringLiteral("Già pagata: ricevuta n. (altra postazione)");
+    }
+}
+
 QVector<int> UnpaidLines(const QVector<FeeLine>& lines) {
     QVector<int> which;
     for (int i = 0; i < lines.size(); ++i)
@@ -316,10 +363,14 @@ QString Column(const QString& text, int width) {
 }
 } // namespace
 
+QString OwedText(const FeeLine& line) {
+    return line.paid > 0 && line.due > 0 ? AmountText(Owed(line)) : TrimText(line.fee);
+}
+
 QString UnpaidListLine(const FeeLine& line) {
     return Column(line.parent, 28) + QStringLiteral("  ") + Column(line.child, 28) + QStringLiteral("  ") +
            Column(line.taxCode, 16) + QStringLiteral("  ") + Column(line.phone, 20) + QStringLiteral("  € ") +
-           TrimText(line.fee);
+           OwedText(line);
 }
 
 QString UnpaidListHeader() {
@@ -331,7 +382,12 @@ QString UnpaidListHeader() {
 qint64 OwedTotal(const QVector<FeeLine>& lines, const QVector<int>& which) {
     qint64 total = 0;
     for (int i : which) {
-        const std::optional<qint64> v = ParseAmountText(lines.at(i).fee);
+        const FeeLine& l = lines.at(i);
+        if (l.paid > 0) {
+            total += Owed(l);
+            continue;
+        }
+        const std::optional<qint64> v = ParseAmountText(l.fee);
         if (v && *v > 0)
             total += *v;
     }

@@ -48,7 +48,7 @@ QString ChildKey(const QString& name);
 /// digits of euro (the most the receipt's amount box takes).
 std::optional<std::pair<QString, QString>> FeeEuroCents(const QString& fee);
 
-enum class LineState { ToIssue, Paid, Blocked };
+enum class LineState { ToIssue, Partial, Paid, Blocked };
 
 /// One card of the month's list.
 struct FeeLine {
@@ -59,14 +59,24 @@ struct FeeLine {
     QString dateProblem;         // the card's enrolment date that cannot be read: the line is blocked
     bool taxCodeWarning = false; // the tax code fails its check (it may still be issued)
     bool ticked = false;
-    QString paidNumber;      // the receipt that paid the month
-    qint64 paidPosition = 0; // its 1-based position in the year's file
+    QString paidNumber;      // the first receipt that pays the month
+    qint64 paidPosition = 0; // its 1-based position in the month's year file (0: stored in another year)
+    qint64 due = 0;          // the month's fee in ten-thousandths, to the cent (0: not readable)
+    qint64 paid = 0;         // what fee receipts pay of the month
+    QStringList paidNumbers;       // every receipt that pays the month, in the order they pay it
+    QVector<qint64> paidPositions; // the paying receipts stored in the month's year file, 1-based
+    QString stateText;       // "Da emettere", "Pagata in parte: ...", "Già pagata: ricevuta n. ..."
 };
 
-/// Sets the state of a line that is not paid from its data: blocked, with the reason, when an enrolment
-/// date cannot be read, the parent, the tax code or the child is blank or the fee cannot be issued; to
-/// issue otherwise. Also sets the
-/// tax code warning. A blocked line loses its tick.
+/// Whether a line can be issued: not paid at all, or paid in part (its receipt is for the rest).
+bool Issuable(const FeeLine& line);
+/// What a line still owes for the month, in ten-thousandths: the fee less what is paid, never below 0.
+qint64 Owed(const FeeLine& line);
+
+/// Sets the state of a line from its data and what is paid of the month: paid when the receipts cover
+/// the fee; otherwise blocked, with the reason, when an enrolment date cannot be read, the parent, the
+/// tax code or the child is blank or the fee cannot be issued; paid in part or to issue otherwise. Also
+/// sets the tax code warning and the state's text. A blocked or paid line loses its tick.
 void Assess(FeeLine& line);
 
 enum class ListOutcome { Listed, RegistryMissing, RegistryUnreadable, YearUnreadable };
@@ -79,10 +89,11 @@ struct MonthList {
     ListOutcome outcome = ListOutcome::Listed;
 };
 
-/// Reads the registry of `programFolder` and the receipts of `yearPath` and lists every card whose
-/// enrolment covers `m` or cannot be read, each with its state: paid (with the receipt's number and
-/// position), blocked or to issue; to-issue lines come ticked. Nothing is written: a missing year file
-/// counts as no receipt and is not created.
+/// Reads the registry of `programFolder` and lists every card whose enrolment covers `m` or cannot be
+/// read, each with what fee receipts pay of the month (the month rule of FeeLedger, over the receipts of
+/// `yearPath`, of the year before and of the year after, stored beside it) and its state: paid (with the
+/// receipts' numbers), paid in part, blocked or to issue; lines to issue and paid in part come ticked.
+/// Nothing is written: a missing year file counts as no receipt and is not created.
 MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, const FeeMonth& m);
 
 /// What a batch of receipts is issued with.
@@ -93,9 +104,11 @@ struct IssueRequest {
     QStringList receiver; // the four receiver lines
     qint64 numberingStart = 1;
     qint64 listedCount = 0; // receipts in the file when the list was read
+    QStringList feeWords; // what begins a fee cause (FeeLedger), for receipts stored meanwhile; empty: default
 };
 
-/// The receipt of `line` with number `number`, filled as the editor fills it from the card and saves it.
+/// The receipt of `line` with number `number`, filled as the editor fills it from the card and saves it;
+/// its amount is what the line still owes (the fee, or the rest of a month paid in part).
 ReceiptRecord FeeReceipt(const FeeLine& line, const IssueRequest& req, qint64 number);
 
 struct IssueResult {
@@ -106,21 +119,28 @@ struct IssueResult {
     QString error;
 };
 
-/// Appends the receipts of `which` (indexes of to-issue lines) to `yearPath` in one locked action:
-/// numbers are the numbering start plus the record count under the lock, consecutive. Receipts stored
-/// meanwhile by another workstation for the same child and month drop their line from the batch. On
-/// any failure the file is as it was before and nothing counts as issued.
+/// Appends the receipts of `which` (indexes of issuable lines) to `yearPath` in one locked action:
+/// numbers are the numbering start plus the record count under the lock, consecutive. A fee receipt
+/// stored meanwhile by another workstation for the same child and month drops its line from the batch.
+/// On any failure the file is as it was before and nothing counts as issued.
 IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, const QVector<int>& which,
                       const IssueRequest& req);
 
-/// The lines not paid (to issue or blocked), in list order.
+/// The lines after a batch: issued lines are paid by their new receipt (number and position appended)
+/// and stay ticked, ready to print; lines another workstation paid meanwhile are paid and unticked;
+/// lines paid before the batch are unticked.
+void ApplyIssued(QVector<FeeLine>& lines, const IssueResult& r);
+
+/// The lines not fully paid (to issue, paid in part or blocked), in list order.
 QVector<int> UnpaidLines(const QVector<FeeLine>& lines);
+/// What a line still owes, as the lists show it: the fee as typed when nothing is paid, else the rest.
+QString OwedText(const FeeLine& line);
 /// The printed line of an unpaid card: parent, child, tax code and telephone in fixed-width columns,
-/// then "€ " and the fee.
+/// then "€ " and what is owed (the fee as typed when nothing is paid).
 QString UnpaidListLine(const FeeLine& line);
 /// Header line over UnpaidListLine's columns.
 QString UnpaidListHeader();
-/// The sum of the readable fees of `which`, in ten-thousandths of a euro.
+/// What the lines of `which` owe, in ten-thousandths of a euro (unreadable fees count 0).
 qint64 OwedTotal(const QVector<FeeLine>& lines, const QVector<int>& which);
 
 } // namespace fees

@@ -4,6 +4,7 @@
 #include "app/CommonMessages.h"
 #include "export/ExportDocument.h"
 #include "export/ExportWindow.h"
+#include "fees/FeeLedger.h"
 #include "fees/RetteModel.h"
 #include "printing/Printing.h"
 #include "printing/ReceiptBatchPrint.h"
@@ -84,6 +85,12 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     txtCausale->setObjectName(QStringLiteral("txtCausale"));
     txtCausale->setMaxLength(120);
 
+    txtCausaliRette = new QLineEdit(this);
+    txtCausaliRette->setObjectName(QStringLiteral("txtCausaliRette"));
+    txtCausaliRette->setMaxLength(200);
+    txtCausaliRette->setToolTip(QStringLiteral("Una ricevuta paga le rette quando la sua causale è quella della scheda "
+                                               "oppure comincia con una di queste parole, separate da virgole."));
+
     grdRette = new QTableView(this);
     grdRette->setObjectName(QStringLiteral("grdRette"));
     m_model = new RetteModel(this);
@@ -126,6 +133,9 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     criteria->addSpacing(20);
     criteria->addWidget(Label(QStringLiteral("Causale:"), this, "lblCausale"));
     criteria->addWidget(txtCausale, 1);
+    auto* words = new QHBoxLayout;
+    words->addWidget(Label(QStringLiteral("Causali delle rette:"), this, "lblCausaliRette"));
+    words->addWidget(txtCausaliRette, 1);
     auto* find = new QHBoxLayout;
     find->addWidget(Label(QStringLiteral("Trova:"), this, "lblTrova"));
     find->addWidget(txtTrova, 1);
@@ -148,6 +158,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     lblIstruzioni->setWordWrap(true);
     page->addWidget(lblIstruzioni);
     page->addLayout(criteria);
+    page->addLayout(words);
     page->addWidget(grdRette, 1);
     page->addLayout(find);
     page->addLayout(commands);
@@ -155,6 +166,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     SetFindKeys(*this, txtTrova, btnTrova);
     connect(txtMese, &QComboBox::currentIndexChanged, this, &TfrmRetteMese::txtMeseChange);
     connect(btnData, &QPushButton::clicked, this, &TfrmRetteMese::btnDataClick);
+    connect(txtCausaliRette, &QLineEdit::editingFinished, this, &TfrmRetteMese::txtCausaliRetteExit);
     connect(btnTrova, &QPushButton::clicked, this, &TfrmRetteMese::btnTrovaClick);
     connect(btnEmetti, &QPushButton::clicked, this, &TfrmRetteMese::btnEmettiClick);
     connect(btnStampa, &QPushButton::clicked, this, &TfrmRetteMese::btnStampaClick);
@@ -182,9 +194,10 @@ QString TfrmRetteMese::ExportPath() const {
 
 QVector<qint64> TfrmRetteMese::TickedReceipts() const {
     QVector<qint64> positions;
+    // The latest receipt of the month's year that pays each ticked paid line: the one just issued.
     for (int i : m_model->Ticked(LineState::Paid))
-        if (m_model->Lines()[i].paidPosition > 0)
-            positions << m_model->Lines()[i].paidPosition;
+        if (!m_model->Lines()[i].paidPositions.isEmpty())
+            positions << m_model->Lines()[i].paidPositions.last();
     return positions;
 }
 
@@ -208,8 +221,30 @@ void TfrmRetteMese::txtMeseChange() {
     LoadList();
 }
 
+void TfrmRetteMese::txtCausaliRetteExit() {
+    const QStringList words = ParseFeeWords(txtCausaliRette->text());
+    const QStringList kept = ReadFeeWords(m_app.ProgramFolder());
+    if (words.isEmpty()) {
+        txtCausaliRette->setText(FeeWordsText(kept)); // never left without words
+        return;
+    }
+    if (words == kept)
+        return;
+    QString error;
+    if (!WriteFeeWords(m_app.ProgramFolder(), words, &error)) {
+        m_app.messages().Warning(QStringLiteral("Impossibile salvare le causali delle rette nel file delle "
+                                                "impostazioni.\n\r%1").arg(error),
+                                 this);
+        txtCausaliRette->setText(FeeWordsText(kept));
+        return;
+    }
+    txtCausaliRette->setText(FeeWordsText(words));
+    LoadList(); // the states follow the new words at once
+}
+
 void TfrmRetteMese::LoadList() {
     const FeeMonth m = Month();
+    txtCausaliRette->setText(FeeWordsText(ReadFeeWords(m_app.ProgramFolder())));
     txtCausale->setPlaceholderText(QStringLiteral("quella della scheda, altrimenti \"%1\"").arg(DefaultCause(m)));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_list = BuildMonthList(m_app.ProgramFolder(), lblFile->text(), m);
@@ -246,19 +281,21 @@ void TfrmRetteMese::LoadList() {
 
 void TfrmRetteMese::UpdateCount() {
     const QVector<FeeLine>& lines = m_model->Lines();
-    int paid = 0, blocked = 0;
+    int paid = 0, blocked = 0, partial = 0;
     for (const FeeLine& l : lines) {
         paid += l.state == LineState::Paid;
+        partial += l.state == LineState::Partial;
         blocked += l.state == LineState::Blocked;
     }
-    const QVector<int> ticked = m_model->Ticked(LineState::ToIssue);
-    lblConteggio->setText(QStringLiteral("Schede: %1   Pagate: %2   Non emettibili: %3   Da emettere spuntate: %4 "
-                                         "(€ %5)")
+    const QVector<int> ticked = m_model->TickedIssuable();
+    lblConteggio->setText(QStringLiteral("Schede: %1   Pagate: %2   In parte: %6   Non emettibili: %3   Da emettere "
+                                         "spuntate: %4 (€ %5)")
                               .arg(lines.size())
                               .arg(paid)
                               .arg(blocked)
                               .arg(ticked.size())
-                              .arg(FormatTotal(OwedTotal(lines, ticked))));
+                              .arg(FormatTotal(OwedTotal(lines, ticked)))
+                              .arg(partial));
 }
 
 int TfrmRetteMese::CurrentRow() const {
@@ -322,7 +359,7 @@ void TfrmRetteMese::btnTrovaClick() {
 
 void TfrmRetteMese::btnEmettiClick() {
     const FeeMonth m = Month();
-    const QVector<int> which = m_model->Ticked(LineState::ToIssue);
+    const QVector<int> which = m_model->TickedIssuable();
     if (which.isEmpty()) {
         m_app.messages().Warning(NoneToIssue(), this);
         return;
@@ -359,6 +396,7 @@ void TfrmRetteMese::btnEmettiClick() {
         req.receiver << IniRead(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
     req.numberingStart = *start;
     req.listedCount = m_listedCount;
+    req.feeWords = ReadFeeWords(m_app.ProgramFolder());
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const IssueResult r = IssueFees(TrimText(lblFile->text()), lines, which, req);
     QApplication::restoreOverrideCursor();
@@ -370,23 +408,7 @@ void TfrmRetteMese::btnEmettiClick() {
         return;
     }
     // Issued lines become paid and stay ticked, ready for "Stampa ricevute"; earlier paid ones are unticked.
-    QVector<FeeLine>& all = m_model->MutableLines();
-    for (FeeLine& l : all)
-        if (l.state == LineState::Paid)
-            l.ticked = false;
-    for (int k = 0; k < r.issued.size(); ++k) {
-        FeeLine& l = all[r.issued[k]];
-        l.state = LineState::Paid;
-        l.ticked = true;
-        l.paidNumber = QString::number(r.firstNumber + k);
-        l.paidPosition = r.firstPosition + k;
-    }
-    for (int idx : r.paidMeanwhile) {
-        FeeLine& l = all[idx];
-        l.state = LineState::Paid;
-        l.ticked = false;
-        l.paidNumber = QStringLiteral("(altra postazione)");
-    }
+    ApplyIssued(m_model->MutableLines(), r);
     m_listedCount = r.firstPosition - 1 + r.issued.size();
     m_model->Refresh();
 
@@ -488,7 +510,8 @@ void TfrmRetteMese::btnEsportaClick() {
                                            {QStringLiteral("Minore"), 250},
                                            {QStringLiteral("Codice fiscale"), 180},
                                            {QStringLiteral("Telefono"), 180},
-                                           {QStringLiteral("Quota: €"), 120}};
+                                           {QStringLiteral("Quota: €"), 120},
+                                           {QStringLiteral("Da incassare: €"), 120}};
     auto cell = [&](qint64 row, int column) -> QString {
         const FeeLine& l = lines[unpaid[int(row)]];
         switch (column) {
@@ -500,8 +523,10 @@ void TfrmRetteMese::btnEsportaClick() {
             return l.taxCode;
         case 3:
             return l.phone;
-        default:
+        case 4:
             return l.fee;
+        default:
+            return OwedText(l);
         }
     };
     QString error;

@@ -28,6 +28,7 @@ public:
     QLineEdit* txtData;
     QPushButton* btnData;
     QLineEdit* txtCausale;
+    QLineEdit* txtCausaliRette; // the words that make a receipt's cause a fee cause
     QTableView* grdRette;
     QLineEdit* txtTrova;
     QPushButton* btnTrova;
@@ -56,6 +57,7 @@ protected:
 private slots:
     void FormShow();
     void txtMeseChange();
+    void txtCausaliRetteExit();
     void btnDataClick();
     void btnTrovaClick();
     void btnEmettiClick();

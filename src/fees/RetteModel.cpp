@@ -43,16 +43,18 @@ QVector<int> RetteModel::Ticked(LineState state) const {
     return which;
 }
 
+QVector<int> RetteModel::TickedIssuable() const {
+    QVector<int> which;
+    for (int i = 0; i < m_lines.size(); ++i)
+        if (m_lines[i].ticked && Issuable(m_lines[i]))
+            which << i;
+    return which;
+}
+
 QString RetteModel::StateText(const FeeLine& l) {
-    switch (l.state) {
-    case LineState::ToIssue:
-        return QStringLiteral("Da emettere");
-    case LineState::Paid:
-        return QStringLiteral("Già pagata: ricevuta n. ") + l.paidNumber;
-    case LineState::Blocked:
-        break;
-    }
-    return QStringLiteral("Non emettibile: ") + l.reason;
+    if (l.state == LineState::Blocked)
+        return QStringLiteral("Non emettibile: ") + l.reason;
+    return l.stateText; // the month rule's words: to issue, paid in part, paid by which receipts
 }
 
 QString RetteModel::Cell(const FeeLine& l, int column) {
@@ -100,6 +102,8 @@ QVariant RetteModel::data(const QModelIndex& index, int role) const {
             return QBrush(QColor(Qt::red));
         if (l.state == LineState::Paid)
             return QBrush(QColor(Qt::darkGreen));
+        if (l.state == LineState::Partial)
+            return QBrush(QColor(0xB0, 0x60, 0x00));
         return {};
     case Qt::DecorationRole:
         if (c == ColCode && l.taxCodeWarning)
@@ -136,7 +140,7 @@ bool RetteModel::setData(const QModelIndex& index, const QVariant& value, int ro
         const bool wasBlocked = l.state == LineState::Blocked;
         l.fee = TrimText(value.toString());
         Assess(l);
-        if (wasBlocked && l.state == LineState::ToIssue)
+        if (wasBlocked && Issuable(l))
             l.ticked = true; // a fee put right makes the line one to issue
         RowChanged(index.row());
         return true;

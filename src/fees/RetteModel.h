@@ -20,6 +20,8 @@ public:
     void Toggle(int row);
     /// Indexes of the ticked lines in `state`.
     QVector<int> Ticked(fees::LineState state) const;
+    /// The ticked lines that can be issued: to issue, or paid in part.
+    QVector<int> TickedIssuable() const;
     /// The state column's text of a line.
     static QString StateText(const fees::FeeLine& line);
     /// The text of `column` for `line` as the table shows it (what "Trova" searches in).

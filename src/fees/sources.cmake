@@ -1,7 +1,8 @@
 # A month's fees: the month rules, the list of enrolled cards and the issuing batch in core; the
 # window "Rette del mese" with its table model.
 list(APPEND CORE_SOURCES
-    ${CUR}/MonthFees.h ${CUR}/MonthFees.cpp)
+    ${CUR}/MonthFees.h ${CUR}/MonthFees.cpp
+    ${CUR}/FeeLedger.h ${CUR}/FeeLedger.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/RetteModel.h ${CUR}/RetteModel.cpp
     ${CUR}/RetteMese.h ${CUR}/RetteMese.cpp)

@@ -8,9 +8,11 @@ QDate ParseDate(const QString& text) {
     for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
         if (text.at(i) < u'0' || text.at(i) > u'9')
             return {};
-    const int d = text.mid(0, 2).toInt();
-    const int m = text.mid(3, 2).toInt();
-    const int y = text.mid(6, 4).toInt();
+    // Digits read in place: scans of whole years parse three dates a receipt.
+    const auto digit = [&](int i) { return text.at(i).unicode() - u'0'; };
+    const int d = digit(0) * 10 + digit(1);
+    const int m = digit(3) * 10 + digit(4);
+    const int y = digit(6) * 1000 + digit(7) * 100 + digit(8) * 10 + digit(9);
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (y < 1 || m < 1 || m > 12 || d < 1)
         return {};

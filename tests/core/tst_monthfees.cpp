@@ -52,6 +52,7 @@ ReceiptRecord Paid(const QString& number, const QString& child, const QString& f
     r.Pagatore = QStringLiteral("Bianchi Anna");
     r.CodFisc = QStringLiteral("BNCNNA80A41F205X");
     r.Sport = QStringLiteral("Retta");
+    r.Intero = QStringLiteral("251,00"); // enough for two months of the fees below
     r.Praticante = child;
     r.Dal = from;
     r.Al = to;
@@ -258,6 +259,93 @@ private slots:
         QCOMPARE(list.lines[3].child, QStringLiteral("Rossi Anna"));
         QCOMPARE(list.lines[4].child, QStringLiteral("Rossi Luca"));
         QCOMPARE(list.lines.last().parent, QStringLiteral("Verdi Gino"));
+    }
+
+    // The month's states by amount, over the year's file and the year before: a cancelled receipt, a
+    // partial one, one for another purpose, two for one month and one paid in December. Issuing the
+    // partial line writes the rest, with the month's period.
+    void statesByAmount() {
+        QVERIFY(WriteCards(Folder(), {
+                                         {"Alfa Rita", "RSSMRA80A01H501U", "Alfa Bea", "250,00", "", ""},
+                                         {"Beta Rita", "RSSMRA80A01H501U", "Beta Ciro", "250,00", "", ""},
+                                         {"Gamma Rita", "RSSMRA80A01H501U", "Gamma Dino", "250,00", "", ""},
+                                         {"Delta Rita", "RSSMRA80A01H501U", "Delta Eva", "250,00", "", ""},
+                                         {"Epsilon Rita", "RSSMRA80A01H501U", "Epsilon Ugo", "250,00", "", ""},
+                                     }));
+        const auto receipt = [](const QString& n, const QString& child, const QString& cause, const QString& amount,
+                                const QString& from, const QString& to) {
+            ReceiptRecord r = Paid(n, child, from, to);
+            r.Sport = cause;
+            r.Intero = amount;
+            return r;
+        };
+        const QString jan1 = "01/01/2026", jan31 = "31/01/2026";
+        QVERIFY(WriteYear(Folder() + "2025.ric",
+                          {receipt("90", "Epsilon Ugo", "Retta gennaio 2026", "250,00", jan1, jan31)}));
+        QVERIFY(WriteYear(Year(), {
+                                      receipt("1", "Alfa Bea", "ANNULLATA: doppia", "0,00", jan1, jan31),
+                                      receipt("2", "Beta Ciro", "Retta gennaio", "100,00", jan1, jan31),
+                                      receipt("3", "Gamma Dino", "Iscrizione 2025/26", "300,00", "01/09/2025",
+                                              "30/06/2026"),
+                                      receipt("4", "Delta Eva", "Retta acconto", "100,00", jan1, jan31),
+                                      receipt("5", "Delta Eva", "retta saldo", "150,00", jan1, jan31),
+                                  }));
+        const FeeMonth jan{2026, 1};
+        const MonthList list = BuildMonthList(Folder(), Year(), jan);
+        QCOMPARE(int(list.outcome), int(ListOutcome::Listed));
+        QCOMPARE(list.receipts, 5); // the month's own year, for the batch's numbering
+        struct Want {
+            const char* child;
+            LineState state;
+            const char* text;
+            bool ticked;
+        };
+        const Want wants[] = {
+            {"Alfa Bea", LineState::ToIssue, "Da emettere", true},
+            {"Beta Ciro", LineState::Partial, "Pagata in parte: 100,00 di 250,00", true},
+            {"Gamma Dino", LineState::ToIssue, "Da emettere", true},
+            {"Delta Eva", LineState::Paid, "Già pagata: ricevute n. 4, 5", false},
+            {"Epsilon Ugo", LineState::Paid, "Già pagata: ricevuta n. 90", false},
+        };
+        for (const Want& w : wants) {
+            const FeeLine* l = LineOf(list, QString::fromUtf8(w.child));
+            QVERIFY2(l, w.child);
+            QVERIFY2(l->state == w.state, w.child);
+            QCOMPARE(l->stateText, QString::fromUtf8(w.text));
+            QCOMPARE(l->ticked, w.ticked);
+        }
+        // Paid from the year before: nothing of this year's file to print for it.
+        QVERIFY(LineOf(list, "Epsilon Ugo")->paidPositions.isEmpty());
+        QCOMPARE(LineOf(list, "Delta Eva")->paidPositions, QVector<qint64>({4, 5}));
+        QCOMPARE(OwedTotal(list.lines, UnpaidLines(list.lines)), qint64(650 * 10000));
+        QVERIFY(UnpaidListLine(*LineOf(list, "Beta Ciro")).endsWith(QStringLiteral("€ 150,00")));
+
+        const IssueResult r = IssueFees(Year(), list.lines, Ticked(list), Request(jan, list.receipts));
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(r.issued.size(), 3);
+        const QVector<ReceiptRecord> all = ReadYear(Year());
+        const ReceiptRecord* rest = nullptr;
+        for (const ReceiptRecord& rec : all)
+            if (rec.Praticante == QStringLiteral("Beta Ciro") && rec.NumRic != QStringLiteral("2"))
+                rest = &rec;
+        QVERIFY(rest);
+        QCOMPARE(rest->Intero, QStringLiteral("150,00"));
+        QCOMPARE(rest->ImpLettere, QStringLiteral("CENTOCINQUANTA"));
+        QCOMPARE(rest->Dal, jan1);
+        QCOMPARE(rest->Al, jan31);
+        QCOMPARE(rest->Sport, QStringLiteral("Retta mensile"));
+
+        QVector<FeeLine> lines = list.lines;
+        ApplyIssued(lines, r);
+        const MonthList again = BuildMonthList(Folder(), Year(), jan);
+        for (int i = 0; i < again.lines.size(); ++i) {
+            QVERIFY2(again.lines[i].state == LineState::Paid, qPrintable(again.lines[i].child));
+            // The window's lines after the batch say what a new reading says.
+            QCOMPARE(lines[i].state, again.lines[i].state);
+            QCOMPARE(lines[i].stateText, again.lines[i].stateText);
+        }
+        QCOMPARE(LineOf(again, "Beta Ciro")->stateText, QStringLiteral("Già pagata: ricevute n. 2, %1").arg(rest->NumRic));
+        QFile::remove(Folder() + "2025.ric");
     }
 
     void listFailures() {

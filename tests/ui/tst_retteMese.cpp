@@ -319,11 +319,11 @@ private slots:
             if (l.endsWith(u'\r'))
                 l.chop(1);
         const QList<QStringList> expected = {
-            {"Genitore", "Minore", "Codice fiscale", "Telefono", "Quota: €"},
-            {"Bianchi Anna", "Bianchi Ivo", "BNCNNA80A41F205Q", "333 1234567", "80,00"},
-            {"Neri Carla", "Neri Ugo", "NRECRL85B41F205Z", "333 1234567", "95,00"},
-            {"Rossi Mario", "Rossi Anna", "RSSMRA80A01H501U", "333 1234567", "100,00"},
-            {"Verdi Gino", "Verdi Ada", "", "333 1234567", "90,00"},
+            {"Genitore", "Minore", "Codice fiscale", "Telefono", "Quota: €", "Da incassare: €"},
+            {"Bianchi Anna", "Bianchi Ivo", "BNCNNA80A41F205Q", "333 1234567", "80,00", "80,00"},
+            {"Neri Carla", "Neri Ugo", "NRECRL85B41F205Z", "333 1234567", "95,00", "95,00"},
+            {"Rossi Mario", "Rossi Anna", "RSSMRA80A01H501U", "333 1234567", "100,00", "100,00"},
+            {"Verdi Gino", "Verdi Ada", "", "333 1234567", "90,00", "90,00"},
         };
         // LibreOffice quotes every text cell; an empty cell is left empty.
         QStringList quoted;
@@ -334,6 +334,74 @@ private slots:
             quoted << cells.join(u',');
         }
         QCOMPARE(lines, quoted);
+    }
+
+    // The month's states by amount in the window: a partial payment shows what is paid and issues the
+    // rest; a cancelled receipt and one for another purpose pay nothing, until the office makes that
+    // purpose a fee word, which is kept for the next opening.
+    void partialCancelledAndFeeWords() {
+        const auto receipt = [](const char* n, const char* child, const char* cause, const char* amount,
+                                const char* from, const char* to) {
+            ReceiptRecord r;
+            r.NumRic = QString::fromUtf8(n);
+            r.Data = QStringLiteral("01/12/2026");
+            r.Pagatore = QStringLiteral("Rossi Mario");
+            r.Sport = QString::fromUtf8(cause);
+            r.Intero = QString::fromUtf8(amount);
+            r.Praticante = QString::fromUtf8(child);
+            r.Dal = QString::fromUtf8(from);
+            r.Al = QString::fromUtf8(to);
+            return r;
+        };
+        {
+            ReceiptFile f;
+            QVERIFY(f.OpenOrCreate(YearFile()));
+            QVERIFY(f.AppendRecord(receipt("1", "Rossi Luca", "Retta dicembre", "100,00", "01/12/2026", "31/12/2026")));
+            QVERIFY(f.AppendRecord(receipt("2", "Rossi Anna", "Iscrizione e retta dicembre", "100,00", "01/12/2026",
+                                           "31/12/2026")));
+            QVERIFY(f.AppendRecord(receipt("3", "Bianchi Ivo", "ANNULLATA: errore", "80,00", "01/12/2026",
+                                           "31/12/2026")));
+            QVERIFY(f.Close());
+        }
+        QVERIFY(Open(QStringLiteral("2026"), [&](TfrmRetteMese* w) {
+            RetteModel& m = w->Model();
+            const auto state = [&](const char* child) {
+                return m.index(RowOf(w, QString::fromUtf8(child)), RetteModel::ColState).data().toString();
+            };
+            QCOMPARE(w->txtCausaliRette->text(), QStringLiteral("Retta, Rette"));
+            QCOMPARE(state("Rossi Luca"), QStringLiteral("Pagata in parte: 100,00 di 125,50"));
+            QCOMPARE(state("Rossi Anna"), QStringLiteral("Da emettere"));
+            QCOMPARE(state("Bianchi Ivo"), QStringLiteral("Da emettere"));
+            QVERIFY(m.Lines()[RowOf(w, "Rossi Luca")].ticked);
+            QVERIFY(w->lblConteggio->text().contains(QStringLiteral("In parte: 1")));
+
+            w->txtCausaliRette->setText(QStringLiteral("Retta, Rette, Iscrizione"));
+            emit w->txtCausaliRette->editingFinished();
+            QCOMPARE(state("Rossi Anna"), QStringLiteral("Già pagata: ricevuta n. 2"));
+            QCOMPARE(IniRead(m_tp->Path(QStringLiteral("Trelvani.ini")), QStringLiteral("Rette"),
+                             QStringLiteral("Causali")),
+                     QStringLiteral("Retta, Rette, Iscrizione"));
+            w->txtCausaliRette->clear(); // emptied: the words kept come back
+            emit w->txtCausaliRette->editingFinished();
+            QCOMPARE(w->txtCausaliRette->text(), QStringLiteral("Retta, Rette, Iscrizione"));
+            w->txtCausaliRette->setText(QStringLiteral("Retta, Rette"));
+            emit w->txtCausaliRette->editingFinished();
+            QCOMPARE(state("Rossi Anna"), QStringLiteral("Da emettere"));
+
+            // Luca's rest (25,50), Anna, Bianchi and Neri: Verdi cannot be issued.
+            m_tp->messages.answers.enqueue(true);
+            QTest::mouseClick(w->btnEmetti, Qt::LeftButton);
+            QCOMPARE(m_tp->messages.TakeTexts(),
+                     (QStringList{QStringLiteral("Emettere 4 ricevute per dicembre 2026, per un totale di € 300,50?"),
+                                  QStringLiteral("Emesse 4 ricevute: dalla n. 4 alla n. 7.")}));
+            QCOMPARE(state("Rossi Luca"), QStringLiteral("Già pagata: ricevute n. 1, 7"));
+        }));
+        const QVector<ReceiptRecord> all = ReadYear(YearFile());
+        QCOMPARE(all.size(), 7);
+        QCOMPARE(all.last().Praticante, QStringLiteral("Rossi Luca"));
+        QCOMPARE(all.last().Intero, QStringLiteral("25,50"));
+        QCOMPARE(all.last().Dal, QStringLiteral("01/12/2026"));
+        QCOMPARE(all.last().Al, QStringLiteral("31/12/2026"));
     }
 
     // Another month lists the cards enrolled then; the date picker sets the issue date; the receipts of
