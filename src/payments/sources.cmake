@@ -2,3 +2,6 @@
 # statement matched back to the fees.
 list(APPEND CORE_SOURCES
     ${CUR}/PaymentSettings.h ${CUR}/PaymentSettings.cpp)
+list(APPEND CORE_SOURCES
+    ${CUR}/Mandates.h ${CUR}/Mandates.cpp
+    ${CUR}/SddFile.h ${CUR}/SddFile.cpp)
