@@ -6,6 +6,7 @@
 #include "export/ExportWindow.h"
 #include "fees/FeeLedger.h"
 #include "fees/RetteModel.h"
+#include "payments/AddebitiSdd.h"
 #include "printing/Printing.h"
 #include "printing/ReceiptBatchPrint.h"
 #include "printing/ReceiptPrint.h"
@@ -117,6 +118,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     btnNonPagate = Button(QStringLiteral("Non pagate"), this, "btnNonPagate");
     btnEsporta = Button(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
     btnFatture = Button(QStringLiteral("Fatture elettroniche"), this, "btnFatture");
+    btnAddebitiSdd = Button(QStringLiteral("Addebiti SDD"), this, "btnAddebitiSdd");
     btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
     lblFile = Label(m_app.ProgramFolder() + TrimText(year) + QStringLiteral(".ric"), this, "lblFile");
     lblFile->hide();
@@ -143,7 +145,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     find->addSpacing(20);
     find->addWidget(lblConteggio, 2);
     auto* commands = new QHBoxLayout;
-    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture})
+    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture, btnAddebitiSdd})
         commands->addWidget(b);
     commands->addStretch(1);
     commands->addWidget(btnChiudi);
@@ -173,6 +175,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     connect(btnNonPagate, &QPushButton::clicked, this, &TfrmRetteMese::btnNonPagateClick);
     connect(btnEsporta, &QPushButton::clicked, this, &TfrmRetteMese::btnEsportaClick);
     connect(btnFatture, &QPushButton::clicked, this, &TfrmRetteMese::btnFattureClick);
+    connect(btnAddebitiSdd, &QPushButton::clicked, this, &TfrmRetteMese::btnAddebitiSddClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_model, &RetteModel::linesChanged, this, &TfrmRetteMese::UpdateCount);
     frxReport = LoadListTemplate();
@@ -546,4 +549,14 @@ void TfrmRetteMese::btnFattureClick() {
         return;
     }
     EmettiFatture(m_app, this, TrimText(lblFile->text()), QList<qint64>(positions.begin(), positions.end()));
+}
+
+void TfrmRetteMese::btnAddebitiSddClick() {
+    QVector<int> ticked;
+    const QVector<FeeLine>& lines = m_model->Lines();
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].ticked)
+            ticked << i;
+    TfrmAddebitiSdd dlg(m_app, lines, ticked, Month(), this);
+    dlg.exec();
 }

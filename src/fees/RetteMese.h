@@ -38,6 +38,7 @@ public:
     QPushButton* btnNonPagate;
     QPushButton* btnEsporta;
     QPushButton* btnFatture;
+    QPushButton* btnAddebitiSdd;
     QPushButton* btnChiudi;
     QLabel* lblFile;   // hidden: the yearly receipt file
     QLabel* lblMemory; // hidden: who opened the window
@@ -65,6 +66,7 @@ private slots:
     void btnNonPagateClick();
     void btnEsportaClick();
     void btnFattureClick();
+    void btnAddebitiSddClick();
     void UpdateCount();
 
 private:

@@ -322,6 +322,36 @@ QByteArray BuildSddXml(const SddHeader& header, const SddPlan& plan, PaymentSett
     return out;
 }
 
+namespace {
+QString Col(const QString& s, int width) {
+    return s.left(width).leftJustified(width);
+}
+QString Euro(qint64 v) {
+    const qint64 cents = (v + 50) / 100;
+    return QStringLiteral("%1,%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+QStringList SddListLines(const SddPlan& plan) {
+    QStringList out;
+    out << Col(QStringLiteral("Pagatore"), 26) + QStringLiteral("  ") + Col(QStringLiteral("Minore"), 24) +
+               QStringLiteral("  ") + Col(QStringLiteral("IBAN"), 33) + QStringLiteral("  Tipo  ") +
+               QStringLiteral("    Importo");
+    for (const SddCollection& c : plan.collections)
+        out << Col(c.payer, 26) + QStringLiteral("  ") + Col(c.child, 24) + QStringLiteral("  ") +
+                   Col(MaskIban(c.iban), 33) + QStringLiteral("  ") +
+                   (c.sequence == Sequence::First ? QStringLiteral("FRST") : QStringLiteral("RCUR")) +
+                   QStringLiteral("  ") + Euro(c.amount).rightJustified(11);
+    out << QString()
+        << QStringLiteral("Addebiti: %1   Totale: € %2").arg(plan.collections.size()).arg(Euro(plan.Total()));
+    if (!plan.leftOut.isEmpty()) {
+        out << QString() << QStringLiteral("Righe escluse:");
+        for (const SddLeftOut& l : plan.leftOut)
+            out << Col(l.payer, 26) + QStringLiteral("  ") + Col(l.child, 24) + QStringLiteral("  ") + l.reason;
+    }
+    return out;
+}
+
 QString NextSddPath(const QString& programFolder, const fees::FeeMonth& m) {
     for (int n = 1;; ++n) {
         const QString path = programFolder + QStringLiteral("SDD/SDD_%1_%2_%3.xml").arg(m.year).arg(m.TwoDigits()).arg(n);

@@ -81,6 +81,10 @@ struct SddHeader {
 /// One payment block per sequence type present (FRST first).
 QByteArray BuildSddXml(const SddHeader& header, const SddPlan& plan, PaymentSettings::SddFormat format);
 
+/// The printed list of a plan: a header, one line per debit (payer, child, IBAN masked, FRST/RCUR, amount),
+/// the total, then the lines left out with the reason.
+QStringList SddListLines(const SddPlan& plan);
+
 /// SDD/SDD_<anno>_<mm>_<n>.xml under `programFolder` (with a trailing '/'), n the first number not used.
 QString NextSddPath(const QString& programFolder, const fees::FeeMonth& m);
 

@@ -5,3 +5,6 @@ list(APPEND CORE_SOURCES
 list(APPEND CORE_SOURCES
     ${CUR}/Mandates.h ${CUR}/Mandates.cpp
     ${CUR}/SddFile.h ${CUR}/SddFile.cpp)
+list(APPEND UI_SOURCES
+    ${CUR}/MandatoSdd.h ${CUR}/MandatoSdd.cpp
+    ${CUR}/AddebitiSdd.h ${CUR}/AddebitiSdd.cpp)
