@@ -96,7 +96,10 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     grdAddebiti->setModel(m_model);
     grdAddebiti->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdAddebiti->verticalHeader()->hide();
-    grdAddebiti->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grdAddebiti->setWordWrap(false);
+    grdAddebiti->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grdAddebiti->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    grdAddebiti->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     lstEscluse = new QListView(this);
     lstEscluse->setObjectName(QStringLiteral("lstEscluse"));
     lstEscluse->setUniformItemSizes(true);

@@ -1,5 +1,6 @@
 // The direct-debit windows through the real UI: "Mandato SDD" from the registry editor, and "Addebiti
 // SDD" from "Rette del mese" with its file, its left-out lines and the creditor data it needs.
+#include "../report/PdfText.h"
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
@@ -17,6 +18,7 @@
 #include "registry/Tiratori.h"
 #include "storage/IniFile.h"
 #include "storage/RegistryFile.h"
+#include "validators/Iban.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -180,6 +182,66 @@ private slots:
         t->ui.txtCodFisc->clear();
         t->cmdMandato->click();
         QCOMPARE(m_tp->messages.TakeTexts().size(), 1);
+    }
+
+    // Without the creditor data no file is made and the message names what is missing; with it the file
+    // holds the lines with a mandate, the others are listed as left out, and the FRST flags are set.
+    void addebitiSdd() {
+        QVERIFY(payments::SaveMandate(Mandates(), {"RSSMRA85T10A562S", "IT60X0542811101000000123456", "M-ROSSI",
+                                                   QDate(2026, 9, 1), false}));
+        QVERIFY(payments::SaveMandate(Mandates(), {"BNCLRA90A41F205I", "DE89370400440532013000", "M-BIANCHI",
+                                                   QDate(2025, 9, 1), true}));
+        QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
+            QCOMPARE(d->txtScadenza->text(), QStringLiteral("11/12/2026"));
+            QCOMPARE(d->grdAddebiti->model()->rowCount(), 3);
+            QCOMPARE(d->lstEscluse->model()->rowCount(), 1);
+            QVERIFY(d->lstEscluse->model()->index(0, 0).data().toString().contains("Neri Ugo"));
+            QVERIFY(d->lblTotale->text().contains(QString::fromUtf8("€ 700,00")));
+            QCOMPARE(d->grdAddebiti->model()->index(0, 2).data().toString(), QStringLiteral("DE89 **** **** **** **30 00"));
+            d->btnCrea->click(); // no creditor data yet
+            QVERIFY(d->WrittenFile().isEmpty());
+        }));
+        QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].startsWith("Attenzione: L'IBAN della scuola manca."), qPrintable(texts[0]));
+        QVERIFY(!QDir(m_tp->Path("SDD")).exists());
+
+        WriteCreditor(PaymentSettings::SddFormat::Cbi);
+        QString written;
+        QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
+            d->txtScadenza->setText("12/12/2026"); // a Saturday
+            d->btnCrea->click();
+            QVERIFY(d->WrittenFile().isEmpty());
+            d->txtScadenza->setText("14/12/2026");
+            Look(d, "addebitisdd.png");
+            d->btnCrea->click();
+            written = d->WrittenFile();
+            // Once written, Rossi's collections are RCUR and the button is off until the window is opened again.
+            QCOMPARE(d->grdAddebiti->model()->index(1, 3).data().toString(), QStringLiteral("RCUR"));
+            QVERIFY(!d->btnCrea->isEnabled());
+            d->btnStampa->click();
+        }));
+        texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].contains("giorno lavorativo"), qPrintable(texts[0]));
+        QVERIFY2(texts[1].startsWith("Creato il file SDD/SDD_2026_12_1.xml con 3 addebiti per "), qPrintable(texts[1]));
+        QCOMPARE(written, m_tp->Path("SDD/SDD_2026_12_1.xml"));
+        const QString xml = QString::fromUtf8(Bytes(written));
+        QVERIFY(xml.contains("<BODY:PhyMsgTpCd>INC-SDDC-01</BODY:PhyMsgTpCd>"));
+        QCOMPARE(xml.count("<PMRQ:SeqTp>FRST</PMRQ:SeqTp>"), 1);
+        QCOMPARE(xml.count("<PMRQ:DrctDbtTxInf>"), 3);
+        QVERIFY(xml.contains("<PMRQ:ReqdColltnDt>2026-12-14</PMRQ:ReqdColltnDt>"));
+        QVERIFY(!xml.contains("Neri"));
+        payments::Mandates ms;
+        QVERIFY(ms.Load(Mandates()));
+        QVERIFY(ms.Of("RSSMRA85T10A562S")->firstDone);
+        // The printed list masks the IBANs and names the line left out.
+        QCOMPARE(m_printing->jobs.size(), 1);
+        QCOMPARE(m_printing->jobs[0].fileName, QStringLiteral("Addebiti_SDD_2026_12.pdf"));
+        const pdftext::Document doc = pdftext::Read(m_printing->LastPdf());
+        QVERIFY(!pdftext::Find(doc, 0, "IT60 **** **** **** **** ***3 456").isEmpty());
+        QVERIFY(!pdftext::Find(doc, 0, "Neri Ugo").isEmpty());
+        QVERIFY(pdftext::Find(doc, 0, "X054").isEmpty());
     }
 };
 
