@@ -4,7 +4,9 @@ list(APPEND CORE_SOURCES
     ${CUR}/PaymentSettings.h ${CUR}/PaymentSettings.cpp)
 list(APPEND CORE_SOURCES
     ${CUR}/Mandates.h ${CUR}/Mandates.cpp
-    ${CUR}/SddFile.h ${CUR}/SddFile.cpp)
+    ${CUR}/SddFile.h ${CUR}/SddFile.cpp
+    ${CUR}/Statement.h ${CUR}/Statement.cpp
+    ${CUR}/PaymentMatch.h ${CUR}/PaymentMatch.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/MandatoSdd.h ${CUR}/MandatoSdd.cpp
     ${CUR}/AddebitiSdd.h ${CUR}/AddebitiSdd.cpp)
