@@ -7,6 +7,7 @@
 #include "fees/FeeLedger.h"
 #include "fees/RetteModel.h"
 #include "payments/AddebitiSdd.h"
+#include "payments/MovimentiBancari.h"
 #include "printing/Printing.h"
 #include "printing/ReceiptBatchPrint.h"
 #include "printing/ReceiptPrint.h"
@@ -119,6 +120,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     btnEsporta = Button(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
     btnFatture = Button(QStringLiteral("Fatture elettroniche"), this, "btnFatture");
     btnAddebitiSdd = Button(QStringLiteral("Addebiti SDD"), this, "btnAddebitiSdd");
+    btnMovimenti = Button(QStringLiteral("Movimenti bancari"), this, "btnMovimenti");
     btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
     lblFile = Label(m_app.ProgramFolder() + TrimText(year) + QStringLiteral(".ric"), this, "lblFile");
     lblFile->hide();
@@ -145,7 +147,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     find->addSpacing(20);
     find->addWidget(lblConteggio, 2);
     auto* commands = new QHBoxLayout;
-    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture, btnAddebitiSdd})
+    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture, btnAddebitiSdd, btnMovimenti})
         commands->addWidget(b);
     commands->addStretch(1);
     commands->addWidget(btnChiudi);
@@ -176,6 +178,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     connect(btnEsporta, &QPushButton::clicked, this, &TfrmRetteMese::btnEsportaClick);
     connect(btnFatture, &QPushButton::clicked, this, &TfrmRetteMese::btnFattureClick);
     connect(btnAddebitiSdd, &QPushButton::clicked, this, &TfrmRetteMese::btnAddebitiSddClick);
+    connect(btnMovimenti, &QPushButton::clicked, this, &TfrmRetteMese::btnMovimentiClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_model, &RetteModel::linesChanged, this, &TfrmRetteMese::UpdateCount);
     frxReport = LoadListTemplate();
@@ -559,4 +562,10 @@ void TfrmRetteMese::btnAddebitiSddClick() {
             ticked << i;
     TfrmAddebitiSdd dlg(m_app, lines, ticked, Month(), this);
     dlg.exec();
+}
+
+void TfrmRetteMese::btnMovimentiClick() {
+    TfrmMovimentiBancari dlg(m_app, m_year, Month(), this);
+    dlg.exec();
+    LoadList(); // receipts issued there change what is paid here
 }

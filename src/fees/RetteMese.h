@@ -39,6 +39,7 @@ public:
     QPushButton* btnEsporta;
     QPushButton* btnFatture;
     QPushButton* btnAddebitiSdd;
+    QPushButton* btnMovimenti;
     QPushButton* btnChiudi;
     QLabel* lblFile;   // hidden: the yearly receipt file
     QLabel* lblMemory; // hidden: who opened the window
@@ -67,6 +68,7 @@ private slots:
     void btnEsportaClick();
     void btnFattureClick();
     void btnAddebitiSddClick();
+    void btnMovimentiClick();
     void UpdateCount();
 
 private:

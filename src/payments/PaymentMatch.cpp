@@ -34,10 +34,12 @@ QString JournalPath(const QString& folder, int year) {
 
 // The months `amount` reaches among the owed ones still free, oldest first; `exact` when it pays them whole.
 QVector<fees::FeeMonth> Reach(const QVector<fees::MonthDue>& owed, const QHash<QString, qint64>& taken,
-                              const QString& childKey, qint64 amount, bool* exact) {
+                              const QString& childKey, qint64 amount, bool* exact, int fromMonth = 0) {
     QVector<fees::FeeMonth> months;
     qint64 left = amount;
     for (const fees::MonthDue& m : owed) {
+        if (m.month.year * 100 + m.month.month < fromMonth)
+            continue; // a collection pays the month it was made for
         const qint64 free = m.Owed() - taken.value(childKey + QString::number(m.month.year * 100 + m.month.month));
         if (free <= 0)
             continue;
@@ -166,9 +168,11 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
         seen.insert(key);
         QVector<int> candidates;
         bool strong = true;
+        int fromMonth = 0;
         if (const auto ref = ParseEndToEndId(m.endToEnd); ref && byNumber.contains(ref->card)) {
             candidates << byNumber.value(ref->card);
             p.how = QStringLiteral("addebito SDD");
+            fromMonth = ref->month.year * 100 + ref->month.month;
         }
         const QString upper = UpperAZ(m.remittance);
         if (candidates.isEmpty()) {
@@ -221,8 +225,10 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
         QVector<fees::FeeMonth> months;
         for (int c : candidates) {
             bool e = false;
-            const QVector<fees::FeeMonth> reach =
-                Reach(cards[c].owed, taken, fees::ChildKey(cards[c].line.child), m.amount, &e);
+            QVector<fees::FeeMonth> reach =
+                Reach(cards[c].owed, taken, fees::ChildKey(cards[c].line.child), m.amount, &e, fromMonth);
+            if (reach.isEmpty() && fromMonth > 0) // the month collected is paid already: the oldest owed
+                reach = Reach(cards[c].owed, taken, fees::ChildKey(cards[c].line.child), m.amount, &e);
             if (e || (months.isEmpty() && !reach.isEmpty()) || c == candidates.first()) {
                 if (!exact) {
                     chosen = c;

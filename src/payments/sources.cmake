@@ -9,4 +9,5 @@ list(APPEND CORE_SOURCES
     ${CUR}/PaymentMatch.h ${CUR}/PaymentMatch.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/MandatoSdd.h ${CUR}/MandatoSdd.cpp
-    ${CUR}/AddebitiSdd.h ${CUR}/AddebitiSdd.cpp)
+    ${CUR}/AddebitiSdd.h ${CUR}/AddebitiSdd.cpp
+    ${CUR}/MovimentiBancari.h ${CUR}/MovimentiBancari.cpp)

@@ -11,6 +11,8 @@
 #include "fees/RetteModel.h"
 #include "payments/AddebitiSdd.h"
 #include "payments/MandatoSdd.h"
+#include "payments/MovimentiBancari.h"
+#include "storage/ReceiptFile.h"
 #include "payments/Mandates.h"
 #include "payments/PaymentSettings.h"
 #include "receipts/MenuRicevute.h"
@@ -20,6 +22,7 @@
 #include "storage/RegistryFile.h"
 #include "validators/Iban.h"
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -72,6 +75,7 @@ class tst_pagamenti : public QObject {
             r.Armi = QString::fromUtf8(c.child);
             r.Quota = QString::fromUtf8(c.fee);
             r.FinePor = QStringLiteral("Addebito SDD");
+            r.InizioTes = QStringLiteral("01/12/2026");
             QVERIFY(f.AppendRecord(r));
         }
         QVERIFY(f.Close());
@@ -242,6 +246,104 @@ private slots:
         QVERIFY(!pdftext::Find(doc, 0, "IT60 **** **** **** **** ***3 456").isEmpty());
         QVERIFY(!pdftext::Find(doc, 0, "Neri Ugo").isEmpty());
         QVERIFY(pdftext::Find(doc, 0, "X054").isEmpty());
+    }
+
+    // "Movimenti bancari": a statement with the collections of two children, a transfer naming the third
+    // and one nobody can tell; the office matches the last by hand, issues, and a second reading finds
+    // every movement already registered. A damaged file is refused with its name and reason.
+    void movimentiBancari() {
+        QVERIFY(IniWrite(m_app->SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
+                         QStringLiteral("1")));
+        auto entry = [](const char* amount, const char* ref, const char* e2e, const char* payer, const char* text) {
+            return QByteArray("<Ntry><Amt Ccy=\"EUR\">") + amount + "</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts>"
+                   "<BookgDt><Dt>2026-12-14</Dt></BookgDt><ValDt><Dt>2026-12-14</Dt></ValDt><AcctSvcrRef>" + ref +
+                   "</AcctSvcrRef><NtryDtls><TxDtls><Refs><EndToEndId>" + e2e + "</EndToEndId></Refs><RltdPties><Dbtr>"
+                   "<Nm>" + payer + "</Nm></Dbtr></RltdPties><RmtInf><Ustrd>" + text + "</Ustrd></RmtInf></TxDtls>"
+                   "</NtryDtls></Ntry>";
+        };
+        const QByteArray xml =
+            "<?xml version=\"1.0\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\"><BkToCstmrStmt>"
+            "<GrpHdr><MsgId>1</MsgId><CreDtTm>2026-12-15T08:00:00</CreDtTm></GrpHdr><Stmt><Id>1</Id><Acct><Id><IBAN>"
+            "IT60X0542811101000000123456</IBAN></Id><Ccy>EUR</Ccy></Acct>" +
+            entry("250.00", "A1", "RT202612C1-ROSSILUCA", "Rossi Mario", "Retta dicembre 2026 ROSSI LUCA") +
+            entry("200.00", "A2", "RT202612C2-ROSSIANNA", "Rossi Mario", "Retta dicembre 2026 ROSSI ANNA") +
+            entry("250.00", "A3", "NOTPROVIDED", "Lara B.", "retta Bianchi Zoe") +
+            entry("180.00", "A4", "NOTPROVIDED", "Zio Carlo", "per il nido") + "</Stmt></BkToCstmrStmt></Document>";
+        const QString path = m_tp->Path("estratto.xml");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(xml);
+        f.close();
+        QFile bad(m_tp->Path("rotto.xml"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(xml.left(400));
+        bad.close();
+        m_app->menuRicevute()->ui.txtAnnoPreventivi->setText(QStringLiteral("2026"));
+        auto run = [&](const std::function<void(TfrmMovimentiBancari*)>& act) {
+            bool inner = false;
+            auto* helper = ModalHelper::When<TfrmRetteMese>(
+                [&](TfrmRetteMese* w) {
+                    auto close = qScopeGuard([w] { w->reject(); });
+                    auto* mov = ModalHelper::When<TfrmMovimentiBancari>(
+                        [&](TfrmMovimentiBancari* d) {
+                            auto closeMov = qScopeGuard([d] { d->reject(); });
+                            act(d);
+                        },
+                        this, 20000);
+                    QTest::mouseClick(w->btnMovimenti, Qt::LeftButton);
+                    inner = mov->Handled();
+                    delete mov;
+                },
+                this, 30000);
+            QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
+            const bool outer = helper->Handled();
+            delete helper;
+            return outer && inner;
+        };
+        QVERIFY(run([&](TfrmMovimentiBancari* d) {
+            m_tp->fileDialogs.answers.enqueue(m_tp->Path("rotto.xml"));
+            d->btnApri->click();
+            QCOMPARE(d->grdMovimenti->model()->rowCount(), 0);
+            m_tp->fileDialogs.answers.enqueue(path);
+            d->btnApri->click();
+            QAbstractItemModel* m = d->grdMovimenti->model();
+            QCOMPARE(m->rowCount(), 4);
+            QCOMPARE(m->index(0, 6).data().toString(), QStringLiteral("abbinato"));
+            QCOMPARE(m->index(0, 5).data().toString(), QStringLiteral("Rossi Luca: 12/2026"));
+            QCOMPARE(m->index(2, 6).data().toString(), QStringLiteral("abbinato"));
+            QCOMPARE(m->index(2, 5).data().toString(), QStringLiteral("Bianchi Zoe: 12/2026"));
+            QCOMPARE(m->index(3, 6).data().toString(), QStringLiteral("non abbinato"));
+            // The office knows the uncle pays for Neri Ugo.
+            d->grdMovimenti->setCurrentIndex(m->index(3, 1));
+            d->cmbScheda->setCurrentIndex(d->cmbScheda->findText("Neri Ugo (Neri Paolo)"));
+            d->btnAbbina->click();
+            QCOMPARE(m->index(3, 6).data().toString(), QStringLiteral("abbinato"));
+            QCOMPARE(m->index(3, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+            Look(d, "movimentibancari.png");
+            m_tp->messages.answers.enqueue(true);
+            d->btnEmetti->click();
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(m->index(i, 6).data().toString(), QString::fromUtf8("già registrato"));
+        }));
+        const QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 3);
+        QVERIFY2(texts[0].startsWith("Attenzione: rotto.xml: il file è danneggiato"), qPrintable(texts[0]));
+        QCOMPARE(texts[1], QStringLiteral("Emettere 4 ricevute dei movimenti spuntati?"));
+        QCOMPARE(texts[2], QStringLiteral("Emesse 4 ricevute: dalla n. 1 alla n. 4."));
+        ReceiptFile year;
+        QVERIFY(year.OpenOrCreate(m_tp->Path("2026.ric")));
+        QVector<ReceiptRecord> all;
+        QVERIFY(year.ReadAll(all));
+        year.Close();
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all[0].Indirizzo, QStringLiteral("Addebito SDD"));
+        QCOMPARE(all[3].Praticante, QStringLiteral("Neri Ugo"));
+        QCOMPARE(all[3].Indirizzo, QStringLiteral("Bonifico bancario"));
+        QCOMPARE(all[3].Importo.trimmed(), QStringLiteral("180"));
+        // The month list now shows the four months paid.
+        QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
+            QCOMPARE(d->grdAddebiti->model()->rowCount(), 0);
+        }));
     }
 };
 
