@@ -345,6 +345,127 @@ private slots:
             QCOMPARE(d->grdAddebiti->model()->rowCount(), 0);
         }));
     }
+
+    // A month of a generated school of 80: mandates for half of the payers, the SDD file of the month, a
+    // statement made from that file's collections (one returned) and a few transfers, the receipts issued,
+    // and the month's list afterwards.
+    void monthOfAGeneratedSchool() {
+        QFile::remove(m_tp->Path(RegistryFileName));
+        RegistryFile reg;
+        QVERIFY(reg.OpenOrCreate(m_tp->platform.programFolder));
+        const char* surnames[] = {"Rossi", "Bianchi", "Verdi", "Neri", "Gialli", "Romano", "Colombo", "Ricci",
+                                  "Marino", "Greco"};
+        const char* names[] = {"Luca", "Anna", "Marco", "Sara", "Paolo", "Giulia", "Enea", "Marta"};
+        for (int i = 0; i < 80; ++i) {
+            RegistryRecord r;
+            r.Tiratore = QStringLiteral("%1 Genitore%2").arg(surnames[i % 10]).arg(i);
+            r.CodFisc = QStringLiteral("RSSMRA80A01H%1U").arg(i, 3, 10, QLatin1Char('0'));
+            r.Armi = QStringLiteral("%1 %2%3").arg(surnames[i % 10], names[i % 8]).arg(i);
+            r.Quota = i % 3 == 0 ? QStringLiteral("250,00") : QStringLiteral("200,00");
+            r.InizioTes = QStringLiteral("01/12/2026");
+            QVERIFY(reg.AppendRecord(r));
+            if (i % 2 == 0)
+                QVERIFY(payments::SaveMandate(Mandates(), {r.CodFisc.toUpper(), "IT60X0542811101000000123456",
+                                                           QStringLiteral("M-%1").arg(i), QDate(2026, 9, 1), false}));
+        }
+        QVERIFY(reg.Close());
+        WriteCreditor(PaymentSettings::SddFormat::Cbi);
+        QVERIFY(IniWrite(m_app->SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
+                         QStringLiteral("1")));
+        QVector<payments::SddCollection> collected;
+        QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
+            QCOMPARE(d->grdAddebiti->model()->rowCount(), 40);
+            QCOMPARE(d->lstEscluse->model()->rowCount(), 40);
+            Look(d, "month_addebiti.png");
+            d->btnCrea->click();
+            collected = d->Plan().collections;
+        }));
+        QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].startsWith("Creato il file SDD/SDD_2026_12_1.xml con 40 addebiti"), qPrintable(texts[0]));
+        // The bank's statement: 39 collections credited as one entry, one returned, 10 transfers of payers
+        // without a mandate naming their child, one unknown transfer.
+        QByteArray tx, entries;
+        for (int k = 0; k < collected.size(); ++k) {
+            const payments::SddCollection& c = collected[k];
+            const QByteArray amount = QByteArray::number(double(c.amount) / 10000, 'f', 2);
+            if (k == 5) {
+                entries += "<Ntry><Amt Ccy=\"EUR\">" + amount + "</Amt><CdtDbtInd>DBIT</CdtDbtInd><Sts>BOOK</Sts>"
+                           "<BookgDt><Dt>2026-12-18</Dt></BookgDt><NtryDtls><TxDtls><Refs><EndToEndId>" +
+                           c.endToEnd.toUtf8() + "</EndToEndId></Refs><RltdPties><Dbtr><Nm>" + c.payer.toUtf8() +
+                           "</Nm></Dbtr></RltdPties><RtrInf><Rsn><Cd>AM04</Cd></Rsn></RtrInf></TxDtls></NtryDtls></Ntry>";
+                continue;
+            }
+            tx += "<TxDtls><Refs><EndToEndId>" + c.endToEnd.toUtf8() + "</EndToEndId></Refs><AmtDtls><TxAmt>"
+                  "<Amt Ccy=\"EUR\">" + amount + "</Amt></TxAmt></AmtDtls><RltdPties><Dbtr><Nm>" + c.payer.toUtf8() +
+                  "</Nm></Dbtr></RltdPties></TxDtls>";
+        }
+        qint64 sum = 0;
+        for (int k = 0; k < collected.size(); ++k)
+            if (k != 5)
+                sum += collected[k].amount;
+        entries = "<Ntry><Amt Ccy=\"EUR\">" + QByteArray::number(double(sum) / 10000, 'f', 2) +
+                  "</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>2026-12-14</Dt></BookgDt><ValDt><Dt>"
+                  "2026-12-14</Dt></ValDt><AcctSvcrRef>SDD-DIC</AcctSvcrRef><NtryDtls>" + tx + "</NtryDtls></Ntry>" +
+                  entries;
+        for (int i = 1; i < 21; i += 2) {
+            const QByteArray child = QStringLiteral("%1 %2%3").arg(surnames[i % 10], names[i % 8]).arg(i).toUtf8();
+            entries += "<Ntry><Amt Ccy=\"EUR\">" + QByteArray(i % 3 == 0 ? "250.00" : "200.00") +
+                       "</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>2026-12-10</Dt></BookgDt><ValDt><Dt>"
+                       "2026-12-10</Dt></ValDt><AcctSvcrRef>BON" + QByteArray::number(i) + "</AcctSvcrRef><NtryDtls>"
+                       "<TxDtls><RltdPties><Dbtr><Nm>Famiglia</Nm></Dbtr></RltdPties><RmtInf><Ustrd>Retta dicembre " +
+                       child + "</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>";
+        }
+        entries += "<Ntry><Amt Ccy=\"EUR\">35.00</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>2026-12-11"
+                   "</Dt></BookgDt><AcctSvcrRef>X1</AcctSvcrRef><AddtlNtryInf>giroconto</AddtlNtryInf></Ntry>";
+        const QByteArray xml = "<?xml version=\"1.0\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">"
+                               "<BkToCstmrStmt><GrpHdr><MsgId>1</MsgId><CreDtTm>2026-12-20T08:00:00</CreDtTm></GrpHdr>"
+                               "<Stmt><Id>1</Id><Acct><Id><IBAN>IT60X0542811101000000123456</IBAN></Id><Ccy>EUR</Ccy>"
+                               "</Acct>" + entries + "</Stmt></BkToCstmrStmt></Document>";
+        QFile f(m_tp->Path("dicembre.xml"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(xml);
+        f.close();
+        m_app->menuRicevute()->ui.txtAnnoPreventivi->setText(QStringLiteral("2026"));
+        auto* helper = ModalHelper::When<TfrmRetteMese>(
+            [&](TfrmRetteMese* w) {
+                auto close = qScopeGuard([w] { w->reject(); });
+                auto* mov = ModalHelper::When<TfrmMovimentiBancari>(
+                    [&](TfrmMovimentiBancari* d) {
+                        auto closeMov = qScopeGuard([d] { d->reject(); });
+                        m_tp->fileDialogs.answers.enqueue(m_tp->Path("dicembre.xml"));
+                        d->btnApri->click();
+                        QAbstractItemModel* m = d->grdMovimenti->model();
+                        QCOMPARE(m->rowCount(), 50);
+                        int matched = 0;
+                        for (int r = 0; r < m->rowCount(); ++r)
+                            matched += m->index(r, 6).data().toString() == QStringLiteral("abbinato");
+                        QCOMPARE(matched, 49);
+                        QCOMPARE(d->lstResi->model()->rowCount(), 1);
+                        QVERIFY(d->lstResi->model()->index(0, 0).data().toString().contains("fondi insufficienti"));
+                        Look(d, "month_movimenti.png");
+                        m_tp->messages.answers.enqueue(true);
+                        d->btnEmetti->click();
+                    },
+                    this, 20000);
+                QTest::mouseClick(w->btnMovimenti, Qt::LeftButton);
+                QVERIFY(mov->Handled());
+                delete mov;
+                // Back in the month's list: 49 paid, the returned one and the other 30 still to issue.
+                int paid = 0;
+                for (const fees::FeeLine& l : w->Model().Lines())
+                    paid += l.state == fees::LineState::Paid;
+                QCOMPARE(paid, 49);
+                Look(w, "month_rette.png");
+            },
+            this, 60000);
+        QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
+        QVERIFY(helper->Handled());
+        delete helper;
+        texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts[1], QStringLiteral("Emesse 49 ricevute: dalla n. 1 alla n. 49."));
+    }
 };
 
 QTEST_MAIN(tst_pagamenti)
