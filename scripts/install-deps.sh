@@ -9,7 +9,8 @@ pkgs=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-multimedia-dev 
       gstreamer1.0-plugins-good xdg-utils libxlsxwriter-dev libzip-dev)
 if [ "$mode" = test ]; then
     pkgs+=(xvfb xauth poppler-utils libreoffice-calc-nogui desktop-file-utils dpkg-dev clang-14 libclang-rt-14-dev
-           libbenchmark-dev python3-openpyxl libxml2-utils unzip python3-a38)
+           libbenchmark-dev python3-openpyxl libxml2-utils unzip python3-a38 libhbci4j-core-java)
+    # libhbci4j-core-java: its jar carries the ISO 20022 pain.008.001.08 schema the direct-debit test checks with.
     # The invoice tests fetch the FatturaPA schema and reader with npm and run the reader under Node.
     if ! command -v npm >/dev/null 2>&1; then
         pkgs+=(nodejs npm)

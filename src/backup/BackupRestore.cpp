@@ -79,6 +79,8 @@ QString BackupFileInfo::Contents() const {
         return QStringLiteral("impostazioni");
     if (name.compare(QLatin1String("unins000.dll"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("password");
+    if (name.compare(QLatin1String("Mandati_SDD.ini"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("mandati SDD");
     return QString();
 }
 

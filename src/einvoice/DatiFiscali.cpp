@@ -3,6 +3,8 @@
 #include "app/CommonMessages.h"
 #include "app/Placement.h"
 #include "einvoice/FiscalData.h"
+#include "payments/PaymentSettings.h"
+#include "validators/Iban.h"
 #include "storage/Text.h"
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -60,6 +62,14 @@ TfrmDatiFiscali::TfrmDatiFiscali(Carvenna& app, QWidget* parent) : QDialog(paren
     group->addButton(optBolloCliente);
     txtProgressivo = Field(this, "txtProgressivo", 5);
     txtProgressivo->setValidator(new QIntValidator(1, 99999, this));
+    txtIban = Field(this, "txtIban", 42);
+    txtIntestatario = Field(this, "txtIntestatario", kHolderMaxLength);
+    txtCreditore = Field(this, "txtCreditore", 35);
+    txtCuc = Field(this, "txtCuc", 8);
+    cmbFormatoSdd = new QComboBox(this);
+    cmbFormatoSdd->setObjectName(QStringLiteral("cmbFormatoSdd"));
+    cmbFormatoSdd->addItem(QStringLiteral("CBI (richiesto dalle banche italiane)"), SddFormatKey(PaymentSettings::SddFormat::Cbi));
+    cmbFormatoSdd->addItem(QStringLiteral("ISO 20022 pain.008.001.08"), SddFormatKey(PaymentSettings::SddFormat::Iso));
     btnApplica = new QPushButton(QStringLiteral("Applica e chiudi"), this);
     btnApplica->setObjectName(QStringLiteral("btnApplica"));
     btnAnnulla = new QPushButton(QStringLiteral("Annulla"), this);
@@ -89,6 +99,15 @@ TfrmDatiFiscali::TfrmDatiFiscali(Carvenna& app, QWidget* parent) : QDialog(paren
     form2->addRow(QStringLiteral("Imposta di bollo (oltre 77,47 euro):"), bearer);
     form2->addRow(QStringLiteral("Prossimo numero di trasmissione:"), txtProgressivo);
 
+    auto* payments = new QGroupBox(QStringLiteral(" Pagamenti (bonifici e addebiti SDD) "), this);
+    payments->setObjectName(QStringLiteral("grpPagamenti"));
+    auto* form3 = new QFormLayout(payments);
+    form3->addRow(QStringLiteral("IBAN della scuola:"), txtIban);
+    form3->addRow(QStringLiteral("Intestatario del conto:"), txtIntestatario);
+    form3->addRow(QStringLiteral("Identificativo creditore SEPA:"), txtCreditore);
+    form3->addRow(QStringLiteral("Codice CUC (CBI):"), txtCuc);
+    form3->addRow(QStringLiteral("Formato del file SDD:"), cmbFormatoSdd);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnApplica);
@@ -96,6 +115,7 @@ TfrmDatiFiscali::TfrmDatiFiscali(Carvenna& app, QWidget* parent) : QDialog(paren
     auto* all = new QVBoxLayout(this);
     all->addWidget(school);
     all->addWidget(invoice);
+    all->addWidget(payments);
     all->addLayout(buttons);
     resize(720, sizeHint().height());
 
@@ -125,6 +145,12 @@ void TfrmDatiFiscali::FormShow() {
     chkBolloVirtuale->setChecked(d.bolloVirtuale);
     (d.bolloACarico == FiscalData::StampBearer::Payer ? optBolloCliente : optBolloScuola)->setChecked(true);
     txtProgressivo->setText(QString::number(d.progressivo));
+    const PaymentSettings p = LoadPaymentSettings(m_app.SettingsPath());
+    txtIban->setText(GroupIban(p.iban));
+    txtIntestatario->setText(p.intestatario);
+    txtCreditore->setText(p.creditorId);
+    txtCuc->setText(p.cuc);
+    cmbFormatoSdd->setCurrentIndex(qMax(0, cmbFormatoSdd->findData(SddFormatKey(p.formato))));
     txtDenominazione->setFocus();
 }
 
@@ -153,7 +179,23 @@ void TfrmDatiFiscali::btnApplicaClick() {
         m_app.messages().Warning(QStringLiteral("Attenzione: ") + problem, this);
         return;
     }
-    if (!SaveFiscalData(m_app.SettingsPath(), d)) {
+    PaymentSettings p;
+    p.iban = NormaliseIban(txtIban->text());
+    p.intestatario = TrimText(txtIntestatario->text());
+    p.creditorId = NormaliseIban(txtCreditore->text());
+    p.cuc = UpperAZ(TrimText(txtCuc->text()));
+    p.formato = SddFormatFromKey(cmbFormatoSdd->currentData().toString());
+    if (const QString problem = CheckPaymentSettings(p); !problem.isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: ") + problem, this);
+        QLineEdit* field = problem.contains(QLatin1String("IBAN"))            ? txtIban
+                           : problem.contains(QLatin1String("intestatario"))  ? txtIntestatario
+                           : problem.contains(QLatin1String("CUC"))           ? txtCuc
+                                                                              : txtCreditore;
+        field->setFocus();
+        field->selectAll();
+        return;
+    }
+    if (!SaveFiscalData(m_app.SettingsPath(), d) || !SavePaymentSettings(m_app.SettingsPath(), p)) {
         m_app.messages().Error(SettingsNotSaved(), this);
         return;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // The school's fiscal data for electronic invoices, opened from the receipts year window. Reads
 // and writes the "Dati Fiscali" section of Trelvani.ini; "Applica e chiudi" saves only complete,
-// valid data (the VAT number and tax code through the existing checks).
+// valid data (the VAT number and tax code through the existing checks). The "Pagamenti" group keeps
+// the school's account and direct-debit creditor data in the section of that name.
 #include <QDialog>
 
 class Carvenna;
@@ -30,6 +31,11 @@ public:
     QRadioButton* optBolloScuola;
     QRadioButton* optBolloCliente;
     QLineEdit* txtProgressivo;
+    QLineEdit* txtIban;
+    QLineEdit* txtIntestatario;
+    QLineEdit* txtCreditore;
+    QLineEdit* txtCuc;
+    QComboBox* cmbFormatoSdd;
     QPushButton* btnApplica;
     QPushButton* btnAnnulla;
 

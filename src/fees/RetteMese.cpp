@@ -7,6 +7,8 @@
 #include "fees/FeeLedger.h"
 #include "fees/RetteModel.h"
 #include "app/Printing.h"
+#include "payments/AddebitiSdd.h"
+#include "payments/MovimentiBancari.h"
 #include "printing/ReceiptBatchPrint.h"
 #include "printing/ReceiptPrint.h"
 #include "widgets/Calendario.h"
@@ -117,6 +119,8 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     btnNonPagate = Button(QStringLiteral("Non pagate"), this, "btnNonPagate");
     btnEsporta = Button(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
     btnFatture = Button(QStringLiteral("Fatture elettroniche"), this, "btnFatture");
+    btnAddebitiSdd = Button(QStringLiteral("Addebiti SDD"), this, "btnAddebitiSdd");
+    btnMovimenti = Button(QStringLiteral("Movimenti bancari"), this, "btnMovimenti");
     btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
     lblFile = Label(m_app.ProgramFolder() + TrimText(year) + QStringLiteral(".ric"), this, "lblFile");
     lblFile->hide();
@@ -143,7 +147,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     find->addSpacing(20);
     find->addWidget(lblConteggio, 2);
     auto* commands = new QHBoxLayout;
-    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture})
+    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture, btnAddebitiSdd, btnMovimenti})
         commands->addWidget(b);
     commands->addStretch(1);
     commands->addWidget(btnChiudi);
@@ -173,6 +177,8 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     connect(btnNonPagate, &QPushButton::clicked, this, &TfrmRetteMese::btnNonPagateClick);
     connect(btnEsporta, &QPushButton::clicked, this, &TfrmRetteMese::btnEsportaClick);
     connect(btnFatture, &QPushButton::clicked, this, &TfrmRetteMese::btnFattureClick);
+    connect(btnAddebitiSdd, &QPushButton::clicked, this, &TfrmRetteMese::btnAddebitiSddClick);
+    connect(btnMovimenti, &QPushButton::clicked, this, &TfrmRetteMese::btnMovimentiClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_model, &RetteModel::linesChanged, this, &TfrmRetteMese::UpdateCount);
     frxReport = LoadListTemplate();
@@ -536,4 +542,20 @@ void TfrmRetteMese::btnFattureClick() {
         return;
     }
     EmettiFatture(m_app, this, TrimText(lblFile->text()), QList<qint64>(positions.begin(), positions.end()));
+}
+
+void TfrmRetteMese::btnAddebitiSddClick() {
+    QVector<int> ticked;
+    const QVector<FeeLine>& lines = m_model->Lines();
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].ticked)
+            ticked << i;
+    TfrmAddebitiSdd dlg(m_app, lines, ticked, Month(), this);
+    dlg.exec();
+}
+
+void TfrmRetteMese::btnMovimentiClick() {
+    TfrmMovimentiBancari dlg(m_app, m_year, Month(), this);
+    dlg.exec();
+    LoadList(); // receipts issued there change what is paid here
 }

@@ -38,6 +38,8 @@ public:
     QPushButton* btnNonPagate;
     QPushButton* btnEsporta;
     QPushButton* btnFatture;
+    QPushButton* btnAddebitiSdd;
+    QPushButton* btnMovimenti;
     QPushButton* btnChiudi;
     QLabel* lblFile;   // hidden: the yearly receipt file
     QLabel* lblMemory; // hidden: who opened the window
@@ -65,6 +67,8 @@ private slots:
     void btnNonPagateClick();
     void btnEsportaClick();
     void btnFattureClick();
+    void btnAddebitiSddClick();
+    void btnMovimentiClick();
     void UpdateCount();
 
 private:

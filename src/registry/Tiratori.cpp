@@ -14,6 +14,7 @@
 #include "registry/CardPhoto.h"
 #include "registry/FeeFormat.h"
 #include "registry/ImportaSchede.h"
+#include "payments/MandatoSdd.h"
 #include "search/CertScaduti.h"
 #include "search/TessereScadute.h"
 #include "search/TrovaTiratori.h"
@@ -23,6 +24,7 @@
 #include <QCloseEvent>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFrame>
 #include <QShowEvent>
 
 namespace {
@@ -106,6 +108,24 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     connect(ui.cmdStorico, &QToolButton::clicked, this, &TfrmTiratori::cmdStoricoClick);
     connect(ui.cmdImporta, &QToolButton::clicked, this, &TfrmTiratori::cmdImportaClick);
     connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmTiratori::btnCodFiscClick);
+    // The payer's direct-debit mandate, after the specified commands: a panel of its own under the photo's.
+    auto* shpComandi7 = new QFrame(ui.panCentro);
+    shpComandi7->setObjectName(QStringLiteral("shpComandi7"));
+    shpComandi7->setGeometry(6, 540, 317, 48);
+    shpComandi7->setStyleSheet(ui.bkgPulsantiFoto->styleSheet().replace(QLatin1String("bkgPulsantiFoto"),
+                                                                       QLatin1String("shpComandi7")));
+    cmdMandato = new QToolButton(shpComandi7);
+    cmdMandato->setObjectName(QStringLiteral("cmdMandato"));
+    cmdMandato->setGeometry(6, 6, 140, 36);
+    cmdMandato->setIcon(ui.cmdImporta->icon());
+    cmdMandato->setIconSize(QSize(20, 20));
+    cmdMandato->setFocusPolicy(Qt::NoFocus);
+    cmdMandato->setAutoRaise(true);
+    cmdMandato->setCursor(Qt::PointingHandCursor);
+    cmdMandato->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    cmdMandato->setText(QStringLiteral("Mandato SDD"));
+    cmdMandato->setStatusTip(QStringLiteral("Mandato di addebito diretto SDD del pagatore della scheda."));
+    connect(cmdMandato, &QToolButton::clicked, this, &TfrmTiratori::cmdMandatoClick);
     connect(ui.btnEmail, &QToolButton::clicked, this, &TfrmTiratori::btnEmailClick);
     connect(ui.cmdTrova, &QToolButton::clicked, this, &TfrmTiratori::cmdTrovaClick);
     connect(ui.cmdScadCert, &QToolButton::clicked, this, &TfrmTiratori::cmdScadCertClick);
@@ -351,6 +371,19 @@ void TfrmTiratori::cmdSalvaClick() {
 }
 
 // ---- Other commands ------------------------------------------------------------------------
+
+void TfrmTiratori::cmdMandatoClick() {
+    const QString code = UpperAZ(TrimText(ui.txtCodFisc->text()));
+    if (code.size() != 16 && code.size() != 11) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: il mandato SDD si registra per il codice fiscale del "
+                                                "pagatore; indicarlo nella scheda."),
+                                 this);
+        ui.txtCodFisc->setFocus();
+        return;
+    }
+    TfrmMandatoSdd dlg(m_app, code, ui.txtTiratore->text(), this);
+    dlg.exec();
+}
 
 void TfrmTiratori::btnCodFiscClick() {
     RecordEditor::CheckTaxCode(m_app, this, TrimText(ui.txtCodFisc->text()));

@@ -17,6 +17,7 @@
 class Carvenna;
 class FieldKeys;
 class QLineEdit;
+class QToolButton;
 class RecordEditor;
 struct RegistryRecord;
 
@@ -27,6 +28,7 @@ class TfrmTiratori : public QWidget {
 public:
     explicit TfrmTiratori(Carvenna& app, QWidget* parent = nullptr);
     Ui::TfrmTiratori ui;
+    QToolButton* cmdMandato; // "Mandato SDD" of the card's payer
 
     /// Puts the record's 26 fields into the edit fields and its attachments into the hidden labels.
     void ShowRecord(const RegistryRecord& rec);
@@ -81,6 +83,7 @@ private slots:
     void cmdStoricoClick();
     void cmdImportaClick();
     void btnCodFiscClick();
+    void cmdMandatoClick();
     void btnEmailClick();
     void txtQuotaExit();
     void DateFieldKeyDown(QLineEdit* field);

@@ -87,6 +87,29 @@ int FindKey(const QStringList& lines, const QString& section, const QString& key
         *sectionEnd = end;
     return -1;
 }
+
+// Sets `key` of `section` in `lines`, adding the key or the section when missing.
+void SetKey(QStringList& lines, const QString& section, const QString& key, const QString& value) {
+    int sectionEnd = -1;
+    const int at = FindKey(lines, section, key, &sectionEnd);
+    if (at >= 0) {
+        const QString& line = lines[at];
+        lines[at] = line.left(line.indexOf(u'=')).trimmed() + u'=' + value;
+    } else if (sectionEnd >= 0) {
+        lines.insert(sectionEnd, key + u'=' + value);
+    } else {
+        if (!lines.isEmpty() && !TrimText(lines.last()).isEmpty())
+            lines << QString();
+        lines << u'[' + section + u']' << key + u'=' + value;
+    }
+}
+
+// The file is written in Windows-1252, as the program writes it; a UTF-8 file holding characters
+// that Windows-1252 lacks stays UTF-8, so that rewriting one key never turns another into '?'.
+QByteArray Encode(const QStringList& lines, bool utf8) {
+    const QString text = lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n");
+    return utf8 && !IsWin1252(text) ? QByteArray("\xEF\xBB\xBF") + text.toUtf8() : ToWin1252(text);
+}
 } // namespace
 
 QString IniRead(const QString& path, const QString& section, const QString& key, bool* ok) {
@@ -107,22 +130,50 @@ bool IniWrite(const QString& path, const QString& section, const QString& key, c
             *error = QStringLiteral("cannot read %1").arg(path);
         return false;
     }
-    int sectionEnd = -1;
-    const int at = FindKey(file.lines, section, key, &sectionEnd);
-    if (at >= 0) {
-        const QString& line = file.lines[at];
-        file.lines[at] = line.left(line.indexOf(u'=')).trimmed() + u'=' + value;
-    } else if (sectionEnd >= 0) {
-        file.lines.insert(sectionEnd, key + u'=' + value);
-    } else {
-        if (!file.lines.isEmpty() && !TrimText(file.lines.last()).isEmpty())
-            file.lines << QString();
-        file.lines << u'[' + section + u']' << key + u'=' + value;
+    SetKey(file.lines, section, key, value);
+    return SaveWholeFile(path, Encode(file.lines, file.utf8), error);
+}
+
+bool IniDocument::Load(const QString& path, QString* error) {
+    ::Lines file = ::Load(path);
+    if (!file.ok) {
+        if (error)
+            *error = QStringLiteral("cannot read %1").arg(path);
+        return false;
     }
-    // The file is written in Windows-1252, as the program writes it; a UTF-8 file holding characters
-    // that Windows-1252 lacks stays UTF-8, so that rewriting one key never turns another into '?'.
-    const QString text = file.lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n");
-    const QByteArray bytes =
-        file.utf8 && !IsWin1252(text) ? QByteArray("\xEF\xBB\xBF") + text.toUtf8() : ToWin1252(text);
-    return SaveWholeFile(path, bytes, error);
+    m_lines = file.lines;
+    m_utf8 = file.utf8;
+    return true;
+}
+
+QVector<IniDocument::Entry> IniDocument::Entries() const {
+    QVector<Entry> out;
+    QString section;
+    for (const QString& line : m_lines) {
+        const QString name = SectionOf(line);
+        if (!name.isNull()) {
+            section = name;
+            continue;
+        }
+        const QString t = TrimText(line);
+        if (section.isNull() || t.isEmpty() || t.startsWith(u';') || t.startsWith(u'#'))
+            continue;
+        const int eq = line.indexOf(u'=');
+        if (eq > 0)
+            out.push_back({section, TrimText(line.left(eq)), TrimText(line.mid(eq + 1))});
+    }
+    return out;
+}
+
+QString IniDocument::Value(const QString& section, const QString& key) const {
+    const int at = FindKey(m_lines, section, key, nullptr);
+    return at < 0 ? QString() : TrimText(m_lines[at].mid(m_lines[at].indexOf(u'=') + 1));
+}
+
+void IniDocument::Set(const QString& section, const QString& key, const QString& value) {
+    SetKey(m_lines, section, key, value);
+}
+
+bool IniDocument::Save(const QString& path, QString* error) const {
+    return SaveWholeFile(path, Encode(m_lines, m_utf8), error);
 }

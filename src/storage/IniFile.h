@@ -4,6 +4,8 @@
 // Files are read as UTF-8 when they start with a BOM, otherwise as Windows-1252; they are
 // written as Windows-1252 with CRLF line ends through SaveFile: old or new, never half.
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 /// Reads `key` of `section`; a missing file, section or key gives an empty text.
 /// `ok` (optional) is false only when an existing file cannot be read.
@@ -11,3 +13,25 @@ QString IniRead(const QString& path, const QString& section, const QString& key,
 /// Writes `key` of `section`, creating the file, section or key when missing.
 bool IniWrite(const QString& path, const QString& section, const QString& key, const QString& value,
               QString* error = nullptr);
+
+/// A whole settings file in memory, for a reader of many sections (one read of the file) and a writer
+/// of many keys in one save (all or nothing). Same matching, codec and line keeping as IniRead/IniWrite.
+class IniDocument {
+public:
+    struct Entry {
+        QString section, key, value;
+    };
+    /// Reads `path`; a missing file is an empty document. False (with `error`) when it cannot be read.
+    bool Load(const QString& path, QString* error = nullptr);
+    /// Every key of every section, in file order (comments and blank lines left out).
+    QVector<Entry> Entries() const;
+    QString Value(const QString& section, const QString& key) const;
+    /// Sets a key, creating the key or the section when missing.
+    void Set(const QString& section, const QString& key, const QString& value);
+    /// Writes the whole file through SaveFile.
+    bool Save(const QString& path, QString* error = nullptr) const;
+
+private:
+    QStringList m_lines;
+    bool m_utf8 = false;
+};

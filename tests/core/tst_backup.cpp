@@ -31,6 +31,7 @@ class TestBackup : public QObject {
         Write(P("Archivio_Iscritti.pro"), "cards " + tag);
         Write(P("Trelvani.ini"), "[Numerazione Ricevute]\r\nInizio=" + tag + "\r\n");
         Write(P("unins000.dll"), "[Accesso]\r\nValore=8A4F\r\n");
+        Write(P("Mandati_SDD.ini"), "[RSSMRA85T10A562S]\r\nMandato=M-" + tag + "\r\n");
         Write(P("copia.ric"), "not a year file");
         Write(P("Logo.bmp"), "logo");
         Write(P("Anagrafica/Scheda_Iscritto_1.jpg"), "photo");
@@ -52,8 +53,8 @@ private slots:
         const QString day = P("Backup/2026-12-10/");
         QCOMPARE(BackupDayFolder(m_folder, kDay) + QLatin1Char('/'), day);
         // Photos, attachments, the logo and other .ric files stay out.
-        QCOMPARE(Entries(day),
-                 (QStringList{"2025.ric", "2026.ric", "Archivio_Iscritti.pro", "Trelvani.ini", "unins000.dll"}));
+        QCOMPARE(Entries(day), (QStringList{"2025.ric", "2026.ric", "Archivio_Iscritti.pro", "Mandati_SDD.ini",
+                                             "Trelvani.ini", "unins000.dll"}));
         for (const QString& name : Entries(day))
             QCOMPARE(Read(day + name), Read(P(name)));
     }

@@ -11,6 +11,7 @@
 #include "app/Style.h"
 #include "einvoice/DatiCliente.h"
 #include "einvoice/DatiFiscali.h"
+#include "payments/PaymentSettings.h"
 #include "einvoice/EmettiFattura.h"
 #include "einvoice/FiscalData.h"
 #include "einvoice/InvoiceFiles.h"
@@ -384,6 +385,56 @@ private slots:
         QCOMPARE(d.progressivo, 40);
         QVERIFY(ReadAll(m_app->SettingsPath()).contains("[Numerazione Ricevute]\r\nInizio=100\r\n"));
         QVERIFY(before.contains("[Numerazione Ricevute]\r\nInizio=100\r\n"));
+    }
+
+    // The payment group: a wrong IBAN or a CUC of 7 is refused with the field's name and nothing is saved;
+    // the IBAN typed in groups is kept without blanks, and shown in groups again.
+    void datiFiscaliPagamenti() {
+        m_app->Switch(m_app->menuRicevute(), m_app->avvio());
+        auto* btn = m_app->menuRicevute()->findChild<QPushButton*>("btnDatiFiscali");
+        auto* helper = ModalHelper::When<TfrmDatiFiscali>(
+            [&](TfrmDatiFiscali* w) {
+                QVERIFY(w->txtIban->text().isEmpty());
+                QCOMPARE(w->cmbFormatoSdd->currentData().toString(), QString("CBI"));
+                w->txtIban->setText("it61 x054 2811 1010 0000 0123 456");
+                w->txtIntestatario->setText("Asilo Nido Il Girasole");
+                w->btnApplica->click();
+                QVERIFY(w->isVisible());
+                QCOMPARE(w->focusWidget(), static_cast<QWidget*>(w->txtIban));
+                w->txtIban->setText("it60 x054 2811 1010 0000 0123 456");
+                w->txtCuc->setText("1234567");
+                w->btnApplica->click();
+                QVERIFY(w->isVisible());
+                w->txtCuc->setText("1234567a");
+                w->txtCreditore->setText("IT91ZZZ01234567897");
+                w->cmbFormatoSdd->setCurrentIndex(w->cmbFormatoSdd->findData("ISO"));
+                if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+                    w->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/datifiscali_pagamenti.png");
+                w->btnApplica->click();
+            },
+            this);
+        btn->click();
+        QVERIFY(helper->Handled());
+        const QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].startsWith("Attenzione: L'IBAN della scuola ha le cifre di controllo sbagliate"),
+                 qPrintable(texts[0]));
+        QVERIFY2(texts[1].contains("CUC"), qPrintable(texts[1]));
+        const PaymentSettings p = LoadPaymentSettings(m_app->SettingsPath());
+        QCOMPARE(p.iban, QString("IT60X0542811101000000123456"));
+        QCOMPARE(p.intestatario, QString("Asilo Nido Il Girasole"));
+        QCOMPARE(p.creditorId, QString("IT91ZZZ01234567897"));
+        QCOMPARE(p.cuc, QString("1234567A"));
+        QCOMPARE(p.formato, PaymentSettings::SddFormat::Iso);
+        auto* again = ModalHelper::When<TfrmDatiFiscali>(
+            [&](TfrmDatiFiscali* w) {
+                QCOMPARE(w->txtIban->text(), QString("IT60 X054 2811 1010 0000 0123 456"));
+                QCOMPARE(w->cmbFormatoSdd->currentData().toString(), QString("ISO"));
+                w->btnAnnulla->click();
+            },
+            this);
+        btn->click();
+        QVERIFY(again->Handled());
     }
 };
 

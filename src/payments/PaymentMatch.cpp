@@ -1,0 +1,387 @@
+#include "payments/PaymentMatch.h"
+#include "payments/SddFile.h"
+#include "receipts/Cancellation.h"
+#include "storage/Dates.h"
+#include "storage/ReceiptFile.h"
+#include "storage/RecordFile.h"
+#include "storage/RegistryFile.h"
+#include "storage/SaveFile.h"
+#include "storage/Text.h"
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace payments {
+namespace {
+QString Folded(const QString& s) {
+    QString out;
+    for (QChar c : s.normalized(QString::NormalizationForm_KD))
+        if (c.isLetterOrNumber())
+            out += c.toLower();
+    return out;
+}
+
+qint64 FeeOf(const QString& fee) {
+    const auto ec = fees::FeeEuroCents(fee);
+    return ec ? ec->first.toLongLong() * 10000 + ec->second.toLongLong() * 100 : 0;
+}
+
+QString JournalPath(const QString& folder, int year) {
+    return folder + QStringLiteral("Storico/%1.movimenti.log").arg(year);
+}
+
+// The months `amount` reaches among the owed ones still free, oldest first; `exact` when it pays them whole.
+QVector<fees::FeeMonth> Reach(const QVector<fees::MonthDue>& owed, const QHash<QString, qint64>& taken,
+                              const QString& childKey, qint64 amount, bool* exact, int fromMonth = 0) {
+    QVector<fees::FeeMonth> months;
+    qint64 left = amount;
+    for (const fees::MonthDue& m : owed) {
+        if (m.month.year * 100 + m.month.month < fromMonth)
+            continue; // a collection pays the month it was made for
+        const qint64 free = m.Owed() - taken.value(childKey + QString::number(m.month.year * 100 + m.month.month));
+        if (free <= 0)
+            continue;
+        if (left <= 0)
+            break;
+        months << m.month;
+        left -= free;
+    }
+    *exact = left == 0 && !months.isEmpty();
+    return months;
+}
+} // namespace
+
+QString MatchStateText(MatchState s) {
+    switch (s) {
+    case MatchState::Matched: return QStringLiteral("abbinato");
+    case MatchState::ToCheck: return QStringLiteral("da verificare");
+    case MatchState::Unmatched: return QStringLiteral("non abbinato");
+    case MatchState::AlreadyRecorded: return QString::fromUtf8("già registrato");
+    }
+    return QString();
+}
+
+QString MovementKey(const Movement& m) {
+    if (!m.bankRef.isEmpty())
+        return QStringLiteral("R:") + m.bankRef;
+    const QByteArray text = Folded(m.remittance).toUtf8();
+    return QStringLiteral("D:%1:%2:%3")
+        .arg(m.value.toString(Qt::ISODate))
+        .arg(m.amount)
+        .arg(QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha1).toHex().left(16)));
+}
+
+QVector<DueCard> LoadDueCards(const QString& programFolder, const fees::FeeMonth& upTo, QString* error) {
+    QVector<DueCard> out;
+    RegistryFile registry;
+    QVector<RegistryRecord> cards;
+    if (!QFileInfo::exists(programFolder + QLatin1String(RegistryFileName)))
+        return out;
+    if (!registry.OpenOrCreate(programFolder) || !registry.ReadAll(cards) || !registry.Close()) {
+        if (error)
+            *error = QStringLiteral("impossibile leggere l'archivio delle schede.");
+        return out;
+    }
+    QSet<QString> children;
+    for (const RegistryRecord& c : cards)
+        if (!TrimText(c.Armi).isEmpty())
+            children.insert(fees::ChildKey(c.Armi));
+    fees::ChildReceipts receipts;
+    if (!receipts.Load(programFolder, {upTo.year - 1, upTo.year}, &children, error))
+        return {};
+    const QStringList words = fees::ReadFeeWords(programFolder);
+    for (int i = 0; i < cards.size(); ++i) {
+        const RegistryRecord& c = cards[i];
+        DueCard d;
+        d.line.card = i + 1;
+        d.line.parent = TrimText(c.Tiratore);
+        d.line.taxCode = UpperAZ(TrimText(c.CodFisc));
+        d.line.child = TrimText(c.Armi);
+        d.line.fee = TrimText(c.Quota);
+        d.line.method = TrimText(c.FinePor);
+        d.line.cause = TrimText(c.Ente);
+        d.line.birthPlace = TrimText(c.Porto);
+        d.line.birthDate = TrimText(c.InizioPor);
+        const qint64 fee = FeeOf(d.line.fee);
+        if (!d.line.child.isEmpty() && !d.line.taxCode.isEmpty() && fee > 0) {
+            const auto [from, to] = fees::AccountRange(c.InizioTes, c.FineTes, upTo);
+            const fees::ChildAccount acc =
+                fees::Allocate(receipts.Of(d.line.child), fees::CardTerms{d.line.child, fee, d.line.cause}, from, to,
+                               words);
+            for (const fees::MonthDue& m : acc.months)
+                if (m.Owed() > 0)
+                    d.owed << m;
+        }
+        out << d;
+    }
+    return out;
+}
+
+void AssignCard(Proposal& p, const Movement& m, const QVector<DueCard>& cards, int card) {
+    p.card = card;
+    bool exact = false;
+    p.months = Reach(cards[card].owed, {}, fees::ChildKey(cards[card].line.child), m.amount, &exact);
+    if (p.months.isEmpty() && !cards[card].owed.isEmpty())
+        p.months << cards[card].owed.first().month;
+    p.state = MatchState::Matched;
+    p.how = QStringLiteral("scelto a mano");
+    p.note.clear();
+    p.accepted = !p.months.isEmpty();
+}
+
+QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector<DueCard>& cards,
+                                 const QSet<QString>& used) {
+    // Indexes: card number, tax code, folded child and payer names.
+    QHash<qint64, int> byNumber;
+    QHash<QString, QVector<int>> byTaxCode, byPayer;
+    QVector<QPair<QString, QString>> childNames; // "cognomenome", "nomecognome"
+    for (int i = 0; i < cards.size(); ++i) {
+        const fees::FeeLine& l = cards[i].line;
+        byNumber.insert(l.card, i);
+        if (!l.taxCode.isEmpty())
+            byTaxCode[l.taxCode] << i;
+        if (!l.parent.isEmpty())
+            byPayer[Folded(l.parent)] << i;
+        const QStringList words = l.child.split(u' ', Qt::SkipEmptyParts);
+        QStringList reversed = words;
+        std::reverse(reversed.begin(), reversed.end());
+        childNames << qMakePair(Folded(words.join(QString())), Folded(reversed.join(QString())));
+    }
+    static const QRegularExpression taxCode(QStringLiteral("[A-Z]{6}[0-9LMNPQRSTUV]{2}[A-Z][0-9LMNPQRSTUV]{2}[A-Z]"
+                                                           "[0-9LMNPQRSTUV]{3}[A-Z]"));
+    QHash<QString, qint64> taken; // child key + yyyymm -> what earlier movements of this statement took
+    QSet<QString> seen;
+    QVector<Proposal> out;
+    out.reserve(credits.size());
+    for (const Movement& m : credits) {
+        Proposal p;
+        const QString key = MovementKey(m);
+        if (used.contains(key) || seen.contains(key)) {
+            p.state = MatchState::AlreadyRecorded;
+            p.note = used.contains(key) ? QStringLiteral("movimento già trasformato in ricevuta")
+                                        : QStringLiteral("movimento ripetuto nell'estratto conto");
+            out << p;
+            continue;
+        }
+        seen.insert(key);
+        QVector<int> candidates;
+        bool strong = true;
+        int fromMonth = 0;
+        if (const auto ref = ParseEndToEndId(m.endToEnd); ref && byNumber.contains(ref->card)) {
+            candidates << byNumber.value(ref->card);
+            p.how = QStringLiteral("addebito SDD");
+            fromMonth = ref->month.year * 100 + ref->month.month;
+        }
+        const QString upper = UpperAZ(m.remittance);
+        if (candidates.isEmpty()) {
+            auto it = taxCode.globalMatch(upper.simplified().remove(u' '));
+            while (it.hasNext() && candidates.isEmpty()) {
+                const QString code = it.next().captured(0);
+                candidates = byTaxCode.value(code);
+            }
+            if (!candidates.isEmpty())
+                p.how = QStringLiteral("codice fiscale");
+        }
+        const QString text = Folded(m.remittance);
+        if (candidates.size() != 1) {
+            // The child's name narrows siblings down, or finds the card alone.
+            QVector<int> named;
+            const QVector<int> pool = candidates;
+            for (int i = 0; i < cards.size(); ++i) {
+                if (!pool.isEmpty() && !pool.contains(i))
+                    continue;
+                const auto& [a, b] = childNames[i];
+                if (a.size() >= 4 && (text.contains(a) || text.contains(b)))
+                    named << i;
+            }
+            if (!named.isEmpty()) {
+                candidates = named;
+                if (pool.isEmpty())
+                    p.how = QStringLiteral("nome del minore");
+            }
+        }
+        if (candidates.isEmpty()) {
+            const QString payer = Folded(m.payer);
+            candidates = byPayer.value(payer);
+            if (candidates.isEmpty())
+                for (auto it = byPayer.constBegin(); it != byPayer.constEnd() && candidates.isEmpty(); ++it)
+                    if (it.key().size() >= 6 && text.contains(it.key()))
+                        candidates = it.value();
+            if (!candidates.isEmpty()) {
+                p.how = QStringLiteral("nome del pagatore");
+                strong = false;
+            }
+        }
+        if (candidates.isEmpty()) {
+            p.note = QStringLiteral("nessuna scheda riconosciuta nel movimento");
+            out << p;
+            continue;
+        }
+        // Among siblings, the one whose owed months the amount pays exactly.
+        int chosen = candidates.first();
+        bool exact = false;
+        QVector<fees::FeeMonth> months;
+        for (int c : candidates) {
+            bool e = false;
+            QVector<fees::FeeMonth> reach =
+                Reach(cards[c].owed, taken, fees::ChildKey(cards[c].line.child), m.amount, &e, fromMonth);
+            if (reach.isEmpty() && fromMonth > 0) // the month collected is paid already: the oldest owed
+                reach = Reach(cards[c].owed, taken, fees::ChildKey(cards[c].line.child), m.amount, &e);
+            if (e || (months.isEmpty() && !reach.isEmpty()) || c == candidates.first()) {
+                if (!exact) {
+                    chosen = c;
+                    months = reach;
+                    exact = e;
+                }
+            }
+        }
+        p.card = chosen;
+        p.months = months;
+        if (months.isEmpty()) {
+            p.state = MatchState::ToCheck;
+            p.note = QStringLiteral("la scheda non ha mesi da pagare");
+        } else if (!exact) {
+            p.state = MatchState::ToCheck;
+            p.note = QStringLiteral("l'importo non corrisponde a mesi interi");
+        } else if (candidates.size() > 1 && p.how != QStringLiteral("nome del minore")) {
+            p.state = MatchState::ToCheck;
+            p.note = QStringLiteral("più minori con lo stesso pagatore");
+        } else {
+            p.state = strong || exact ? MatchState::Matched : MatchState::ToCheck;
+        }
+        p.accepted = p.state == MatchState::Matched;
+        // What this movement pays is no longer free for the next ones.
+        qint64 left = m.amount;
+        const QString child = fees::ChildKey(cards[chosen].line.child);
+        for (const fees::MonthDue& d : cards[chosen].owed) {
+            const bool paid = std::any_of(p.months.begin(), p.months.end(), [&](const fees::FeeMonth& x) {
+                return x.year == d.month.year && x.month == d.month.month;
+            });
+            if (!paid || left <= 0)
+                continue;
+            const QString k = child + QString::number(d.month.year * 100 + d.month.month);
+            const qint64 part = qMin(left, d.Owed() - taken.value(k));
+            taken[k] += part;
+            left -= part;
+        }
+        out << p;
+    }
+    return out;
+}
+
+QSet<QString> UsedMovements(const QString& programFolder, int year) {
+    QSet<QString> used;
+    for (int y : {year - 1, year}) {
+        QFile f(JournalPath(programFolder, y));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        f.close();
+        ReceiptFile receipts;
+        const bool open = QFileInfo::exists(programFolder + QStringLiteral("%1.ric").arg(y)) &&
+                          receipts.OpenOrCreate(programFolder + QStringLiteral("%1.ric").arg(y));
+        for (const QByteArray& raw : lines) {
+            const QStringList parts = QString::fromUtf8(raw).trimmed().split(u'\t');
+            if (parts.size() < 3 || !open)
+                continue; // a torn last line, or receipts that are gone
+            // Counted while the receipt it made is still there, with its number, and not cancelled.
+            ReceiptRecord r;
+            if (!receipts.ReadRecord(parts[1].toLongLong() - 1, r) || TrimText(r.NumRic) != parts[2] || IsCancelled(r))
+                continue;
+            used.insert(parts[0]);
+        }
+        if (open)
+            receipts.Close();
+    }
+    return used;
+}
+
+ReceiptRecord PaymentReceipt(const DueCard& card, const Movement& m, const QVector<fees::FeeMonth>& months,
+                             const QStringList& receiver, qint64 number) {
+    fees::FeeLine line = card.line;
+    const qint64 cents = (m.amount + 50) / 100;
+    line.fee = QStringLiteral("%1,%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
+    line.paid = 0;
+    line.method = m.directDebit ? QStringLiteral("Addebito SDD") : QStringLiteral("Bonifico bancario");
+    fees::IssueRequest req;
+    req.month = months.value(0, fees::FeeMonth{m.value.year(), m.value.month()});
+    req.issueDate = m.value;
+    req.receiver = receiver;
+    const fees::FeeMonth last = months.isEmpty() ? req.month : months.last();
+    if (months.size() > 1 && line.cause.isEmpty())
+        req.cause = QStringLiteral("Rette da %1 %2 a %3 %4").arg(req.month.Name()).arg(req.month.year).arg(last.Name()).arg(last.year);
+    ReceiptRecord r = fees::FeeReceipt(line, req, number);
+    r.Al = FormatDate(last.Last());
+    return r;
+}
+
+PaymentIssue IssuePayments(const QString& programFolder, int year, const QVector<Movement>& credits,
+                           const QVector<Proposal>& proposals, const QVector<DueCard>& cards,
+                           const QStringList& receiver, qint64 numberingStart) {
+    PaymentIssue res;
+    const QString yearPath = programFolder + QStringLiteral("%1.ric").arg(year);
+    const QString journal = JournalPath(programFolder, year);
+    if (!QDir().mkpath(programFolder + QStringLiteral("Storico"))) {
+        res.error = QStringLiteral("impossibile creare la cartella Storico");
+        return res;
+    }
+    ReceiptFile file;
+    if (!file.OpenOrCreate(yearPath)) {
+        res.error = file.ErrorString();
+        return res;
+    }
+    RecordFile& raw = file.Raw();
+    qint64 countBefore = 0;
+    const bool written = raw.AppendBatchRaw(
+        [&](qint64 count, QByteArray& recs) {
+            countBefore = count;
+            res.issued.clear();
+            QByteArray buf, notes;
+            for (int i = 0; i < proposals.size(); ++i) {
+                const Proposal& p = proposals[i];
+                if (!p.accepted || p.card < 0 || p.state == MatchState::AlreadyRecorded || p.months.isEmpty() ||
+                    credits[i].value.year() != year)
+                    continue;
+                const qint64 number = numberingStart + count + res.issued.size();
+                PaymentReceipt(cards[p.card], credits[i], p.months, receiver, number).Encode(buf);
+                recs += buf;
+                notes += (MovementKey(credits[i]) + u'\t' + QString::number(count + res.issued.size() + 1) + u'\t' +
+                          QString::number(number) + u'\t' + QString::number(credits[i].amount) + u'\n')
+                             .toUtf8();
+                res.issued << i;
+            }
+            if (res.issued.isEmpty())
+                return false;
+            // The journal first, whole, under the same lock: an entry whose receipt never got written
+            // does not count, since its receipt is looked up before a movement is called used.
+            QFile old(journal);
+            QByteArray all;
+            if (old.exists() && old.open(QIODevice::ReadOnly)) {
+                all = old.readAll();
+                old.close();
+                if (!all.isEmpty() && !all.endsWith('\n'))
+                    all += '\n';
+            }
+            QString error;
+            if (!SaveWholeFile(journal, all + notes, &error)) {
+                raw.SetError(error);
+                return false;
+            }
+            return true;
+        },
+        &res.firstPosition);
+    if (!written) {
+        res.error = res.issued.isEmpty() ? QStringLiteral("nessuna ricevuta da emettere") : file.ErrorString();
+        res.issued.clear();
+        file.Close();
+        return res;
+    }
+    file.Close();
+    res.firstNumber = numberingStart + countBefore;
+    res.ok = true;
+    return res;
+}
+
+} // namespace payments

@@ -1,0 +1,472 @@
+// The direct-debit windows through the real UI: "Mandato SDD" from the registry editor, and "Addebiti
+// SDD" from "Rette del mese" with its file, its left-out lines and the creditor data it needs.
+#include "../report/PdfText.h"
+#include "ModalHelper.h"
+#include "TestPlatform.h"
+#include "TestPrinting.h"
+#include "app/Avvio.h"
+#include "app/Carvenna.h"
+#include "app/Password.h"
+#include "fees/RetteMese.h"
+#include "fees/RetteModel.h"
+#include "payments/AddebitiSdd.h"
+#include "payments/MandatoSdd.h"
+#include "payments/MovimentiBancari.h"
+#include "storage/ReceiptFile.h"
+#include "payments/Mandates.h"
+#include "payments/PaymentSettings.h"
+#include "receipts/MenuRicevute.h"
+#include "receipts/ReceiptSettings.h"
+#include "registry/Tiratori.h"
+#include "storage/IniFile.h"
+#include "storage/RegistryFile.h"
+#include "validators/Iban.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTableView>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+namespace {
+struct Card {
+    const char *parent, *code, *child, *fee;
+};
+// December 2026: Rossi has two children on one mandate, Bianchi a mandate already collected, Neri none.
+const Card kSchool[] = {
+    {"Rossi Mario", "RSSMRA85T10A562S", "Rossi Luca", "250,00"},
+    {"Rossi Mario", "RSSMRA85T10A562S", "Rossi Anna", "200,00"},
+    {"Bianchi Lara", "BNCLRA90A41F205I", "Bianchi Zoe", "250,00"},
+    {"Neri Paolo", "VRDGPP13A10B157J", "Neri Ugo", "180,00"},
+};
+
+QByteArray Bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class tst_pagamenti : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestPlatform> m_tp;
+    std::unique_ptr<TestPrinting> m_printing;
+    std::unique_ptr<Carvenna> m_app;
+
+    QString Mandates() const { return m_tp->Path(QLatin1String(payments::MandatesFileName)); }
+    void Look(QWidget* w, const char* name) {
+        if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
+            w->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + QLatin1Char('/') + QLatin1String(name));
+    }
+
+    void WriteSchool() {
+        RegistryFile f;
+        QVERIFY(f.OpenOrCreate(m_tp->platform.programFolder));
+        for (const Card& c : kSchool) {
+            RegistryRecord r;
+            r.Tiratore = QString::fromUtf8(c.parent);
+            r.CodFisc = QString::fromUtf8(c.code);
+            r.Armi = QString::fromUtf8(c.child);
+            r.Quota = QString::fromUtf8(c.fee);
+            r.FinePor = QStringLiteral("Addebito SDD");
+            r.InizioTes = QStringLiteral("01/12/2026");
+            QVERIFY(f.AppendRecord(r));
+        }
+        QVERIFY(f.Close());
+    }
+    void WriteCreditor(PaymentSettings::SddFormat format) {
+        PaymentSettings s;
+        s.iban = QStringLiteral("IT60X0542811101000000123456");
+        s.intestatario = QStringLiteral("Asilo Nido Il Girasole");
+        s.creditorId = QStringLiteral("IT91ZZZ01234567897");
+        s.cuc = QStringLiteral("1234567A");
+        s.formato = format;
+        QVERIFY(SavePaymentSettings(m_app->SettingsPath(), s));
+    }
+
+    // Opens "Rette del mese" for 2026 (December, the test clock's month) and then "Addebiti SDD".
+    bool OpenAddebiti(const std::function<void(TfrmAddebitiSdd*)>& act) {
+        m_app->menuRicevute()->ui.txtAnnoPreventivi->setText(QStringLiteral("2026"));
+        bool inner = false;
+        auto* helper = ModalHelper::When<TfrmRetteMese>(
+            [&](TfrmRetteMese* w) {
+                auto close = qScopeGuard([w] { w->reject(); });
+                Look(w, "rettemese_sdd.png");
+                auto* sdd = ModalHelper::When<TfrmAddebitiSdd>(
+                    [&](TfrmAddebitiSdd* d) {
+                        auto closeSdd = qScopeGuard([d] { d->reject(); });
+                        act(d);
+                    },
+                    this, 20000);
+                QTest::mouseClick(w->btnAddebitiSdd, Qt::LeftButton);
+                inner = sdd->Handled();
+                delete sdd;
+            },
+            this, 30000);
+        auto del = qScopeGuard([helper] { delete helper; });
+        QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
+        return helper->Handled() && inner;
+    }
+
+private slots:
+    void init() {
+        m_tp = std::make_unique<TestPlatform>();
+        m_printing = std::make_unique<TestPrinting>(m_tp->dir.path());
+        m_tp->platform.printing = m_printing.get();
+        m_app = std::make_unique<Carvenna>(m_tp->platform);
+        m_app->Start();
+        m_app->Switch(m_app->avvio(), m_app->password());
+        WriteSchool();
+    }
+    void cleanup() {
+        if (m_tp)
+            QVERIFY2(m_tp->messages.shown.isEmpty(), qPrintable(m_tp->messages.TakeTexts().join(" | ")));
+        m_app.reset();
+        m_printing.reset();
+        m_tp.reset();
+    }
+
+    // From the registry editor: a wrong IBAN is refused naming the field, a right one is saved under the
+    // card's tax code; opened again, the window shows what was saved.
+    void mandatoFromTheRegistryEditor() {
+        m_app->Switch(m_app->tiratori(), m_app->avvio());
+        TfrmTiratori* t = m_app->tiratori();
+        RegistryFile f;
+        QVERIFY(f.OpenOrCreate(m_tp->platform.programFolder));
+        RegistryRecord card;
+        QVERIFY(f.ReadRecord(0, card));
+        f.Close();
+        t->ShowRecord(card);
+        t->ui.lblPosizione->setText(QStringLiteral("1"));
+        Look(t, "tiratori_mandato.png");
+        QCOMPARE(t->cmdMandato->text(), QStringLiteral("Mandato SDD"));
+        auto* helper = ModalHelper::When<TfrmMandatoSdd>(
+            [&](TfrmMandatoSdd* w) {
+                QVERIFY(w->lblPagatore->text().contains("RSSMRA85T10A562S"));
+                QCOMPARE(w->txtMandato->text(), QStringLiteral("SDD-RSSMRA85T10A562S"));
+                QCOMPARE(w->txtDataFirma->text(), QStringLiteral("10/12/2026"));
+                w->txtIban->setText("IT61 X054 2811 1010 0000 0123 456");
+                w->btnSalva->click();
+                QVERIFY(w->isVisible());
+                w->txtIban->setText("it60 x054 2811 1010 0000 0123 456");
+                w->txtDataFirma->setText("01/09/2026");
+                Look(w, "mandatosdd.png");
+                w->btnSalva->click();
+            },
+            this);
+        t->cmdMandato->click();
+        QVERIFY(helper->Handled());
+        const QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].startsWith("Attenzione: L'IBAN del pagatore ha le cifre di controllo sbagliate"),
+                 qPrintable(texts[0]));
+        payments::Mandates ms;
+        QVERIFY(ms.Load(Mandates()));
+        const auto m = ms.Of("RSSMRA85T10A562S");
+        QVERIFY(m);
+        QCOMPARE(m->iban, QStringLiteral("IT60X0542811101000000123456"));
+        QCOMPARE(m->signedOn, QDate(2026, 9, 1));
+        QVERIFY(!m->firstDone);
+        auto* again = ModalHelper::When<TfrmMandatoSdd>(
+            [&](TfrmMandatoSdd* w) {
+                QCOMPARE(w->txtIban->text(), QStringLiteral("IT60 X054 2811 1010 0000 0123 456"));
+                QVERIFY(!w->chkPrimoAddebito->isChecked());
+                w->btnAnnulla->click();
+            },
+            this);
+        t->cmdMandato->click();
+        QVERIFY(again->Handled());
+        // A card without a tax code has no mandate to open.
+        t->ui.txtCodFisc->clear();
+        t->cmdMandato->click();
+        QCOMPARE(m_tp->messages.TakeTexts().size(), 1);
+    }
+
+    // Without the creditor data no file is made and the message names what is missing; with it the file
+    // holds the lines with a mandate, the others are listed as left out, and the FRST flags are set.
+    void addebitiSdd() {
+        QVERIFY(payments::SaveMandate(Mandates(), {"RSSMRA85T10A562S", "IT60X0542811101000000123456", "M-ROSSI",
+                                                   QDate(2026, 9, 1), false}));
+        QVERIFY(payments::SaveMandate(Mandates(), {"BNCLRA90A41F205I", "DE89370400440532013000", "M-BIANCHI",
+                                                   QDate(2025, 9, 1), true}));
+        QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
+            QCOMPARE(d->txtScadenza->text(), QStringLiteral("11/12/2026"));
+            QCOMPARE(d->grdAddebiti->model()->rowCount(), 3);
+            QCOMPARE(d->lstEscluse->model()->rowCount(), 1);
+            QVERIFY(d->lstEscluse->model()->index(0, 0).data().toString().contains("Neri Ugo"));
+            QVERIFY(d->lblTotale->text().contains(QString::fromUtf8("€ 700,00")));
+            QCOMPARE(d->grdAddebiti->model()->index(0, 2).data().toString(), QStringLiteral("DE89 **** **** **** **30 00"));
+            d->btnCrea->click(); // no creditor data yet
+            QVERIFY(d->WrittenFile().isEmpty());
+        }));
+        QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].startsWith("Attenzione: L'IBAN della scuola manca."), qPrintable(texts[0]));
+        QVERIFY(!QDir(m_tp->Path("SDD")).exists());
+
+        WriteCreditor(PaymentSettings::SddFormat::Cbi);
+        QString written;
+        QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
+            d->txtScadenza->setText("12/12/2026"); // a Saturday
+            d->btnCrea->click();
+            QVERIFY(d->WrittenFile().isEmpty());
+            d->txtScadenza->setText("14/12/2026");
+            Look(d, "addebitisdd.png");
+            d->btnCrea->click();
+            written = d->WrittenFile();
+            // Once written, Rossi's collections are RCUR and the button is off until the window is opened again.
+            QCOMPARE(d->grdAddebiti->model()->index(1, 3).data().toString(), QStringLiteral("RCUR"));
+            QVERIFY(!d->btnCrea->isEnabled());
+            d->btnStampa->click();
+        }));
+        texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].contains("giorno lavorativo"), qPrintable(texts[0]));
+        QVERIFY2(texts[1].startsWith("Creato il file SDD/SDD_2026_12_1.xml con 3 addebiti per "), qPrintable(texts[1]));
+        QCOMPARE(written, m_tp->Path("SDD/SDD_2026_12_1.xml"));
+        const QString xml = QString::fromUtf8(Bytes(written));
+        QVERIFY(xml.contains("<BODY:PhyMsgTpCd>INC-SDDC-01</BODY:PhyMsgTpCd>"));
+        QCOMPARE(xml.count("<PMRQ:SeqTp>FRST</PMRQ:SeqTp>"), 1);
+        QCOMPARE(xml.count("<PMRQ:DrctDbtTxInf>"), 3);
+        QVERIFY(xml.contains("<PMRQ:ReqdColltnDt>2026-12-14</PMRQ:ReqdColltnDt>"));
+        QVERIFY(!xml.contains("Neri"));
+        payments::Mandates ms;
+        QVERIFY(ms.Load(Mandates()));
+        QVERIFY(ms.Of("RSSMRA85T10A562S")->firstDone);
+        // The printed list masks the IBANs and names the line left out.
+        QCOMPARE(m_printing->jobs.size(), 1);
+        QCOMPARE(m_printing->jobs[0].fileName, QStringLiteral("Addebiti_SDD_2026_12.pdf"));
+        const pdftext::Document doc = pdftext::Read(m_printing->LastPdf());
+        QVERIFY(!pdftext::Find(doc, 0, "IT60 **** **** **** **** ***3 456").isEmpty());
+        QVERIFY(!pdftext::Find(doc, 0, "Neri Ugo").isEmpty());
+        QVERIFY(pdftext::Find(doc, 0, "X054").isEmpty());
+    }
+
+    // "Movimenti bancari": a statement with the collections of two children, a transfer naming the third
+    // and one nobody can tell; the office matches the last by hand, issues, and a second reading finds
+    // every movement already registered. A damaged file is refused with its name and reason.
+    void movimentiBancari() {
+        QVERIFY(IniWrite(m_app->SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
+                         QStringLiteral("1")));
+        auto entry = [](const char* amount, const char* ref, const char* e2e, const char* payer, const char* text) {
+            return QByteArray("<Ntry><Amt Ccy=\"EUR\">") + amount + "</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts>"
+                   "<BookgDt><Dt>2026-12-14</Dt></BookgDt><ValDt><Dt>2026-12-14</Dt></ValDt><AcctSvcrRef>" + ref +
+                   "</AcctSvcrRef><NtryDtls><TxDtls><Refs><EndToEndId>" + e2e + "</EndToEndId></Refs><RltdPties><Dbtr>"
+                   "<Nm>" + payer + "</Nm></Dbtr></RltdPties><RmtInf><Ustrd>" + text + "</Ustrd></RmtInf></TxDtls>"
+                   "</NtryDtls></Ntry>";
+        };
+        const QByteArray xml =
+            "<?xml version=\"1.0\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\"><BkToCstmrStmt>"
+            "<GrpHdr><MsgId>1</MsgId><CreDtTm>2026-12-15T08:00:00</CreDtTm></GrpHdr><Stmt><Id>1</Id><Acct><Id><IBAN>"
+            "IT60X0542811101000000123456</IBAN></Id><Ccy>EUR</Ccy></Acct>" +
+            entry("250.00", "A1", "RT202612C1-ROSSILUCA", "Rossi Mario", "Retta dicembre 2026 ROSSI LUCA") +
+            entry("200.00", "A2", "RT202612C2-ROSSIANNA", "Rossi Mario", "Retta dicembre 2026 ROSSI ANNA") +
+            entry("250.00", "A3", "NOTPROVIDED", "Lara B.", "retta Bianchi Zoe") +
+            entry("180.00", "A4", "NOTPROVIDED", "Zio Carlo", "per il nido") + "</Stmt></BkToCstmrStmt></Document>";
+        const QString path = m_tp->Path("estratto.xml");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(xml);
+        f.close();
+        QFile bad(m_tp->Path("rotto.xml"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(xml.left(400));
+        bad.close();
+        m_app->menuRicevute()->ui.txtAnnoPreventivi->setText(QStringLiteral("2026"));
+        auto run = [&](const std::function<void(TfrmMovimentiBancari*)>& act) {
+            bool inner = false;
+            auto* helper = ModalHelper::When<TfrmRetteMese>(
+                [&](TfrmRetteMese* w) {
+                    auto close = qScopeGuard([w] { w->reject(); });
+                    auto* mov = ModalHelper::When<TfrmMovimentiBancari>(
+                        [&](TfrmMovimentiBancari* d) {
+                            auto closeMov = qScopeGuard([d] { d->reject(); });
+                            act(d);
+                        },
+                        this, 20000);
+                    QTest::mouseClick(w->btnMovimenti, Qt::LeftButton);
+                    inner = mov->Handled();
+                    delete mov;
+                },
+                this, 30000);
+            QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
+            const bool outer = helper->Handled();
+            delete helper;
+            return outer && inner;
+        };
+        QVERIFY(run([&](TfrmMovimentiBancari* d) {
+            m_tp->fileDialogs.answers.enqueue(m_tp->Path("rotto.xml"));
+            d->btnApri->click();
+            QCOMPARE(d->grdMovimenti->model()->rowCount(), 0);
+            m_tp->fileDialogs.answers.enqueue(path);
+            d->btnApri->click();
+            QAbstractItemModel* m = d->grdMovimenti->model();
+            QCOMPARE(m->rowCount(), 4);
+            QCOMPARE(m->index(0, 6).data().toString(), QStringLiteral("abbinato"));
+            QCOMPARE(m->index(0, 5).data().toString(), QStringLiteral("Rossi Luca: 12/2026"));
+            QCOMPARE(m->index(2, 6).data().toString(), QStringLiteral("abbinato"));
+            QCOMPARE(m->index(2, 5).data().toString(), QStringLiteral("Bianchi Zoe: 12/2026"));
+            QCOMPARE(m->index(3, 6).data().toString(), QStringLiteral("non abbinato"));
+            // The office knows the uncle pays for Neri Ugo.
+            d->grdMovimenti->setCurrentIndex(m->index(3, 1));
+            d->cmbScheda->setCurrentIndex(d->cmbScheda->findText("Neri Ugo (Neri Paolo)"));
+            d->btnAbbina->click();
+            QCOMPARE(m->index(3, 6).data().toString(), QStringLiteral("abbinato"));
+            QCOMPARE(m->index(3, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+            Look(d, "movimentibancari.png");
+            m_tp->messages.answers.enqueue(true);
+            d->btnEmetti->click();
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(m->index(i, 6).data().toString(), QString::fromUtf8("già registrato"));
+        }));
+        const QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 3);
+        QVERIFY2(texts[0].startsWith("Attenzione: rotto.xml: il file è danneggiato"), qPrintable(texts[0]));
+        QCOMPARE(texts[1], QStringLiteral("Emettere 4 ricevute dei movimenti spuntati?"));
+        QCOMPARE(texts[2], QStringLiteral("Emesse 4 ricevute: dalla n. 1 alla n. 4."));
+        ReceiptFile year;
+        QVERIFY(year.OpenOrCreate(m_tp->Path("2026.ric")));
+        QVector<ReceiptRecord> all;
+        QVERIFY(year.ReadAll(all));
+        year.Close();
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all[0].Indirizzo, QStringLiteral("Addebito SDD"));
+        QCOMPARE(all[3].Praticante, QStringLiteral("Neri Ugo"));
+        QCOMPARE(all[3].Indirizzo, QStringLiteral("Bonifico bancario"));
+        QCOMPARE(all[3].Importo.trimmed(), QStringLiteral("180"));
+        // The month list now shows the four months paid.
+        QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
+            QCOMPARE(d->grdAddebiti->model()->rowCount(), 0);
+        }));
+    }
+
+    // A month of a generated school of 80: mandates for half of the payers, the SDD file of the month, a
+    // statement made from that file's collections (one returned) and a few transfers, the receipts issued,
+    // and the month's list afterwards.
+    void monthOfAGeneratedSchool() {
+        QFile::remove(m_tp->Path(RegistryFileName));
+        RegistryFile reg;
+        QVERIFY(reg.OpenOrCreate(m_tp->platform.programFolder));
+        const char* surnames[] = {"Rossi", "Bianchi", "Verdi", "Neri", "Gialli", "Romano", "Colombo", "Ricci",
+                                  "Marino", "Greco"};
+        const char* names[] = {"Luca", "Anna", "Marco", "Sara", "Paolo", "Giulia", "Enea", "Marta"};
+        for (int i = 0; i < 80; ++i) {
+            RegistryRecord r;
+            r.Tiratore = QStringLiteral("%1 Genitore%2").arg(surnames[i % 10]).arg(i);
+            r.CodFisc = QStringLiteral("RSSMRA80A01H%1U").arg(i, 3, 10, QLatin1Char('0'));
+            r.Armi = QStringLiteral("%1 %2%3").arg(surnames[i % 10], names[i % 8]).arg(i);
+            r.Quota = i % 3 == 0 ? QStringLiteral("250,00") : QStringLiteral("200,00");
+            r.InizioTes = QStringLiteral("01/12/2026");
+            QVERIFY(reg.AppendRecord(r));
+            if (i % 2 == 0)
+                QVERIFY(payments::SaveMandate(Mandates(), {r.CodFisc.toUpper(), "IT60X0542811101000000123456",
+                                                           QStringLiteral("M-%1").arg(i), QDate(2026, 9, 1), false}));
+        }
+        QVERIFY(reg.Close());
+        WriteCreditor(PaymentSettings::SddFormat::Cbi);
+        QVERIFY(IniWrite(m_app->SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
+                         QStringLiteral("1")));
+        QVector<payments::SddCollection> collected;
+        QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
+            QCOMPARE(d->grdAddebiti->model()->rowCount(), 40);
+            QCOMPARE(d->lstEscluse->model()->rowCount(), 40);
+            Look(d, "month_addebiti.png");
+            d->btnCrea->click();
+            collected = d->Plan().collections;
+        }));
+        QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].startsWith("Creato il file SDD/SDD_2026_12_1.xml con 40 addebiti"), qPrintable(texts[0]));
+        // The bank's statement: 39 collections credited as one entry, one returned, 10 transfers of payers
+        // without a mandate naming their child, one unknown transfer.
+        QByteArray tx, entries;
+        for (int k = 0; k < collected.size(); ++k) {
+            const payments::SddCollection& c = collected[k];
+            const QByteArray amount = QByteArray::number(double(c.amount) / 10000, 'f', 2);
+            if (k == 5) {
+                entries += "<Ntry><Amt Ccy=\"EUR\">" + amount + "</Amt><CdtDbtInd>DBIT</CdtDbtInd><Sts>BOOK</Sts>"
+                           "<BookgDt><Dt>2026-12-18</Dt></BookgDt><NtryDtls><TxDtls><Refs><EndToEndId>" +
+                           c.endToEnd.toUtf8() + "</EndToEndId></Refs><RltdPties><Dbtr><Nm>" + c.payer.toUtf8() +
+                           "</Nm></Dbtr></RltdPties><RtrInf><Rsn><Cd>AM04</Cd></Rsn></RtrInf></TxDtls></NtryDtls></Ntry>";
+                continue;
+            }
+            tx += "<TxDtls><Refs><EndToEndId>" + c.endToEnd.toUtf8() + "</EndToEndId></Refs><AmtDtls><TxAmt>"
+                  "<Amt Ccy=\"EUR\">" + amount + "</Amt></TxAmt></AmtDtls><RltdPties><Dbtr><Nm>" + c.payer.toUtf8() +
+                  "</Nm></Dbtr></RltdPties></TxDtls>";
+        }
+        qint64 sum = 0;
+        for (int k = 0; k < collected.size(); ++k)
+            if (k != 5)
+                sum += collected[k].amount;
+        entries = "<Ntry><Amt Ccy=\"EUR\">" + QByteArray::number(double(sum) / 10000, 'f', 2) +
+                  "</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>2026-12-14</Dt></BookgDt><ValDt><Dt>"
+                  "2026-12-14</Dt></ValDt><AcctSvcrRef>SDD-DIC</AcctSvcrRef><NtryDtls>" + tx + "</NtryDtls></Ntry>" +
+                  entries;
+        for (int i = 1; i < 21; i += 2) {
+            const QByteArray child = QStringLiteral("%1 %2%3").arg(surnames[i % 10], names[i % 8]).arg(i).toUtf8();
+            entries += "<Ntry><Amt Ccy=\"EUR\">" + QByteArray(i % 3 == 0 ? "250.00" : "200.00") +
+                       "</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>2026-12-10</Dt></BookgDt><ValDt><Dt>"
+                       "2026-12-10</Dt></ValDt><AcctSvcrRef>BON" + QByteArray::number(i) + "</AcctSvcrRef><NtryDtls>"
+                       "<TxDtls><RltdPties><Dbtr><Nm>Famiglia</Nm></Dbtr></RltdPties><RmtInf><Ustrd>Retta dicembre " +
+                       child + "</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>";
+        }
+        entries += "<Ntry><Amt Ccy=\"EUR\">35.00</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>2026-12-11"
+                   "</Dt></BookgDt><AcctSvcrRef>X1</AcctSvcrRef><AddtlNtryInf>giroconto</AddtlNtryInf></Ntry>";
+        const QByteArray xml = "<?xml version=\"1.0\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">"
+                               "<BkToCstmrStmt><GrpHdr><MsgId>1</MsgId><CreDtTm>2026-12-20T08:00:00</CreDtTm></GrpHdr>"
+                               "<Stmt><Id>1</Id><Acct><Id><IBAN>IT60X0542811101000000123456</IBAN></Id><Ccy>EUR</Ccy>"
+                               "</Acct>" + entries + "</Stmt></BkToCstmrStmt></Document>";
+        QFile f(m_tp->Path("dicembre.xml"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(xml);
+        f.close();
+        m_app->menuRicevute()->ui.txtAnnoPreventivi->setText(QStringLiteral("2026"));
+        auto* helper = ModalHelper::When<TfrmRetteMese>(
+            [&](TfrmRetteMese* w) {
+                auto close = qScopeGuard([w] { w->reject(); });
+                auto* mov = ModalHelper::When<TfrmMovimentiBancari>(
+                    [&](TfrmMovimentiBancari* d) {
+                        auto closeMov = qScopeGuard([d] { d->reject(); });
+                        m_tp->fileDialogs.answers.enqueue(m_tp->Path("dicembre.xml"));
+                        d->btnApri->click();
+                        QAbstractItemModel* m = d->grdMovimenti->model();
+                        QCOMPARE(m->rowCount(), 50);
+                        int matched = 0;
+                        for (int r = 0; r < m->rowCount(); ++r)
+                            matched += m->index(r, 6).data().toString() == QStringLiteral("abbinato");
+                        QCOMPARE(matched, 49);
+                        QCOMPARE(d->lstResi->model()->rowCount(), 1);
+                        QVERIFY(d->lstResi->model()->index(0, 0).data().toString().contains("fondi insufficienti"));
+                        Look(d, "month_movimenti.png");
+                        m_tp->messages.answers.enqueue(true);
+                        d->btnEmetti->click();
+                    },
+                    this, 20000);
+                QTest::mouseClick(w->btnMovimenti, Qt::LeftButton);
+                QVERIFY(mov->Handled());
+                delete mov;
+                // Back in the month's list: 49 paid, the returned one and the other 30 still to issue.
+                int paid = 0;
+                for (const fees::FeeLine& l : w->Model().Lines())
+                    paid += l.state == fees::LineState::Paid;
+                QCOMPARE(paid, 49);
+                Look(w, "month_rette.png");
+            },
+            this, 60000);
+        QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
+        QVERIFY(helper->Handled());
+        delete helper;
+        texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts[1], QStringLiteral("Emesse 49 ricevute: dalla n. 1 alla n. 49."));
+    }
+};
+
+QTEST_MAIN(tst_pagamenti)
+#include "tst_pagamenti.moc"
