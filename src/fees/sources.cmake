@@ -6,3 +6,7 @@ list(APPEND CORE_SOURCES
 list(APPEND UI_SOURCES
     ${CUR}/RetteModel.h ${CUR}/RetteModel.cpp
     ${CUR}/RetteMese.h ${CUR}/RetteMese.cpp)
+# The family account and the reminders in core, their windows and the payment QR code.
+list(APPEND CORE_SOURCES
+    ${CUR}/FamilyAccount.h ${CUR}/FamilyAccount.cpp
+    ${CUR}/Reminders.h ${CUR}/Reminders.cpp)
