@@ -105,6 +105,67 @@ FamilyAccount BuildFamilyAccount(const QVector<RegistryRecord>& cards, int index
     return out;
 }
 
+QStringList AccountColumns() {
+    return {QStringLiteral("Mese"), QStringLiteral("Dovuto"), QStringLiteral("Ricevute"), QStringLiteral("Pagato"),
+            QStringLiteral("Da pagare")};
+}
+
+namespace {
+QString ReceiptText(const QString& number, const QDate& date) {
+    QString text = QStringLiteral("n. ") + (number.isEmpty() ? QStringLiteral("?") : number);
+    if (date.isValid())
+        text += QStringLiteral(" del ") + date.toString(QStringLiteral("dd/MM/yyyy"));
+    return text;
+}
+} // namespace
+
+QVector<AccountRow> AccountRows(const FamilyAccount& a) {
+    QVector<AccountRow> rows;
+    for (const AccountSection& s : a.sections) {
+        QString heading = (s.child.isEmpty() ? QStringLiteral("(minore non indicato)") : s.child) +
+                          QStringLiteral(" - scheda n. %1").arg(s.card);
+        if (!s.fee.isEmpty())
+            heading += QStringLiteral(" - quota mensile ") + s.fee;
+        if (!s.problem.isEmpty())
+            heading += QStringLiteral(" - ") + s.problem;
+        rows << AccountRow{AccountRow::Child, {heading, QString(), QString(), QString(), QString()}};
+        for (const MonthDue& m : s.account.months) {
+            QStringList receipts;
+            for (const MonthPart& p : m.parts)
+                receipts << ReceiptText(p.number, p.date) + QStringLiteral(": ") + AmountText(p.amount);
+            rows << AccountRow{AccountRow::Month,
+                               {m.month.Name() + u' ' + QString::number(m.month.year), AmountText(m.due),
+                                receipts.join(QStringLiteral("; ")), AmountText(m.paid), AmountText(m.Owed())}};
+        }
+        for (const Credit& c : s.account.credits)
+            rows << AccountRow{AccountRow::Credit,
+                               {QStringLiteral("Credito"), QString(),
+                                ReceiptText(c.receipt.number, c.receipt.date) + QStringLiteral(": oltre il periodo"),
+                                AmountText(c.amount), QString()}};
+        for (const ChildReceipt& r : s.account.unreadable)
+            rows << AccountRow{AccountRow::Unreadable,
+                               {QStringLiteral("Non conteggiata"), QString(),
+                                ReceiptText(r.number, r.date) + QStringLiteral(": ") + r.problem, QString(), QString()}};
+        if (!s.account.months.isEmpty())
+            rows << AccountRow{AccountRow::Subtotal,
+                               {QStringLiteral("Totale ") + s.child, AmountText(s.account.TotalDue()), QString(),
+                                AmountText(s.account.TotalPaid()), AmountText(s.account.TotalOwed())}};
+    }
+    rows << AccountRow{AccountRow::Total,
+                       {QStringLiteral("Totale famiglia"), AmountText(a.TotalDue()),
+                        a.TotalCredit() > 0 ? QStringLiteral("credito: ") + AmountText(a.TotalCredit()) : QString(),
+                        AmountText(a.TotalPaid()), AmountText(a.TotalOwed())}};
+    if (!a.reminders.isEmpty()) {
+        rows << AccountRow{AccountRow::RemindersHeading,
+                           {QStringLiteral("Solleciti inviati"), QString(), QString(), QString(), QString()}};
+        for (const ReminderNote& n : a.reminders)
+            rows << AccountRow{AccountRow::Reminder,
+                               {n.date.toString(QStringLiteral("dd/MM/yyyy")), QString(),
+                                n.months + QStringLiteral(" (") + n.how + u')', QString(), AmountText(n.amount)}};
+    }
+    return rows;
+}
+
 bool LoadFamilyAccount(const QString& programFolder, qint64 card, const FeeMonth& upTo, FamilyAccount& out,
                        QString* error) {
     auto fail = [&](const QString& text) {

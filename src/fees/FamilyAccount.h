@@ -41,6 +41,19 @@ struct FamilyAccount {
     qint64 TotalCredit() const;
 };
 
+/// One row of the account as the window and the print show it, in the columns "Mese", "Dovuto",
+/// "Ricevute", "Pagato", "Da pagare".
+struct AccountRow {
+    enum Kind { Child, Month, Subtotal, Credit, Unreadable, Total, RemindersHeading, Reminder };
+    Kind kind = Month;
+    QStringList cells; // five texts
+};
+/// The column captions of AccountRows.
+QStringList AccountColumns();
+/// The account's rows: for each child its heading, its months, the credits and the receipts not
+/// counted, its subtotal; then the family's totals and the reminders sent.
+QVector<AccountRow> AccountRows(const FamilyAccount& account);
+
 /// A payer's tax code as accounts compare it: trimmed, A-Z in upper case.
 QString PayerKey(const QString& taxCode);
 

@@ -10,3 +10,10 @@ list(APPEND UI_SOURCES
 list(APPEND CORE_SOURCES
     ${CUR}/FamilyAccount.h ${CUR}/FamilyAccount.cpp
     ${CUR}/Reminders.h ${CUR}/Reminders.cpp)
+list(APPEND REPORT_SOURCES
+    ${CUR}/PaymentQr.h ${CUR}/PaymentQr.cpp
+    ${CUR}/PageWriter.h ${CUR}/PageWriter.cpp
+    ${CUR}/FeeDocuments.h ${CUR}/FeeDocuments.cpp)
+list(APPEND UI_SOURCES
+    ${CUR}/EstrattoConto.h ${CUR}/EstrattoConto.cpp
+    ${CUR}/Solleciti.h ${CUR}/Solleciti.cpp)
