@@ -133,6 +133,10 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
     grdConto->setColumnWidth(3, 90);
     grdConto->setColumnWidth(4, 90);
     grdConto->setWordWrap(false);
+    // A child's heading and the reminders' heading run across the whole row.
+    for (int r = 0; r < m_rows->Rows().size(); ++r)
+        if (m_rows->Rows()[r].kind == AccountRow::Child || m_rows->Rows()[r].kind == AccountRow::RemindersHeading)
+            grdConto->setSpan(r, 0, 1, m_rows->columnCount());
 
     btnAnteprima = Button(QStringLiteral("Anteprima"), this, "btnAnteprima");
     btnStampa = Button(QStringLiteral("Stampa"), this, "btnStampa");

@@ -72,7 +72,8 @@ void PageWriter::Line(const QString& text, double points, bool bold, HAlign alig
 
 void PageWriter::Paragraph(const QString& text, double points, bool bold) {
     const ReportFont font = FontOf(points, bold);
-    const double width = Mm(WidthMm());
+    // Measured on screen metrics, printed on the device's: a margin keeps a long line inside the page.
+    const double width = Mm(WidthMm()) * 0.9;
     QString line;
     for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
         const QString longer = line.isEmpty() ? word : line + u' ' + word;
