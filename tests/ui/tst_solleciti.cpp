@@ -2,11 +2,16 @@
 // with a QR code that a real reader decodes to the transfer payload, the e-mails one per payer with the
 // payers without an address printed, every letter noted and shown in the account; a wrong IBAN gives
 // letters without QR code and without IBAN.
+#include "ModalHelper.h"
 #include "ReceiptYear.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
 #include "fees/EstrattoConto.h"
+#include "fees/RetteMese.h"
+#include "fees/RetteModel.h"
+#include <QComboBox>
+#include <QScopeGuard>
 #include "fees/Solleciti.h"
 #include "storage/IniFile.h"
 #include <QFile>
@@ -158,6 +163,44 @@ private slots:
         QTest::mouseClick(conto.btnStampa, Qt::LeftButton);
         QCOMPARE(m_printing->jobs.size(), 2);
         QCOMPARE(m_printing->jobs[1].fileName, QStringLiteral("Estratto_conto_Rossi_Mario_2026.pdf"));
+    }
+
+    // The month window's two buttons: the account of the selected line, the letters of the ticked
+    // lines not fully paid and the blocked ones named.
+    void fromTheMonthWindow() {
+        TfrmRetteMese rette(*m_app, QStringLiteral("2026"), nullptr);
+        rette.show();
+        rette.txtMese->setCurrentIndex(11);
+        QTRY_VERIFY(rette.Model().Lines().size() == 4);
+        int rossi = -1;
+        for (int i = 0; i < rette.Model().Lines().size(); ++i)
+            if (rette.Model().Lines()[i].child == QLatin1String("Rossi Anna"))
+                rossi = i;
+        QVERIFY(rossi >= 0);
+        rette.grdRette->setCurrentIndex(rette.grdRette->model()->index(rossi, 0));
+        QString seen;
+        auto* account = ModalHelper::When<TfrmEstrattoConto>([&](TfrmEstrattoConto* w) {
+            auto close = qScopeGuard([w] { w->reject(); });
+            seen = w->lblPagatore->text() + u'|' + w->lblTotali->text();
+        }, this, 20000);
+        auto delAccount = qScopeGuard([account] { delete account; });
+        QTest::mouseClick(rette.findChild<QPushButton*>(QStringLiteral("btnEstrattoConto")), Qt::LeftButton);
+        QVERIFY(account->Handled());
+        QCOMPARE(seen, QStringLiteral("Rossi Mario - codice fiscale RSSMRA80A01H501U. Rette fino a dicembre 2026, "
+                                      "2 minori.|Dovuto: € 1600,00   Pagato: € 1450,00   Da pagare: € 150,00"));
+
+        QStringList letters, skipped;
+        auto* reminders = ModalHelper::When<TfrmSolleciti>([&](TfrmSolleciti* w) {
+            auto close = qScopeGuard([w] { w->reject(); });
+            letters = static_cast<QStringListModel*>(w->lstLettere->model())->stringList();
+            skipped = static_cast<QStringListModel*>(w->lstEsclusi->model())->stringList();
+        }, this, 20000);
+        auto delReminders = qScopeGuard([reminders] { delete reminders; });
+        QTest::mouseClick(rette.findChild<QPushButton*>(QStringLiteral("btnSolleciti")), Qt::LeftButton);
+        QVERIFY(reminders->Handled());
+        QCOMPARE(letters, (QStringList{"Rossi Mario (RSSMRA80A01H501U) - Rossi Luca - € 150,00"}));
+        QCOMPARE(skipped, QStringList{"Scheda n. 4 - Verdi Ugo / Verdi Ada: codice fiscale mancante"});
+        rette.reject();
     }
 
     void wrongIbanNoQr() {
