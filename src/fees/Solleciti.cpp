@@ -166,7 +166,7 @@ report::PreparedReport TfrmSolleciti::Letters(const QVector<int>& which) const {
     return doc;
 }
 
-bool TfrmSolleciti::Note(const QVector<int>& which, const QString& how) {
+bool TfrmSolleciti::Note(const QVector<int>& which, const QString& how, QString* problem) {
     QVector<ReminderNote> notes;
     const QDate today = m_app.clock().Today();
     for (int i : which) {
@@ -177,10 +177,9 @@ bool TfrmSolleciti::Note(const QVector<int>& which, const QString& how) {
     if (NoteReminders(m_app.ProgramFolder(), m_set.upTo.year, notes,
                       {m_app.clock().Now(), WorkstationName(), CurrentUserName()}, &error))
         return true;
-    m_app.messages().Warning(QStringLiteral("Attenzione: i solleciti sono stati consegnati ma non è stato possibile "
-                                            "annotarli nel registro dei solleciti.\n\r\n\r") +
-                                 error,
-                             this);
+    *problem = QStringLiteral("Attenzione: i solleciti sono stati consegnati ma non è stato possibile annotarli nel "
+                              "registro dei solleciti.\n\r\n\r") +
+               error;
     return false;
 }
 
@@ -197,7 +196,9 @@ bool TfrmSolleciti::PrintLetters(const QVector<int>& which) {
     }
     if (r == Printing::Result::Cancelled)
         return false;
-    Note(which, QStringLiteral("stampa"));
+    QString problem;
+    if (!Note(which, QStringLiteral("stampa"), &problem))
+        m_app.messages().Warning(problem, this);
     return true;
 }
 
@@ -210,8 +211,9 @@ void TfrmSolleciti::btnAnteprimaClick() {
     if (r == Printing::Result::Failed)
         m_app.messages().Error(
             QStringLiteral("Attenzione: la stampa dei solleciti non è andata a buon fine.\n\r\n\r") + error, this);
-    else if (r == Printing::Result::Printed)
-        Note(all, QStringLiteral("stampa"));
+    QString problem;
+    if (r == Printing::Result::Printed && !Note(all, QStringLiteral("stampa"), &problem))
+        m_app.messages().Warning(problem, this);
 }
 
 void TfrmSolleciti::btnStampaClick() {
@@ -266,8 +268,10 @@ void TfrmSolleciti::btnEmailClick() {
         }
         sent << i;
     }
-    if (!sent.isEmpty())
-        Note(sent, QStringLiteral("e-mail"));
+    // One message for the whole run: what went wrong first, else what was done.
+    QString problem;
+    if (!sent.isEmpty() && !Note(sent, QStringLiteral("e-mail"), &problem) && failure.isEmpty())
+        failure = problem;
     if (!failure.isEmpty()) {
         m_app.messages().Warning(failure, this);
         return;

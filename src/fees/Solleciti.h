@@ -42,7 +42,8 @@ private slots:
 
 private:
     bool PrintLetters(const QVector<int>& which);
-    bool Note(const QVector<int>& which, const QString& how);
+    /// Notes the letters of `which` as sent by `how`; false with the message in `problem`.
+    bool Note(const QVector<int>& which, const QString& how, QString* problem);
     Carvenna& m_app;
     fees::ReminderSet m_set;
     PaymentSettings m_account;

@@ -2,6 +2,7 @@
 // with a QR code that a real reader decodes to the transfer payload, the e-mails one per payer with the
 // payers without an address printed, every letter noted and shown in the account; a wrong IBAN gives
 // letters without QR code and without IBAN.
+#include "FaultyFileOps.h"
 #include "ModalHelper.h"
 #include "ReceiptYear.h"
 #include "TestPlatform.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QScopeGuard>
 #include "fees/Solleciti.h"
+#include "printing/PdfOutput.h"
 #include "storage/IniFile.h"
 #include <QFile>
 #include <QLabel>
@@ -224,6 +226,62 @@ private slots:
         if (!QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty()) {
             QTemporaryDir pages;
             QCOMPARE(DecodeQr(m_printing->jobs[0].pdf, pages.path()), QStringList());
+        }
+    }
+
+    // Each file call of the e-mail run (the letter's PDF, the journal) failing in turn, as a full disk
+    // and as a failing device: one message, no half-written PDF, the journal line whole or absent.
+    void emailFaults_data() {
+        QTest::addColumn<int>("error");
+        QTest::newRow("disk full") << ENOSPC;
+        QTest::newRow("device error") << EIO;
+    }
+    void emailFaults() {
+        QFETCH(int, error);
+        ReminderSet set;
+        QString why;
+        QVERIFY(LoadReminders(m_app->ProgramFolder(), {1}, FeeMonth{2026, 12}, set, &why));
+        TfrmSolleciti w(*m_app, set, PaymentSettings(), nullptr);
+        const QString pdf = m_tp->Path(QStringLiteral("PDF/Sollecito_2026_12_Rossi_Mario.pdf"));
+        const QString log = ReminderLogPath(m_app->ProgramFolder(), 2026);
+        int calls = 0;
+        {
+            FaultyFileOps count;
+            QTest::mouseClick(w.btnEmail, Qt::LeftButton);
+            calls = count.calls;
+        }
+        QCOMPARE(m_tp->messages.TakeTexts(), QStringList{"Messaggi preparati: 1."});
+        QVERIFY(calls >= 6);
+        for (int n = 1; n <= calls; ++n) {
+            QFile::remove(pdf);
+            QFile::remove(log);
+            m_tp->shell.mails.clear();
+            QString failed;
+            {
+                FaultyFileOps faults;
+                faults.Arm(n, error);
+                QTest::mouseClick(w.btnEmail, Qt::LeftButton);
+                failed = QLatin1String(faults.failed);
+            }
+            const QString at = QStringLiteral("call %1 (%2)").arg(n).arg(failed);
+            const QVector<RecordingMessages::Shown> shown = m_tp->messages.Take();
+            QVERIFY2(shown.size() == 1, qPrintable(at));
+            if (QFile::exists(pdf)) {
+                QFile f(pdf);
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                QVERIFY2(PdfComplete(f.readAll()), qPrintable(at));
+            }
+            int damaged = -1;
+            const QVector<ReminderNote> notes = ReadReminderNotes(m_app->ProgramFolder(), {2026}, QString(), &damaged);
+            QVERIFY2(damaged == 0 && notes.size() <= 1, qPrintable(at));
+            QVERIFY2(QFileInfo(log).size() == 0 || notes.size() == 1, qPrintable(at + " left a partial line"));
+            // A mail is only opened with a whole PDF, and a letter is noted as sent by e-mail only when
+            // its mail opened (a registry that cannot be read gives no address: the letter is printed).
+            QVERIFY2(m_tp->shell.mails.isEmpty() || QFile::exists(pdf), qPrintable(at));
+            QVERIFY2(notes.isEmpty() || notes[0].how != QLatin1String("e-mail") || m_tp->shell.mails.size() == 1,
+                     qPrintable(at));
+            if (shown[0].kind == Messages::Kind::Information)
+                QVERIFY2(notes.size() == 1, qPrintable(at + " reported done without the note"));
         }
     }
 
