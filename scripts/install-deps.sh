@@ -6,10 +6,10 @@ set -euo pipefail
 mode=${1:-run}
 pkgs=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6
       qt6-translations-l10n qt6-qpa-plugins fonts-liberation fonts-dejavu-core gstreamer1.0-plugins-base
-      gstreamer1.0-plugins-good xdg-utils libxlsxwriter-dev libzip-dev)
+      gstreamer1.0-plugins-good xdg-utils libxlsxwriter-dev libzip-dev libqrencode-dev)
 if [ "$mode" = test ]; then
     pkgs+=(xvfb xauth poppler-utils libreoffice-calc-nogui desktop-file-utils dpkg-dev clang-14 libclang-rt-14-dev
-           libbenchmark-dev python3-openpyxl libxml2-utils unzip python3-a38 libhbci4j-core-java)
+           libbenchmark-dev python3-openpyxl libxml2-utils unzip python3-a38 libhbci4j-core-java zbar-tools)
     # libhbci4j-core-java: its jar carries the ISO 20022 pain.008.001.08 schema the direct-debit test checks with.
     # The invoice tests fetch the FatturaPA schema and reader with npm and run the reader under Node.
     if ! command -v npm >/dev/null 2>&1; then

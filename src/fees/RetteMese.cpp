@@ -1,5 +1,7 @@
 #include "fees/RetteMese.h"
 #include "einvoice/EmettiFattura.h"
+#include "fees/EstrattoConto.h"
+#include "fees/Solleciti.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "export/ExportDocument.h"
@@ -149,6 +151,26 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     auto* commands = new QHBoxLayout;
     for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture, btnAddebitiSdd, btnMovimenti})
         commands->addWidget(b);
+    // The family account of the selected line; the reminders of the ticked lines not fully paid, and of
+    // the blocked ones, which the reminders' window names with their reason.
+    QPushButton* btnEstrattoConto = Button(QStringLiteral("Estratto conto"), this, "btnEstrattoConto");
+    QPushButton* btnSolleciti = Button(QStringLiteral("Solleciti"), this, "btnSolleciti");
+    commands->addWidget(btnEstrattoConto);
+    commands->addWidget(btnSolleciti);
+    connect(btnEstrattoConto, &QPushButton::clicked, this, [this] {
+        const int row = CurrentRow();
+        if (row < 0 || row >= m_model->Lines().size())
+            m_app.messages().Warning(QStringLiteral("Selezionare nell'elenco la riga di cui vedere l'estratto conto."), this);
+        else
+            ShowFamilyAccount(m_app, this, m_model->Lines()[row].card, Month());
+    });
+    connect(btnSolleciti, &QPushButton::clicked, this, [this] {
+        QVector<qint64> cards;
+        for (const FeeLine& l : m_model->Lines())
+            if (l.state == LineState::Blocked || (l.ticked && l.state != LineState::Paid))
+                cards << l.card;
+        ShowReminders(m_app, this, cards, Month());
+    });
     commands->addStretch(1);
     commands->addWidget(btnChiudi);
     auto* page = new QVBoxLayout(this);

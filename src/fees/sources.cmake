@@ -6,3 +6,14 @@ list(APPEND CORE_SOURCES
 list(APPEND UI_SOURCES
     ${CUR}/RetteModel.h ${CUR}/RetteModel.cpp
     ${CUR}/RetteMese.h ${CUR}/RetteMese.cpp)
+# The family account and the reminders in core, their windows and the payment QR code.
+list(APPEND CORE_SOURCES
+    ${CUR}/FamilyAccount.h ${CUR}/FamilyAccount.cpp
+    ${CUR}/Reminders.h ${CUR}/Reminders.cpp)
+list(APPEND REPORT_SOURCES
+    ${CUR}/PaymentQr.h ${CUR}/PaymentQr.cpp
+    ${CUR}/PageWriter.h ${CUR}/PageWriter.cpp
+    ${CUR}/FeeDocuments.h ${CUR}/FeeDocuments.cpp)
+list(APPEND UI_SOURCES
+    ${CUR}/EstrattoConto.h ${CUR}/EstrattoConto.cpp
+    ${CUR}/Solleciti.h ${CUR}/Solleciti.cpp)

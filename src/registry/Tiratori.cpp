@@ -1,6 +1,8 @@
 #include "registry/Tiratori.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
+#include "fees/EstrattoConto.h"
+#include <QDate>
 #include "app/FieldText.h"
 #include "app/Guida.h"
 #include "app/OpenURL.h"
@@ -107,6 +109,24 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     connect(ui.cmdEsci, &QToolButton::clicked, this, &TfrmTiratori::cmdEsciClick);
     connect(ui.cmdStorico, &QToolButton::clicked, this, &TfrmTiratori::cmdStoricoClick);
     connect(ui.cmdImporta, &QToolButton::clicked, this, &TfrmTiratori::cmdImportaClick);
+    // The family account of the displayed card, up to the current month.
+    auto* cmdEstrattoConto = new QToolButton(this);
+    cmdEstrattoConto->setObjectName(QStringLiteral("cmdEstrattoConto"));
+    cmdEstrattoConto->setText(QStringLiteral("Estratto conto"));
+    cmdEstrattoConto->setStatusTip(QStringLiteral("Visualizza l'estratto conto delle rette della famiglia della scheda "
+                                                  "corrente."));
+    cmdEstrattoConto->setFocusPolicy(Qt::NoFocus);
+    cmdEstrattoConto->setGeometry(ui.shpComandi6->x(), ui.shpComandi6->y() + ui.shpComandi6->height() + 4,
+                                  ui.shpComandi6->width(), 26);
+    connect(cmdEstrattoConto, &QToolButton::clicked, this, [this, &app] {
+        const qint64 card = CardNumber(ui.lblPosizione);
+        if (card == 0) {
+            app.messages().Warning(QStringLiteral("Estratto conto non disponibile: salvare prima la scheda."), this);
+            return;
+        }
+        const QDate today = app.clock().Today();
+        ShowFamilyAccount(app, this, card, fees::FeeMonth{today.year(), today.month()});
+    });
     connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmTiratori::btnCodFiscClick);
     // The payer's direct-debit mandate, after the specified commands: a panel of its own under the photo's.
     auto* shpComandi7 = new QFrame(ui.panCentro);

@@ -551,3 +551,15 @@ bool PrintJournal::NoteAll(const QString& folder, const QString& year, const QVe
     archive.Close();
     return r == JournalFailure::None;
 }
+
+QByteArray JournalLines::Seal(const QStringList& columns) {
+    return ::Seal(columns);
+}
+
+bool JournalLines::Unseal(const QByteArray& line, QStringList& columns) {
+    return ::Unseal(line, columns);
+}
+
+JournalFailure JournalLines::Append(const QString& path, const QByteArray& lines, QString* error) {
+    return AppendLine(path, lines, nullptr, error);
+}

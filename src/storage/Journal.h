@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QPair>
+#include <QStringList>
 #include <QVector>
 
 struct FieldSpec;
@@ -109,3 +110,14 @@ QVector<bool> WerePrinted(const QString& folder, const QString& year, const QVec
 bool NoteAll(const QString& folder, const QString& year, const QVector<qint64>& positions,
              const QVector<QByteArray>& records, const JournalStamp& stamp, QString* error = nullptr);
 } // namespace PrintJournal
+
+/// The line format and the safe append that every journal shares, for journals kept by other subsystems.
+namespace JournalLines {
+/// One sealed line: the escaped columns joined by tabs, the check code, a line feed.
+QByteArray Seal(const QStringList& columns);
+/// The columns of one line without its line feed; false for a torn or damaged line.
+bool Unseal(const QByteArray& line, QStringList& columns);
+/// Appends `lines` (sealed) to `path` and flushes them, closing a torn last line first; a failed write
+/// or flush cuts the file back. The caller holds the archive's lock.
+JournalFailure Append(const QString& path, const QByteArray& lines, QString* error = nullptr);
+} // namespace JournalLines
