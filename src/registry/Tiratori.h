@@ -23,6 +23,8 @@ struct RegistryRecord;
 class TfrmTiratori : public QWidget {
     Q_OBJECT
 public:
+    /// The registry guide: the area's own paragraphs, then the sections of its added windows.
+    static QString Guide();
     explicit TfrmTiratori(Carvenna& app, QWidget* parent = nullptr);
     Ui::TfrmTiratori ui;
 
@@ -94,7 +96,6 @@ private:
     /// What the card's photo file holds now, to notice another workstation's new photo.
     QByteArray PhotoStamp(qint64 cardNumber) const;
     void ShowPhoto(const QImage& photo);
-    static QString Guide();
 
     Carvenna& m_app;
     FieldKeys* m_keys;
