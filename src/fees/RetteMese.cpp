@@ -1,6 +1,8 @@
 #include "fees/RetteMese.h"
 #include "einvoice/EmettiFattura.h"
 #include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/CommonMessages.h"
 #include "export/ExportDocument.h"
 #include "export/ExportWindow.h"
@@ -146,6 +148,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture})
         commands->addWidget(b);
     commands->addStretch(1);
+    commands->addWidget(NewGuideButton(this));
     commands->addWidget(btnChiudi);
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(16, 12, 16, 12);
@@ -174,6 +177,8 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     connect(btnEsporta, &QPushButton::clicked, this, &TfrmRetteMese::btnEsportaClick);
     connect(btnFatture, &QPushButton::clicked, this, &TfrmRetteMese::btnFattureClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
+    TabLeavesViews(this);
+    AttachGuide(m_app, this, GuideTopic::RetteMese, findChild<QPushButton*>(QStringLiteral("btnGuida")));
     connect(m_model, &RetteModel::linesChanged, this, &TfrmRetteMese::UpdateCount);
     frxReport = LoadListTemplate();
 
@@ -367,6 +372,7 @@ void TfrmRetteMese::btnEmettiClick() {
     const QDate issued = ParseDate(TrimText(txtData->text()));
     if (!issued.isValid()) {
         m_app.messages().Warning(QStringLiteral("Attenzione: indicare una data di emissione valida."), this);
+        txtData->setFocus(Qt::OtherFocusReason);
         return;
     }
     // The numbering start as the editor's New reads it; one that is not a whole number stops here.
@@ -380,8 +386,8 @@ void TfrmRetteMese::btnEmettiClick() {
         return;
     }
     const QVector<FeeLine>& lines = m_model->Lines();
-    if (!m_app.messages().Confirm(QStringLiteral("Emettere %1 ricevute per %2 %3, per un totale di € %4?")
-                                      .arg(which.size())
+    if (!m_app.messages().Confirm(QStringLiteral("Emettere %1 per %2 %3, per un totale di € %4?")
+                                      .arg(Counted(which.size(), QStringLiteral("ricevuta"), QStringLiteral("ricevute")))
                                       .arg(m.Name())
                                       .arg(m.year)
                                       .arg(FormatTotal(OwedTotal(lines, which))),
@@ -412,12 +418,15 @@ void TfrmRetteMese::btnEmettiClick() {
     m_listedCount = r.firstPosition - 1 + r.issued.size();
     m_model->Refresh();
 
-    QString text = r.issued.isEmpty() ? QStringLiteral("Nessuna ricevuta emessa.")
-                                      : QStringLiteral("Emesse %1 ricevute: dalla n. %2 alla n. %3.")
-                                            .arg(r.issued.size())
-                                            .arg(r.firstNumber)
-                                            .arg(r.firstNumber + r.issued.size() - 1);
-    if (!r.paidMeanwhile.isEmpty())
+    QString text = r.issued.isEmpty()      ? QStringLiteral("Nessuna ricevuta emessa.")
+                   : r.issued.size() == 1 ? QStringLiteral("Emessa 1 ricevuta: la n. %1.").arg(r.firstNumber)
+                                          : QStringLiteral("Emesse %1 ricevute: dalla n. %2 alla n. %3.")
+                                                .arg(r.issued.size())
+                                                .arg(r.firstNumber)
+                                                .arg(r.firstNumber + r.issued.size() - 1);
+    if (r.paidMeanwhile.size() == 1)
+        text += QStringLiteral("\n\r\n\r1 riga risultava già pagata da un'altra postazione e non è stata emessa.");
+    else if (!r.paidMeanwhile.isEmpty())
         text += QStringLiteral("\n\r\n\r%1 righe risultavano già pagate da un'altra postazione e non sono state "
                                "emesse.")
                     .arg(r.paidMeanwhile.size());
@@ -534,7 +543,7 @@ void TfrmRetteMese::btnEsportaClick() {
     const bool ok = WriteExportDocument(ExportPath(), QStringLiteral("Rette non pagate"), columns, unpaid.size(),
                                         ExportCellText(cell), &error);
     QApplication::restoreOverrideCursor();
-    ExportWindow::ReportExport(m_app, this, ok, ExportPath());
+    ExportWindow::ReportExport(m_app, this, ok, ExportPath(), QStringLiteral("Le rette non pagate"));
 }
 
 void TfrmRetteMese::btnFattureClick() {
