@@ -677,6 +677,7 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
         bool digits = true;
         for (QChar c : code)
             digits = digits && c >= u'0' && c <= u'9';
+        r.wrongCode = true;
         if (digits && !IsValidVatNumber(code))
             r.warnings << QStringLiteral("partita IVA %1 errata").arg(Quoted(code));
         else if (!digits && code.size() != 16)
@@ -684,6 +685,8 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
                 << QStringLiteral("codice fiscale %1 di %2 caratteri invece di 16").arg(Quoted(code)).arg(code.size());
         else if (!digits && CheckTaxCode(code) != TaxCodeResult::Valid)
             r.warnings << QStringLiteral("codice fiscale %1 errato").arg(Quoted(code));
+        else
+            r.wrongCode = false;
     }
 
     // Stored as the editor stores: each text cut to its field's width, which is told.
