@@ -113,8 +113,8 @@ QList<GuideSection> BuildSections() {
               "con mezzi tracciabili, in contanti e con un mezzo non indicato, come servono alla "
               "dichiarazione dei redditi delle famiglie."),
           QStringLiteral(
-              "Stampa attestazione stampa l'attestazione della riga scelta o di tutte le righe; l'attestazione "
-              "riporta in testa la scuola che la rilascia, presa dai Dati fiscali o, in mancanza, dalle righe "
+              "Stampa attestazione stampa l'attestazione della riga scelta, Stampa tutte quelle di tutte le righe; "
+              "l'attestazione riporta in testa la scuola che la rilascia, presa dai Dati fiscali o, in mancanza, dalle righe "
               "della scuola delle ricevute. Esporta in Excel ed Esporta come... trasferiscono la tabella, "
               "Invia per e-mail spedisce l'attestazione al pagatore.")}},
         {GuideTopic::ImportaSchede,
