@@ -23,7 +23,9 @@ done
 dpkg-deb -x "$deb" "$tmp/root"
 desktop-file-validate "$tmp/root/usr/share/applications/carvenna.desktop"
 # The guide is a whole PDF with the guide's text in it, not an empty placeholder.
-pdftotext "$tmp/root/usr/share/carvenna/Guida.pdf" - | grep -q "Uno sguardo a Carvenna"
-pdftotext "$tmp/root/usr/share/carvenna/Guida.pdf" - | grep -q "Copie di sicurezza"
+guide=$(pdftotext "$tmp/root/usr/share/carvenna/Guida.pdf" -)
+for phrase in "Uno sguardo a Carvenna" "Copie di sicurezza" "Importa schede"; do
+    grep -qF "$phrase" <<<"$guide" || { echo "Guida.pdf lacks \"$phrase\""; exit 1; }
+done
 grep -qx 'Exec=carvenna' "$tmp/root/usr/share/applications/carvenna.desktop"
 echo "package: 1 passed, 0 failed"
