@@ -428,7 +428,7 @@ private slots:
                 d->txtMotivo->setText(QStringLiteral("emessa per errore"));
                 // Enter in the reason moves on; it neither cancels the receipt nor closes the window.
                 QTest::keyClick(d->txtMotivo, Qt::Key_Return);
-                enterKeptOpen = d->isVisible() && d->btnConferma->hasFocus();
+                enterKeptOpen = d->isVisible() && d->focusWidget() == d->btnConferma;
                 if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty())
                     d->grab().save(look + QStringLiteral("/TfrmAnnullaRicevuta.png"));
                 d->btnConferma->click();
