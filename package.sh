@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh package
-scripts/build.sh
+# Only what the package holds: the program and the password tool (the tests are test.sh's job).
+scripts/build.sh carvenna carvenna_setpassword
 (cd build && cpack -G DEB -B "$PWD/package" >/dev/null)
 cp build/package/carvenna_*_amd64.deb .
 ls carvenna_*_amd64.deb

@@ -2,6 +2,9 @@
 # the desktop entry and the icon. The dependencies come from the Debian packages of the libraries the programs link
 # (dpkg-shlibdeps) plus what they load at run time.
 include(GNUInstallDirs)
+# Installing (and so packaging) builds only what is installed, not every test and benchmark first:
+# package.sh builds the two programs itself.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 install(TARGETS carvenna carvenna_setpassword RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/packaging/carvenna.desktop.in CARVENNA_DESKTOP)
 string(REPLACE "@EXEC@" "carvenna" CARVENNA_DESKTOP "${CARVENNA_DESKTOP}")

@@ -5,9 +5,6 @@
 #include "app/OpenURL.h"
 #include "app/Splash.h"
 #include "backup/CopieSicurezza.h"
-#include "receipts/MenuRicevute.h"
-#include "registry/Tiratori.h"
-#include "summary/MenuRiepCosti.h"
 #include <QCloseEvent>
 #include <QResizeEvent>
 
@@ -49,15 +46,15 @@ void TfrmAvvio::ShowWorkArea(QWidget* area) {
 }
 
 void TfrmAvvio::imgApp01Click() {
-    ShowWorkArea(m_app.tiratori());
+    ShowWorkArea(m_app.AreaWindow(Carvenna::Area::Registry));
 }
 
 void TfrmAvvio::imgApp02Click() {
-    ShowWorkArea(m_app.menuRicevute());
+    ShowWorkArea(m_app.AreaWindow(Carvenna::Area::Receipts));
 }
 
 void TfrmAvvio::imgApp03Click() {
-    ShowWorkArea(m_app.menuRiepCosti());
+    ShowWorkArea(m_app.AreaWindow(Carvenna::Area::Takings));
 }
 
 void TfrmAvvio::imgInfoClick() {

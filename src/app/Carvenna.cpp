@@ -1,19 +1,10 @@
 #include "app/Carvenna.h"
-#include "app/CambiaPassword.h"
-#include "app/Password.h"
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QScreen>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
-// [window includes] one line per window header, kept in start-up order
-#include "app/Avvio.h"
-#include "receipts/MenuRicevute.h"
-#include "receipts/Ricevuta.h"
-#include "summary/MenuRiepCosti.h"
-#include "registry/Tiratori.h"
 
 void SetFormatSettings() {
     // The Italian locale gives the comma as decimal separator; amounts carry no thousands separator.
@@ -29,43 +20,6 @@ Carvenna::~Carvenna() {
     // Top-level windows have no parent; delete them here, in reverse order of creation.
     while (!m_windows.isEmpty())
         delete m_windows.takeLast();
-}
-
-namespace {
-
-// Shows `w` and lets its first frame reach the screen before anything else is built, so that the
-// user sees the password window as soon as a bare window would appear. Waits at most a moment for a
-// window system that maps windows late.
-void ShowFirstFrame(QWidget* w) {
-    w->show();
-    QElapsedTimer waited;
-    waited.start();
-    QCoreApplication::processEvents();
-    while (w->windowHandle() && !w->windowHandle()->isExposed() && waited.elapsed() < 250) {
-        QThread::msleep(2);
-        QCoreApplication::processEvents();
-    }
-    QCoreApplication::processEvents(); // the paint of the exposed window
-}
-
-} // namespace
-
-void Carvenna::Start() {
-    // The password window first, so it is the main window, and on screen before the rest is built;
-    // then the other single-instance windows in start-up order (creating the start menu sets the
-    // formats); the closing show() changes nothing for a window already shown. Per-use windows are
-    // created by whoever opens them, one instance per use, so none is made here.
-    SetFormatSettings();
-    m_windows << (m_password = new TfrmPassword(*this));
-    ShowFirstFrame(m_password);
-    // [window creation] single-instance windows are assigned to their members here
-    m_windows << (m_avvio = new TfrmAvvio(*this));
-    m_windows << (m_cambiaPassword = new TfrmCambiaPassword(*this));
-    m_windows << (m_menuRicevute = new TfrmMenuRicevute(*this));
-    m_windows << (m_ricevuta = new TfrmRicevuta(*this));
-    m_windows << (m_menuRiepCosti = new TfrmMenuRiepCosti(*this));
-    m_windows << (m_tiratori = new TfrmTiratori(*this));
-    m_password->show();
 }
 
 void Carvenna::Quit() {

@@ -2,7 +2,9 @@
 // The running program: it owns the single-instance windows, creates every window class at
 // start-up in a fixed order and gives each window the platform services.
 #include "app/Platform.h"
+#include "storage/ReceiptFile.h"
 #include <QList>
+#include <optional>
 #include <QObject>
 #include <QString>
 
@@ -14,6 +16,13 @@ class TfrmRicevuta;
 class TfrmTiratori;
 class TfrmMenuRiepCosti;
 class QWidget;
+
+/// The receipt the receipt editor shows, saved or not, with where it is stored.
+struct ShownReceipt {
+    ReceiptRecord record; ///< the texts as the fields hold them
+    qint64 position = 0;  ///< 1-based position in the year's archive; 0 for a receipt not saved yet
+    QString yearFile;     ///< the year's archive (the editor's hidden lblFile)
+};
 
 class Carvenna : public QObject {
     Q_OBJECT
@@ -49,6 +58,23 @@ public:
     TfrmRicevuta* ricevuta() const { return m_ricevuta; }
     TfrmTiratori* tiratori() const { return m_tiratori; }
     TfrmMenuRiepCosti* menuRiepCosti() const { return m_menuRiepCosti; }
+
+    /// The work areas a window may ask for by name instead of including the window of another.
+    enum class Area { Home, Receipts, ReceiptEditor, Registry, Takings };
+    /// The window of `area` (null before Start()).
+    QWidget* AreaWindow(Area area) const;
+    /// Shows `area` in place of `from` (the navigation rule of Switch).
+    void ShowArea(Area area, QWidget* from) { Switch(AreaWindow(area), from); }
+    /// Back to the start window.
+    void GoHome(QWidget* from) { ShowArea(Area::Home, from); }
+
+    /// Opens `year` ("2026") in the receipt editor: its archive <folder>/<year>.ric and its title. The file
+    /// itself is created by the editor's first file action.
+    void OpenReceiptYear(const QString& year);
+    /// The receipt archive of the year open in the receipt editor (its hidden lblFile); empty before Start().
+    QString ReceiptYearFile() const;
+    /// The receipt on the receipt editor's screen, for the windows that print, mail or export it.
+    std::optional<ShownReceipt> ReceiptOnScreen() const;
 
     /// Shows `show` and hides `hide` in one step (the navigation rule: one top-level window at a time).
     void Switch(QWidget* show, QWidget* hide);

@@ -1,6 +1,5 @@
 #include "app/Password.h"
 #include "app/Carvenna.h"
-#include "app/Avvio.h"
 #include "app/CambiaPassword.h"
 #include "app/Crypt.h"
 #include "app/FocusFrame.h"
@@ -89,10 +88,10 @@ void TfrmPassword::cmdOKClick() {
     const bool right = !stored.isEmpty() && typed == stored;
     ui.lblMemory->clear();
     if (right) {
-        m_app.Switch(m_app.avvio(), this);
+        m_app.GoHome(this);
         // Once a day, after the log-in: silent unless the copy fails.
         if (RunDailyBackup(m_app.ProgramFolder(), m_app.clock().Today()).outcome == BackupResult::Failed)
-            m_app.messages().Warning(QString::fromUtf8(kBackupFailed), m_app.avvio());
+            m_app.messages().Warning(QString::fromUtf8(kBackupFailed), m_app.AreaWindow(Carvenna::Area::Home));
         return;
     }
     m_app.messages().Plain(QString::fromUtf8(kWrong), this);

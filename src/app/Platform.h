@@ -7,7 +7,7 @@
 #include <QStringList>
 
 class QWidget;
-class Printing; // src/printing/Printing.h
+class Printing; // src/app/Printing.h
 class Camera;   // src/registry (comes with the webcam window)
 
 class Clock {

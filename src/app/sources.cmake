@@ -4,9 +4,9 @@ list(APPEND CORE_SOURCES
     ${CUR}/HeapSettings.h ${CUR}/HeapSettings.cpp
     ${CUR}/GuideSections.h ${CUR}/GuideSections.cpp)
 list(APPEND UI_SOURCES
-    ${CUR}/Platform.h ${CUR}/Platform.cpp
+    ${CUR}/Platform.h ${CUR}/Platform.cpp ${CUR}/Printing.h
     ${CUR}/DesktopPlatform.h ${CUR}/DesktopPlatform.cpp
-    ${CUR}/Carvenna.h ${CUR}/Carvenna.cpp
+    ${CUR}/Carvenna.h ${CUR}/Carvenna.cpp ${CUR}/CarvennaWindows.cpp
     ${CUR}/StatusHints.h ${CUR}/StatusHints.cpp
     ${CUR}/FocusFrame.h ${CUR}/KeyboardReach.h ${CUR}/FieldText.h ${CUR}/Placement.h ${CUR}/CommonMessages.h
     ${CUR}/Password.h ${CUR}/Password.cpp ${CUR}/Password.ui

@@ -3,28 +3,18 @@
 #include "app/CommonMessages.h"
 #include "backup/BackupRestore.h"
 #include "editing/Storico.h"
-#include "receipts/Calendario.h"
 #include "storage/AuditedSave.h"
 #include "storage/Journal.h"
 #include "storage/RecordFile.h"
 #include "storage/Text.h"
 #include "validators/CodFisc.h"
 #include "validators/PartitaIva.h"
+#include "validators/PayerCode.h"
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
 
-namespace {
-bool IsDigitsOnly(const QString& text) {
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-} // namespace
 
 RecordEditor::RecordEditor(Carvenna& app, QWidget* window, QLabel* lblPosizione, Options options)
     : QObject(window), m_app(app), m_window(window), m_position(lblPosizione), m_opt(std::move(options)) {}
@@ -236,7 +226,7 @@ void RecordEditor::ShowHistory() {
 // ---- Small windows -------------------------------------------------------------------------------
 
 void RecordEditor::CheckTaxCode(Carvenna& app, QWidget* parent, const QString& code) {
-    if (IsDigitsOnly(code)) {
+    if (ReadPayerCode(code).kind == PayerCodeKind::VatNumber) {
         TfrmPartitaIva dlg(app, parent);
         dlg.ui.txtPartitaIva->setText(code);
         dlg.exec();
@@ -245,12 +235,6 @@ void RecordEditor::CheckTaxCode(Carvenna& app, QWidget* parent, const QString& c
         dlg.ui.txtCodFisc->setText(code);
         dlg.exec();
     }
-}
-
-void RecordEditor::PickDate(Carvenna& app, QWidget* parent, const QString& context) {
-    TfrmCalendario dlg(app, parent);
-    dlg.ui.lblMemory->setText(context);
-    dlg.exec();
 }
 
 bool RecordEditor::FailsCheck(Carvenna& app, QWidget* parent, const Check* checks, int count) {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class Carvenna;
 class QLabel;
@@ -68,8 +69,6 @@ public:
     // ---- Small windows both editors open alike -------------------------------------------------
     /// The tax code check, or the VAT number check for a code of digits only.
     static void CheckTaxCode(Carvenna& app, QWidget* parent, const QString& code);
-    /// The date picker for the target named by `context`.
-    static void PickDate(Carvenna& app, QWidget* parent, const QString& context);
     /// Opens a per-use modal window of type W, created with the editor as owner.
     template <class W> static void OpenModal(Carvenna& app, QWidget* parent) {
         W w(app, parent);
@@ -80,6 +79,15 @@ public:
         W w(app, parent);
         w.lblMemory->setText(memory);
         w.exec();
+    }
+    /// Opens list window `W` with its context in `lblMemory` and returns the position (1-based) of the
+    /// record chosen there, for the caller to act on; nothing when the list was closed without a choice.
+    template <class W>
+    static std::optional<qint64> PickFromList(Carvenna& app, QWidget* parent, const QString& memory = QString()) {
+        W w(app, parent);
+        w.lblMemory->setText(memory);
+        w.exec();
+        return w.Chosen();
     }
     /// The first of `checks` whose condition holds: its warning is shown and its field gets the focus.
     struct Check {

@@ -5,7 +5,7 @@
 #include "einvoice/DatiCliente.h"
 #include "einvoice/FiscalData.h"
 #include "einvoice/InvoiceFiles.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "report/PreparedReport.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
@@ -141,17 +141,7 @@ int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qi
         const QString number = TrimText(r.NumRic);
         const QString code = UpperAZ(TrimText(r.CodFisc));
         // What makes a receipt unfit is said before the office is asked anything about its payer.
-        QString unfit;
-        const std::optional<qint64> cents = ReceiptCents(r);
-        if (IsCancelled(r))
-            unfit = QStringLiteral("la ricevuta è annullata: nessuna fattura.");
-        else if (!cents)
-            unfit = QStringLiteral("l'importo \"%1\" non è leggibile.").arg(TrimText(r.Intero));
-        else if (*cents <= 0)
-            unfit = QStringLiteral("l'importo è zero: nessuna fattura.");
-        else
-            unfit = CheckPayerCode(code);
-        if (!unfit.isEmpty()) {
+        if (const QString unfit = InvoiceRefusal(r); !unfit.isEmpty()) {
             refused << QStringLiteral("Ricevuta n. %1: %2").arg(number, unfit);
             continue;
         }

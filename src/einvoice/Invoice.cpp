@@ -1,8 +1,7 @@
 #include "einvoice/Invoice.h"
 #include "einvoice/LatinText.h"
 #include "storage/Text.h"
-#include "validators/TaxCode.h"
-#include "validators/VatNumber.h"
+#include "validators/PayerCode.h"
 #include <QXmlStreamWriter>
 
 namespace {
@@ -91,15 +90,26 @@ std::optional<std::pair<QString, QString>> SplitSurnameName(const QString& fullN
     return std::make_pair(words[0], words[1]);
 }
 
-QString CheckPayerCode(const QString& code) {
-    if (code.isEmpty())
+QString CheckPayerCode(const QString& typed) {
+    const PayerCode p = ReadPayerCode(typed);
+    if (p.kind == PayerCodeKind::None)
         return QStringLiteral("manca il codice fiscale del pagatore.");
-    if (code.size() == 11 && OnlyDigits(code))
-        return IsValidVatNumber(code) ? QString()
-                                      : QStringLiteral("la partita IVA del pagatore \"%1\" non è valida.").arg(code);
-    if (CheckTaxCode(code) != TaxCodeResult::Valid)
-        return QStringLiteral("il codice fiscale del pagatore \"%1\" non è valido.").arg(code);
-    return QString();
+    if (p.valid)
+        return QString();
+    if (p.kind == PayerCodeKind::VatNumber)
+        return QStringLiteral("la partita IVA del pagatore \"%1\" non è valida.").arg(p.code);
+    return QStringLiteral("il codice fiscale del pagatore \"%1\" non è valido.").arg(p.code);
+}
+
+QString InvoiceRefusal(const ReceiptRecord& r) {
+    if (IsCancelled(r))
+        return QStringLiteral("la ricevuta è annullata: nessuna fattura.");
+    const std::optional<qint64> cents = ReceiptCents(r);
+    if (!cents)
+        return QStringLiteral("l'importo \"%1\" non è leggibile.").arg(TrimText(r.Intero));
+    if (*cents <= 0)
+        return QStringLiteral("l'importo è zero: nessuna fattura.");
+    return CheckPayerCode(r.CodFisc);
 }
 
 std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecord& receipt, const InvoicePayer& payer,
@@ -129,19 +139,11 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
                          .arg(progressivo);
         return std::nullopt;
     }
-    if (IsCancelled(receipt)) {
-        field.Fail(QStringLiteral("la ricevuta è annullata: nessuna fattura."));
+    if (QString why = InvoiceRefusal(receipt); !why.isEmpty()) {
+        field.Fail(why);
         return done();
     }
     const std::optional<qint64> cents = ReceiptCents(receipt);
-    if (!cents) {
-        field.Fail(QStringLiteral("l'importo \"%1\" non è leggibile.").arg(TrimText(receipt.Intero)));
-        return done();
-    }
-    if (*cents <= 0) {
-        field.Fail(QStringLiteral("l'importo è zero: nessuna fattura."));
-        return done();
-    }
     inv.data = ParseDate(receipt.Data);
     if (!inv.data.isValid() || inv.data.year() < 1970) {
         field.Fail(QStringLiteral("la data \"%1\" non è valida.").arg(TrimText(receipt.Data)));
@@ -158,11 +160,7 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
     inv.progressivo = ProgressivoText(progressivo);
 
     // The payer.
-    inv.payerCode = UpperAZ(TrimText(receipt.CodFisc));
-    if (QString e = CheckPayerCode(inv.payerCode); !e.isEmpty()) {
-        field.Fail(e);
-        return done();
-    }
+    inv.payerCode = UpperAZ(TrimText(receipt.CodFisc)); // checked with the refusals above
     inv.payerIsVat = inv.payerCode.size() == 11;
     if (!payer.denominazione.isEmpty() || payer.cognome.isEmpty()) {
         inv.payer.denominazione = field(QStringLiteral("Denominazione del pagatore"), payer.denominazione, 80, true);

@@ -71,8 +71,13 @@ QString ProgressivoText(int n);
 /// Splits "COGNOME NOME" into surname and name when it has exactly two words; otherwise nothing
 /// (a double surname or name cannot be told apart from the text alone).
 std::optional<std::pair<QString, QString>> SplitSurnameName(const QString& fullName);
-/// Checks a payer's tax code or VAT number with the existing checks; empty text when valid.
+/// Why a payer's tax code or VAT number is missing or wrong, as the invoices say it; empty text when valid.
 QString CheckPayerCode(const QString& code);
+
+/// Why `receipt` cannot be invoiced, as the office is told: cancelled, an amount that cannot be read
+/// or is zero, a payer code missing or wrong (in that order); empty when it can be. The invoice window
+/// asks it before asking about the payer, and building an invoice refuses on the same answer.
+QString InvoiceRefusal(const ReceiptRecord& receipt);
 
 /// Builds the invoice of `receipt`. On failure returns nothing and `error` gets a message for the
 /// office that names the receipt and the field.

@@ -1,7 +1,6 @@
 #include "export/ExpRic.h"
 #include "app/Carvenna.h"
 #include "export/ExportTables.h"
-#include "receipts/Ricevuta.h"
 #include "storage/Text.h"
 
 TfrmExpRic::TfrmExpRic(Carvenna& app, QWidget* parent) : ExportWindow(app, parent) {
@@ -26,7 +25,6 @@ QString TfrmExpRic::GuideText() {
 
 GridLoad TfrmExpRic::LoadGrid(const GridLoadProgress& progress) {
     // The year the receipt editor has open.
-    const TfrmRicevuta* editor = m_app.ricevuta();
-    const QString path = editor ? TrimText(editor->ui.lblFile->text()) : QString();
+    const QString path = TrimText(m_app.ReceiptYearFile());
     return LoadReceiptGrid(path, Grid(), progress);
 }

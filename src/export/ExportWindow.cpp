@@ -162,23 +162,31 @@ void ExportWindow::SetUpProgress(QProgressDialog& progress) const {
     progress.setValue(0); // the half second counts from here
 }
 
+bool ExportWindow::WriteExport(const QString& path, QString* error) {
+    const qint64 rows = m_model->rowCount();
+    QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QString(), 0, int(rows), this);
+    SetUpProgress(progress);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ExportProgress shown = [&progress](qint64 done) { progress.setValue(int(done)); };
+    const bool ok =
+        IsXlsDocumentPath(path)
+            ? WriteExportDocument(
+                  path, m_texts.sheetName, m_model->ExportColumns(), rows,
+                  [this](QByteArray& out, qint64 row, int column) { m_model->AppendExportCell(out, row, column); },
+                  error, shown)
+            : WriteXlsxDocument(
+                  path, m_texts.sheetName, m_model->XlsxColumns(), rows,
+                  [this](qint64 row, int column) { return m_model->ExportCell(row, column); }, error, shown);
+    QApplication::restoreOverrideCursor();
+    return ok;
+}
+
 void ExportWindow::cmdEsportaClick() {
     CommitEdit();
     if (!m_app.messages().Confirm(ExportQuestion(), this))
         return;
-    const qint64 rows = m_model->rowCount();
     QString error;
-    bool ok;
-    {
-        QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QString(), 0, int(rows), this);
-        SetUpProgress(progress);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        ok = WriteExportDocument(
-            ExportPath(), m_texts.sheetName, m_model->ExportColumns(), rows,
-            [this](QByteArray& out, qint64 row, int column) { m_model->AppendExportCell(out, row, column); },
-            &error, [&progress](qint64 done) { progress.setValue(int(done)); });
-        QApplication::restoreOverrideCursor();
-    }
+    const bool ok = WriteExport(ExportPath(), &error);
     ReportExport(m_app, this, ok, ExportPath(), m_texts.exported);
 }
 
@@ -195,24 +203,7 @@ void ExportWindow::cmdEsportaComeClick() {
                                                   ProposedSaveAsPath(), QStringLiteral("xlsx"));
     if (path.isEmpty())
         return;
-    const qint64 rows = m_model->rowCount();
     QString error;
-    bool ok;
-    {
-        QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QString(), 0, int(rows), this);
-        SetUpProgress(progress);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const ExportProgress shown = [&progress](qint64 done) { progress.setValue(int(done)); };
-        if (IsXlsDocumentPath(path))
-            ok = WriteExportDocument(
-                path, m_texts.sheetName, m_model->ExportColumns(), rows,
-                [this](QByteArray& out, qint64 row, int column) { m_model->AppendExportCell(out, row, column); },
-                &error, shown);
-        else
-            ok = WriteXlsxDocument(
-                path, m_texts.sheetName, m_model->XlsxColumns(), rows,
-                [this](qint64 row, int column) { return m_model->ExportCell(row, column); }, &error, shown);
-        QApplication::restoreOverrideCursor();
-    }
+    const bool ok = WriteExport(path, &error);
     ReportExport(m_app, this, ok, path, m_texts.exported);
 }

@@ -60,6 +60,8 @@ private slots:
 private:
     void CommitEdit();
     void SetUpProgress(QProgressDialog& progress) const;
+    /// Writes the grid to `path` (an .xls document, otherwise .xlsx) with the progress shown.
+    bool WriteExport(const QString& path, QString* error);
 
     ExportGridModel* m_model = nullptr;
     QTableView* m_grid = nullptr;

@@ -1,6 +1,6 @@
 #include "printing/CardPrint.h"
 #include "app/Carvenna.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "report/PreparedReport.h"
 #include "report/ReportPainter.h"
 #include "storage/Text.h"

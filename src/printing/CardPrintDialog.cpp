@@ -2,8 +2,8 @@
 #include "printing/CardPrint.h"
 #include "receipts/DefaultLogo.h"
 #include "registry/PhotoView.h"
-#include "registry/Tiratori.h"
 #include <QLabel>
+#include <QVariant>
 
 CardPrintDialog::CardPrintDialog(Carvenna& app, QWidget* editor, bool preview)
     : PrintWindow(app, editor), m_rep(LoadCardTemplate()), m_preview(preview) {}
@@ -20,8 +20,8 @@ void CardPrintDialog::FormShow() {
     // The editor's picture at full size (the photo box on screen holds a reduced copy): the card's photo,
     // or its placeholder when the card has none. Should even that be missing, the blue euro sign takes
     // its place.
-    const auto* editor = qobject_cast<const TfrmTiratori*>(Editor());
-    const QImage photo = editor ? editor->Photo() : QImage();
+    const QWidget* editor = Editor();
+    const QImage photo = editor ? editor->property("photo").value<QImage>() : QImage();
     SetPhoto(m_imgLogo, photo.isNull() ? PhotoOf(m_imgTemp) : photo);
 }
 

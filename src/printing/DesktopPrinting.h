@@ -1,7 +1,7 @@
 #pragma once
 // Printing on the desktop: a preview window with the template's buttons and QPrintDialog on the system's
 // printers and on Qt's print-to-file (PDF) entry.
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include <QString>
 
 class DesktopPrinting : public Printing {

@@ -2,7 +2,6 @@
 #include "app/Carvenna.h"
 #include "printing/ReceiptPrint.h"
 #include "receipts/DefaultLogo.h"
-#include "receipts/Ricevuta.h"
 #include <QLabel>
 
 ReceiptPrintDialog::ReceiptPrintDialog(Carvenna& app, QWidget* parent, bool preview)
@@ -17,7 +16,7 @@ void ReceiptPrintDialog::Setup(QWidget* shpSfondo, QLabel* imgLogo01, const QStr
 }
 
 QWidget* ReceiptPrintDialog::Editor() const {
-    return m_app.ricevuta();
+    return m_app.AreaWindow(Carvenna::Area::ReceiptEditor);
 }
 
 void ReceiptPrintDialog::FormShow() {

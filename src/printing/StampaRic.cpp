@@ -2,7 +2,6 @@
 #include "app/Carvenna.h"
 #include "printing/MailDocument.h"
 #include "printing/ReceiptPrint.h"
-#include "receipts/Ricevuta.h"
 #include "report/ReportPainter.h"
 #include "storage/Text.h"
 
@@ -19,26 +18,26 @@ QString TfrmStampaRic::MailSubject(const QString& number, const QString& date) {
 
 void TfrmStampaRic::btnEmailClick() {
     // The receipt is filled as the print fills it, from the editor's controls as they stand.
-    TfrmRicevuta* editor = m_app.ricevuta();
+    const std::optional<ShownReceipt> shown = m_app.ReceiptOnScreen();
     report::ReportTemplate* rep = repDocumento();
     QString error;
     report::ReportPage* page = rep ? rep->Page(1, &error) : nullptr;
-    if (!page || !editor) {
+    if (!page || !shown) {
         m_app.messages().Warning(ReceiptPrintWarning(), this);
         return;
     }
+    const ReceiptRecord& e = shown->record;
     page->SetOrientation(report::Orientation::Portrait);
-    rep->fileName = ReceiptPdfName(editor->ui);
-    if (!FillReceipt(*rep, editor->ui, ui.imgLogo->pixmap().toImage(), &error) || !rep->Prepare(&error)) {
+    rep->fileName = ReceiptPdfName(e.NumRic, shown->yearFile);
+    if (!FillReceiptRecord(*rep, e, ui.imgLogo->pixmap().toImage(), &error) || !rep->Prepare(&error)) {
         m_app.messages().Warning(ReceiptPrintWarning(), this);
         return;
     }
-    const Ui::TfrmRicevuta& e = editor->ui;
-    const QString number = TrimText(e.txtNumRic->text()), date = TrimText(e.txtData->text());
-    const QString reason = TrimText(e.txtSport->text());
-    const QString school = TrimText(e.txtRicevente01->text());
+    const QString number = TrimText(e.NumRic), date = TrimText(e.Data);
+    const QString reason = TrimText(e.Sport);
+    const QString school = TrimText(e.Ricevente01);
     QString body = QStringLiteral("Gentile %1,\n\nin allegato la ricevuta n. %2 del %3")
-                       .arg(TrimText(e.txtPagatore->text()), number, date);
+                       .arg(TrimText(e.Pagatore), number, date);
     if (!reason.isEmpty())
         body += QStringLiteral(" per: %1").arg(reason);
     body += QStringLiteral(".\n\nCordiali saluti");
@@ -46,6 +45,6 @@ void TfrmStampaRic::btnEmailClick() {
         body += QStringLiteral("\n") + school;
     // Once the mail program has the message the window's work is done; otherwise it stays, so that the
     // receipt can still be printed.
-    if (MailDocument(m_app, this, rep->Prepared(), {TrimText(e.txtCodFisc->text()), MailSubject(number, date), body}))
+    if (MailDocument(m_app, this, rep->Prepared(), {TrimText(e.CodFisc), MailSubject(number, date), body}))
         accept();
 }

@@ -3,6 +3,7 @@ list(APPEND UI_SOURCES
     ${CUR}/Printing.h
     ${CUR}/DesktopPrinting.h ${CUR}/DesktopPrinting.cpp
     ${CUR}/PdfOutput.h ${CUR}/PdfOutput.cpp
+    ${CUR}/ReceiptLayout.h ${CUR}/ReceiptLayout.cpp
     ${CUR}/ReceiptPrint.h ${CUR}/ReceiptPrint.cpp
     ${CUR}/ReceiptPrintDialog.h ${CUR}/ReceiptPrintDialog.cpp
     ${CUR}/StampaRic.h ${CUR}/StampaRic.cpp ${CUR}/StampaRic.ui

@@ -1,11 +1,9 @@
 #include "receipts/MenuRicevute.h"
-#include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
 #include "einvoice/DatiFiscali.h"
 #include "fees/RetteMese.h"
-#include "receipts/DigitsFilter.h"
-#include "receipts/Ricevuta.h"
+#include "widgets/DigitsFilter.h"
 #include "storage/Text.h"
 #include <QCloseEvent>
 #include <QIcon>
@@ -73,10 +71,7 @@ void TfrmMenuRicevute::btnApriPreventiviClick() {
     }
     // Nothing is opened here: the yearly file is created by the editor's first file action.
     const QString year = TrimText(ui.txtAnnoPreventivi->text());
-    if (TfrmRicevuta* editor = m_app.ricevuta()) {
-        editor->ui.lblFile->setText(m_app.ProgramFolder() + year + QStringLiteral(".ric"));
-        editor->setWindowTitle(QStringLiteral(" Carvenna - Archivio ricevute anno ") + year);
-    }
+    m_app.OpenReceiptYear(year);
     ui.lblMemory->setText(QStringLiteral("ricevute"));
     close();
 }
@@ -99,9 +94,9 @@ void TfrmMenuRicevute::closeEvent(QCloseEvent* e) {
         return;
     const QString memory = TrimText(ui.lblMemory->text());
     if (memory == QLatin1String("ricevute"))
-        m_app.Switch(m_app.ricevuta(), this);
+        m_app.ShowArea(Carvenna::Area::ReceiptEditor, this);
     else if (memory == QLatin1String("avvio"))
-        m_app.Switch(m_app.avvio(), this);
+        m_app.GoHome(this);
 }
 
 void TfrmMenuRicevute::imgGuidaClick() {

@@ -4,7 +4,7 @@
 #include "receipts/ReceiptSettings.h"
 #include "app/FocusFrame.h"
 #include "app/Placement.h"
-#include "receipts/DigitsFilter.h"
+#include "widgets/DigitsFilter.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"
 #include <QKeyEvent>

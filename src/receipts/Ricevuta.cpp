@@ -5,7 +5,6 @@
 #include "app/FieldText.h"
 #include "printing/AnteprimaRic.h"
 #include "printing/StampaRic.h"
-#include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
 #include "app/StatusHints.h"
@@ -14,10 +13,11 @@
 #include "einvoice/EmettiFattura.h"
 #include "export/ExpRic.h"
 #include "receipts/AmountWords.h"
-#include "receipts/Calendario.h"
+#include "widgets/Calendario.h"
+#include "receipts/CardPayer.h"
 #include "receipts/DefaultLogo.h"
-#include "receipts/DigitsFilter.h"
-#include "receipts/FieldKeys.h"
+#include "widgets/DigitsFilter.h"
+#include "widgets/FieldKeys.h"
 #include "receipts/Logo.h"
 #include "receipts/Numerazione.h"
 #include "receipts/ReceiptAmount.h"
@@ -26,6 +26,7 @@
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
 #include "storage/ReceiptFile.h"
+#include "storage/RegistryFile.h"
 #include "storage/Text.h"
 #include <QCloseEvent>
 #include <QIcon>
@@ -166,7 +167,7 @@ void TfrmRicevuta::FormShow() {
 void TfrmRicevuta::closeEvent(QCloseEvent* e) {
     SaveReceiverLines();
     e->accept();
-    m_app.Switch(m_app.avvio(), this);
+    m_app.GoHome(this);
 }
 
 void TfrmRicevuta::cmdEsciClick() {
@@ -326,15 +327,13 @@ void TfrmRicevuta::cmdDuplicaClick() {
 }
 
 void TfrmRicevuta::cmdSalvaClick() {
-    // The amount: no euro means 0, one cent digit means tens of cents ("5" is 50).
-    if (TrimText(ui.txtImporto->text()).isEmpty())
-        ui.txtImporto->setText(QStringLiteral("0"));
-    if (ui.txtCents->text().size() > 2) {
-        ui.txtCents->setText(ui.txtCents->text().left(2));
-        ui.txtCentLettere->setText(ui.txtCents->text());
-    }
-    txtCentsExit(); // empty becomes "00", one digit gets its 0
-    ui.txtIntero->setText(TrimText(ui.txtImporto->text()) + QLatin1Char(',') + TrimText(ui.txtCents->text()));
+    // The amount as saving stores it (the same rule as a receipt issued in a batch). The words stay as
+    // shown: typing keeps them in step with the euro, and a stored receipt's own words are kept.
+    const ReceiptAmount amount = AmountFromBoxes(ui.txtImporto->text(), ui.txtCents->text());
+    ui.txtImporto->setText(amount.Importo);
+    ui.txtCents->setText(amount.Cents);
+    ui.txtCentLettere->setText(amount.CentLettere);
+    ui.txtIntero->setText(amount.Intero);
 
     const QString data = TrimText(ui.txtData->text());
     const RecordEditor::Check checks[] = {
@@ -479,7 +478,17 @@ void TfrmRicevuta::cmdFatturaClick() {
 
 void TfrmRicevuta::cmdTrovaClick() {
     // A receipt chosen there is loaded into this editor with its position.
-    RecordEditor::OpenModal<TfrmTrovaRic>(m_app, this, QStringLiteral("ricevuta"));
+    if (const auto position = RecordEditor::PickFromList<TfrmTrovaRic>(m_app, this, QStringLiteral("ricevuta")))
+        LoadReceipt(*position);
+}
+
+void TfrmRicevuta::LoadReceipt(qint64 position) {
+    ReceiptFile file;
+    ReceiptRecord rec;
+    if (!file.OpenOrCreate(TrimText(ui.lblFile->text())) || !file.ReadRecord(position - 1, rec))
+        return; // without a message; the editor keeps what it showed
+    file.Close();
+    ShowRecord(rec, position);
 }
 
 void TfrmRicevuta::cmdAnteprimaClick() {
@@ -497,7 +506,25 @@ void TfrmRicevuta::cmdEsportaClick() {
 
 void TfrmRicevuta::impPagatoreClick() {
     // A card chosen there fills the payer and child fields; lblPosizione stays.
-    RecordEditor::OpenModal<TfrmTrovaTiratori>(m_app, this, QStringLiteral("ricevuta"));
+    if (const auto position = RecordEditor::PickFromList<TfrmTrovaTiratori>(m_app, this, QStringLiteral("ricevuta")))
+        ImportCardPayer(*position);
+}
+
+void TfrmRicevuta::ImportCardPayer(qint64 position) {
+    RegistryFile file;
+    RegistryRecord card;
+    if (position < 1 || !file.OpenOrCreate(m_app.ProgramFolder()) || !file.ReadRecord(position - 1, card))
+        return;
+    file.Close();
+    ReceiptRecord r = RecordFromScreen();
+    CopyCardPayer(card, r);
+    ui.txtPagatore->setText(r.Pagatore);
+    ui.txtCodFisc->setText(r.CodFisc);
+    ui.txtSport->setText(r.Sport);
+    ui.txtPraticante->setText(r.Praticante);
+    ui.txtLuogoNasc->setText(r.LuogoNasc);
+    ui.txtDataNasc->setText(r.DataNasc);
+    ui.txtIndirizzo->setText(r.Indirizzo);
 }
 
 void TfrmRicevuta::cmdNumerazioneClick() {
@@ -535,7 +562,8 @@ void TfrmRicevuta::DateFieldKeyDown(QLineEdit* field) {
     const QString context = field == ui.txtData  ? QStringLiteral("data")
                             : field == ui.txtDal ? QStringLiteral("dal")
                                                  : QStringLiteral("Al");
-    RecordEditor::PickDate(m_app, this, context);
+    if (const std::optional<QDate> day = TfrmCalendario::PickDate(m_app, this, context))
+        field->setText(FormatDate(*day));
 }
 
 // ---- Field behaviour -----------------------------------------------------------------------
@@ -558,14 +586,13 @@ void TfrmRicevuta::txtCentsKeyUp() {
 }
 
 void TfrmRicevuta::txtCentsExit() {
-    if (TrimText(ui.txtCents->text()).isEmpty()) {
-        ui.txtCents->setText(QStringLiteral("00"));
-        ui.txtCentLettere->setText(QStringLiteral("00"));
-    }
-    if (ui.txtCents->text().size() == 1) {
-        ui.txtCents->setText(ui.txtCents->text() + QLatin1Char('0'));
-        ui.txtCentLettere->setText(ui.txtCents->text());
-    }
+    // Leaving the box shows the cents as saving will store them: empty becomes "00", one digit gets its 0.
+    const QString cents = ui.txtCents->text();
+    if (!TrimText(cents).isEmpty() && cents.size() != 1)
+        return;
+    const ReceiptAmount amount = AmountFromBoxes(ui.txtImporto->text(), cents);
+    ui.txtCents->setText(amount.Cents);
+    ui.txtCentLettere->setText(amount.CentLettere);
 }
 
 void TfrmRicevuta::txtCodFiscChange(const QString& text) {

@@ -20,6 +20,12 @@ public:
 
     /// Puts a stored record into the fields, as stored, and its position into lblPosizione.
     void ShowRecord(const ReceiptRecord& rec, qint64 position);
+    /// Loads receipt `position` (1-based) of the open year, as a find window's choice. Nothing changes
+    /// when it cannot be read.
+    void LoadReceipt(qint64 position);
+    /// Copies payer and child of card `position` (1-based) into the fields; number, date, amount,
+    /// receiver lines, period and lblPosizione stay. Nothing changes when the card cannot be read.
+    void ImportCardPayer(qint64 position);
     /// The record as the fields hold it now (texts as shown; storing trims and cuts them).
     ReceiptRecord RecordFromScreen() const;
     /// The receipt that the editor's controls `ui` hold, as they are (saved or not).

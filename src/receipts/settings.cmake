@@ -1,11 +1,9 @@
-# Year window, numbering start, logo and date picker, the default logo and the digits-only key filter.
+# Year window, numbering start, logo and the default logo.
 list(APPEND UI_SOURCES
-    ${CUR}/DigitsFilter.h ${CUR}/DigitsFilter.cpp
     ${CUR}/DefaultLogo.h ${CUR}/DefaultLogo.cpp
     ${CUR}/MenuRicevute.h ${CUR}/MenuRicevute.cpp ${CUR}/MenuRicevute.ui
     ${CUR}/Numerazione.h ${CUR}/Numerazione.cpp ${CUR}/Numerazione.ui
-    ${CUR}/Logo.h ${CUR}/Logo.cpp ${CUR}/Logo.ui
-    ${CUR}/Calendario.h ${CUR}/Calendario.cpp ${CUR}/Calendario.ui)
+    ${CUR}/Logo.h ${CUR}/Logo.cpp ${CUR}/Logo.ui)
 list(APPEND UI_RESOURCE_FILES
     receipts/art/euro_logo.svg
     receipts/art/euro_piccolo.svg

@@ -2,7 +2,6 @@
 list(APPEND CORE_SOURCES
     ${CUR}/AmountWords.h ${CUR}/AmountWords.cpp)
 list(APPEND UI_SOURCES
-    ${CUR}/FieldKeys.h ${CUR}/FieldKeys.cpp
     ${CUR}/Ricevuta.h ${CUR}/Ricevuta.cpp ${CUR}/Ricevuta.ui
     ${CUR}/ReceiptSettings.h)
 foreach(icon nuovo duplica salva trova anteprima stampa primo indietro avanti ultimo esporta numerazione guida
@@ -15,3 +14,5 @@ include(${CUR}/settings.cmake OPTIONAL)
 list(APPEND CORE_SOURCES ${CUR}/ReceiptAmount.h ${CUR}/ReceiptAmount.cpp)
 # Whether a receipt is cancelled, for every reader of the archive.
 list(APPEND CORE_SOURCES ${CUR}/Cancellation.h ${CUR}/Cancellation.cpp)
+# A card's payer and child copied into a receipt, for the payer import and a month's fees.
+list(APPEND CORE_SOURCES ${CUR}/CardPayer.h ${CUR}/CardPayer.cpp)

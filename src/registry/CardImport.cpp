@@ -1,9 +1,9 @@
 #include "registry/CardImport.h"
+#include "registry/CardFields.h"
 #include "registry/FeeFormat.h"
 #include "storage/Dates.h"
 #include "storage/Text.h"
-#include "validators/TaxCode.h"
-#include "validators/VatNumber.h"
+#include "validators/PayerCode.h"
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -210,22 +210,6 @@ const Pair kPairs[] = {
 
 // ---- Checking -------------------------------------------------------------------------------
 
-struct Required {
-    int field;
-    const char* what;
-};
-// The fields the editor's Save requires, in its order, with what the editor's warning asks for.
-const Required kRequired[] = {
-    {Tiratore, "cognome e nome del genitore"},
-    {CodFisc, "codice fiscale del genitore"},
-    {Studio, "data di scadenza del certificato medico"},
-    {Ente, "causale di pagamento"},
-    {Tessera, "numero di iscrizione"},
-    {Quota, "quota di iscrizione"},
-    {FineTes, "data di scadenza dell'iscrizione"},
-    {Armi, "cognome e nome del minore"},
-};
-
 QString Quoted(const QString& s) {
     return u'"' + s + u'"';
 }
@@ -426,36 +410,6 @@ CsvSheet ReadSheetFile(const QString& path, const QString& office) {
 
 // ---- Mapping --------------------------------------------------------------------------------
 
-QString ImportFieldLabel(int field) {
-    static const char* const labels[kImportFieldCount] = {"Genitore (cognome e nome)",
-                                                          "Sesso",
-                                                          "Data nascita (genitore)",
-                                                          "Cittadinanza",
-                                                          "Luogo nascita (genitore)",
-                                                          "Indirizzo residenza",
-                                                          "Città",
-                                                          "CAP",
-                                                          "Nazione",
-                                                          "Codice fiscale",
-                                                          "Persona delegata",
-                                                          "Recapito",
-                                                          "Scadenza certificato medico",
-                                                          "Causale pagamento",
-                                                          "E-mail",
-                                                          "Tel. casa",
-                                                          "Tel. cellulare",
-                                                          "Numero iscrizione",
-                                                          "Quota",
-                                                          "Data iscrizione",
-                                                          "Data scadenza",
-                                                          "Minore (cognome e nome)",
-                                                          "Luogo nascita (minore)",
-                                                          "Data nascita (minore)",
-                                                          "Modalità pagamento",
-                                                          "Note"};
-    return field >= 0 && field < kImportFieldCount ? QString::fromUtf8(labels[field]) : QString();
-}
-
 QVector<int> GuessMapping(const QStringList& header) {
     static const QHash<QString, int> aliases = [] {
         QHash<QString, int> h;
@@ -463,7 +417,7 @@ QVector<int> GuessMapping(const QStringList& header) {
             h.insert(QString::fromLatin1(a.words), a.field);
         for (int f = 0; f < kImportFieldCount; ++f)
             if (f != DataNasc && f != LuogoNasc && f != Porto && f != InizioPor) // the pairs below
-                h.insert(HeaderWords(ImportFieldLabel(f)), f);
+                h.insert(HeaderWords(CardFieldCaption(f)), f);
         return h;
     }();
     QVector<int> mapping(header.size(), kNoField);
@@ -653,7 +607,7 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
         if (NormaliseImportDate(texts[f], &date, &why))
             texts[f] = date;
         else
-            r.errors << QStringLiteral("%1 %2: %3").arg(ImportFieldLabel(f), Quoted(texts[f]), why);
+            r.errors << QStringLiteral("%1 %2: %3").arg(CardFieldCaption(f), Quoted(texts[f]), why);
     }
     // Birth dates are free text in the editor: a recognised date is written as the others are.
     for (int f : {DataNasc, InizioPor}) {
@@ -666,24 +620,22 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
         if (NormaliseImportFee(texts[Quota], &fee, &why))
             texts[Quota] = fee;
         else
-            r.errors << QStringLiteral("%1 %2: %3").arg(ImportFieldLabel(Quota), Quoted(texts[Quota]), why);
+            r.errors << QStringLiteral("%1 %2: %3").arg(CardFieldCaption(Quota), Quoted(texts[Quota]), why);
     }
-    for (const Required& req : kRequired)
+    for (const RequiredCardField& req : RequiredCardFields())
         if (texts[req.field].isEmpty())
-            r.errors << QStringLiteral("manca %1").arg(QString::fromUtf8(req.what));
+            r.errors << QStringLiteral("manca %1").arg(req.what);
 
     if (!texts[CodFisc].isEmpty()) {
         const QString& code = texts[CodFisc];
-        bool digits = true;
-        for (QChar c : code)
-            digits = digits && c >= u'0' && c <= u'9';
+        const PayerCode p = ReadPayerCode(code);
         r.wrongCode = true;
-        if (digits && !IsValidVatNumber(code))
+        if (p.kind == PayerCodeKind::VatNumber && !p.valid)
             r.warnings << QStringLiteral("partita IVA %1 errata").arg(Quoted(code));
-        else if (!digits && code.size() != 16)
+        else if (p.wrongLength)
             r.warnings
                 << QStringLiteral("codice fiscale %1 di %2 caratteri invece di 16").arg(Quoted(code)).arg(code.size());
-        else if (!digits && CheckTaxCode(code) != TaxCodeResult::Valid)
+        else if (!p.valid)
             r.warnings << QStringLiteral("codice fiscale %1 errato").arg(Quoted(code));
         else
             r.wrongCode = false;
@@ -695,12 +647,12 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
     for (int f = 0; f < kImportFieldCount; ++f) {
         const int width = layout[f].width;
         if (texts[f].size() > width) {
-            r.warnings << QStringLiteral("%1 tagliato a %2 caratteri").arg(ImportFieldLabel(f)).arg(width);
+            r.warnings << QStringLiteral("%1 tagliato a %2 caratteri").arg(CardFieldCaption(f)).arg(width);
             texts[f] = TrimText(texts[f].left(width));
         }
         if (!IsWin1252(texts[f]))
             r.warnings
-                << QStringLiteral("%1: caratteri non rappresentabili sostituiti da \"?\"").arg(ImportFieldLabel(f));
+                << QStringLiteral("%1: caratteri non rappresentabili sostituiti da \"?\"").arg(CardFieldCaption(f));
         *fields[f] = texts[f];
     }
     return r;

@@ -43,8 +43,6 @@ bool ConvertSheetToCsv(const QString& office, const QString& path, const QString
 /// The card fields a column can fill: the 26 fields of the editor (the attachments are not imported).
 constexpr int kImportFieldCount = RegistryField::File01;
 constexpr int kNoField = -1;
-/// The label of a card field as the registry editor shows it, without the colon.
-QString ImportFieldLabel(int field);
 /// For each header cell, the card field it most likely holds (kNoField when none). The editor's own
 /// labels and common variants are recognised, without regard to case, accents and punctuation; an
 /// unqualified "Data di nascita" or "Luogo di nascita" goes to the parent first and to the child the

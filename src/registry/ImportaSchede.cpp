@@ -1,4 +1,5 @@
 #include "registry/ImportaSchede.h"
+#include "registry/CardFields.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
 #include "app/KeyboardReach.h"
@@ -257,7 +258,7 @@ void TfrmImportaSchede::ShowSheet() {
         combo->setObjectName(QStringLiteral("cboCampo%1").arg(c + 1, 2, 10, QLatin1Char('0')));
         combo->addItem(QStringLiteral("(non importare)"), kNoField);
         for (int f = 0; f < kImportFieldCount; ++f)
-            combo->addItem(ImportFieldLabel(f), f);
+            combo->addItem(CardFieldCaption(f), f);
         // Wide enough for the longest caption, in the box and in its open list.
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         combo->view()->setMinimumWidth(combo->sizeHint().width());

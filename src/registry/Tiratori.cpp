@@ -1,5 +1,4 @@
 #include "registry/Tiratori.h"
-#include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "app/FieldText.h"
@@ -9,16 +8,17 @@
 #include "app/StatusHints.h"
 #include "editing/RecordEditor.h"
 #include "export/ExpTiratori.h"
-#include "receipts/Calendario.h"
-#include "receipts/DigitsFilter.h"
-#include "receipts/FieldKeys.h"
-#include "registry/CardImport.h"
+#include "widgets/Calendario.h"
+#include "widgets/DigitsFilter.h"
+#include "widgets/FieldKeys.h"
+#include "registry/CardFields.h"
 #include "registry/CardPhoto.h"
 #include "registry/FeeFormat.h"
 #include "registry/ImportaSchede.h"
 #include "search/CertScaduti.h"
 #include "search/TessereScadute.h"
 #include "search/TrovaTiratori.h"
+#include "storage/Dates.h"
 #include "storage/RegistryFile.h"
 #include "storage/Text.h"
 #include <QCloseEvent>
@@ -76,13 +76,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     o.openBeforeChecks = true;
     o.newStandsAtZero = true;
     o.thisRecord = QStringLiteral("questa scheda");
-    o.fieldLabel = [](int field) {
-        if (field >= RegistryField::File01 && field <= RegistryField::File03)
-            return QStringLiteral("Documento allegato %1").arg(field - RegistryField::File01 + 1);
-        if (field >= RegistryField::Desc01 && field <= RegistryField::Desc03)
-            return QStringLiteral("Descrizione allegato %1").arg(field - RegistryField::Desc01 + 1);
-        return ImportFieldLabel(field); // the captions of the card's fields
-    };
+    o.fieldLabel = [](int field) { return CardFieldCaption(field); };
     o.archivePath = [this] { return m_app.Path(QLatin1String(RegistryFileName)); };
     o.recordName = [](const QByteArray&, qint64 position) { return QStringLiteral("la scheda n. %1").arg(position); };
     o.show = [this](const QByteArray& bytes, qint64 position) {
@@ -138,7 +132,7 @@ void TfrmTiratori::FormShow() {
 
 void TfrmTiratori::closeEvent(QCloseEvent* e) {
     e->accept();
-    m_app.Switch(m_app.avvio(), this);
+    m_app.GoHome(this);
 }
 
 void TfrmTiratori::cmdEsciClick() {
@@ -314,27 +308,15 @@ void TfrmTiratori::cmdSalvaClick() {
     ui.btnFocus->setFocus(Qt::OtherFocusReason);
     txtQuotaExit(); // also when the window is not active and no focus event is delivered
 
-    auto empty = [](const QLineEdit* f) { return TrimText(f->text()).isEmpty(); };
-    const RecordEditor::Check checks[] = {
-        {ui.txtTiratore, empty(ui.txtTiratore),
-         "Attenzione: per salvare la scheda è necessario indicare cognome e nome del genitore."},
-        {ui.txtCodFisc, empty(ui.txtCodFisc),
-         "Attenzione: per salvare la scheda è necessario indicare il codice fiscale del genitore."},
-        {ui.txtStudio, empty(ui.txtStudio),
-         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza del certificato medico."},
-        {ui.txtEnte, empty(ui.txtEnte),
-         "Attenzione: per salvare la scheda è necessario indicare la causale di pagamento."},
-        {ui.txtTessera, empty(ui.txtTessera),
-         "Attenzione: per salvare la scheda è necessario indicare il numero di iscrizione."},
-        {ui.txtQuota, empty(ui.txtQuota),
-         "Attenzione: per salvare la scheda è necessario indicare la quota di iscrizione."},
-        {ui.txtFineTes, empty(ui.txtFineTes),
-         "Attenzione: per salvare la scheda è necessario indicare la data di scadenza dell'iscrizione."},
-        {ui.txtArmi, empty(ui.txtArmi),
-         "Attenzione: per salvare la scheda è necessario indicare cognome e nome del minore."},
-    };
-    if (RecordEditor::FailsCheck(m_app, this, checks))
-        return;
+    const auto fields = EditFields(ui);
+    for (const RequiredCardField& req : RequiredCardFields()) {
+        QLineEdit* field = fields[size_t(req.field)];
+        if (TrimText(field->text()).isEmpty()) {
+            m_app.messages().Warning(req.warning, this);
+            field->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 
     const QString shown = TrimText(ui.lblPosizione->text());
     const RegistryRecord rec = RecordFromScreen();
@@ -390,7 +372,8 @@ void TfrmTiratori::DateFieldKeyDown(QLineEdit* field) {
     const QString context = field == ui.txtStudio      ? QStringLiteral("tiratori_studio")
                             : field == ui.txtInizioTes ? QStringLiteral("tiratori_iniziotes")
                                                        : QStringLiteral("tiratori_finetes");
-    RecordEditor::PickDate(m_app, this, context);
+    if (const std::optional<QDate> day = TfrmCalendario::PickDate(m_app, this, context))
+        field->setText(FormatDate(*day));
 }
 
 void TfrmTiratori::txtQuotaExit() {
@@ -407,17 +390,32 @@ bool TfrmTiratori::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Search, expiry lists, export ---------------------------------------------------------
 
+bool TfrmTiratori::ShowCard(qint64 position) {
+    RegistryFile file;
+    RegistryRecord card;
+    if (position < 1 || !file.OpenOrCreate(m_app.ProgramFolder()) || !file.ReadRecord(position - 1, card))
+        return false;
+    file.Close();
+    ShowRecord(card);
+    ui.lblPosizione->setText(QString::number(position));
+    LoadCardPhoto();
+    return true;
+}
+
 // A card chosen in the search or in an expiry list is loaded into this editor with its number and photo.
 void TfrmTiratori::cmdTrovaClick() {
-    RecordEditor::OpenModal<TfrmTrovaTiratori>(m_app, this, QStringLiteral("tiratori"));
+    if (const auto position = RecordEditor::PickFromList<TfrmTrovaTiratori>(m_app, this, QStringLiteral("tiratori")))
+        ShowCard(*position);
 }
 
 void TfrmTiratori::cmdScadCertClick() {
-    RecordEditor::OpenModal<TfrmCertScaduti>(m_app, this);
+    if (const auto position = RecordEditor::PickFromList<TfrmCertScaduti>(m_app, this))
+        ShowCard(*position);
 }
 
 void TfrmTiratori::cmdScaduteClick() {
-    RecordEditor::OpenModal<TfrmTessereScadute>(m_app, this);
+    if (const auto position = RecordEditor::PickFromList<TfrmTessereScadute>(m_app, this))
+        ShowCard(*position);
 }
 
 void TfrmTiratori::cmdEsportaClick() {

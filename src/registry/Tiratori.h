@@ -22,6 +22,8 @@ struct RegistryRecord;
 
 class TfrmTiratori : public QWidget {
     Q_OBJECT
+    // The picture shown at full size, read by the card print by name as it reads the fields.
+    Q_PROPERTY(QImage photo READ Photo)
 public:
     /// The registry guide: the area's own paragraphs, then the sections of its added windows.
     static QString Guide();
@@ -32,6 +34,9 @@ public:
     void ShowRecord(const RegistryRecord& rec);
     /// The card as the screen holds it (storing trims and cuts each text).
     RegistryRecord RecordFromScreen() const;
+    /// Reads card `position` (1-based) again and shows it with its number and photo (a card changed since
+    /// a list was built shows what is stored now). False when it cannot be read; the screen then stays.
+    bool ShowCard(qint64 position);
     /// Shows the photo file of the card number in lblPosizione, or the placeholder picture.
     void LoadCardPhoto();
     /// Writes the picture shown to the photo file of the card number in lblPosizione.

@@ -10,5 +10,5 @@ endforeach()
 # Photo tools, webcam and attached documents.
 include(${CUR}/photos.cmake OPTIONAL)
 # Cards brought in from a spreadsheet.
-list(APPEND CORE_SOURCES ${CUR}/CardImport.h ${CUR}/CardImport.cpp)
+list(APPEND CORE_SOURCES ${CUR}/CardFields.h ${CUR}/CardFields.cpp ${CUR}/CardImport.h ${CUR}/CardImport.cpp)
 list(APPEND UI_SOURCES ${CUR}/ImportaSchede.h ${CUR}/ImportaSchede.cpp)

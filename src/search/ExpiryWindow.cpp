@@ -1,6 +1,5 @@
 #include "search/ExpiryWindow.h"
 #include "app/Carvenna.h"
-#include "search/TrovaTiratori.h"
 #include <QLineEdit>
 #include <QShowEvent>
 
@@ -29,6 +28,3 @@ void ExpiryWindow::FormShow() {
     txtTrova->setFocus(Qt::OtherFocusReason);
 }
 
-void ExpiryWindow::LoadRecord(qint64 position) {
-    ShowCardInRegistry(m_app, position);
-}

@@ -1,6 +1,7 @@
 #pragma once
 // The two expiry lists: every card whose certificate or enrolment date has passed, built when the
-// window is shown, alphabetically ordered; a double-click shows the card in the registry editor.
+// window is shown, alphabetically ordered; a double-click hands the card's position back to the
+// registry editor that opened the list.
 #include "search/ListWindow.h"
 
 class ExpiryWindow : public ListWindow {
@@ -11,7 +12,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void LoadRecord(qint64 position) override;
 
 private slots:
     void FormShow();

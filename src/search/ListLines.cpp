@@ -85,6 +85,29 @@ void RecordList::SortAlphabetically() {
     positions = std::move(sortedPositions);
 }
 
+// The records of `file` that `matcher` accepts, in file order, as list lines of `columns` with their
+// positions; one read in large blocks, then the file is closed. `opened` is the outcome of opening it.
+template <class Record, class File, class Columns>
+bool CollectMatches(File& file, bool opened, const RecordMatcher& matcher, const Columns& columns, RecordList& out,
+                    QString* error) {
+    if (!opened) {
+        if (error)
+            *error = file.ErrorString();
+        return false;
+    }
+    const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
+        if (matcher.Matches(bytes)) {
+            out.lines << LineFromBytes<Record>(columns, bytes);
+            out.positions << index + 1;
+        }
+        return true;
+    });
+    if (!ok && error)
+        *error = file.ErrorString();
+    file.Close();
+    return ok;
+}
+
 bool SearchReceipts(const QString& path, const ReceiptCriteria& c, RecordList& out, QString* error) {
     out.Clear();
     const QVector<FieldSpec>& layout = ReceiptRecord::Layout();
@@ -94,22 +117,7 @@ bool SearchReceipts(const QString& path, const ReceiptCriteria& c, RecordList& o
          layout[F::Praticante], layout[F::DataNasc], layout[F::LuogoNasc], layout[F::Indirizzo]},
         {c.NumRic, c.Data, c.Pagatore, c.CodFisc, c.Sport, c.Dal, c.Praticante, c.DataNasc, c.LuogoNasc, c.Indirizzo});
     ReceiptFile file;
-    if (!file.OpenOrCreate(path)) {
-        if (error)
-            *error = file.ErrorString();
-        return false;
-    }
-    const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
-        if (matcher.Matches(bytes)) {
-            out.lines << LineFromBytes<ReceiptRecord>(kReceiptColumns, bytes);
-            out.positions << index + 1;
-        }
-        return true;
-    });
-    if (!ok && error)
-        *error = file.ErrorString();
-    file.Close();
-    return ok;
+    return CollectMatches<ReceiptRecord>(file, file.OpenOrCreate(path), matcher, kReceiptColumns, out, error);
 }
 
 bool SearchCards(const QString& programFolder, const CardCriteria& c, RecordList& out, QString* error) {
@@ -121,21 +129,8 @@ bool SearchCards(const QString& programFolder, const CardCriteria& c, RecordList
          layout[F::Gruppo], layout[F::Tessera], layout[F::Armi], layout[F::Ente], layout[F::Note]},
         {c.Tiratore, c.DataNasc, c.Cittadinanza, c.LuogoNasc, c.CodFisc, c.Gruppo, c.Tessera, c.Armi, c.Ente, c.Note});
     RegistryFile file;
-    if (!file.OpenOrCreate(programFolder)) {
-        if (error)
-            *error = file.ErrorString();
-        return false;
-    }
-    const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
-        if (matcher.Matches(bytes)) {
-            out.lines << LineFromBytes<RegistryRecord>(kCardColumns, bytes);
-            out.positions << index + 1;
-        }
-        return true;
-    });
-    if (!ok && error)
-        *error = file.ErrorString();
-    file.Close();
+    const bool ok =
+        CollectMatches<RegistryRecord>(file, file.OpenOrCreate(programFolder), matcher, kCardColumns, out, error);
     out.SortAlphabetically();
     return ok;
 }

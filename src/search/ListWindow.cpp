@@ -2,8 +2,8 @@
 #include "app/Carvenna.h"
 #include "app/FocusFrame.h"
 #include "app/Placement.h"
-#include "printing/Printing.h"
-#include "receipts/FieldKeys.h"
+#include "app/Printing.h"
+#include "widgets/FieldKeys.h"
 #include "search/ListReport.h"
 #include <QApplication>
 #include <QCloseEvent>
@@ -209,7 +209,7 @@ void ListWindow::btnStampaClick() {
 void ListWindow::lstRecordsDoubleClick() {
     const int row = SelectedRow();
     if (row >= 0 && row < m_records.positions.size())
-        LoadRecord(m_records.positions.at(row));
+        m_chosen = m_records.positions.at(row);
     close();
 }
 

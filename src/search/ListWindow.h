@@ -42,14 +42,15 @@ public:
     const RecordList& Records() const { return m_records; }
     /// The line selected in the list, or -1.
     int SelectedRow() const;
+    /// The record (1-based position) whose line was double-clicked, which closed the window; nothing
+    /// when the window was closed otherwise. The window that opened the list acts on it.
+    std::optional<qint64> Chosen() const { return m_chosen; }
     /// A criterion or find field in the list windows' font.
     static void StyleField(QLineEdit* field);
 
 protected:
     /// Shows `records` in the list, in their order, and selects the first line.
     void ShowRecords(RecordList records);
-    /// Loads the record at `position` (1-based) into its editor. Called by a double-click.
-    virtual void LoadRecord(qint64 position) = 0;
     /// Forgets the last find key, selects the first line and empties the find field.
     void ResetFind();
     /// Runs `work` with a busy cursor and `waitLabel` (if any) shown, after repainting the window.
@@ -69,6 +70,7 @@ private slots:
 private:
     QStringListModel* m_model;
     RecordList m_records;
+    std::optional<qint64> m_chosen;
     ListFinder m_finder;
     QString m_printTitle;
     QString m_pdfName;

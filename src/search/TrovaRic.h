@@ -1,20 +1,14 @@
 #pragma once
 // Receipt search: finds receipts of the year open in the receipt editor by up to ten criteria and
-// loads a chosen one into the editor.
-#include "search/ListWindow.h"
+// hands the chosen one's position back to the editor, which loads it.
+#include "search/FindWindow.h"
 
-class TfrmTrovaRic : public ListWindow {
+class TfrmTrovaRic : public FindWindow {
     Q_OBJECT
 public:
     explicit TfrmTrovaRic(Carvenna& app, QWidget* parent = nullptr);
-    CriteriaPanel* panAvvio;
-    QLabel* lblTrovate;
 
 protected:
-    void showEvent(QShowEvent* e) override;
-    void LoadRecord(qint64 position) override;
-
-private slots:
-    void FormShow();
-    void btnCercaClick();
+    bool Search(const QVector<QString>& criteria, RecordList& found) override;
+    QString FoundText(int count) const override;
 };

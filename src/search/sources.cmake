@@ -5,9 +5,10 @@ list(APPEND REPORT_SOURCES
     ${CUR}/ListReport.h ${CUR}/ListReport.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/ListWindow.h ${CUR}/ListWindow.cpp
+    ${CUR}/FindWindow.h ${CUR}/FindWindow.cpp
     ${CUR}/TrovaRic.h ${CUR}/TrovaRic.cpp
     ${CUR}/TrovaTiratori.h ${CUR}/TrovaTiratori.cpp
-    ${CUR}/ExpiryWindow.h ${CUR}/ExpiryWindow.cpp ${CUR}/CardLoad.cpp
+    ${CUR}/ExpiryWindow.h ${CUR}/ExpiryWindow.cpp
     ${CUR}/CertScaduti.h ${CUR}/TessereScadute.h)
 list(APPEND UI_RESOURCE_FILES
     search/art/lente.svg

@@ -32,3 +32,16 @@ QString FormatDate(const QDate& d) {
 }
 
 bool IsValidDate(const QString& text) { return ParseDate(text).isValid(); }
+
+const QStringList& ItalianMonthNames() {
+    static const QStringList names = {
+        QStringLiteral("Gennaio"), QStringLiteral("Febbraio"), QStringLiteral("Marzo"),
+        QStringLiteral("Aprile"),  QStringLiteral("Maggio"),   QStringLiteral("Giugno"),
+        QStringLiteral("Luglio"),  QStringLiteral("Agosto"),   QStringLiteral("Settembre"),
+        QStringLiteral("Ottobre"), QStringLiteral("Novembre"), QStringLiteral("Dicembre")};
+    return names;
+}
+
+QString ItalianMonthName(int month) {
+    return month >= 1 && month <= 12 ? ItalianMonthNames().at(month - 1) : QString();
+}

@@ -3,6 +3,7 @@
 #include "storage/FixedField.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RecordFile.h"
+#include "storage/SaveFile.h"
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -330,7 +331,7 @@ QByteArray RecordHash(const QVector<FieldSpec>& layout, const QByteArray& record
 // ---- History journal ---------------------------------------------------------------------------
 
 HistoryJournal::HistoryJournal(QString archivePath, const QVector<FieldSpec>& layout)
-    : m_path(HistoryPath(archivePath)), m_layout(layout) {}
+    : m_archive(archivePath), m_path(HistoryPath(archivePath)), m_layout(layout) {}
 
 JournalFailure HistoryJournal::Append(HistoryEntry& e, QString* error) {
     if (e.id.isEmpty())
@@ -375,10 +376,14 @@ bool HistoryJournal::Read(qint64 position, QVector<HistoryEntry>& out, const QBy
     const qint64 size = f.size();
     QVector<HistoryEntry> entries; // file order
     QSet<QString> notApplied;
-    auto take = [&](const QByteArray& line) {
+    QVector<QPair<qint64, qint64>> lines; // of every position, for an index rebuilt after a whole scan
+    bool collect = false;
+    auto take = [&](const QByteArray& line, qint64 offset) {
         Parsed p = ParseHistoryLine(line);
         if (p.what == Parsed::Damaged)
             ++bad;
+        if (collect && (p.what == Parsed::Entry || p.what == Parsed::Mark))
+            lines.append({p.position, offset});
         if (p.position != position)
             return;
         if (p.what == Parsed::Entry)
@@ -418,15 +423,18 @@ bool HistoryJournal::Read(qint64 position, QVector<HistoryEntry>& out, const QBy
         }
         if (indexed) {
             for (qint64 off : mine)
-                take(LineAt(f, off));
-            ScanLines(f, tailFrom, [&](qint64, const QByteArray& line) { take(line); });
+                take(LineAt(f, off), off);
+            ScanLines(f, tailFrom, [&](qint64 off, const QByteArray& line) { take(line, off); });
         }
     }
     if (!indexed) {
         entries.clear();
         notApplied.clear();
         bad = 0;
-        ScanLines(f, 0, [&](qint64, const QByteArray& line) { take(line); });
+        collect = true;
+        const bool whole = ScanLines(f, 0, [&](qint64 off, const QByteArray& line) { take(line, off); });
+        if (whole && !lines.isEmpty())
+            RebuildIndex(lines, size);
     }
 
     for (HistoryEntry& e : entries)
@@ -445,6 +453,30 @@ bool HistoryJournal::Read(qint64 position, QVector<HistoryEntry>& out, const QBy
     if (damaged)
         *damaged = bad;
     return true;
+}
+
+void HistoryJournal::RebuildIndex(const QVector<QPair<qint64, qint64>>& entries, qint64 size) const {
+    // Under the archive's lock no writer appends to the journal or its index; a workstation that holds
+    // the lock now is not waited for: the next reading rebuilds instead.
+    RecordFile archive(1); // only its lock is used: no record is read or written here
+    if (!QFileInfo::exists(m_archive) || !archive.OpenOrCreate(m_archive))
+        return;
+    bool busy = false;
+    archive.TryLocked(
+        [&] {
+            if (QFileInfo(m_path).size() != size)
+                return false; // lines were added since they were read: not all of them are in `entries`
+            QByteArray bytes(entries.size() * kIndexEntry, Qt::Uninitialized);
+            char* at = bytes.data();
+            for (const auto& [position, offset] : entries) {
+                qToLittleEndian<qint64>(position, at);
+                qToLittleEndian<qint64>(offset, at + 8);
+                at += kIndexEntry;
+            }
+            return SaveWholeFile(IndexPath(m_path), bytes);
+        },
+        &busy);
+    archive.Close();
 }
 
 // ---- Print journal -----------------------------------------------------------------------------

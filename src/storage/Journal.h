@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QPair>
 #include <QVector>
 
 struct FieldSpec;
@@ -76,10 +77,17 @@ public:
     /// The entries of `position`, newest first. `current` (the record as the file holds it now, may be
     /// empty) lets the newest entry be recognised as not applied when its mark could not be written.
     /// `damaged` gets the number of damaged lines skipped (a torn last line is not counted).
+    /// A missing or unsound index is rebuilt from the lines read, under the archive's lock, so that only
+    /// the first reading goes through the whole journal.
     bool Read(qint64 position, QVector<HistoryEntry>& out, const QByteArray& current = QByteArray(),
               int* damaged = nullptr, QString* error = nullptr) const;
 
 private:
+    /// Replaces the index with `entries` (position and line offset, in file order) when the journal
+    /// is still `size` bytes and no other workstation is writing; otherwise leaves it to a later read.
+    void RebuildIndex(const QVector<QPair<qint64, qint64>>& entries, qint64 size) const;
+
+    QString m_archive;
     QString m_path;
     const QVector<FieldSpec>& m_layout;
 };

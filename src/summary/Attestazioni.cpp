@@ -7,7 +7,7 @@
 #include "export/ExportDocument.h"
 #include "export/ExportWindow.h"
 #include "printing/MailDocument.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "receipts/DefaultLogo.h"
 #include "receipts/ReceiptSettings.h"
 #include "report/ReportPainter.h"

@@ -1,5 +1,5 @@
 #include "summary/FindKeys.h"
-#include "receipts/FieldKeys.h"
+#include "widgets/FieldKeys.h"
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,7 +1,6 @@
 #include "summary/MenuRiepCosti.h"
-#include "app/Avvio.h"
 #include "app/Carvenna.h"
-#include "receipts/DigitsFilter.h"
+#include "widgets/DigitsFilter.h"
 #include "storage/Dates.h"
 #include "storage/Text.h"
 #include "summary/Attestazioni.h"
@@ -19,7 +18,7 @@ const QString kValidDate =
 
 // "dd/mm/yyyy" from the trimmed day, the month picked by name and the year; empty when no month matches.
 QString ComposeDate(const QString& day, const QString& month, const QString& year) {
-    const int m = int(MonthNames().indexOf(LowerAZ(TrimText(month))));
+    const int m = int(LowerMonthNames().indexOf(LowerAZ(TrimText(month))));
     if (m < 0)
         return {};
     return TrimText(day) + u'/' + QStringLiteral("%1").arg(m + 1, 2, 10, QLatin1Char('0')) + u'/' + TrimText(year);
@@ -40,9 +39,9 @@ TfrmMenuRiepCosti::TfrmMenuRiepCosti(Carvenna& app, QWidget* parent) : QWidget(p
 
     m_pickKeys = new PickListKeys(this);
     m_pickKeys->Watch(ui.txtGiornoInizio, ui.txtMeseInizio, DayTexts(), false);
-    m_pickKeys->Watch(ui.txtMeseInizio, ui.txtGiornoFine, MonthNames(), true);
+    m_pickKeys->Watch(ui.txtMeseInizio, ui.txtGiornoFine, LowerMonthNames(), true);
     m_pickKeys->Watch(ui.txtGiornoFine, ui.txtMeseFine, DayTexts(), false);
-    m_pickKeys->Watch(ui.txtMeseFine, ui.btnVisualizza, MonthNames(), true);
+    m_pickKeys->Watch(ui.txtMeseFine, ui.btnVisualizza, LowerMonthNames(), true);
     for (QComboBox* day : {ui.txtGiornoInizio, ui.txtGiornoFine})
         day->lineEdit()->setMaxLength(2);
     for (QComboBox* month : {ui.txtMeseInizio, ui.txtMeseFine})
@@ -216,5 +215,5 @@ void TfrmMenuRiepCosti::btnAttestazioniClick() {
 void TfrmMenuRiepCosti::closeEvent(QCloseEvent* e) {
     e->accept();
     if (!m_app.HasQuit())
-        m_app.Switch(m_app.avvio(), this);
+        m_app.GoHome(this);
 }

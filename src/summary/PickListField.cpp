@@ -1,15 +1,17 @@
 #include "summary/PickListField.h"
+#include "storage/Dates.h"
 #include "storage/Text.h"
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 
-const QStringList& MonthNames() {
-    static const QStringList names = {
-        QStringLiteral("gennaio"), QStringLiteral("febbraio"), QStringLiteral("marzo"),
-        QStringLiteral("aprile"),  QStringLiteral("maggio"),   QStringLiteral("giugno"),
-        QStringLiteral("luglio"),  QStringLiteral("agosto"),   QStringLiteral("settembre"),
-        QStringLiteral("ottobre"), QStringLiteral("novembre"), QStringLiteral("dicembre")};
+const QStringList& LowerMonthNames() {
+    static const QStringList names = [] {
+        QStringList lower;
+        for (const QString& name : ItalianMonthNames())
+            lower << LowerAZ(name);
+        return lower;
+    }();
     return names;
 }
 

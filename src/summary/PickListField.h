@@ -36,7 +36,7 @@ private:
     QHash<QComboBox*, Field> m_fields;
 };
 
-/// The lower-case names of the months, "gennaio" to "dicembre".
-const QStringList& MonthNames();
+/// The month names in lower case, "gennaio" to "dicembre", as the pick lists compare them.
+const QStringList& LowerMonthNames();
 /// "01" to "31".
 const QStringList& DayTexts();

@@ -2,7 +2,7 @@
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "app/Guida.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "report/PreparedReport.h"
 #include "search/ListReport.h"
 #include "storage/Dates.h"

@@ -1,7 +1,7 @@
 #include "validators/PartitaIva.h"
 #include "app/Carvenna.h"
 #include "app/Placement.h"
-#include "receipts/DigitsFilter.h"
+#include "widgets/DigitsFilter.h"
 #include "validators/TypingLimit.h"
 #include "validators/VatNumber.h"
 #include <QKeyEvent>

@@ -1,7 +1,8 @@
 # Tax code and VAT number checks: the rules in core, the two check windows in the UI.
 list(APPEND CORE_SOURCES
     ${CUR}/TaxCode.h ${CUR}/TaxCode.cpp
-    ${CUR}/VatNumber.h ${CUR}/VatNumber.cpp)
+    ${CUR}/VatNumber.h ${CUR}/VatNumber.cpp
+    ${CUR}/PayerCode.h ${CUR}/PayerCode.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/TypingLimit.h ${CUR}/TypingLimit.cpp
     ${CUR}/CodFisc.h ${CUR}/CodFisc.cpp ${CUR}/CodFisc.ui

@@ -1,6 +1,7 @@
 // Cards brought in from a spreadsheet: the CSV as spreadsheets write it, the guessed columns, each
 // row checked as the editor's Save checks a card, and the batch that appends all good rows or none.
 #include "../support/FaultyFileOps.h"
+#include "registry/CardFields.h"
 #include "registry/CardImport.h"
 #include "storage/RegistryFile.h"
 #include "validators/TaxCode.h"
@@ -344,6 +345,67 @@ private slots:
         QCOMPARE(r.row, 7);
         QCOMPARE(r.errors, errors);
         QCOMPARE(r.warnings, warnings);
+    }
+
+    // The one table of required fields: the import names what is missing, the editor's Salva warns with
+    // the same field and its article; both in the editor's order.
+    void requiredFields_data() {
+        QTest::addColumn<int>("column"); // in kHeader and GoodRow, which follow the editor's order
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<QString>("warning");
+        using namespace RegistryField;
+        const struct {
+            int field;
+            const char* what;
+            const char* object;
+        } rows[] = {
+            {Tiratore, "cognome e nome del genitore", "cognome e nome del genitore"},
+            {CodFisc, "codice fiscale del genitore", "il codice fiscale del genitore"},
+            {Studio, "data di scadenza del certificato medico", "la data di scadenza del certificato medico"},
+            {Ente, "causale di pagamento", "la causale di pagamento"},
+            {Tessera, "numero di iscrizione", "il numero di iscrizione"},
+            {Quota, "quota di iscrizione", "la quota di iscrizione"},
+            {FineTes, "data di scadenza dell'iscrizione", "la data di scadenza dell'iscrizione"},
+            {Armi, "cognome e nome del minore", "cognome e nome del minore"},
+        };
+        int column = 0;
+        for (const auto& r : rows) {
+            QTest::newRow(r.what) << column++ << r.field << QStringLiteral("manca %1").arg(QString::fromUtf8(r.what))
+                                  << QStringLiteral("Attenzione: per salvare la scheda è necessario indicare %1.")
+                                         .arg(QString::fromUtf8(r.object));
+        }
+    }
+    void requiredFields() {
+        QFETCH(int, column);
+        QFETCH(int, field);
+        QFETCH(QString, missing);
+        QFETCH(QString, warning);
+        const QVector<RequiredCardField>& table = RequiredCardFields();
+        QCOMPARE(table.size(), 8);
+        QCOMPARE(table[column].field, field);
+        QCOMPARE(table[column].warning, warning);
+        QStringList row = GoodRow();
+        row[column] = QStringLiteral("  ");
+        // An empty fee becomes 0,00, as the editor's fee box makes it on leaving: it is never missing.
+        const QStringList expected = field == RegistryField::Quota ? QStringList() : QStringList{missing};
+        QCOMPARE(CheckImportRow(row, GuessMapping(kHeader), 2).errors, expected);
+    }
+    void captions() {
+        QCOMPARE(CardFieldCaption(RegistryField::Tiratore), QStringLiteral("Genitore (cognome e nome)"));
+        QCOMPARE(CardFieldCaption(RegistryField::Note), QStringLiteral("Note"));
+        QCOMPARE(CardFieldCaption(RegistryField::File01), QStringLiteral("Documento allegato 1"));
+        QCOMPARE(CardFieldCaption(RegistryField::Desc03), QStringLiteral("Descrizione allegato 3"));
+        QVERIFY(CardFieldCaption(RegistryField::Count).isEmpty());
+        QVERIFY(CardFieldCaption(-1).isEmpty());
+    }
+    // A ten-digit code is a wrong VAT number for the import as for the invoices (they once called it a
+    // wrong tax code).
+    void tenDigitsAreAWrongVatNumber() {
+        QStringList row = GoodRow();
+        row[1] = QStringLiteral("0123456058");
+        QCOMPARE(CheckImportRow(row, GuessMapping(kHeader), 2).warnings,
+                 QStringList{QStringLiteral("partita IVA \"0123456058\" errata")});
     }
 
     // A quote opened and never closed swallows the rest of the file into one field: that row says so.

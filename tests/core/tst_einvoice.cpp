@@ -710,6 +710,49 @@ private slots:
         QCOMPARE(PaymentMethodCode(method), code);
     }
 
+    // Why a receipt cannot be invoiced: the window asks it before asking about the payer, and building
+    // the invoice refuses on the same answer.
+    void invoiceRefusal_data() {
+        QTest::addColumn<ReceiptRecord>("receipt");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("invoiceable") << Receipt() << "";
+        ReceiptRecord r = Receipt();
+        r.Sport = QStringLiteral("  annullata: doppione");
+        QTest::newRow("cancelled, lower case") << r << "la ricevuta è annullata: nessuna fattura.";
+        r = Receipt();
+        r.Sport = QStringLiteral("Retta ANNULLATA: no");
+        QTest::newRow("mark not at the start") << r << "";
+        QTest::newRow("amount with a letter") << Receipt("15O", "00") << "l'importo \"15O,00\" non è leggibile.";
+        QTest::newRow("zero") << Receipt("0", "00") << "l'importo è zero: nessuna fattura.";
+        QTest::newRow("cents only") << Receipt("0", "50") << "";
+        r = Receipt("0", "00");
+        r.Sport = QStringLiteral("ANNULLATA: x");
+        QTest::newRow("cancelled before zero") << r << "la ricevuta è annullata: nessuna fattura.";
+        r = Receipt();
+        r.CodFisc.clear();
+        QTest::newRow("no payer code") << r << "manca il codice fiscale del pagatore.";
+        r = Receipt();
+        r.CodFisc = QStringLiteral(" rssmra80a01h501u ");
+        QTest::newRow("tax code in lower case with blanks") << r << "";
+        r = Receipt();
+        r.CodFisc = QStringLiteral("0123456058");
+        QTest::newRow("10 digits are a wrong VAT number")
+            << r << "la partita IVA del pagatore \"0123456058\" non è valida.";
+        r = Receipt();
+        r.CodFisc = QStringLiteral("01234560587");
+        QTest::newRow("right VAT number") << r << "";
+    }
+    void invoiceRefusal() {
+        QFETCH(ReceiptRecord, receipt);
+        QFETCH(QString, refusal);
+        QCOMPARE(InvoiceRefusal(receipt), refusal);
+        QString error;
+        const std::optional<Invoice> inv = BuildInvoice(School(), receipt, Payer(), 1, &error);
+        QCOMPARE(inv.has_value(), refusal.isEmpty());
+        if (!refusal.isEmpty())
+            QCOMPARE(error, QStringLiteral("Ricevuta n. 27: ") + refusal);
+    }
+
     void splitName() {
         QCOMPARE(SplitSurnameName("  ROSSI   MARIO "),
                  std::make_optional(std::make_pair(QString("ROSSI"), QString("MARIO"))));

@@ -140,6 +140,17 @@ private slots:
         QVERIFY(h[0].applied && h[2].applied);
         QCOMPARE(History(3).size(), 3);
         QCOMPARE(History(1).size(), index == QLatin1String("missing, then appended") ? 1 : 0);
+
+        // A missing or unsound index was rebuilt whole by the first reading; one that only lags behind
+        // the journal (its tail is read from the journal) is left as it was.
+        const int lines = index == QLatin1String("missing, then appended") ? 7 : 6;
+        const qint64 expected = index == QLatin1String("behind")      ? 3 * 16
+                                : index == QLatin1String("cut short") ? 6 * 16 - 20
+                                                                      : lines * 16;
+        QCOMPARE(ReadAll(idx).size(), expected);
+        const QVector<HistoryEntry> again = History(2);
+        QCOMPARE(again.size(), 3);
+        QCOMPARE(again[0].changes[0].after, QStringLiteral("Tre"));
     }
 
     // A line cut by a crash is passed over without a warning and closed by the next entry; a line

@@ -3,6 +3,7 @@
 #include "storage/FixedField.h"
 #include "storage/Lists.h"
 #include "storage/Text.h"
+#include <QLocale>
 #include <QTest>
 
 class TestText : public QObject {
@@ -116,6 +117,18 @@ private slots:
         QCOMPARE(IsValidDate(text), valid);
         if (valid)
             QCOMPARE(FormatDate(ParseDate(text)), text);
+    }
+    // The one list of month names, checked against the Italian locale's own names.
+    void monthNames() {
+        QCOMPARE(ItalianMonthNames().size(), 12);
+        const QLocale it(QLocale::Italian, QLocale::Italy);
+        for (int m = 1; m <= 12; ++m) {
+            const QString name = ItalianMonthName(m);
+            QCOMPARE(name.toLower(), it.standaloneMonthName(m, QLocale::LongFormat).toLower());
+            QVERIFY2(name.at(0).isUpper(), qPrintable(name));
+        }
+        QVERIFY(ItalianMonthName(0).isEmpty());
+        QVERIFY(ItalianMonthName(13).isEmpty());
     }
     void formatDatePadsDayMonth() { QCOMPARE(FormatDate(QDate(2026, 3, 5)), QString("05/03/2026")); }
 

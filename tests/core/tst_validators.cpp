@@ -1,10 +1,12 @@
 // Tax code check letter and VAT number check digit with its office table. The expected codes and
 // numbers below were worked out by hand from the published rules, not with the code under test.
+#include "validators/PayerCode.h"
 #include "validators/TaxCode.h"
 #include "validators/VatNumber.h"
 #include <QtTest>
 
 Q_DECLARE_METATYPE(TaxCodeResult)
+Q_DECLARE_METATYPE(PayerCodeKind)
 
 class TestValidators : public QObject {
     Q_OBJECT
@@ -18,6 +20,8 @@ private slots:
     void vatOffice_data();
     void vatOffice();
     void vatOfficeTableIsComplete();
+    void payerCode_data();
+    void payerCode();
 };
 
 void TestValidators::taxCode_data() {
@@ -195,6 +199,54 @@ void TestValidators::vatOfficeTableIsComplete() {
         const QString code = QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
         QCOMPARE(VatOfficeName(code), expected.value(code));
     }
+}
+
+// One reading of a payer code for the editors, the month's fees, the import and the invoices. The rows
+// marked "was" are where the former copies answered differently.
+void TestValidators::payerCode_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<PayerCodeKind>("kind");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<bool>("wrongLength");
+    QTest::addColumn<QString>("code");
+    using K = PayerCodeKind;
+
+    QTest::newRow("empty") << "" << K::None << false << false << "";
+    QTest::newRow("blanks only") << "   " << K::None << false << false << "";
+    QTest::newRow("11 digits, right check digit") << "01234560587" << K::VatNumber << true << false << "01234560587";
+    QTest::newRow("11 digits, wrong check digit") << "01234560588" << K::VatNumber << false << false << "01234560588";
+    // was: the invoice took it for a wrong tax code, the others for a wrong VAT number
+    QTest::newRow("10 digits") << "0123456058" << K::VatNumber << false << false << "0123456058";
+    QTest::newRow("12 digits") << "012345605870" << K::VatNumber << false << false << "012345605870";
+    QTest::newRow("16 characters, right letter") << "RSSMRA85T10A562S" << K::TaxCode << true << false
+                                                 << "RSSMRA85T10A562S";
+    QTest::newRow("16 characters, wrong letter") << "RSSMRA85T10A562T" << K::TaxCode << false << false
+                                                 << "RSSMRA85T10A562T";
+    QTest::newRow("15 characters") << "RSSMRA85T10A562" << K::TaxCode << false << true << "RSSMRA85T10A562";
+    QTest::newRow("17 characters") << "RSSMRA85T10A562SX" << K::TaxCode << false << true << "RSSMRA85T10A562SX";
+    // was: the invoice folded the case, the month's fees did not and found it wrong
+    QTest::newRow("lower case") << "rssmra85t10a562s" << K::TaxCode << true << false << "RSSMRA85T10A562S";
+    QTest::newRow("blanks around a tax code") << "  RSSMRA85T10A562S \t" << K::TaxCode << true << false
+                                              << "RSSMRA85T10A562S";
+    QTest::newRow("blanks around a VAT number") << " 01234560587 " << K::VatNumber << true << false
+                                                << "01234560587";
+    QTest::newRow("blank inside digits") << "012345 60587" << K::TaxCode << false << true << "012345 60587";
+    QTest::newRow("blank inside a tax code") << "RSSMRA85T10 A562S" << K::TaxCode << false << true
+                                             << "RSSMRA85T10 A562S";
+    QTest::newRow("digits with a letter") << "0123456058A" << K::TaxCode << false << true << "0123456058A";
+}
+
+void TestValidators::payerCode() {
+    QFETCH(QString, typed);
+    QFETCH(PayerCodeKind, kind);
+    QFETCH(bool, valid);
+    QFETCH(bool, wrongLength);
+    QFETCH(QString, code);
+    const PayerCode p = ReadPayerCode(typed);
+    QCOMPARE(p.kind, kind);
+    QCOMPARE(p.valid, valid);
+    QCOMPARE(p.wrongLength, wrongLength);
+    QCOMPARE(p.code, code);
 }
 
 QTEST_GUILESS_MAIN(TestValidators)

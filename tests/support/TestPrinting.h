@@ -1,7 +1,7 @@
 #pragma once
 // Printing double: renders each prepared report to a PDF in a folder and records it, instead of
 // showing a dialog. A queue of answers simulates cancelling the print dialog or a failing printer.
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include <QQueue>
 #include <QString>
 #include <QVector>

@@ -8,7 +8,7 @@
 #include "app/Guida.h"
 #include "app/Password.h"
 #include "app/Style.h"
-#include "receipts/Calendario.h"
+#include "widgets/Calendario.h"
 #include "receipts/DefaultLogo.h"
 #include "receipts/Logo.h"
 #include "receipts/MenuRicevute.h"
@@ -491,54 +491,57 @@ private slots:
 
     // ---- date picker ----
 
-    void datePickerWritesOnlyItsTarget_data() {
+    // The picker hands the day back whatever its context; it writes into no window itself.
+    void datePickerReturnsTheDay_data() {
         QTest::addColumn<QString>("context");
-        QTest::addColumn<int>("target"); // 0 txtData, 1 txtDal, 2 txtAl, 3 the registry's txtStudio, -1 none
-        QTest::newRow("data") << "data" << 0;
-        QTest::newRow("dal") << "dal" << 1;
-        QTest::newRow("Al") << "Al" << 2;
-        QTest::newRow("al matches nothing") << "al" << -1;
-        QTest::newRow("Data matches nothing") << "Data" << -1;
-        QTest::newRow("blanks are not trimmed") << "dal " << -1;
-        QTest::newRow("empty") << "" << -1;
-        QTest::newRow("registry editor") << "tiratori_studio" << 3;
+        QTest::newRow("data") << "data";
+        QTest::newRow("Al") << "Al";
+        QTest::newRow("registry editor") << "tiratori_studio";
+        QTest::newRow("unknown") << "al ";
+        QTest::newRow("empty") << "";
     }
 
-    void datePickerWritesOnlyItsTarget() {
+    void datePickerReturnsTheDay() {
         QFETCH(QString, context);
-        QFETCH(int, target);
-        QLineEdit* fields[] = {Editor().ui.txtData, Editor().ui.txtDal, Editor().ui.txtAl};
+        QLineEdit* fields[] = {Editor().ui.txtData, Editor().ui.txtDal, Editor().ui.txtAl,
+                               m_app->tiratori()->ui.txtStudio};
         const QStringList before = {QStringLiteral("01/01/2020"), QStringLiteral("02/02/2020"),
-                                    QStringLiteral("03/03/2020")};
-        for (int i = 0; i < 3; ++i)
+                                    QStringLiteral("03/03/2020"), QStringLiteral("04/04/2020")};
+        for (int i = 0; i < 4; ++i)
             fields[i]->setText(before[i]);
 
         TfrmCalendario dlg(*m_app);
         QCOMPARE(dlg.ui.calAppuntamenti->selectedDate(), m_tp->clock.Today());
+        QVERIFY(!dlg.Chosen());
         dlg.ui.lblMemory->setText(context);
         dlg.show();
         dlg.ui.calAppuntamenti->setSelectedDate(QDate(2025, 3, 7));
         dlg.ui.btnImportaData->click();
 
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(fields[i]->text(), i == target ? QStringLiteral("07/03/2025") : before[i]);
-        if (target == 3)
-            QCOMPARE(m_app->tiratori()->ui.txtStudio->text(), QStringLiteral("07/03/2025"));
-        QCOMPARE(dlg.isVisible(), target < 0); // no match: the picker stays open
+        QCOMPARE(dlg.Chosen(), std::optional<QDate>(QDate(2025, 3, 7)));
+        QVERIFY(!dlg.isVisible());
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(fields[i]->text(), before[i]);
     }
 
     void datePickerModal() {
-        Editor().ui.txtAl->setText(QStringLiteral("x"));
         for (bool import : {false, true}) {
-            TfrmCalendario dlg(*m_app, &Editor());
-            dlg.ui.lblMemory->setText(QStringLiteral("Al"));
             auto* h = ModalHelper::When<TfrmCalendario>(
-                [import](TfrmCalendario* w) { (import ? w->ui.btnImportaData : w->ui.btnAnnulla)->click(); }, this);
-            dlg.exec();
+                [import](TfrmCalendario* w) {
+                    QCOMPARE(w->ui.lblMemory->text(), QStringLiteral("Al"));
+                    (import ? w->ui.btnImportaData : w->ui.btnAnnulla)->click();
+                },
+                this);
+            const std::optional<QDate> day = TfrmCalendario::PickDate(*m_app, &Editor(), QStringLiteral("Al"));
             QVERIFY(h->Handled());
-            // Cancelling leaves the field; importing writes today's date from the program's clock.
-            QCOMPARE(Editor().ui.txtAl->text(), import ? QStringLiteral("10/12/2026") : QStringLiteral("x"));
+            // Cancelling gives nothing; importing gives today's date from the program's clock.
+            QCOMPARE(day, import ? std::optional<QDate>(QDate(2026, 12, 10)) : std::nullopt);
         }
+        // A valid date given is the one the picker opens on.
+        auto* h = ModalHelper::When<TfrmCalendario>([](TfrmCalendario* w) { w->ui.btnImportaData->click(); }, this);
+        QCOMPARE(TfrmCalendario::PickDate(*m_app, &Editor(), QStringLiteral("rette"), QDate(2024, 2, 29)),
+                 std::optional<QDate>(QDate(2024, 2, 29)));
+        QVERIFY(h->Handled());
     }
 
     void datePickerByKeyboard() {
@@ -552,7 +555,7 @@ private slots:
         QTest::keyClick(view, Qt::Key_Right);
         QTest::keyClick(view, Qt::Key_Down);
         QTest::keyClick(view, Qt::Key_Return);
-        QCOMPARE(Editor().ui.txtDal->text(), QStringLiteral("18/12/2026"));
+        QCOMPARE(dlg.Chosen(), std::optional<QDate>(QDate(2026, 12, 18)));
         QVERIFY(!dlg.isVisible());
     }
 };

@@ -14,7 +14,7 @@
 #include "app/CommonMessages.h"
 #include "fees/RetteMese.h"
 #include "fees/RetteModel.h"
-#include "receipts/Calendario.h"
+#include "widgets/Calendario.h"
 #include "receipts/MenuRicevute.h"
 #include "receipts/ReceiptSettings.h"
 #include "receipts/Ricevuta.h"

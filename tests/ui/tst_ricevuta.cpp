@@ -5,7 +5,7 @@
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Password.h"
-#include "receipts/Calendario.h"
+#include "widgets/Calendario.h"
 #include "receipts/MenuRicevute.h"
 #include "receipts/Ricevuta.h"
 #include "storage/IniFile.h"

@@ -3,7 +3,7 @@
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
-#include "receipts/Calendario.h"
+#include "widgets/Calendario.h"
 #include "receipts/Ricevuta.h"
 #include "registry/CardPhoto.h"
 #include "registry/Tiratori.h"

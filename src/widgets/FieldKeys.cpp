@@ -1,4 +1,4 @@
-#include "receipts/FieldKeys.h"
+#include "widgets/FieldKeys.h"
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "receipts/DigitsFilter.h"
+#include "widgets/DigitsFilter.h"
 #include <QEvent>
 #include <QKeyEvent>
 

@@ -1,0 +1,65 @@
+#include "printing/ReceiptLayout.h"
+#include "receipts/DefaultLogo.h"
+#include "storage/Text.h"
+#include <QImageReader>
+#include <QPair>
+
+std::optional<report::ReportTemplate> LoadReceiptTemplate(QString* error) {
+    return report::ReportTemplate::Load(QStringLiteral(":/printing/templates/receipt.json"), error);
+}
+
+QImage ReadLogo(const QString& path) {
+    QImageReader reader(path);
+    return reader.read();
+}
+
+QImage ReceiptLogo(const QString& programFolder) {
+    const QImage logo = ReadLogo(programFolder + QStringLiteral("Logo.bmp"));
+    return logo.isNull() ? DefaultLogo() : logo;
+}
+
+bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo, QString* error) {
+    for (const QString& suffix : {QString(), QStringLiteral("_B")})
+        if (!rep.SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
+            return false;
+    return FillReceiptTexts(rep, r, error);
+}
+
+bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error) {
+    auto t = [](const QString& s) { return TrimText(s); };
+    const QList<QPair<const char*, QString>> memos = {
+        {"txtNumRic", QStringLiteral("Ricevuta n. ") + t(r.NumRic)},
+        {"txtData", QStringLiteral("Data:  ") + t(r.Data)},
+        {"txtRicevente01", t(r.Ricevente01)},
+        {"txtRicevente02", t(r.Ricevente02)},
+        {"txtRicevente03", t(r.Ricevente03)},
+        {"txtRicevente04", t(r.Ricevente04)},
+        {"txtPagatore", t(r.Pagatore)},
+        {"txtCodFisc", t(r.CodFisc)},
+        {"txtSport", t(r.Sport)},
+        {"txtDal", t(r.Dal)},
+        {"txtAl", t(r.Al)},
+        {"txtPraticante", t(r.Praticante)},
+        {"txtLuogoNasc", t(r.LuogoNasc)},
+        {"txtDataNasc", t(r.DataNasc)},
+        {"txtIndirizzo", t(r.Indirizzo)},
+        {"txtImpLettere", t(r.ImpLettere) + QLatin1Char('/') + t(r.CentLettere)},
+        {"txtImporto", t(r.Importo)},
+        {"txtCents", t(r.Cents)},
+    };
+    for (const QString& suffix : {QString(), QStringLiteral("_B")})
+        for (const auto& m : memos)
+            if (!rep.SetText(QLatin1String(m.first) + suffix, m.second, error))
+                return false;
+    return true;
+}
+
+QString DuplicateMarkText() {
+    return QStringLiteral("DUPLICATO");
+}
+
+bool MarkReceiptDuplicate(report::ReportTemplate& rep, bool duplicate, QString* error) {
+    const QString text = duplicate ? DuplicateMarkText() : QString();
+    return rep.SetText(QStringLiteral("txtDuplicato"), text, error) &&
+           rep.SetText(QStringLiteral("txtDuplicato_B"), text, error);
+}
