@@ -7,10 +7,12 @@ cd "$(dirname "$0")"
 target=${1:-"$HOME/Carvenna"}
 scripts/install-deps.sh run
 # Only what is installed below is built; ./test.sh builds and runs the tests.
-scripts/build.sh carvenna carvenna_setpassword
+scripts/build.sh carvenna carvenna_setpassword guida_pdf
 echo "Installing into $target ..."
 mkdir -p "$target"
 install -m 755 build/carvenna "$target/carvenna"
+# The guide's PDF, opened by "Visualizza guida in formato PDF"; rewritten with each install.
+install -m 644 build/Guida.pdf "$target/Guida.pdf"
 # The password file is written only once: later installs keep the password the office chose.
 if [ ! -e "$target/unins000.dll" ]; then
     build/carvenna_setpassword "$target/unins000.dll" CARVENNA

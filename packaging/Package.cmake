@@ -1,5 +1,5 @@
-# Installation rules and the Debian package (./package.sh): the program, the password tool, the desktop
-# entry and the icon. The dependencies come from the Debian packages of the libraries the programs link
+# Installation rules and the Debian package (./package.sh): the program, the password tool, the guide's PDF,
+# the desktop entry and the icon. The dependencies come from the Debian packages of the libraries the programs link
 # (dpkg-shlibdeps) plus what they load at run time.
 include(GNUInstallDirs)
 # Installing (and so packaging) builds only what is installed, not every test and benchmark first:
@@ -10,6 +10,8 @@ file(READ ${CMAKE_CURRENT_SOURCE_DIR}/packaging/carvenna.desktop.in CARVENNA_DES
 string(REPLACE "@EXEC@" "carvenna" CARVENNA_DESKTOP "${CARVENNA_DESKTOP}")
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/carvenna.desktop "${CARVENNA_DESKTOP}")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/carvenna.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The guide's PDF: the program opens it from its data folder when a copy is there, else from here.
+install(FILES ${CMAKE_BINARY_DIR}/Guida.pdf DESTINATION ${CMAKE_INSTALL_DATADIR}/carvenna)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/src/resources/carvenna.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 

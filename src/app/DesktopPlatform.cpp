@@ -1,7 +1,10 @@
 #include "app/DesktopPlatform.h"
+#include "storage/Text.h"
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -21,32 +24,37 @@ bool DialogMessages::Show(Kind kind, const QString& text, QWidget* parent) {
     switch (kind) {
     case Kind::Warning:
         box.setIcon(QMessageBox::Warning);
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
     case Kind::Error:
         box.setIcon(QMessageBox::Critical);
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
     case Kind::Information:
         box.setIcon(QMessageBox::Information);
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
     case Kind::Confirmation:
+    case Kind::Question:
         box.setIcon(QMessageBox::Question);
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     case Kind::Plain:
         box.setIcon(QMessageBox::NoIcon);
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case Kind::Question:
-        box.setIcon(QMessageBox::Question);
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
-    box.setDefaultButton(kind == Kind::Confirmation ? QMessageBox::Yes
-                         : kind == Kind::Question   ? QMessageBox::No
-                                                    : QMessageBox::Ok);
+    // The buttons and the default come from the one table the test double records too.
+    const ButtonSet set = ButtonsOf(kind);
+    auto standard = [](const QString& caption) {
+        if (caption == QLatin1String("Annulla"))
+            return QMessageBox::Cancel;
+        if (caption == QStringLiteral("Sì"))
+            return QMessageBox::Yes;
+        if (caption == QLatin1String("No"))
+            return QMessageBox::No;
+        return QMessageBox::Ok;
+    };
+    QMessageBox::StandardButtons buttons;
+    for (const QString& c : set.captions)
+        buttons |= standard(c);
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(standard(set.captions.value(set.defaultIndex)));
     const int answer = box.exec();
     return kind == Kind::Question ? answer == QMessageBox::Yes : answer != QMessageBox::No;
 }
@@ -134,21 +142,37 @@ bool DesktopShell::Compose(const MailDraft& draft, QString* error) {
     return QDesktopServices::openUrl(url) ? true : fail(QStringLiteral("Nessun programma associato ai link mailto."));
 #else
     // xdg-email finds the desktop's mail program and hands it the message with the file attached. It
-    // returns once the program has the message; a mail program that was not running yet may keep it
-    // waiting, and is then left to run on its own.
-    constexpr int kStartMs = 5000, kHandOverMs = 5000;
+    // returns once the program has the message. The window keeps drawing while it waits (the wait runs
+    // the event loop, without user input), and the wait is short: a desktop without a mail program may
+    // send the link to a text browser that never returns, and a mail program that was not running yet
+    // keeps it waiting too. Either way the user is told where the PDF is; the process is left to run.
     auto* p = new QProcess(QCoreApplication::instance());
-    p->start(QStringLiteral("xdg-email"),
-             {QStringLiteral("--utf8"), QStringLiteral("--subject"), draft.subject, QStringLiteral("--body"),
-              draft.body, QStringLiteral("--attach"), draft.attachment, draft.to});
-    if (!p->waitForStarted(kStartMs)) {
+    bool started = false;
+    {
+        QEventLoop wait;
+        QObject::connect(p, &QProcess::started, &wait, [&] { started = true; });
+        QObject::connect(p, &QProcess::finished, &wait, &QEventLoop::quit);
+        QObject::connect(p, &QProcess::errorOccurred, &wait, [&](QProcess::ProcessError e) {
+            if (e == QProcess::FailedToStart)
+                wait.quit();
+        });
+        QTimer::singleShot(mailWaitMs, &wait, &QEventLoop::quit);
+        p->start(QStringLiteral("xdg-email"),
+                 {QStringLiteral("--utf8"), QStringLiteral("--subject"), draft.subject, QStringLiteral("--body"),
+                  draft.body, QStringLiteral("--attach"), draft.attachment, draft.to});
+        if (p->state() != QProcess::NotRunning)
+            wait.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (p->error() == QProcess::FailedToStart && !started) {
         const QString why = p->errorString();
         delete p;
         return fail(QStringLiteral("xdg-email non disponibile (pacchetto xdg-utils): ") + why);
     }
-    if (!p->waitForFinished(kHandOverMs)) {
+    if (p->state() != QProcess::NotRunning) {
         QObject::connect(p, &QProcess::finished, p, &QObject::deleteLater);
-        return true;
+        return fail(QStringLiteral("Il programma di posta elettronica non si è aperto entro %1: sul computer "
+                                   "potrebbe non esserne configurato nessuno.")
+                        .arg(Counted((mailWaitMs + 999) / 1000, QStringLiteral("secondo"), QStringLiteral("secondi"))));
     }
     p->deleteLater();
     if (p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0)

@@ -27,4 +27,6 @@ class DesktopShell : public Shell {
 public:
     void Open(const QString& command) override;
     bool Compose(const MailDraft& draft, QString* error) override;
+    /// How long Compose waits for the mail program to take the message before telling the user.
+    int mailWaitMs = 5000;
 };

@@ -1,6 +1,8 @@
 // The texts of the guide window: the general guide of the start menu and its receipts part, which
-// the receipt windows show on their own. Paragraphs are separated by an empty line ("\r\n\r\n").
+// the receipt windows show on their own, each followed by the sections of the windows added since
+// (app/GuideSections). Paragraphs are separated by an empty line ("\r\n\r\n").
 #include "app/Carvenna.h"
+#include "app/GuideSections.h"
 #include <QStringList>
 
 namespace {
@@ -122,10 +124,13 @@ QStringList OtherParagraphs() {
 
 } // namespace
 
+// The areas' own paragraphs come first, unchanged; the sections of the windows added since follow.
 QString Carvenna::GeneralGuide() {
-    return (IntroParagraphs() + ReceiptParagraphs() + OtherParagraphs()).join(kParagraphSeparator);
+    return (IntroParagraphs() + ReceiptParagraphs() + OtherParagraphs()).join(kParagraphSeparator) +
+           kParagraphSeparator + GuideSectionsText(AllTopics());
 }
 
 QString Carvenna::ReceiptsGuide() {
-    return ReceiptParagraphs().join(kParagraphSeparator);
+    return ReceiptParagraphs().join(kParagraphSeparator) + kParagraphSeparator +
+           GuideSectionsText(ReceiptAreaTopics());
 }

@@ -37,6 +37,15 @@ public:
     /// Button `safeIndex` is the default and the answer when the dialog is closed with Escape.
     virtual int Choose(const QString& text, const QStringList& buttons, int safeIndex, QWidget* parent) = 0;
 
+    /// The buttons a dialog of `kind` shows, left to right, by their captions ("OK", "Annulla", "Sì", "No"),
+    /// and the index of the default one (Enter). An information box has OK alone; a confirmation says Yes
+    /// by default, a question No.
+    struct ButtonSet {
+        QStringList captions;
+        int defaultIndex = 0;
+    };
+    static ButtonSet ButtonsOf(Kind kind);
+
     /// The text as a dialog shows it: the \n\r\n\r and \r\n\r\n sequences become line breaks.
     static QString ForDisplay(const QString& text);
 };

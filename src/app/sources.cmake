@@ -1,13 +1,14 @@
 list(APPEND CORE_SOURCES
     ${CUR}/Crypt.h ${CUR}/Crypt.cpp
     ${CUR}/ProgramFolder.h ${CUR}/ProgramFolder.cpp
-    ${CUR}/HeapSettings.h ${CUR}/HeapSettings.cpp)
+    ${CUR}/HeapSettings.h ${CUR}/HeapSettings.cpp
+    ${CUR}/GuideSections.h ${CUR}/GuideSections.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/Platform.h ${CUR}/Platform.cpp ${CUR}/Printing.h
     ${CUR}/DesktopPlatform.h ${CUR}/DesktopPlatform.cpp
     ${CUR}/Carvenna.h ${CUR}/Carvenna.cpp ${CUR}/CarvennaWindows.cpp
     ${CUR}/StatusHints.h ${CUR}/StatusHints.cpp
-    ${CUR}/FocusFrame.h ${CUR}/FieldText.h ${CUR}/Placement.h ${CUR}/CommonMessages.h
+    ${CUR}/FocusFrame.h ${CUR}/KeyboardReach.h ${CUR}/FieldText.h ${CUR}/Placement.h ${CUR}/CommonMessages.h
     ${CUR}/Password.h ${CUR}/Password.cpp ${CUR}/Password.ui
     ${CUR}/CambiaPassword.h ${CUR}/CambiaPassword.cpp ${CUR}/CambiaPassword.ui)
 # Start menu, information, splash and guide windows, the shell opener.

@@ -109,8 +109,11 @@ QVector<BackupDay> ListBackupDays(const QString& programFolder) {
         d.name = name;
         d.folder = root.filePath(name);
         d.beforeRestore = !m.captured(2).isEmpty();
-        for (const QFileInfo& fi : QDir(d.folder).entryInfoList(QDir::Files, QDir::Name))
+        for (const QFileInfo& fi : QDir(d.folder).entryInfoList(QDir::Files, QDir::Name)) {
             d.files << DescribeBackupFile(fi.absoluteFilePath());
+            if (!d.taken.isValid() || fi.lastModified() > d.taken)
+                d.taken = fi.lastModified();
+        }
         days << d;
     }
     std::sort(days.begin(), days.end(),

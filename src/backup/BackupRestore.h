@@ -2,6 +2,7 @@
 // What the daily copies in Backup/ hold, putting one file of one day back, and a copy of the whole
 // program folder elsewhere (a USB stick).
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QVector>
 #include <functional>
@@ -24,6 +25,9 @@ struct BackupDay {
     QString folder; ///< full path
     QString name;   ///< folder name, such as 2026-12-10 or 2026-12-10-prima-del-ripristino
     bool beforeRestore = false;
+    /// When the copy was written: the newest time of its files (the copy writes them anew); invalid when
+    /// the folder has none.
+    QDateTime taken;
     QVector<BackupFileInfo> files; ///< in name order
     /// "10/12/2026", or "10/12/2026, prima del ripristino".
     QString Label() const;

@@ -1,5 +1,7 @@
 #include "backup/CopieSicurezza.h"
 #include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/Placement.h"
 #include "storage/RegistryFile.h"
 #include <QApplication>
@@ -32,22 +34,38 @@ QString DayText(const QDate& d) {
     return d.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-// What a restore of this file loses, in words.
-QString WhatIsLost(const BackupFileInfo& copy, const BackupFileInfo& current, const QString& day) {
+// The moment of a copy as the questions name it: "del 09/12/2026 alle 18:30", or only the day when the
+// folder tells no time.
+QString CopyMoment(const BackupDay& day) {
+    QString text = QStringLiteral("del ") + DayText(day.day);
+    if (day.taken.isValid() && day.taken.date() == day.day)
+        text += QStringLiteral(" alle ") + day.taken.toString(QStringLiteral("HH:mm"));
+    return text;
+}
+
+// What a restore of this file loses, in words. The copy may be from this very morning: what was written
+// after it is counted from the records, not from the day.
+QString WhatIsLost(const BackupFileInfo& copy, const BackupFileInfo& current) {
     if (copy.recordSize == 0) {
         if (copy.Contents() == QLatin1String("password"))
-            return QStringLiteral("una password cambiata dopo il %1 andrà persa.").arg(day);
-        return QStringLiteral("ogni modifica fatta al file dopo il %1 andrà persa.").arg(day);
+            return QStringLiteral("una password cambiata dopo la copia andrà persa.");
+        return QStringLiteral("ogni modifica fatta al file dopo la copia andrà persa.");
     }
     const bool receipts = copy.recordSize != RegistryRecord::Size;
-    const QString items = receipts ? QStringLiteral("ricevute") : QStringLiteral("schede");
     const qint64 added = current.records - copy.records;
     QString lost;
+    if (added == 1)
+        lost = receipts ? QStringLiteral("andrà persa 1 ricevuta inserita dopo la copia")
+                        : QStringLiteral("andrà persa 1 scheda inserita dopo la copia");
+    else if (added > 1)
+        lost = QStringLiteral("andranno perse le %1 %2 inserite dopo la copia")
+                   .arg(added)
+                   .arg(receipts ? QStringLiteral("ricevute") : QStringLiteral("schede"));
     if (added > 0)
-        lost = QStringLiteral("andranno perse le %1 %2 inserite dopo il %3").arg(added).arg(items, day);
+        lost += QStringLiteral(" e ogni modifica fatta da allora alle altre.");
     else
-        lost = QStringLiteral("andranno perse le %1 inserite dopo il %2").arg(items, day);
-    lost += QStringLiteral(" e ogni modifica fatta da allora alle altre.");
+        lost = receipts ? QStringLiteral("andrà persa ogni modifica fatta alle ricevute dopo la copia.")
+                        : QStringLiteral("andrà persa ogni modifica fatta alle schede dopo la copia.");
     if (!receipts)
         lost +=
             QStringLiteral(" Le foto delle schede che la copia non contiene saranno spostate nella stessa cartella.");
@@ -121,6 +139,7 @@ TfrmCopieSicurezza::TfrmCopieSicurezza(Carvenna& app, QWidget* parent) : QDialog
     bar->addWidget(btnRipristina);
     bar->addWidget(btnCopiaSu);
     bar->addStretch();
+    bar->addWidget(NewGuideButton(this));
     bar->addWidget(btnChiudi);
     grid->addLayout(bar, 6, 0, 1, 2);
     grid->setColumnStretch(0, 2);
@@ -132,6 +151,8 @@ TfrmCopieSicurezza::TfrmCopieSicurezza(Carvenna& app, QWidget* parent) : QDialog
     connect(btnRipristina, &QPushButton::clicked, this, &TfrmCopieSicurezza::btnRipristinaClick);
     connect(btnCopiaSu, &QPushButton::clicked, this, &TfrmCopieSicurezza::btnCopiaSuClick);
     connect(btnChiudi, &QPushButton::clicked, this, &TfrmCopieSicurezza::reject);
+    TabLeavesViews(this);
+    AttachGuide(m_app, this, GuideTopic::CopieSicurezza, findChild<QPushButton*>(QStringLiteral("btnGuida")));
     Refresh();
 }
 
@@ -187,17 +208,17 @@ void TfrmCopieSicurezza::lstGiorniChange() {
 QString TfrmCopieSicurezza::RestoreQuestion(const BackupDay& day, const BackupFileInfo& file) const {
     const BackupFileInfo current = DescribeBackupFile(m_app.Path(file.name));
     const bool exists = QFileInfo::exists(m_app.Path(file.name));
-    const QString date = DayText(day.day);
-    const QString aside = QStringLiteral("Backup\\") + m_app.clock().Today().toString(QStringLiteral("yyyy-MM-dd")) +
-                          QStringLiteral("-prima-del-ripristino");
-    QString text = QStringLiteral("Ripristinare il file %1 dalla copia del %2?").arg(file.name, date);
+    const QString aside = QDir::toNativeSeparators(QStringLiteral("Backup/") +
+                                                   m_app.clock().Today().toString(QStringLiteral("yyyy-MM-dd")) +
+                                                   QStringLiteral("-prima-del-ripristino"));
+    QString text = QStringLiteral("Ripristinare il file %1 dalla copia %2?").arg(file.name, CopyMoment(day));
     if (!exists)
         return text + QStringLiteral("\n\r\n\rIl file %1 non è presente nella cartella del programma: sarà creato "
                                      "dalla copia (%2).")
                           .arg(file.name, file.Contents().isEmpty() ? SizeText(file.size) : file.Contents());
     const auto what = [](const BackupFileInfo& f) { return f.Contents().isEmpty() ? SizeText(f.size) : f.Contents(); };
     text += QStringLiteral("\n\r\n\rIl file attuale (%1) sarà sostituito dalla copia (%2): %3")
-                .arg(what(current), what(file), WhatIsLost(file, current, date));
+                .arg(what(current), what(file), WhatIsLost(file, current));
     text += QStringLiteral("\n\r\n\rIl file attuale sarà prima copiato nella cartella %1.").arg(aside);
     return text;
 }
@@ -216,12 +237,11 @@ void TfrmCopieSicurezza::btnRipristinaClick() {
             RestoreBackupFile(m_app.ProgramFolder(), d.folder, f.name, m_app.clock().Today()).error, this);
         return;
     }
-    if (!m_app.messages().Confirm(RestoreQuestion(d, f), this))
+    if (!m_app.messages().Ask(RestoreQuestion(d, f), this))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const RestoreOutcome r = RestoreBackupFile(m_app.ProgramFolder(), d.folder, f.name, m_app.clock().Today());
     QApplication::restoreOverrideCursor();
-    const QString date = DayText(d.day);
     if (r.busy) {
         m_app.messages().Warning(QStringLiteral("Attenzione: l'archivio %1 è in uso su un'altra postazione.\n\r\n\r"
                                                 "Riprovare quando le altre postazioni hanno finito di salvare.")
@@ -233,10 +253,10 @@ void TfrmCopieSicurezza::btnRipristinaClick() {
                                    .arg(f.name, r.error),
                                this);
     } else {
-        QString text = QStringLiteral("Il file %1 è stato ripristinato dalla copia del %2.").arg(f.name, date);
+        QString text = QStringLiteral("Il file %1 è stato ripristinato dalla copia %2.").arg(f.name, CopyMoment(d));
         if (!r.savedTo.isEmpty())
-            text += QStringLiteral("\n\r\n\rIl file sostituito è stato salvato nella cartella Backup\\%1.")
-                        .arg(QFileInfo(r.savedTo).fileName());
+            text += QStringLiteral("\n\r\n\rIl file sostituito è stato salvato nella cartella %1.")
+                        .arg(QDir::toNativeSeparators(QStringLiteral("Backup/") + QFileInfo(r.savedTo).fileName()));
         m_app.messages().Information(text, this);
     }
     const QString keep = d.name;

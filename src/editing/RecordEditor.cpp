@@ -1,6 +1,7 @@
 #include "editing/RecordEditor.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
+#include "backup/BackupRestore.h"
 #include "editing/Storico.h"
 #include "storage/AuditedSave.h"
 #include "storage/Journal.h"
@@ -9,8 +10,10 @@
 #include "validators/CodFisc.h"
 #include "validators/PartitaIva.h"
 #include "validators/PayerCode.h"
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 
 RecordEditor::RecordEditor(Carvenna& app, QWidget* window, QLabel* lblPosizione, Options options)
@@ -201,7 +204,14 @@ void RecordEditor::ShowHistory() {
             return QString();
         });
     }
-    w.SetEntries(entries, position);
+    // The moments a copy of this archive was put back: what they took away is named so in the list.
+    QVector<QDateTime> restores;
+    const QString fileName = QFileInfo(path).fileName();
+    for (const BackupDay& d : ListBackupDays(m_app.ProgramFolder()))
+        if (d.beforeRestore && d.taken.isValid() &&
+            std::any_of(d.files.cbegin(), d.files.cend(), [&](const BackupFileInfo& f) { return f.name == fileName; }))
+            restores << d.taken;
+    w.SetEntries(entries, position, m_opt.recordName ? m_opt.recordName(current, position) : QString(), restores);
     if (w.exec() != QDialog::Accepted || w.Chosen() < 0)
         return;
     // The old version goes on screen as an edit of the stored record: what was loaded stays the

@@ -28,6 +28,8 @@ public:
         /// The field's caption on the editor's form, for the history window (empty: the field's name).
         std::function<QString(int field)> fieldLabel;
         std::function<QString()> archivePath;
+        /// The stored record as the history names it ("la ricevuta n. 12"); unset: by its position.
+        std::function<QString(const QByteArray& bytes, qint64 position)> recordName;
         /// Shows a stored record and its position (and what goes with it: the card's photo).
         std::function<void(const QByteArray& bytes, qint64 position)> show;
     };

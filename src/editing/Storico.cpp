@@ -1,5 +1,7 @@
 #include "editing/Storico.h"
 #include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -39,6 +41,7 @@ TfrmStorico::TfrmStorico(Carvenna& app, QWidget* parent)
     }
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(NewGuideButton(this));
     buttons->addStretch();
     buttons->addWidget(btnRipristina);
     buttons->addWidget(btnChiudi);
@@ -53,19 +56,36 @@ TfrmStorico::TfrmStorico(Carvenna& app, QWidget* parent)
     connect(lstStorico->selectionModel(), &QItemSelectionModel::currentChanged, this, &TfrmStorico::lstStoricoChange);
     connect(btnRipristina, &QPushButton::clicked, this, &TfrmStorico::btnRipristinaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
+    TabLeavesViews(this);
+    AttachGuide(m_app, this, GuideTopic::Storico, findChild<QPushButton*>(QStringLiteral("btnGuida")));
 }
 
 QString TfrmStorico::DamagedLinesWarning(int lines) {
+    if (lines == 1)
+        return QStringLiteral("Attenzione: lo storico contiene 1 riga danneggiata, che non è stata letta.");
     return QStringLiteral("Attenzione: lo storico contiene %1 righe danneggiate, che non sono state lette.").arg(lines);
 }
 
-QString TfrmStorico::EntryLine(const HistoryEntry& e) {
+QString TfrmStorico::EntryLine(const HistoryEntry& e, const QDateTime& undoneByRestore) {
     QString line = e.stamp.when.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) + QStringLiteral("  ") +
                    e.kind.leftJustified(12) + QStringLiteral("  postazione ") + e.stamp.workstation +
                    QStringLiteral(", utente ") + e.stamp.user;
-    if (!e.applied)
+    if (!e.applied && undoneByRestore.isValid())
+        line += QStringLiteral("  (tolta dal ripristino di una copia il %1)")
+                    .arg(undoneByRestore.toString(QStringLiteral("dd/MM/yyyy 'alle' HH:mm")));
+    else if (!e.applied)
         line += QStringLiteral("  (non applicata)");
     return line;
+}
+
+QDateTime TfrmStorico::UndoingRestore(const HistoryEntry& e, const QVector<QDateTime>& restores) {
+    QDateTime first;
+    if (e.applied)
+        return first;
+    for (const QDateTime& r : restores)
+        if (r > e.stamp.when && (!first.isValid() || r < first))
+            first = r;
+    return first;
 }
 
 QString TfrmStorico::EntryDetail(const HistoryEntry& e, const std::function<QString(const QString& field)>& label) {
@@ -79,16 +99,18 @@ QString TfrmStorico::EntryDetail(const HistoryEntry& e, const std::function<QStr
     return lines.join(u'\n');
 }
 
-void TfrmStorico::SetEntries(const QVector<HistoryEntry>& entries, qint64 position) {
+void TfrmStorico::SetEntries(const QVector<HistoryEntry>& entries, qint64 position, const QString& name,
+                             const QVector<QDateTime>& restores) {
     m_entries = entries;
+    m_restores = restores;
     QStringList lines;
     for (const HistoryEntry& e : entries)
-        lines << EntryLine(e);
+        lines << EntryLine(e, UndoingRestore(e, restores));
     m_model->setStringList(lines);
-    lblTitolo->setText(
-        entries.isEmpty()
-            ? QStringLiteral("Nessuna modifica registrata per la posizione %1.").arg(position)
-            : QStringLiteral("Modifiche registrate per la posizione %1, dalla più recente:").arg(position));
+    const QString what = name.isEmpty() ? QStringLiteral("la posizione %1").arg(position) : name;
+    lblTitolo->setText(entries.isEmpty()
+                           ? QStringLiteral("Nessuna modifica registrata per %1.").arg(what)
+                           : QStringLiteral("Modifiche registrate per %1, dalla più recente:").arg(what));
     btnRipristina->setEnabled(!entries.isEmpty());
     if (!entries.isEmpty())
         lstStorico->setCurrentIndex(m_model->index(0));

@@ -1,5 +1,7 @@
 #include "einvoice/DatiCliente.h"
 #include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/Placement.h"
 #include "storage/Text.h"
 #include <QFormLayout>
@@ -72,6 +74,8 @@ TfrmDatiCliente::TfrmDatiCliente(Carvenna& app, const QString& code, const QStri
     CentreOnScreen(this);
     connect(btnConferma, &QPushButton::clicked, this, &TfrmDatiCliente::btnConfermaClick);
     connect(btnAnnulla, &QPushButton::clicked, this, &QDialog::reject);
+    TabLeavesViews(this);
+    AttachGuide(m_app, this, GuideTopic::FatturaElettronica);
 }
 
 InvoicePayer TfrmDatiCliente::Payer() const {
@@ -93,17 +97,24 @@ InvoicePayer TfrmDatiCliente::Payer() const {
 void TfrmDatiCliente::btnConfermaClick() {
     const InvoicePayer p = Payer();
     QString missing;
-    if (m_firm ? p.denominazione.isEmpty() : (p.cognome.isEmpty() || p.nome.isEmpty()))
+    QLineEdit* field = nullptr; // where the cursor goes back after the warning
+    if (m_firm ? p.denominazione.isEmpty() : (p.cognome.isEmpty() || p.nome.isEmpty())) {
         missing = m_firm ? QStringLiteral("la denominazione") : QStringLiteral("cognome e nome");
-    else if (p.indirizzo.isEmpty())
+        field = m_firm ? txtDenominazione : p.cognome.isEmpty() ? txtCognome : txtNome;
+    } else if (p.indirizzo.isEmpty()) {
         missing = QStringLiteral("l'indirizzo");
-    else if (p.comune.isEmpty())
+        field = txtIndirizzo;
+    } else if (p.comune.isEmpty()) {
         missing = QStringLiteral("il comune");
-    else if (p.nazione == QLatin1String("IT") && p.cap.size() != 5)
+        field = txtComune;
+    } else if (p.nazione == QLatin1String("IT") && p.cap.size() != 5) {
         missing = QStringLiteral("il CAP di cinque cifre");
+        field = txtCap;
+    }
     if (!missing.isEmpty()) {
         m_app.messages().Warning(QStringLiteral("Attenzione: indicare ") + missing + QStringLiteral(" del pagatore."),
                                  this);
+        field->setFocus(Qt::OtherFocusReason);
         return;
     }
     accept();

@@ -1,5 +1,8 @@
 #include "einvoice/DatiFiscali.h"
 #include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
+#include "app/Guida.h"
 #include "app/CommonMessages.h"
 #include "app/Placement.h"
 #include "einvoice/FiscalData.h"
@@ -12,6 +15,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -109,6 +113,7 @@ TfrmDatiFiscali::TfrmDatiFiscali(Carvenna& app, QWidget* parent) : QDialog(paren
     form3->addRow(QStringLiteral("Formato del file SDD:"), cmbFormatoSdd);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(NewGuideButton(this));
     buttons->addStretch();
     buttons->addWidget(btnApplica);
     buttons->addWidget(btnAnnulla);
@@ -121,6 +126,8 @@ TfrmDatiFiscali::TfrmDatiFiscali(Carvenna& app, QWidget* parent) : QDialog(paren
 
     connect(btnApplica, &QPushButton::clicked, this, &TfrmDatiFiscali::btnApplicaClick);
     connect(btnAnnulla, &QPushButton::clicked, this, &QDialog::reject);
+    TabLeavesViews(this);
+    AttachGuide(m_app, this, GuideTopic::DatiFiscali, findChild<QPushButton*>(QStringLiteral("btnGuida")));
 }
 
 void TfrmDatiFiscali::showEvent(QShowEvent* e) {
@@ -175,8 +182,18 @@ void TfrmDatiFiscali::btnApplicaClick() {
         txtProgressivo->setFocus();
         return;
     }
-    if (const QString problem = CheckFiscalData(d); !problem.isEmpty()) {
+    QString field;
+    if (const QString problem = CheckFiscalData(d, &field); !problem.isEmpty()) {
         m_app.messages().Warning(QStringLiteral("Attenzione: ") + problem, this);
+        // Back to the field to put right.
+        const QHash<QString, QWidget*> fields = {
+            {QStringLiteral("denominazione"), txtDenominazione}, {QStringLiteral("partitaIva"), txtPartitaIva},
+            {QStringLiteral("codiceFiscale"), txtCodiceFiscale}, {QStringLiteral("regimeFiscale"), cmbRegimeFiscale},
+            {QStringLiteral("indirizzo"), txtIndirizzo},         {QStringLiteral("cap"), txtCap},
+            {QStringLiteral("comune"), txtComune},               {QStringLiteral("provincia"), txtProvincia},
+            {QStringLiteral("nazione"), txtNazione},             {QStringLiteral("riferimentoNormativo"), txtRiferimento}};
+        if (QWidget* w = fields.value(field))
+            w->setFocus(Qt::OtherFocusReason);
         return;
     }
     PaymentSettings p;

@@ -100,7 +100,8 @@ int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qi
         bool again;
         if (single) {
             const RegisterEntry& e = done[positions.first()];
-            again = app.messages().Confirm(
+            // A second invoice of one payment is rarely meant: No is the default.
+            again = app.messages().Ask(
                 QStringLiteral("La ricevuta n. %1 è già stata fatturata (file %2 del %3).\n\r\n\r"
                                "Emettere un'altra fattura per la stessa ricevuta?")
                     .arg(e.numero, e.file, e.written),
@@ -109,10 +110,13 @@ int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qi
                 return 0;
         } else {
             again =
-                app.messages().Confirm(QStringLiteral("%1 delle %2 ricevute scelte sono già state fatturate.\n\r\n\r"
-                                                      "Emettere anche per queste un'altra fattura? (No: saltarle)")
-                                           .arg(already)
-                                           .arg(positions.size()),
+                app.messages().Ask(
+                    (already == 1 ? QStringLiteral("1 delle %2 ricevute scelte è già stata fatturata.\n\r\n\r"
+                                                   "Emettere anche per questa un'altra fattura? (No: saltarla)")
+                                  : QStringLiteral("%1 delle %2 ricevute scelte sono già state fatturate.\n\r\n\r"
+                                                   "Emettere anche per queste un'altra fattura? (No: saltarle)")
+                                        .arg(already))
+                        .arg(positions.size()),
                                        parent);
         }
         if (!again)

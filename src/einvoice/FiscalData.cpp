@@ -95,48 +95,78 @@ const QVector<QPair<QString, QString>>& RegimeFiscaleCodes() {
     return codes;
 }
 
-QString CheckFiscalData(const FiscalData& d) {
+QString CheckFiscalData(const FiscalData& d, QString* field) {
+    const auto at = [field](const char* name) {
+        if (field)
+            *field = QLatin1String(name);
+    };
     const QString prefix = QStringLiteral("Dati fiscali della scuola: ");
     // The settings file keeps Windows-1252 and the invoice admits Latin-1 only: ask for the plain spelling.
-    const QVector<QPair<const char*, const QString*>> texts = {{"la denominazione", &d.denominazione},
-                                                               {"l'indirizzo", &d.indirizzo},
-                                                               {"il comune", &d.comune},
-                                                               {"il riferimento normativo", &d.riferimentoNormativo}};
-    for (const auto& [label, text] : texts) {
+    struct Text {
+        const char* label;
+        const QString* text;
+        const char* member;
+    };
+    const QVector<Text> texts = {{"la denominazione", &d.denominazione, "denominazione"},
+                                 {"l'indirizzo", &d.indirizzo, "indirizzo"},
+                                 {"il comune", &d.comune, "comune"},
+                                 {"il riferimento normativo", &d.riferimentoNormativo, "riferimentoNormativo"}};
+    for (const auto& [label, text, member] : texts) {
         const LatinResult r = ToSchemaLatin(*text);
         if (r.changed || !IsWin1252(*text))
-            return prefix + QStringLiteral("%1 contiene caratteri che la fattura elettronica non ammette "
+            return at(member), prefix + QStringLiteral("%1 contiene caratteri che la fattura elettronica non ammette "
                                            "(proposta: \"%2\").")
                                 .arg(QLatin1String(label), r.text);
     }
     if (d.denominazione.isEmpty())
-        return prefix + QStringLiteral("manca la denominazione.");
+        return at("denominazione"), prefix + QStringLiteral("manca la denominazione.");
     if (d.partitaIva.isEmpty())
-        return prefix + QStringLiteral("manca la partita IVA, che la fattura elettronica richiede.");
+        return at("partitaIva"), prefix + QStringLiteral("manca la partita IVA, che la fattura elettronica richiede.");
     if (!IsValidVatNumber(d.partitaIva))
-        return prefix + QStringLiteral("la partita IVA \"%1\" non è valida.").arg(d.partitaIva);
+        return at("partitaIva"), prefix + QStringLiteral("la partita IVA \"%1\" non è valida.").arg(d.partitaIva);
     if (!d.codiceFiscale.isEmpty()) {
         const bool ok = d.codiceFiscale.size() == 11 ? IsValidVatNumber(d.codiceFiscale)
                                                      : CheckTaxCode(d.codiceFiscale) == TaxCodeResult::Valid;
         if (!ok)
-            return prefix + QStringLiteral("il codice fiscale \"%1\" non è valido.").arg(d.codiceFiscale);
+            return at("codiceFiscale"), prefix + QStringLiteral("il codice fiscale \"%1\" non è valido.").arg(d.codiceFiscale);
     }
     bool known = false;
     for (const auto& r : RegimeFiscaleCodes())
         known = known || r.first == d.regimeFiscale;
     if (!known)
-        return prefix + QStringLiteral("il regime fiscale \"%1\" non è tra i codici ufficiali.").arg(d.regimeFiscale);
+        return at("regimeFiscale"), prefix + QStringLiteral("il regime fiscale \"%1\" non è tra i codici ufficiali.").arg(d.regimeFiscale);
     if (d.indirizzo.isEmpty())
-        return prefix + QStringLiteral("manca l'indirizzo.");
+        return at("indirizzo"), prefix + QStringLiteral("manca l'indirizzo.");
     if (d.cap.size() != 5 || !OnlyDigits(d.cap))
-        return prefix + QStringLiteral("il CAP deve avere cinque cifre.");
+        return at("cap"), prefix + QStringLiteral("il CAP deve avere cinque cifre.");
     if (d.comune.isEmpty())
-        return prefix + QStringLiteral("manca il comune.");
+        return at("comune"), prefix + QStringLiteral("manca il comune.");
     if (!d.provincia.isEmpty() && !TwoCapitals(d.provincia))
-        return prefix + QStringLiteral("la provincia va indicata con la sigla di due lettere.");
+        return at("provincia"), prefix + QStringLiteral("la provincia va indicata con la sigla di due lettere.");
     if (!TwoCapitals(d.nazione))
-        return prefix + QStringLiteral("la nazione va indicata con il codice di due lettere (IT).");
+        return at("nazione"), prefix + QStringLiteral("la nazione va indicata con il codice di due lettere (IT).");
     if (d.riferimentoNormativo.isEmpty())
-        return prefix + QStringLiteral("manca il riferimento normativo dell'esenzione.");
+        return at("riferimentoNormativo"), prefix + QStringLiteral("manca il riferimento normativo dell'esenzione.");
     return QString();
+}
+
+QStringList IssuerLines(const FiscalData& d) {
+    if (TrimText(d.denominazione).isEmpty())
+        return {};
+    QStringList lines{TrimText(d.denominazione)};
+    if (!TrimText(d.indirizzo).isEmpty())
+        lines << TrimText(d.indirizzo);
+    QString town = TrimText(TrimText(d.cap) + u' ' + TrimText(d.comune));
+    if (!TrimText(d.provincia).isEmpty())
+        town += QStringLiteral(" (%1)").arg(TrimText(d.provincia));
+    if (!town.isEmpty())
+        lines << town;
+    QStringList codes;
+    if (!TrimText(d.codiceFiscale).isEmpty() && TrimText(d.codiceFiscale) != TrimText(d.partitaIva))
+        codes << QStringLiteral("C.F. ") + TrimText(d.codiceFiscale);
+    if (!TrimText(d.partitaIva).isEmpty())
+        codes << QStringLiteral("P. IVA ") + TrimText(d.partitaIva);
+    if (!codes.isEmpty())
+        lines << codes.join(QStringLiteral(" - "));
+    return lines;
 }

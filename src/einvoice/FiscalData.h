@@ -3,6 +3,7 @@
 // "Dati Fiscali" (written key by key, so every other line of the file stays as it was).
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 struct FiscalData {
@@ -25,6 +26,10 @@ struct FiscalData {
 
 inline constexpr const char* FiscalSection = "Dati Fiscali";
 
+/// The school as a document it issues names it, up to four lines: name; address; postcode, town and
+/// province; tax code and VAT number. Empty when the data have no name.
+QStringList IssuerLines(const FiscalData& d);
+
 /// Reads the section; missing keys take the defaults above.
 FiscalData LoadFiscalData(const QString& iniPath);
 /// Writes every key of the section (the transmission number included).
@@ -37,4 +42,6 @@ const QVector<QPair<QString, QString>>& RegimeFiscaleCodes();
 
 /// Checks the data an invoice needs; returns the first problem as a message for the office, or an
 /// empty text when the data is complete and well formed.
-QString CheckFiscalData(const FiscalData& data);
+/// `field`, when given, gets the name of the FiscalData member at fault ("denominazione", "cap"...), so
+/// the window can put the cursor there.
+QString CheckFiscalData(const FiscalData& data, QString* field = nullptr);

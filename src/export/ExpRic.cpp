@@ -8,7 +8,8 @@ TfrmExpRic::TfrmExpRic(Carvenna& app, QWidget* parent) : ExportWindow(app, paren
     Setup(new ExportGridModel(ReceiptGridColumns(), this), ui.grdRecords, ui.panInfo, ui.cmdEsporta, ui.cmdGuida,
           ui.cmdEsci,
           {QString::fromLatin1(ExportNames::ReceiptsFile), QString::fromLatin1(ExportNames::ReceiptsSheet),
-           QStringLiteral("Esportazione archivio ricevute in Excel"), GuideText()});
+           QStringLiteral("Esportazione archivio ricevute in Excel"), GuideText(),
+           QStringLiteral("Le ricevute in archivio")});
     SetupSaveAs(ui.cmdEsportaCome);
 }
 

@@ -74,17 +74,16 @@ QString ExportWindow::ExportQuestion() {
                           "schede presenti in archivio.\r\n\r\nSi vuole esportare i dati adesso?");
 }
 
-QString ExportWindow::ExportedQuestion() {
-    return QStringLiteral(
-        "Le schede in archivio sono state esportate con successo.\r\n\r\nSi vuole aprire il file di Excel?");
+QString ExportWindow::ExportedQuestion(const QString& what) {
+    return what + QStringLiteral(" sono state esportate con successo.\r\n\r\nSi vuole aprire il file di Excel?");
 }
 
-void ExportWindow::ReportExport(Carvenna& app, QWidget* parent, bool ok, const QString& path) {
+void ExportWindow::ReportExport(Carvenna& app, QWidget* parent, bool ok, const QString& path, const QString& what) {
     if (!ok) {
         app.messages().Plain(ExportFailed(), parent);
         return;
     }
-    if (app.messages().Confirm(ExportedQuestion(), parent))
+    if (app.messages().Confirm(ExportedQuestion(what), parent))
         app.shell().Open(QLatin1Char('"') + path + QLatin1Char('"'));
 }
 
@@ -188,7 +187,7 @@ void ExportWindow::cmdEsportaClick() {
         return;
     QString error;
     const bool ok = WriteExport(ExportPath(), &error);
-    ReportExport(m_app, this, ok, ExportPath());
+    ReportExport(m_app, this, ok, ExportPath(), m_texts.exported);
 }
 
 void ExportWindow::cmdGuidaClick() {
@@ -206,5 +205,5 @@ void ExportWindow::cmdEsportaComeClick() {
         return;
     QString error;
     const bool ok = WriteExport(path, &error);
-    ReportExport(m_app, this, ok, path);
+    ReportExport(m_app, this, ok, path, m_texts.exported);
 }

@@ -21,16 +21,21 @@ public:
     QString ProposedSaveAsPath() const;
 
     static QString ExportQuestion();
-    static QString ExportedQuestion();
+    /// The question after an export names what was written: `what` is the subject of "sono state esportate"
+    /// ("Le schede in archivio" for the registry, "Le ricevute in archivio" for a year of receipts).
+    static QString ExportedQuestion(const QString& what = CardsExported());
+    static QString CardsExported() { return QStringLiteral("Le schede in archivio"); }
     static QString ExportFailed();
     /// After an export: the failure message, or the question whether to open `path` in the spreadsheet.
-    static void ReportExport(Carvenna& app, QWidget* parent, bool ok, const QString& path);
+    static void ReportExport(Carvenna& app, QWidget* parent, bool ok, const QString& path,
+                             const QString& what = CardsExported());
     /// Shown when the grid could not take every record of the archive.
     static QString PartialLoadWarning(qint64 loaded);
 
 protected:
     struct Texts {
         QString fileName, sheetName, guideTitle, guideText;
+        QString exported = CardsExported(); // what the question after the export names
     };
     ExportWindow(Carvenna& app, QWidget* parent);
     /// Called by the window's constructor once its form is set up.

@@ -3,6 +3,8 @@
 #include "fees/EstrattoConto.h"
 #include "fees/Solleciti.h"
 #include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/CommonMessages.h"
 #include "export/ExportDocument.h"
 #include "export/ExportWindow.h"
@@ -172,6 +174,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
         ShowReminders(m_app, this, cards, Month());
     });
     commands->addStretch(1);
+    commands->addWidget(NewGuideButton(this));
     commands->addWidget(btnChiudi);
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(16, 12, 16, 12);
@@ -202,6 +205,8 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     connect(btnAddebitiSdd, &QPushButton::clicked, this, &TfrmRetteMese::btnAddebitiSddClick);
     connect(btnMovimenti, &QPushButton::clicked, this, &TfrmRetteMese::btnMovimentiClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
+    TabLeavesViews(this);
+    AttachGuide(m_app, this, GuideTopic::RetteMese, findChild<QPushButton*>(QStringLiteral("btnGuida")));
     connect(m_model, &RetteModel::linesChanged, this, &TfrmRetteMese::UpdateCount);
     frxReport = LoadListTemplate();
 
@@ -385,6 +390,7 @@ void TfrmRetteMese::btnEmettiClick() {
     const QDate issued = ParseDate(TrimText(txtData->text()));
     if (!issued.isValid()) {
         m_app.messages().Warning(QStringLiteral("Attenzione: indicare una data di emissione valida."), this);
+        txtData->setFocus(Qt::OtherFocusReason);
         return;
     }
     // The numbering start as the editor's New reads it; one that is not a whole number stops here.
@@ -398,8 +404,8 @@ void TfrmRetteMese::btnEmettiClick() {
         return;
     }
     const QVector<FeeLine>& lines = m_model->Lines();
-    if (!m_app.messages().Confirm(QStringLiteral("Emettere %1 ricevute per %2 %3, per un totale di € %4?")
-                                      .arg(which.size())
+    if (!m_app.messages().Confirm(QStringLiteral("Emettere %1 per %2 %3, per un totale di € %4?")
+                                      .arg(Counted(which.size(), QStringLiteral("ricevuta"), QStringLiteral("ricevute")))
                                       .arg(m.Name())
                                       .arg(m.year)
                                       .arg(FormatTotal(OwedTotal(lines, which))),
@@ -430,12 +436,15 @@ void TfrmRetteMese::btnEmettiClick() {
     m_listedCount = r.firstPosition - 1 + r.issued.size();
     m_model->Refresh();
 
-    QString text = r.issued.isEmpty() ? QStringLiteral("Nessuna ricevuta emessa.")
-                                      : QStringLiteral("Emesse %1 ricevute: dalla n. %2 alla n. %3.")
-                                            .arg(r.issued.size())
-                                            .arg(r.firstNumber)
-                                            .arg(r.firstNumber + r.issued.size() - 1);
-    if (!r.paidMeanwhile.isEmpty())
+    QString text = r.issued.isEmpty()      ? QStringLiteral("Nessuna ricevuta emessa.")
+                   : r.issued.size() == 1 ? QStringLiteral("Emessa 1 ricevuta: la n. %1.").arg(r.firstNumber)
+                                          : QStringLiteral("Emesse %1 ricevute: dalla n. %2 alla n. %3.")
+                                                .arg(r.issued.size())
+                                                .arg(r.firstNumber)
+                                                .arg(r.firstNumber + r.issued.size() - 1);
+    if (r.paidMeanwhile.size() == 1)
+        text += QStringLiteral("\n\r\n\r1 riga risultava già pagata da un'altra postazione e non è stata emessa.");
+    else if (!r.paidMeanwhile.isEmpty())
         text += QStringLiteral("\n\r\n\r%1 righe risultavano già pagate da un'altra postazione e non sono state "
                                "emesse.")
                     .arg(r.paidMeanwhile.size());
@@ -552,7 +561,7 @@ void TfrmRetteMese::btnEsportaClick() {
     const bool ok = WriteExportDocument(ExportPath(), QStringLiteral("Rette non pagate"), columns, unpaid.size(),
                                         ExportCellText(cell), &error);
     QApplication::restoreOverrideCursor();
-    ExportWindow::ReportExport(m_app, this, ok, ExportPath());
+    ExportWindow::ReportExport(m_app, this, ok, ExportPath(), QStringLiteral("Le rette non pagate"));
 }
 
 void TfrmRetteMese::btnFattureClick() {

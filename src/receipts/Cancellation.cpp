@@ -20,3 +20,17 @@ ReceiptRecord CancelledReceipt(ReceiptRecord r, const QString& reason) {
                   .left(ReceiptRecord::Layout().at(ReceiptField::Sport).width);
     return r;
 }
+
+QString ReceiptIdentity(const ReceiptRecord& r) {
+    QString out = QStringLiteral("ricevuta n. ") + TrimText(r.NumRic);
+    if (!TrimText(r.Data).isEmpty())
+        out += QStringLiteral(" del ") + TrimText(r.Data);
+    if (!TrimText(r.Pagatore).isEmpty())
+        out += QStringLiteral(", intestata a ") + TrimText(r.Pagatore);
+    QString amount = TrimText(r.Intero);
+    if (amount.isEmpty() && !TrimText(r.Importo).isEmpty())
+        amount = TrimText(r.Importo) + u',' + TrimText(r.Cents).rightJustified(2, u'0');
+    if (!amount.isEmpty())
+        out += QStringLiteral(", di € ") + amount;
+    return out;
+}

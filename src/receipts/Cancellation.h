@@ -16,3 +16,7 @@ bool IsCancelledCause(const QString& cause);
 /// `stored` cancelled for `reason`: amount 0 as the editor stores it (so totals, statements and exports
 /// need no change), cause "ANNULLATA: <reason>" cut to the cause's width.
 ReceiptRecord CancelledReceipt(ReceiptRecord stored, const QString& reason);
+
+/// The receipt as the cancel window names it: "ricevuta n. 12 del 05/12/2026, intestata a ROSSI MARIO,
+/// di € 250,00" (the parts the record leaves blank are left out).
+QString ReceiptIdentity(const ReceiptRecord& r);

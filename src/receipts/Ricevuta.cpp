@@ -72,6 +72,13 @@ TfrmRicevuta::TfrmRicevuta(Carvenna& app, QWidget* parent) : QWidget(parent), m_
         return field >= 0 && field < ReceiptField::Count ? QString::fromUtf8(captions[field]) : QString();
     };
     o.archivePath = [this] { return ui.lblFile->text(); };
+    o.recordName = [](const QByteArray& bytes, qint64 position) {
+        const QString number = bytes.size() >= ReceiptRecord::Size
+                                   ? TrimText(ReceiptRecord::Decode(bytes.constData()).NumRic)
+                                   : QString();
+        return number.isEmpty() ? QStringLiteral("la ricevuta in posizione %1").arg(position)
+                                : QStringLiteral("la ricevuta n. ") + number;
+    };
     o.show = [this](const QByteArray& bytes, qint64 position) {
         ShowRecord(ReceiptRecord::Decode(bytes.constData()), position);
     };
@@ -441,6 +448,7 @@ void TfrmRicevuta::cmdAnnullaClick() {
     if (!credit.Ask())
         return;
     TfrmAnnullaRicevuta dlg(m_app, this);
+    dlg.SetReceipt(ReceiptIdentity(current));
     if (dlg.exec() != QDialog::Accepted || !credit.Write())
         return;
     // Encoded over the stored bytes: only the changed fields' bytes differ.

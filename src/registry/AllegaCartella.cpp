@@ -82,7 +82,7 @@ void TfrmAllegaCartella::btnSfogliaClick(int slot) {
     if (copied) {
         const QFileInfo target(QDir(folder).filePath(QFileInfo(source).fileName()));
         const bool sameFile = target.exists() && target.canonicalFilePath() == QFileInfo(source).canonicalFilePath();
-        if (target.exists() && !sameFile && !m_app.messages().Confirm(OverwriteQuestion(), this))
+        if (target.exists() && !sameFile && !m_app.messages().Ask(OverwriteQuestion(), this))
             return; // the slot now names the file already in the folder
         copied = CopyAttachment(source, folder);
     }

@@ -629,6 +629,7 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
     if (!texts[CodFisc].isEmpty()) {
         const QString& code = texts[CodFisc];
         const PayerCode p = ReadPayerCode(code);
+        r.wrongCode = true;
         if (p.kind == PayerCodeKind::VatNumber && !p.valid)
             r.warnings << QStringLiteral("partita IVA %1 errata").arg(Quoted(code));
         else if (p.wrongLength)
@@ -636,6 +637,8 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
                 << QStringLiteral("codice fiscale %1 di %2 caratteri invece di 16").arg(Quoted(code)).arg(code.size());
         else if (!p.valid)
             r.warnings << QStringLiteral("codice fiscale %1 errato").arg(Quoted(code));
+        else
+            r.wrongCode = false;
     }
 
     // Stored as the editor stores: each text cut to its field's width, which is told.

@@ -66,6 +66,7 @@ struct ImportRow {
     QStringList warnings;  ///< imported all the same
     bool existing = false; ///< a card with the same tax code and child is already in the registry
     bool repeated = false; ///< an earlier row of the same file has the same tax code and child
+    bool wrongCode = false; ///< the tax code or VAT number fails its check: imported after a question
     bool Good() const { return errors.isEmpty(); }
 };
 

@@ -1,6 +1,8 @@
 #include "registry/ImportaSchede.h"
 #include "registry/CardFields.h"
 #include "app/Carvenna.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/CommonMessages.h"
 #include "app/Placement.h"
 #include "storage/Text.h"
@@ -8,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QUrl>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -44,7 +47,8 @@ TfrmImportaSchede::TfrmImportaSchede(Carvenna& app, QWidget* parent)
     auto* lblFile = Caption(QStringLiteral("File da importare (CSV, ODS o XLSX):"), this, "lblFile");
     txtFile = new QLineEdit(this);
     txtFile->setObjectName(QStringLiteral("txtFile"));
-    txtFile->setReadOnly(true);
+    // The path may be typed or pasted (a file manager's copy gives a file:// address); Enter reads it.
+    txtFile->setPlaceholderText(QStringLiteral("Scrivere o incollare il percorso del file e premere Invio"));
     btnSfoglia = new QPushButton(QStringLiteral("Scegli file..."), this);
     btnSfoglia->setObjectName(QStringLiteral("btnSfoglia"));
     chkIntestazione = new QCheckBox(QStringLiteral("La prima riga contiene le intestazioni delle colonne"), this);
@@ -75,7 +79,13 @@ TfrmImportaSchede::TfrmImportaSchede(Carvenna& app, QWidget* parent)
     lstEsito = new QListView(this);
     lstEsito->setObjectName(QStringLiteral("lstEsito"));
     lstEsito->setModel(m_outcome);
-    lstEsito->setUniformItemSizes(true);
+    // A long reason wraps onto the next line instead of hiding behind a horizontal scroll bar; the
+    // lines differ in height then, and the list holds only the rows to look at.
+    lstEsito->setWordWrap(true);
+    lstEsito->setUniformItemSizes(false);
+    lstEsito->setResizeMode(QListView::Adjust);
+    lstEsito->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstEsito->setTextElideMode(Qt::ElideNone);
     lstEsito->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lblRiepilogo = Caption(QString(), this, "lblRiepilogo");
     QFont bold = lblRiepilogo->font();
@@ -107,6 +117,7 @@ TfrmImportaSchede::TfrmImportaSchede(Carvenna& app, QWidget* parent)
     grid->addWidget(lblRiepilogo, 8, 0, 1, 3);
     auto* bar = new QHBoxLayout;
     bar->addWidget(chkSaltaPresenti);
+    bar->addWidget(NewGuideButton(this));
     bar->addStretch();
     bar->addWidget(btnImporta);
     bar->addWidget(btnChiudi);
@@ -117,8 +128,11 @@ TfrmImportaSchede::TfrmImportaSchede(Carvenna& app, QWidget* parent)
     grid->setRowStretch(7, 3);
 
     connect(btnSfoglia, &QPushButton::clicked, this, &TfrmImportaSchede::btnSfogliaClick);
+    connect(txtFile, &QLineEdit::returnPressed, this, &TfrmImportaSchede::txtFileEnter);
     connect(btnImporta, &QPushButton::clicked, this, &TfrmImportaSchede::btnImportaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
+    TabLeavesViews(this);
+    AttachGuide(m_app, this, GuideTopic::ImportaSchede, findChild<QPushButton*>(QStringLiteral("btnGuida")));
     connect(chkIntestazione, &QCheckBox::clicked, this, &TfrmImportaSchede::chkIntestazioneClick);
     connect(chkSaltaPresenti, &QCheckBox::clicked, this, &TfrmImportaSchede::Recheck);
     ShowSheet();
@@ -143,6 +157,30 @@ void TfrmImportaSchede::btnSfogliaClick() {
         QStringLiteral("Fogli di calcolo (*.csv *.txt *.ods *.xlsx *.xls);;Tutti i file (*)"), m_app.ProgramFolder());
     if (!path.isEmpty())
         LoadFile(path);
+}
+
+QString TfrmImportaSchede::TypedPath(const QString& typed) {
+    QString path = typed.trimmed();
+    if (path.size() >= 2 && ((path.startsWith(u'"') && path.endsWith(u'"')) ||
+                             (path.startsWith(u'\'') && path.endsWith(u'\''))))
+        path = path.mid(1, path.size() - 2);
+    if (path.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        path = QUrl(path).toLocalFile();
+    return QDir::fromNativeSeparators(path);
+}
+
+void TfrmImportaSchede::txtFileEnter() {
+    const QString path = TypedPath(txtFile->text());
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo(path).isFile()) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: il file %1 non esiste.").arg(QDir::toNativeSeparators(path)),
+                                 this);
+        txtFile->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (!LoadFile(path))
+        txtFile->setFocus(Qt::OtherFocusReason);
 }
 
 bool TfrmImportaSchede::LoadFile(const QString& path) {
@@ -212,6 +250,7 @@ void TfrmImportaSchede::ShowSheet() {
     // One line per column with a choice of card field.
     m_columns->removeRows(0, m_columns->rowCount());
     m_combos.clear();
+    int fieldWidth = 0;
     for (int c = 0; c < header.size(); ++c) {
         const QString sample = m_sheet.rows.size() > first ? m_sheet.rows[first].value(c) : QString();
         m_columns->appendRow({new QStandardItem(header[c]), new QStandardItem(sample), new QStandardItem});
@@ -220,6 +259,10 @@ void TfrmImportaSchede::ShowSheet() {
         combo->addItem(QStringLiteral("(non importare)"), kNoField);
         for (int f = 0; f < kImportFieldCount; ++f)
             combo->addItem(CardFieldCaption(f), f);
+        // Wide enough for the longest caption, in the box and in its open list.
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        combo->view()->setMinimumWidth(combo->sizeHint().width());
+        fieldWidth = qMax(fieldWidth, combo->sizeHint().width());
         combo->setCurrentIndex(combo->findData(m_mapping[c]));
         connect(combo, &QComboBox::currentIndexChanged, this, [this, c, combo] {
             m_mapping[c] = combo->currentData().toInt();
@@ -230,6 +273,8 @@ void TfrmImportaSchede::ShowSheet() {
     }
     grdColonne->setColumnWidth(0, 150);
     grdColonne->setColumnWidth(1, 110);
+    // The field column is the last and stretches; the grid keeps room for its widest choice.
+    grdColonne->setMinimumWidth(150 + 110 + fieldWidth + grdColonne->verticalHeader()->width() + 24);
     Recheck();
 }
 
@@ -266,11 +311,14 @@ void TfrmImportaSchede::Recheck() {
             lines << QStringLiteral("Riga %1 (avviso): %2").arg(r.row).arg(r.warnings.join(QStringLiteral("; ")));
     }
     m_outcome->setStringList(lines);
-    QString summary = QStringLiteral("%1 schede da importare, %2 con errori").arg(good).arg(bad);
+    QString summary = Counted(good, QStringLiteral("scheda da importare"), QStringLiteral("schede da importare")) +
+                      QStringLiteral(", %1 con errori").arg(bad);
     if (present > 0)
-        summary += QStringLiteral(", %1 già presenti in archivio").arg(present);
+        summary += QStringLiteral(", ") +
+                   Counted(present, QStringLiteral("già presente in archivio"), QStringLiteral("già presenti in archivio"));
     if (repeated > 0)
-        summary += QStringLiteral(", %1 ripetute nel file").arg(repeated);
+        summary += QStringLiteral(", ") +
+                   Counted(repeated, QStringLiteral("ripetuta nel file"), QStringLiteral("ripetute nel file"));
     lblRiepilogo->setText(m_sheet.rows.isEmpty() ? QString() : summary);
     btnImporta->setEnabled(good > 0);
 }
@@ -284,10 +332,26 @@ void TfrmImportaSchede::btnImportaClick() {
         m_app.messages().Warning(QStringLiteral("Attenzione: nessuna scheda da importare."), this);
         return;
     }
-    if (!m_app.messages().Confirm(QStringLiteral("Inserire in archivio %1 schede?\n\r\n\rLe righe con errori non "
-                                                 "saranno importate.")
-                                      .arg(good),
-                                  this))
+    // A wrong tax code or VAT number does not stop the import, as it does not stop "Salva": the question
+    // names the rows, and the answer decides.
+    QStringList wrongCodes;
+    for (const ImportRow& r : m_rows)
+        if (r.Good() && r.wrongCode && !(chkSaltaPresenti->isChecked() && (r.existing || r.repeated)))
+            wrongCodes << QString::number(r.row);
+    QString question = QStringLiteral("Inserire in archivio %1?")
+                           .arg(Counted(good, QStringLiteral("scheda"), QStringLiteral("schede")));
+    if (wrongCodes.size() == 1)
+        question += QStringLiteral("\n\r\n\rLa riga %1 ha un codice fiscale o una partita IVA non corretti: la scheda "
+                                   "sarà inserita così com'è.")
+                        .arg(wrongCodes.first());
+    else if (!wrongCodes.isEmpty())
+        question += QStringLiteral("\n\r\n\rLe righe %1 hanno un codice fiscale o una partita IVA non corretti: le "
+                                   "schede saranno inserite così come sono.")
+                        .arg(wrongCodes.join(QStringLiteral(", ")));
+    question += QStringLiteral("\n\r\n\rLe righe con errori non saranno importate.");
+    const bool asked = wrongCodes.isEmpty() ? m_app.messages().Confirm(question, this)
+                                            : m_app.messages().Ask(question, this);
+    if (!asked)
         return;
     const ImportOutcome out = AppendImportedCards(m_app.ProgramFolder(), m_rows, chkSaltaPresenti->isChecked());
     if (!out.ok) {
@@ -303,10 +367,12 @@ void TfrmImportaSchede::btnImportaClick() {
         Recheck();
         return;
     }
-    m_app.messages().Information(QStringLiteral("Sono state inserite in archivio %1 schede (dalla numero %2 alla %3).")
-                                     .arg(out.appended)
-                                     .arg(out.first)
-                                     .arg(out.first + out.appended - 1),
+    m_app.messages().Information(out.appended == 1
+                                     ? QStringLiteral("È stata inserita in archivio 1 scheda (numero %1).").arg(out.first)
+                                     : QStringLiteral("Sono state inserite in archivio %1 schede (dalla numero %2 alla %3).")
+                                           .arg(out.appended)
+                                           .arg(out.first)
+                                           .arg(out.first + out.appended - 1),
                                  this);
     accept();
 }

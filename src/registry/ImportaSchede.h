@@ -28,6 +28,8 @@ public:
 
     /// Reads `path` and shows it; a file that cannot be read is told with a warning (false).
     bool LoadFile(const QString& path);
+    /// The path in a typed or pasted text: quotes and a file:// address taken off.
+    static QString TypedPath(const QString& typed);
     /// The LibreOffice program used for .ods and .xlsx (found on the search path; empty: none).
     void SetOffice(const QString& office) { m_office = office; }
     /// The card field chosen for column `column` (kNoField: not imported).
@@ -53,6 +55,7 @@ protected:
 
 private slots:
     void btnSfogliaClick();
+    void txtFileEnter();
     void btnImportaClick();
     void chkIntestazioneClick();
 

@@ -5,6 +5,7 @@
 #include <QDate>
 #include "app/FieldText.h"
 #include "app/Guida.h"
+#include "app/GuideSections.h"
 #include "app/OpenURL.h"
 #include "app/StatusHints.h"
 #include "editing/RecordEditor.h"
@@ -81,6 +82,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     o.thisRecord = QStringLiteral("questa scheda");
     o.fieldLabel = [](int field) { return CardFieldCaption(field); };
     o.archivePath = [this] { return m_app.Path(QLatin1String(RegistryFileName)); };
+    o.recordName = [](const QByteArray&, qint64 position) { return QStringLiteral("la scheda n. %1").arg(position); };
     o.show = [this](const QByteArray& bytes, qint64 position) {
         ShowRecord(RegistryRecord::Decode(bytes.constData()));
         ui.lblPosizione->setText(QString::number(position));
@@ -513,5 +515,6 @@ QString TfrmTiratori::Guide() {
         QStringLiteral("Ogni scheda si può vedere in anteprima e stampare, e l'intero archivio si può esportare in "
                        "un file di foglio di calcolo."),
     };
-    return paragraphs.join(QStringLiteral("\r\n\r\n"));
+    return paragraphs.join(QStringLiteral("\r\n\r\n")) + QStringLiteral("\r\n\r\n") +
+           GuideSectionsText(RegistryAreaTopics());
 }

@@ -26,6 +26,8 @@ class TfrmTiratori : public QWidget {
     // The picture shown at full size, read by the card print by name as it reads the fields.
     Q_PROPERTY(QImage photo READ Photo)
 public:
+    /// The registry guide: the area's own paragraphs, then the sections of its added windows.
+    static QString Guide();
     explicit TfrmTiratori(Carvenna& app, QWidget* parent = nullptr);
     Ui::TfrmTiratori ui;
     QToolButton* cmdMandato; // "Mandato SDD" of the card's payer
@@ -102,7 +104,6 @@ private:
     /// What the card's photo file holds now, to notice another workstation's new photo.
     QByteArray PhotoStamp(qint64 cardNumber) const;
     void ShowPhoto(const QImage& photo);
-    static QString Guide();
 
     Carvenna& m_app;
     FieldKeys* m_keys;

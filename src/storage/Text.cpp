@@ -78,3 +78,7 @@ bool IsWin1252(const QString& s) {
             return false;
     return true;
 }
+
+QString Counted(qint64 n, const QString& singular, const QString& plural) {
+    return QString::number(n) + u' ' + (n == 1 ? singular : plural);
+}

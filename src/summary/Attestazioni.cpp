@@ -1,5 +1,8 @@
 #include "summary/Attestazioni.h"
 #include "app/Carvenna.h"
+#include "einvoice/FiscalData.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/CommonMessages.h"
 #include "export/ExportDocument.h"
 #include "export/ExportWindow.h"
@@ -64,6 +67,8 @@ TfrmAttestazioni::TfrmAttestazioni(Carvenna& app, int year, QWidget* parent)
 
     SetFindKeys(*this, ui.txtTrova, ui.btnTrova);
     connect(ui.btnTrova, &QPushButton::clicked, this, &TfrmAttestazioni::btnTrovaClick);
+    TabLeavesViews(this);
+    AttachGuide(m_app, this, GuideTopic::Attestazioni);
     connect(ui.btnStampa, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaClick);
     connect(ui.btnStampaTutte, &QPushButton::clicked, this, &TfrmAttestazioni::btnStampaTutteClick);
     connect(ui.btnEsporta, &QPushButton::clicked, this, &TfrmAttestazioni::btnEsportaClick);
@@ -274,9 +279,11 @@ void TfrmAttestazioni::btnStampaTutteClick() {
             QStringLiteral("Operazione di stampa non applicabile: l'elenco non contiene nessuna voce."), this);
         return;
     }
-    if (!m_app.messages().Confirm(QStringLiteral("Si vogliono stampare le attestazioni di tutte le %1 righe "
-                                                 "dell'elenco?")
-                                      .arg(m_statements.groups.size()),
+    if (!m_app.messages().Confirm(m_statements.groups.size() == 1
+                                      ? QStringLiteral("Si vuole stampare l'attestazione dell'unica riga dell'elenco?")
+                                      : QStringLiteral("Si vogliono stampare le attestazioni di tutte le %1 righe "
+                                                       "dell'elenco?")
+                                            .arg(m_statements.groups.size()),
                                   this))
         return;
     PrintGroups(m_statements.groups);
@@ -286,8 +293,12 @@ StatementHeading TfrmAttestazioni::Heading() const {
     StatementHeading h;
     h.year = m_year;
     const QString ini = m_app.SettingsPath();
-    for (int i = 1; i <= 4; ++i)
-        h.receiver << IniRead(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
+    // The statement names who issues it: the school's fiscal data when they are filled in, else the lines
+    // the receipts print.
+    h.receiver = IssuerLines(LoadFiscalData(ini));
+    if (h.receiver.isEmpty())
+        for (int i = 1; i <= 4; ++i)
+            h.receiver << IniRead(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
     // The same picture the receipts print: Logo.bmp, or the built-in logo when it cannot be read.
     if (!h.logo.load(m_app.Path(QStringLiteral("Logo.bmp"))) || h.logo.isNull())
         h.logo = DefaultLogo();
@@ -327,7 +338,7 @@ void TfrmAttestazioni::btnEsportaClick() {
         [this](qint64 row, int column) { return AttestazioniModel::Cell(m_statements.groups[int(row)], column); },
         &error);
     QApplication::restoreOverrideCursor();
-    ExportWindow::ReportExport(m_app, this, ok, ExportPath());
+    ExportWindow::ReportExport(m_app, this, ok, ExportPath(), QStringLiteral("Le attestazioni"));
 }
 
 void TfrmAttestazioni::btnEsportaComeClick() {
@@ -336,7 +347,7 @@ void TfrmAttestazioni::btnEsportaComeClick() {
                                  this);
         return;
     }
-    SaveExportAs(m_app, this, QStringLiteral("Attestazioni_%1.xlsx").arg(m_year),
+    SaveExportAs(m_app, this, QStringLiteral("Attestazioni_%1.xlsx").arg(m_year), QStringLiteral("Le attestazioni"),
                  [this](const QString& path, bool xls, QString* error) {
                      return WriteStatementsExport(path, xls, m_year, m_statements.groups, error);
                  });

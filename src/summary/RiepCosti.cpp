@@ -242,7 +242,7 @@ void TfrmRiepCosti::btnEsportaComeClick() {
         return;
     }
     const QString yearFile = TrimText(ui.lblFile->text());
-    SaveExportAs(m_app, this, QStringLiteral("Riepilogo_Incassi.xlsx"),
+    SaveExportAs(m_app, this, QStringLiteral("Riepilogo_Incassi.xlsx"), QStringLiteral("Le ricevute del riepilogo"),
                  [this, &yearFile](const QString& path, bool xls, QString* error) {
                      return WriteTakingsExport(path, xls, yearFile, m_summary, error);
                  });

@@ -23,7 +23,8 @@ bool WriteEither(const QString& path, bool xls, const QString& sheet, const QVec
 }
 } // namespace
 
-void SaveExportAs(Carvenna& app, QWidget* window, const QString& proposedName, const ExportWriter& write) {
+void SaveExportAs(Carvenna& app, QWidget* window, const QString& proposedName, const QString& what,
+                  const ExportWriter& write) {
     const QString path = app.fileDialogs().Save(window, QStringLiteral("Esporta in Excel"), ExportSaveFilter(),
                                                 app.Path(proposedName), QStringLiteral("xlsx"));
     if (path.isEmpty())
@@ -32,7 +33,7 @@ void SaveExportAs(Carvenna& app, QWidget* window, const QString& proposedName, c
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = write(path, IsXlsDocumentPath(path), &error);
     QApplication::restoreOverrideCursor();
-    ExportWindow::ReportExport(app, window, ok, path);
+    ExportWindow::ReportExport(app, window, ok, path, what);
 }
 
 bool WriteStatementsExport(const QString& path, bool xls, int year, const QVector<StatementGroup>& groups,

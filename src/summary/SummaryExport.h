@@ -16,7 +16,9 @@ using ExportWriter = std::function<bool(const QString& path, bool xls, QString* 
 /// Asks for the file in a save dialog (proposing `proposedName` in the program folder, .xlsx or .xls),
 /// writes it with `write` and offers to open it, with the archive exports' messages. Cancelling the
 /// dialog does nothing.
-void SaveExportAs(Carvenna& app, QWidget* window, const QString& proposedName, const ExportWriter& write);
+/// `what` names what was written in the question after it ("Le ricevute del riepilogo").
+void SaveExportAs(Carvenna& app, QWidget* window, const QString& proposedName, const QString& what,
+                  const ExportWriter& write);
 
 /// The statements table, one row per payer and child, as the window shows it.
 bool WriteStatementsExport(const QString& path, bool xls, int year, const QVector<StatementGroup>& groups,

@@ -11,7 +11,8 @@ debs=("$tmp"/carvenna_*_amd64.deb)
 deb=${debs[0]}
 info=$(dpkg-deb --info "$deb")
 contents=$(dpkg-deb --contents "$deb")
-for file in ./usr/bin/carvenna ./usr/bin/carvenna_setpassword ./usr/share/applications/carvenna.desktop \
+for file in ./usr/bin/carvenna ./usr/bin/carvenna_setpassword ./usr/share/carvenna/Guida.pdf \
+    ./usr/share/applications/carvenna.desktop \
     ./usr/share/icons/hicolor/scalable/apps/carvenna.svg; do
     grep -q " $file\$" <<<"$contents" || { echo "missing $file"; echo "$contents"; exit 1; }
 done
@@ -21,5 +22,10 @@ for dep in libqt6core6 libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins qt6-tr
 done
 dpkg-deb -x "$deb" "$tmp/root"
 desktop-file-validate "$tmp/root/usr/share/applications/carvenna.desktop"
+# The guide is a whole PDF with the guide's text in it, not an empty placeholder.
+guide=$(pdftotext "$tmp/root/usr/share/carvenna/Guida.pdf" -)
+for phrase in "Uno sguardo a Carvenna" "Copie di sicurezza" "Importa schede"; do
+    grep -qF "$phrase" <<<"$guide" || { echo "Guida.pdf lacks \"$phrase\""; exit 1; }
+done
 grep -qx 'Exec=carvenna' "$tmp/root/usr/share/applications/carvenna.desktop"
 echo "package: 1 passed, 0 failed"

@@ -4,14 +4,15 @@
 #include <QTest>
 
 bool RecordingMessages::Show(Kind kind, const QString& text, QWidget*) {
-    shown.append({kind, text});
+    const ButtonSet set = ButtonsOf(kind);
+    shown.append({kind, text, set.captions, set.captions.value(set.defaultIndex)});
     if ((kind == Kind::Confirmation || kind == Kind::Question) && !answers.isEmpty())
         return answers.dequeue();
     return kind != Kind::Question; // a question left unanswered takes its default, No
 }
 
 int RecordingMessages::Choose(const QString& text, const QStringList& buttons, int safeIndex, QWidget*) {
-    shown.append({Kind::Question, text});
+    shown.append({Kind::Question, text, buttons, buttons.value(safeIndex)});
     lastButtons = buttons;
     return choices.isEmpty() ? safeIndex : choices.dequeue();
 }

@@ -24,6 +24,8 @@ public:
     struct Shown {
         Kind kind;
         QString text;
+        QStringList buttons;  // captions, left to right, as the dialog would show them
+        QString defaultButton; // the one Enter presses
     };
     QVector<Shown> shown;
     QQueue<bool> answers;

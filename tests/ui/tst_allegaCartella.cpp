@@ -166,7 +166,10 @@ void tst_allegaCartella::sameNameAsks() {
 
     const auto shown = m_tp->messages.Take();
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(int(shown[0].kind), int(Messages::Kind::Confirmation));
+    // Yes and No, and replacing a file is not the default.
+    QCOMPARE(int(shown[0].kind), int(Messages::Kind::Question));
+    QCOMPARE(shown[0].buttons, (QStringList{QStringLiteral("Sì"), QStringLiteral("No")}));
+    QCOMPARE(shown[0].defaultButton, QStringLiteral("No"));
     QCOMPARE(shown[0].text, QStringLiteral("Attenzione: nella cartella dei documenti allegati è presente un file con "
                                            "lo stesso nome.\r\n\r\nSi vuole sovrascrivere il file esistente?"));
     // Either way the slot names the file in the folder.

@@ -9,6 +9,9 @@
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Password.h"
+#include "einvoice/FiscalData.h"
+#include "receipts/ReceiptSettings.h"
+#include "storage/IniFile.h"
 #include "storage/ReceiptFile.h"
 #include "summary/Attestazioni.h"
 #include "summary/MenuRiepCosti.h"
@@ -243,6 +246,53 @@ private slots:
         QVERIFY(!pdftext::Find(doc, 0, QStringLiteral("di cui in contanti € 150,00"), 400).isEmpty());
         // Another family's receipts are not on it.
         QVERIFY(pdftext::Find(doc, 0, QStringLiteral("Bianchi")).isEmpty());
+    }
+
+    // A statement for the tax return must say who issues it: the school's fiscal data when they are
+    // filled in, else the receiver lines of the receipts.
+    void statementNamesTheSchoolThatIssuesIt_data() {
+        QTest::addColumn<bool>("fiscal");
+        QTest::addColumn<QStringList>("phrases");
+        QTest::addColumn<QStringList>("absent");
+        QTest::newRow("receiver lines") << false
+                                        << QStringList{"Asilo Nido Girotondo", "Via dei Mille 4 - Pavia"}
+                                        << QStringList{"P. IVA"};
+        QTest::newRow("fiscal data") << true
+                                     << QStringList{"Girotondo Società Cooperativa", "Via Roma 1",
+                                                    "27100 Pavia (PV)", "P. IVA 01234567897"}
+                                     << QStringList{"Via dei Mille"};
+    }
+    void statementNamesTheSchoolThatIssuesIt() {
+        QFETCH(bool, fiscal);
+        QFETCH(QStringList, phrases);
+        QFETCH(QStringList, absent);
+        const QString ini = m_app->SettingsPath();
+        QVERIFY(IniWrite(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(1),
+                         QStringLiteral("Asilo Nido Girotondo")));
+        QVERIFY(IniWrite(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(2),
+                         QStringLiteral("Via dei Mille 4 - Pavia")));
+        if (fiscal) {
+            FiscalData d;
+            d.denominazione = QStringLiteral("Girotondo Società Cooperativa");
+            d.partitaIva = QStringLiteral("01234567897");
+            d.indirizzo = QStringLiteral("Via Roma 1");
+            d.cap = QStringLiteral("27100");
+            d.comune = QStringLiteral("Pavia");
+            d.provincia = QStringLiteral("PV");
+            QVERIFY(SaveFiscalData(ini, d));
+        }
+        QVERIFY(Open(QStringLiteral("2025"), [&](TfrmAttestazioni* w) {
+            m_tp->messages.Take();
+            w->ui.tblAttestazioni->selectRow(0);
+            QTest::mouseClick(w->ui.btnStampa, Qt::LeftButton);
+        }));
+        QCOMPARE(m_printing->jobs.size(), 1);
+        const pdftext::Document doc = pdftext::Read(m_printing->LastPdf());
+        QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
+        for (const QString& phrase : phrases)
+            QVERIFY2(!pdftext::Find(doc, 0, phrase).isEmpty(), qPrintable(phrase));
+        for (const QString& phrase : absent)
+            QVERIFY2(pdftext::Find(doc, 0, phrase).isEmpty(), qPrintable(phrase));
     }
 
     void printsEveryStatementOnPagesOfItsOwn() {

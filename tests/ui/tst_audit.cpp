@@ -9,6 +9,7 @@
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
+#include "backup/BackupRestore.h"
 #include "app/CommonMessages.h"
 #include "editing/AnnullaRicevuta.h"
 #include "editing/RecordEditor.h"
@@ -416,12 +417,18 @@ private slots:
 
         w->ui.lblPosizione->setText(QStringLiteral("3"));
         w->ui.cmdIndietro->click(); // receipt 2
-        bool asked = false;
+        bool asked = false, backByDefault = false, enterKeptOpen = false;
+        QString named;
         ModalHelper::When<TfrmAnnullaRicevuta>(
             [&](TfrmAnnullaRicevuta* d) {
+                named = d->lblRicevuta->text();
+                backByDefault = d->btnAnnulla->isDefault() && !d->btnConferma->isDefault();
                 d->btnConferma->click(); // no reason yet: refused inside the window
                 asked = d->isVisible();
                 d->txtMotivo->setText(QStringLiteral("emessa per errore"));
+                // Enter in the reason moves on; it neither cancels the receipt nor closes the window.
+                QTest::keyClick(d->txtMotivo, Qt::Key_Return);
+                enterKeptOpen = d->isVisible() && d->focusWidget() == d->btnConferma;
                 if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty())
                     d->grab().save(look + QStringLiteral("/TfrmAnnullaRicevuta.png"));
                 d->btnConferma->click();
@@ -429,8 +436,18 @@ private slots:
             this);
         w->ui.cmdAnnulla->click();
         QVERIFY(asked);
-        QCOMPARE(tp.messages.TakeTexts(),
-                 QStringList({TfrmAnnullaRicevuta::ReasonMissing(), TfrmRicevuta::CancelledNotice()}));
+        QVERIFY(backByDefault);
+        QVERIFY(enterKeptOpen);
+        // The window names the receipt: number, date, payer and amount.
+        const ReceiptRecord second = Sample(2);
+        QCOMPARE(named, QStringLiteral("Ricevuta n. %1 del %2, intestata a %3, di € %4")
+                            .arg(second.NumRic.trimmed(), second.Data.trimmed(), second.Pagatore.trimmed(),
+                                 second.Intero.trimmed()));
+        const auto shown = tp.messages.Take();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].text, TfrmAnnullaRicevuta::ReasonMissing());
+        QCOMPARE(shown[1].text, TfrmRicevuta::CancelledNotice());
+        QCOMPARE(shown[1].buttons, QStringList{QStringLiteral("OK")}); // it tells, there is nothing to cancel
         const QByteArray after = Bytes(file);
         QCOMPARE(after.size(), before.size());
         QCOMPARE(after.left(ReceiptRecord::Size), before.left(ReceiptRecord::Size));
@@ -586,9 +603,10 @@ private slots:
         // The window lists them newest first; the older one goes back on screen.
         // The detail names each field by its caption on the form.
         QStringList listed;
-        QString detail;
+        QString detail, title;
         ModalHelper::When<TfrmStorico>(
             [&](TfrmStorico* h) {
+                title = h->lblTitolo->text();
                 listed = qobject_cast<QStringListModel*>(h->lstStorico->model())->stringList();
                 h->lstStorico->setCurrentIndex(h->lstStorico->model()->index(1, 0));
                 detail = h->txtDettaglio->toPlainText();
@@ -600,11 +618,38 @@ private slots:
         w->ui.cmdStorico->click();
         QCOMPARE(listed, QStringList({TfrmStorico::EntryLine(entries[0]), TfrmStorico::EntryLine(entries[1])}));
         QCOMPARE(detail, QStringLiteral("Riceviamo da: \"Pagatore 2\" → \"Primo cambio\""));
+        QCOMPARE(title, QStringLiteral("Modifiche registrate per la ricevuta n. 2, dalla più recente:"));
         QCOMPARE(w->ui.txtPagatore->text(), QStringLiteral("Pagatore 2"));
         QCOMPARE(Bytes(file).mid(ReceiptRecord::Size, ReceiptRecord::Size).contains("Secondo cambio"), true);
         w->ui.cmdSalva->click();
         QCOMPARE(tp.messages.TakeTexts(), QStringList{kUpdated});
         QCOMPARE(Bytes(file), original);
+
+        // A change that a restore of a copy took back is named so, not as a save that failed.
+        QVERIFY(QDir().mkpath(tp.Path(QStringLiteral("Backup/2026-12-09"))));
+        QVERIFY(QFile::copy(file, tp.Path(QStringLiteral("Backup/2026-12-09/2026.ric"))));
+        w->ui.txtPagatore->setText(QStringLiteral("Terzo cambio"));
+        w->ui.cmdSalva->click();
+        QCOMPARE(tp.messages.TakeTexts(), QStringList{kUpdated});
+        const RestoreOutcome restored = RestoreBackupFile(tp.platform.programFolder, tp.Path(QStringLiteral("Backup/2026-12-09")),
+                                                          QStringLiteral("2026.ric"), tp.clock.Today());
+        QVERIFY2(restored.ok, qPrintable(restored.error));
+        {
+            QFile aside(restored.savedTo + QStringLiteral("/2026.ric"));
+            QVERIFY(aside.open(QIODevice::ReadWrite));
+            QVERIFY(aside.setFileTime(tp.clock.Now().addSecs(60), QFileDevice::FileModificationTime));
+        }
+        ModalHelper::When<TfrmStorico>(
+            [&](TfrmStorico* h) {
+                listed = qobject_cast<QStringListModel*>(h->lstStorico->model())->stringList();
+                h->btnChiudi->click();
+            },
+            this);
+        w->ui.cmdStorico->click();
+        QCOMPARE(listed.size(), 4);
+        QVERIFY2(listed[0].endsWith(QStringLiteral("  (tolta dal ripristino di una copia il 10/12/2026 alle 10:31)")),
+                 qPrintable(listed[0]));
+        QVERIFY(!listed[1].contains(QStringLiteral("(")));
     }
 
     // The first print of a stored receipt is an original; printing the same texts again marks both

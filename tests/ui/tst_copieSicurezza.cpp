@@ -11,6 +11,8 @@
 #include "backup/CopieSicurezza.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
+#include <QDir>
+#include <QFile>
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
@@ -93,15 +95,18 @@ private slots:
         w.btnRipristina->click();
         auto shown = m_tp->messages.Take();
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].kind, Messages::Kind::Confirmation);
+        QCOMPARE(shown[0].kind, Messages::Kind::Question); // losing work: No is the default
+        QCOMPARE(shown[0].defaultButton, QStringLiteral("No"));
         QCOMPARE(
             shown[0].text,
             QStringLiteral("Ripristinare il file 2026.ric dalla copia del 09/12/2026?\n\r\n\rIl file attuale (7 "
                            "ricevute) sarà sostituito dalla copia (4 ricevute): andranno perse le 3 ricevute "
-                           "inserite dopo il 09/12/2026 e ogni modifica fatta da allora alle altre.\n\r\n\rIl file "
-                           "attuale sarà prima copiato nella cartella Backup\\2026-12-10-prima-del-ripristino."));
+                           "inserite dopo la copia e ogni modifica fatta da allora alle altre.\n\r\n\rIl file "
+                           "attuale sarà prima copiato nella cartella ") +
+                QDir::toNativeSeparators(QStringLiteral("Backup/2026-12-10-prima-del-ripristino.")));
         QCOMPARE(Read(P("2026.ric")), Records(ReceiptRecord::Size, 7, 'n')); // "No" changed nothing
 
+        m_tp->messages.answers.enqueue(true);
         w.btnRipristina->click();
         shown = m_tp->messages.Take();
         QCOMPARE(shown.size(), 2);
@@ -109,7 +114,9 @@ private slots:
         QCOMPARE(shown[1].text,
                  QStringLiteral("Il file 2026.ric è stato ripristinato dalla copia del 09/12/2026.\n\r\n\r"
                                 "Il file sostituito è stato salvato nella cartella "
-                                "Backup\\2026-12-10-prima-del-ripristino."));
+                                "%1.")
+                     .arg(QDir::toNativeSeparators(QStringLiteral("Backup/2026-12-10-prima-del-ripristino"))));
+        QCOMPARE(shown[1].buttons, QStringList{QStringLiteral("OK")});
         QCOMPARE(Read(P("2026.ric")), Records(ReceiptRecord::Size, 4, 'o'));
         QCOMPARE(Read(P("Backup/2026-12-10-prima-del-ripristino/2026.ric")), Records(ReceiptRecord::Size, 7, 'n'));
         // The list now shows the folder kept aside, and the day restored from stays selected.
@@ -123,9 +130,33 @@ private slots:
         w.btnRipristina->click();
         QVERIFY(m_tp->messages.TakeTexts().value(0).contains(
             "Il file attuale (5 schede) sarà sostituito dalla copia (3 schede): andranno perse le 2 schede inserite "
-            "dopo "
-            "il 09/12/2026 e ogni modifica fatta da allora alle altre. Le foto delle schede che la copia non contiene "
+            "dopo la copia e ogni modifica fatta da allora alle altre. Le foto delle schede che la copia non contiene "
             "saranno spostate nella stessa cartella."));
+    }
+
+    // This morning's copy and one receipt written after it: the question names the copy's time and the
+    // one receipt, not "le 1 ricevute inserite dopo il" a day that is today.
+    void sameDayCopyIsNamedByItsTime() {
+        Write(P("2026.ric"), Records(ReceiptRecord::Size, 5, 'n'));
+        Write(P("Backup/2026-12-10/2026.ric"), Records(ReceiptRecord::Size, 4, 'o'));
+        {
+            QFile copy(P("Backup/2026-12-10/2026.ric"));
+            QVERIFY(copy.open(QIODevice::ReadWrite));
+            QVERIFY(copy.setFileTime(QDateTime(QDate(2026, 12, 10), QTime(8, 15)), QFileDevice::FileModificationTime));
+        }
+        TfrmCopieSicurezza w(*m_app);
+        w.show();
+        w.Select(0, 0);
+        w.btnRipristina->click(); // unanswered: the default, No
+        const auto shown = m_tp->messages.Take();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("Ripristinare il file 2026.ric dalla copia del 10/12/2026 alle 08:15?\n\r\n\rIl file "
+                                "attuale (5 ricevute) sarà sostituito dalla copia (4 ricevute): andrà persa 1 ricevuta "
+                                "inserita dopo la copia e ogni modifica fatta da allora alle altre.\n\r\n\rIl file "
+                                "attuale sarà prima copiato nella cartella ") +
+                     QDir::toNativeSeparators(QStringLiteral("Backup/2026-12-10-prima-del-ripristino.")));
+        QCOMPARE(Read(P("2026.ric")), Records(ReceiptRecord::Size, 5, 'n'));
     }
 
     void damagedCopyIsRefusedWithoutAQuestion() {

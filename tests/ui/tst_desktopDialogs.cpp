@@ -5,6 +5,7 @@
 #include "app/DesktopPlatform.h"
 #include "export/XlsxDocument.h"
 #include <QComboBox>
+#include <bitset>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,7 +20,47 @@ private slots:
     void typedNameTakesTheChosenType();
     void questionWithButtons_data();
     void questionWithButtons();
+    void messageKindsShowTheirButtons_data();
+    void messageKindsShowTheirButtons();
 };
+
+void tst_desktopDialogs::messageKindsShowTheirButtons_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("buttons"); // QMessageBox::StandardButtons
+    QTest::addColumn<int>("byDefault");
+    QTest::addColumn<bool>("enterAnswers");
+    using K = Messages::Kind;
+    QTest::newRow("information: OK alone") << int(K::Information) << int(QMessageBox::Ok) << int(QMessageBox::Ok)
+                                           << true;
+    QTest::newRow("plain: OK alone") << int(K::Plain) << int(QMessageBox::Ok) << int(QMessageBox::Ok) << true;
+    QTest::newRow("warning") << int(K::Warning) << int(QMessageBox::Ok | QMessageBox::Cancel)
+                             << int(QMessageBox::Ok) << true;
+    QTest::newRow("confirmation: Yes by default")
+        << int(K::Confirmation) << int(QMessageBox::Yes | QMessageBox::No) << int(QMessageBox::Yes) << true;
+    QTest::newRow("question: No by default")
+        << int(K::Question) << int(QMessageBox::Yes | QMessageBox::No) << int(QMessageBox::No) << false;
+}
+
+void tst_desktopDialogs::messageKindsShowTheirButtons() {
+    QFETCH(int, kind);
+    QFETCH(int, buttons);
+    QFETCH(int, byDefault);
+    QFETCH(bool, enterAnswers);
+    DialogMessages messages;
+    int offered = 0, chosen = 0;
+    auto* helper = ModalHelper::When<QMessageBox>([&](QMessageBox* box) {
+        offered = int(box->standardButtons());
+        chosen = int(box->standardButton(box->defaultButton()));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QCOMPARE(messages.Show(Messages::Kind(kind), QStringLiteral("Testo"), nullptr), enterAnswers);
+    QVERIFY(helper->Handled());
+    QCOMPARE(offered, buttons);
+    QCOMPARE(chosen, byDefault);
+    // The test double records what this dialog showed.
+    const Messages::ButtonSet set = Messages::ButtonsOf(Messages::Kind(kind));
+    QCOMPARE(size_t(set.captions.size()), std::bitset<32>(quint32(buttons)).count());
+}
 
 void tst_desktopDialogs::questionWithButtons_data() {
     QTest::addColumn<QString>("how"); // a button's text, or a key

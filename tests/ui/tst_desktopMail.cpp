@@ -3,6 +3,8 @@
 // xdg-email are told as failures with their reason.
 #include "app/DesktopPlatform.h"
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -27,6 +29,11 @@ void tst_desktopMail::compose_data() {
     QTest::newRow("no mail program configured")
         << "unset" << false << "Nessun programma di posta elettronica è configurato sul computer.";
     QTest::newRow("no xdg-email") << "none" << false << "xdg-email non disponibile (pacchetto xdg-utils)";
+    // A desktop whose hand-off never returns (a text browser waiting for a terminal): told after the wait.
+    QTest::newRow("hand-off never returns")
+        << "hangs" << false
+        << "Il programma di posta elettronica non si è aperto entro 1 secondo: sul computer potrebbe non esserne "
+           "configurato nessuno.";
 }
 
 void tst_desktopMail::compose() {
@@ -62,6 +69,15 @@ void tst_desktopMail::compose() {
     qputenv("MAILER", QFile::encodeName(script));
     if (mailer == "none")
         qputenv("PATH", QFile::encodeName(dir.path()));
+    if (mailer == "hangs") {
+        QVERIFY(QDir(dir.path()).mkdir("bin"));
+        QFile f(dir.filePath("bin/xdg-email"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nexec sleep 30\n");
+        f.close();
+        QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        qputenv("PATH", QFile::encodeName(dir.filePath("bin")) + ':' + oldPath);
+    }
     if (mailer == "unset") {
         // What xdg-email does on a desktop without a mail program: its helpers complain, then it gives up.
         QVERIFY(QDir(dir.path()).mkdir("bin"));
@@ -75,11 +91,23 @@ void tst_desktopMail::compose() {
     }
 
     DesktopShell shell;
+    shell.mailWaitMs = 700;
+    // The window keeps living while the hand-off runs: its timers fire during the wait.
+    int ticks = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&ticks] { ++ticks; });
+    clock.start(50);
+    QElapsedTimer took;
+    took.start();
     QString why;
     const bool ok = shell.Compose({"mario@example.it", "Ricevuta n. 127 del 10/12/2026",
                                    QStringLiteral("Gentile Rossì,\n\nin allegato la ricevuta."), attachment},
                                   &why);
     QCOMPARE(ok, opened);
+    if (mailer == "hangs") {
+        QVERIFY(took.elapsed() >= 600 && took.elapsed() < 5000);
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+    }
     if (!opened) {
         QVERIFY2(why.startsWith(error), qPrintable(why));
         return;

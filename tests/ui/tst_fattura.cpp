@@ -286,7 +286,7 @@ private slots:
         QCOMPARE(EmettiFatture(*m_app, nullptr, m_year, {1, 2, 3, 4, 5, 6, 2}), 3); // 2 listed twice: one invoice
         QCOMPARE(answers.asked, (QMap<QString, int>{{"BNCLRA82D45F205B", 1}, {"VRDGPP75C12L219Z", 1}}));
         const QString said = Message();
-        QVERIFY2(said.startsWith("1 delle 6 ricevute scelte sono già state fatturate."), qPrintable(said));
+        QVERIFY2(said.startsWith("1 delle 6 ricevute scelte è già stata fatturata."), qPrintable(said));
         QVERIFY2(said.contains("Fatture elettroniche scritte nella cartella FatturaPA: 3 (da IT01234567897_00002.xml "
                                "a IT01234567897_00004.xml)."),
                  qPrintable(said));

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QUrl>
 #include <QStringListModel>
 #include <QTableView>
 #include <QtTest>
@@ -195,7 +196,7 @@ private slots:
                                                            "Rossi Mario,RSSMRA85T10A562S,01/09/2027,Retta,1,150,"
                                                            "31/08/2027,Rossi Luca\n"));
         auto w = Open(path);
-        QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("1 schede da importare, 0 con errori"));
+        QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("1 scheda da importare, 0 con errori"));
         auto* combo = w->findChild<QComboBox*>("cboCampo02");
         QVERIFY(combo);
         QCOMPARE(combo->currentText(), QStringLiteral("Codice fiscale"));
@@ -208,12 +209,12 @@ private slots:
         QCOMPARE(combo->currentText(), QStringLiteral("Note"));
         QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("0 schede da importare, 1 con errori"));
         w->SetMapping(1, RegistryField::CodFisc);
-        QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("1 schede da importare, 0 con errori"));
+        QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("1 scheda da importare, 0 con errori"));
         // Without a header the first row is a card too, and a bad one; the columns keep their fields.
         w->chkIntestazione->click();
         QCOMPARE(w->Mapping(0), int(RegistryField::Tiratore));
         QCOMPARE(w->Rows().size(), 2);
-        QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("1 schede da importare, 1 con errori"));
+        QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("1 scheda da importare, 1 con errori"));
         QCOMPARE(w->Rows()[0].row, 1);
     }
 
@@ -229,6 +230,62 @@ private slots:
         w->btnImporta->click();
         QCOMPARE(m_tp->messages.Take().size(), 2);
         QCOMPARE(Cards(), 2);
+    }
+
+    // A path typed or pasted (as a file manager copies it) is read on Enter; a tax code with a wrong
+    // check letter is a warning on its row and the import asks first, No by default; counts agree.
+    void typedPathAndWrongTaxCode() {
+        QStringList rejected;
+        QByteArray sheet = SchoolSheet(2, &rejected);
+        sheet.replace(QByteArray("2;") + kCode, QByteArray("2;RSSMRA85T10A562X")); // row 3: wrong check letter
+        const QString path = WriteFile("da incollare.csv", sheet);
+        auto w = Open(QString());
+        QVERIFY(!w->txtFile->isReadOnly());
+        w->txtFile->setText(QUrl::fromLocalFile(path).toString());
+        QTest::keyClick(w->txtFile, Qt::Key_Return);
+        QCOMPARE(w->txtFile->text(), QDir::toNativeSeparators(path));
+        QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("2 schede da importare, 0 con errori"));
+        QVERIFY(Outcome(w.get()).contains("Riga 3 (avviso): codice fiscale \"RSSMRA85T10A562X\" errato"));
+        QVERIFY(w->lstEsito->wordWrap());
+        // Each field drop-down is as wide as its longest caption.
+        for (QComboBox* c : w->findChildren<QComboBox*>())
+            QVERIFY2(c->width() >= c->sizeHint().width(), qPrintable(c->objectName()));
+
+        w->btnImporta->click(); // the question's default is No
+        auto shown = m_tp->messages.Take();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].kind, Messages::Kind::Question);
+        QCOMPARE(shown[0].defaultButton, QStringLiteral("No"));
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("Inserire in archivio 2 schede?\n\r\n\rLa riga 3 ha un codice fiscale o una partita "
+                                "IVA non corretti: la scheda sarà inserita così com'è.\n\r\n\rLe righe con errori "
+                                "non saranno importate."));
+        QCOMPARE(Cards(), 0);
+        m_tp->messages.answers.enqueue(true);
+        w->btnImporta->click();
+        shown = m_tp->messages.Take();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[1].text, QStringLiteral("Sono state inserite in archivio 2 schede (dalla numero 1 alla 2)."));
+        QCOMPARE(shown[1].buttons, QStringList{QStringLiteral("OK")});
+        QCOMPARE(Cards(), 2);
+
+        // One card: the noun agrees. A path that does not exist is told, and the cursor stays in the box.
+        auto one = Open(QString());
+        one->txtFile->setText(QStringLiteral("\"%1\"").arg(WriteFile("una.csv", SchoolSheet(1, &rejected)
+                                                                                   .replace(kCode, "BNCLRA90A41F205X"))));
+        QTest::keyClick(one->txtFile, Qt::Key_Return);
+        QCOMPARE(one->lblRiepilogo->text(), QStringLiteral("1 scheda da importare, 0 con errori"));
+        m_tp->messages.answers.enqueue(true);
+        one->btnImporta->click();
+        shown = m_tp->messages.Take();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown[0].text.startsWith(QStringLiteral("Inserire in archivio 1 scheda?")));
+        QCOMPARE(shown[1].text, QStringLiteral("È stata inserita in archivio 1 scheda (numero 3)."));
+        one->txtFile->setText(QStringLiteral("/non/esiste.csv"));
+        QTest::keyClick(one->txtFile, Qt::Key_Return);
+        QCOMPARE(m_tp->messages.TakeTexts(),
+                 QStringList{QStringLiteral("Attenzione: il file %1 non esiste.")
+                                 .arg(QDir::toNativeSeparators(QStringLiteral("/non/esiste.csv")))});
     }
 
     // The registry editor's "Importa schede" opens the window, which asks for the file at once; the

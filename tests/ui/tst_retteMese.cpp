@@ -274,7 +274,7 @@ private slots:
                     m.Toggle(i);
             m_tp->messages.answers.enqueue(true);
             QTest::mouseClick(w->btnEmetti, Qt::LeftButton);
-            QCOMPARE(m_tp->messages.TakeTexts().last(), QStringLiteral("Emesse 1 ricevute: dalla n. 1 alla n. 1."));
+            QCOMPARE(m_tp->messages.TakeTexts().last(), QStringLiteral("Emessa 1 ricevuta: la n. 1."));
 
             QTest::mouseClick(w->btnNonPagate, Qt::LeftButton);
             QCOMPARE(m_printing->jobs.size(), 1);

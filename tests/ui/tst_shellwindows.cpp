@@ -1,5 +1,6 @@
 // The information, splash and guide windows: their links and what they hand to the desktop,
 // the guide window's per-use content, and the guide texts.
+#include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
@@ -7,9 +8,11 @@
 #include "app/Link.h"
 #include "app/Splash.h"
 #include "app/Style.h"
+#include "registry/Tiratori.h"
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
 #include <memory>
@@ -107,6 +110,10 @@ private slots:
             QVERIFY(QDir(tp.dir.path()).mkpath(folder));
             platform.programFolder = tp.dir.path() + u'/' + folder + u'/';
         }
+        if (kind == QLatin1String("guida")) { // the guide opens the PDF that ships in the program folder
+            QFile pdf(platform.programFolder + QStringLiteral("Guida.pdf"));
+            QVERIFY(pdf.open(QIODevice::WriteOnly));
+        }
         Carvenna app(platform);
         auto w = MakeWindow(kind, app);
         w->show();
@@ -126,7 +133,41 @@ private slots:
             target = target.arg(platform.programFolder);
         QCOMPARE(tp.shell.opened, QStringList{target});
         QVERIFY(w->isVisible()); // the link does not close its window
-        QVERIFY(tp.messages.shown.isEmpty()); // a missing Guida.pdf or mail program is never reported
+        QVERIFY(tp.messages.shown.isEmpty()); // a missing mail program is never reported
+    }
+
+    void missingGuidePdfIsReported() {
+        TestPlatform tp;
+        Carvenna app(tp.platform);
+        TfrmGuida w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(w.ui.lnkWeb, Qt::LeftButton);
+        QVERIFY(tp.shell.opened.isEmpty());
+        const auto shown = tp.messages.Take();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].kind, Messages::Kind::Information);
+        QVERIFY(shown[0].text.contains(QStringLiteral("Guida.pdf")));
+        QVERIFY(shown[0].text.contains(QDir::toNativeSeparators(tp.platform.programFolder)));
+    }
+
+    void installedGuidePdfIsFoundBesideTheProgram() {
+        // A packaged program works in ~/Carvenna while its guide lives in <prefix>/share/carvenna.
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/carvenna")));
+        QTemporaryDir data;
+        const QString folder = data.path() + u'/';
+        const QString bin = prefix.path() + QStringLiteral("/bin");
+        QCOMPARE(FindGuidePdf(folder, bin), QString());
+        QFile shared(prefix.path() + QStringLiteral("/share/carvenna/Guida.pdf"));
+        QVERIFY(shared.open(QIODevice::WriteOnly));
+        shared.close();
+        QCOMPARE(FindGuidePdf(folder, bin), shared.fileName());
+        // The program folder's own copy comes first.
+        QFile own(folder + QStringLiteral("Guida.pdf"));
+        QVERIFY(own.open(QIODevice::WriteOnly));
+        QCOMPARE(FindGuidePdf(folder, bin), folder + QStringLiteral("Guida.pdf"));
     }
 
     void releaseAwayFromLinkOpensNothing() {
@@ -248,9 +289,83 @@ private slots:
         }
     }
 
+    void everyAddedWindowHasItsSectionAfterTheAreaText() {
+        // The specified texts end where they always ended; the sections follow, each once, in order.
+        struct Page {
+            QString text, lastOwn;
+            QList<GuideTopic> topics;
+        };
+        const QList<Page> pages = {
+            {Carvenna::GeneralGuide(), QStringLiteral("facile da copiare e da proteggere."), AllTopics()},
+            {Carvenna::ReceiptsGuide(), QStringLiteral("da aprire con qualsiasi programma di calcolo."),
+             ReceiptAreaTopics()},
+            {TfrmTiratori::Guide(), QStringLiteral("esportare in un file di foglio di calcolo."),
+             RegistryAreaTopics()},
+        };
+        for (const Page& page : pages) {
+            int from = page.text.indexOf(page.lastOwn + QStringLiteral("\r\n\r\n"));
+            QVERIFY2(from > 0, qPrintable(page.lastOwn));
+            for (GuideTopic t : page.topics) {
+                const GuideSection& s = GuideSectionOf(t);
+                const QString section = GuideHeading(s.title) + QStringLiteral("\r\n\r\n") + GuideSectionText(t);
+                const int at = page.text.indexOf(section, from);
+                QVERIFY2(at > from, qPrintable(s.title));
+                from = at + section.size();
+            }
+            QCOMPARE(from, page.text.size());
+        }
+        // Every window named in the guide's brief has a section with its own title.
+        QStringList titles;
+        for (const GuideSection& s : GuideSections()) {
+            QVERIFY(!s.paragraphs.isEmpty());
+            titles << s.title;
+        }
+        for (const char* name : {"Rette del mese", "Dati fiscali", "Fattura elettronica", "Annulla ricevuta",
+                                 "Storico", "Importa schede", "Copie di sicurezza", "Invio per e-mail",
+                                 "Esporta come...", "Attestazioni annuali"})
+            QVERIFY2(titles.contains(QLatin1String(name)), name);
+        QCOMPARE(GuideSectionOf(GuideTopic::CopieSicurezza).title, QStringLiteral("Copie di sicurezza"));
+        QVERIFY(Carvenna::GeneralGuide().contains(QStringLiteral("il pulsante Copie del menu principale")) ||
+                Carvenna::GeneralGuide().contains(QStringLiteral("Il pulsante Copie del menu principale")));
+    }
+
+    void f1OpensTheWindowsOwnSection() {
+        TestPlatform tp;
+        Carvenna app(tp.platform);
+        QDialog window;
+        auto* button = new QPushButton(QStringLiteral("Guida"), &window);
+        AttachGuide(app, &window, GuideTopic::ImportaSchede, button);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (int way = 0; way < 2; ++way) {
+            QString title, text;
+            auto* helper = ModalHelper::When<TfrmGuida>(
+                [&](TfrmGuida* g) {
+                    title = g->ui.lblTitolo->text();
+                    text = g->ui.txtGuida->toPlainText();
+                    g->ui.btnChiudi->click();
+                },
+                this);
+            if (way == 0)
+                QTest::keyClick(&window, Qt::Key_F1);
+            else
+                button->click();
+            QVERIFY(helper->Handled());
+            QCOMPARE(title, QStringLiteral("Importa schede"));
+            QVERIFY(text.startsWith(QStringLiteral("Il pulsante Importa schede")));
+            QVERIFY(!text.contains(QStringLiteral("Rette del mese")));
+        }
+    }
+
     void receiptsGuideIsTheReceiptsPartOfTheGeneralGuide() {
         const QStringList all = Carvenna::GeneralGuide().split(QStringLiteral("\r\n\r\n"));
-        const QStringList receipts = Carvenna::ReceiptsGuide().split(QStringLiteral("\r\n\r\n"));
+        QStringList receipts = Carvenna::ReceiptsGuide().split(QStringLiteral("\r\n\r\n"));
+        // The receipts' own paragraphs, up to the sections of the windows added since.
+        const int own = int(std::find_if(receipts.cbegin(), receipts.cend(),
+                                         [](const QString& p) { return p.startsWith(QStringLiteral("— ")); }) -
+                            receipts.cbegin());
+        QVERIFY(own > 5 && own < receipts.size());
+        receipts = receipts.mid(0, own);
         const int start = all.indexOf(receipts.first());
         QVERIFY(start > 0); // the general guide opens with the program's purpose
         QCOMPARE(all.mid(start, receipts.size()), receipts);

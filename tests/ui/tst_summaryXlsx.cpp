@@ -14,6 +14,10 @@
 #include <memory>
 
 namespace {
+const QString kDoneTakings =
+    QStringLiteral("Le ricevute del riepilogo sono state esportate con successo.\r\n\r\nSi vuole aprire il file di Excel?");
+const QString kDoneStatements =
+    QStringLiteral("Le attestazioni sono state esportate con successo.\r\n\r\nSi vuole aprire il file di Excel?");
 const QString kDone =
     QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\nSi vuole aprire il file di Excel?");
 
@@ -102,7 +106,7 @@ void tst_summaryXlsx::takingsInBothFormats() {
     m_tp->messages.answers << true << false;
     QTest::mouseClick(w.ui.btnEsportaCome, Qt::LeftButton);
     QTest::mouseClick(w.ui.btnEsportaCome, Qt::LeftButton);
-    QCOMPARE(m_tp->messages.TakeTexts(), (QStringList{kDone, kDone}));
+    QCOMPARE(m_tp->messages.TakeTexts(), (QStringList{kDoneTakings, kDoneTakings}));
     QCOMPARE(m_tp->fileDialogs.asked.size(), 2);
     QCOMPARE(m_tp->fileDialogs.asked[0].path, m_tp->Path("Riepilogo_Incassi.xlsx"));
     QCOMPARE(m_tp->shell.opened, QStringList{'"' + m_tp->Path("Incassi marzo.xlsx") + '"'});
@@ -171,7 +175,7 @@ void tst_summaryXlsx::statementsInBothFormats() {
     m_tp->messages.answers << false << false;
     QTest::mouseClick(w.ui.btnEsportaCome, Qt::LeftButton);
     QTest::mouseClick(w.ui.btnEsportaCome, Qt::LeftButton);
-    QCOMPARE(m_tp->messages.TakeTexts(), (QStringList{kDone, kDone}));
+    QCOMPARE(m_tp->messages.TakeTexts(), (QStringList{kDoneStatements, kDoneStatements}));
     QCOMPARE(m_tp->fileDialogs.asked[0].path, m_tp->Path("Attestazioni_2026.xlsx"));
 
     QString why;

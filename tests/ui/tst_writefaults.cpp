@@ -126,6 +126,8 @@ private slots:
             reset();
             dlg.ui.txtFile01->setText(QStringLiteral("anamnesi.pdf"));
             m_tp->fileDialogs.answers.enqueue(source);
+            if (existing) // "Yes" to overwriting (the default is No)
+                m_tp->messages.answers.enqueue(true);
             dlg.ui.btnSfoglia01->click();
         };
         const QStringList asked = existing ? QStringList{TfrmAllegaCartella::OverwriteQuestion()} : QStringList();
@@ -220,6 +222,10 @@ private slots:
         std::unique_ptr<QDialog> w;
         QString file;
         QAbstractButton* command = nullptr;
+        // The question after the export names what was written.
+        const QString exported = window == QLatin1String("registry")   ? QStringLiteral("Le schede in archivio")
+                                 : window == QLatin1String("receipts") ? QStringLiteral("Le ricevute in archivio")
+                                                                       : QStringLiteral("Le attestazioni");
         if (window == QLatin1String("registry")) {
             RegistryFile f;
             QVERIFY(f.OpenOrCreate(Folder()));
@@ -282,7 +288,7 @@ private slots:
         exportNow();
         const int calls = faults.calls;
         QCOMPARE(m_tp->messages.TakeTexts(),
-                 (QStringList{ExportWindow::ExportQuestion(), ExportWindow::ExportedQuestion()}));
+                 (QStringList{ExportWindow::ExportQuestion(), ExportWindow::ExportedQuestion(exported)}));
         QVERIFY(Bytes(file).endsWith("</table></body></html>"));
         QVERIFY(Bytes(file).contains("RSSMRA80A01H501U"));
         QVERIFY2(calls >= 8, "the export does not go through the file calls");

@@ -1,0 +1,189 @@
+#include "app/GuideSections.h"
+
+namespace {
+
+QList<GuideSection> BuildSections() {
+    return {
+        {GuideTopic::CopieSicurezza,
+         QStringLiteral("Copie di sicurezza"),
+         {QStringLiteral(
+              "Ogni giorno, al primo accesso, Carvenna copia da solo gli archivi delle ricevute, l'archivio "
+              "anagrafico, le impostazioni, la password e lo storico delle modifiche nella cartella Backup del "
+              "programma, in una cartella che porta la data del giorno. Le copie degli ultimi 30 giorni sono "
+              "conservate, le più vecchie vengono eliminate. Le foto e i documenti allegati non fanno parte "
+              "della copia giornaliera."),
+          QStringLiteral(
+              "Il pulsante Copie del menu principale apre la finestra Copie di sicurezza: a sinistra i giorni "
+              "di cui esiste una copia, a destra i file di quel giorno con la loro dimensione e il loro "
+              "contenuto (quante ricevute o quante schede). Per rimettere in uso un file della copia "
+              "selezionarlo e premere Ripristina: prima di sostituirlo il programma indica quando è stata "
+              "fatta la copia e che cosa è stato scritto dopo, e chiede conferma; il file attuale non viene "
+              "perso, ma spostato in una cartella della Backup che termina con \"prima-del-ripristino\"."),
+          QStringLiteral(
+              "Il pulsante Copia su... copia l'intera cartella del programma, foto e documenti compresi, in "
+              "una cartella a scelta, per esempio su una chiavetta USB: la copia finisce in una cartella che "
+              "porta la data del giorno. È bene farla almeno una volta alla settimana e conservare la "
+              "chiavetta lontano dal computer.")}},
+        {GuideTopic::RetteMese,
+         QStringLiteral("Rette del mese"),
+         {QStringLiteral(
+              "Il pulsante Rette del mese della finestra dell'anno elenca le schede dell'archivio anagrafico "
+              "iscritte nel mese scelto, con la quota e con quanto risulta già pagato dalle ricevute "
+              "dell'anno. Le righe dei bambini che non hanno ancora pagato il mese sono spuntate; i mesi "
+              "pagati in parte hanno un colore a sé e propongono soltanto la parte ancora da pagare."),
+          QStringLiteral(
+              "Scelti il mese, la data di emissione e la causale, il pulsante Emetti ricevute scrive in una "
+              "volta sola una ricevuta per ogni riga spuntata, con la numerazione dell'anno, dopo aver "
+              "chiesto conferma del numero e del totale. Stampa ricevute stampa le ricevute del mese in un "
+              "unico lavoro di stampa; Non pagate stampa l'elenco di chi deve ancora pagare, ed Esporta in "
+              "Excel lo trasferisce in un foglio di lavoro. Fatture elettroniche prepara la fattura "
+              "elettronica di ogni ricevuta selezionata."),
+          QStringLiteral(
+              "Le parole delle causali che indicano una retta si scrivono nella casella Causali delle rette: "
+              "una ricevuta con una di queste parole nella causale, o con la causale della scheda, conta come "
+              "pagamento del mese del suo periodo.")}},
+        {GuideTopic::DatiFiscali,
+         QStringLiteral("Dati fiscali"),
+         {QStringLiteral(
+              "Il pulsante Dati fiscali della finestra dell'anno raccoglie i dati della scuola che servono "
+              "alla fattura elettronica e alle attestazioni annuali: denominazione, partita IVA e codice "
+              "fiscale, regime fiscale, indirizzo, CAP, comune, provincia e nazione, il riferimento "
+              "normativo dell'esenzione, l'imposta di bollo e il prossimo numero di trasmissione."),
+          QStringLiteral(
+              "Applica e chiudi salva i dati soltanto quando sono completi e validi: partita IVA e codice "
+              "fiscale vengono controllati come nelle ricevute. Annulla chiude la finestra senza salvare.")}},
+        {GuideTopic::FatturaElettronica,
+         QStringLiteral("Fattura elettronica"),
+         {QStringLiteral(
+              "Il pulsante Fattura elettronica dell'editor delle ricevute prepara la fattura elettronica "
+              "della ricevuta visualizzata e già salvata, nel formato FatturaPA, nella cartella FatturaPA "
+              "del programma; il file va poi trasmesso al Sistema di Interscambio con il proprio canale. I "
+              "dati della scuola sono quelli della finestra Dati fiscali; nome e indirizzo del pagatore "
+              "vengono presi dalla scheda anagrafica con lo stesso codice fiscale, oppure richiesti una "
+              "volta sola e ricordati."),
+          QStringLiteral(
+              "Se la ricevuta ha già una fattura, il programma lo dice e chiede se prepararne un'altra: la "
+              "risposta proposta è No. Dopo la fattura si può stampare la copia di cortesia per la famiglia. "
+              "Una ricevuta annullata non si fattura.")}},
+        {GuideTopic::AnnullaRicevuta,
+         QStringLiteral("Annulla ricevuta"),
+         {QStringLiteral(
+              "Una ricevuta emessa per errore non si cancella: il pulsante Annulla ricevuta dell'editor la "
+              "annulla. La finestra mostra numero, data, pagatore e importo della ricevuta e chiede il motivo "
+              "dell'annullamento, che è obbligatorio; il pulsante proposto è Indietro, che lascia la ricevuta "
+              "com'è."),
+          QStringLiteral(
+              "La ricevuta annullata resta in archivio con il suo numero, l'importo a zero e la causale che "
+              "inizia con ANNULLATA: seguita dal motivo. Non conta più negli incassi, nelle rette del mese e "
+              "nelle attestazioni, e non si può fatturare.")}},
+        {GuideTopic::Storico,
+         QStringLiteral("Storico"),
+         {QStringLiteral(
+              "Ogni salvataggio di una ricevuta o di una scheda viene annotato nello storico delle modifiche, "
+              "con data, ora, postazione e utente. Il pulsante Storico dei due editor elenca le modifiche "
+              "della ricevuta o della scheda visualizzata, dalla più recente, e per ognuna i campi cambiati "
+              "con il valore prima e dopo, chiamati come sul modulo."),
+          QStringLiteral(
+              "Rimetti sullo schermo riporta nell'editor la versione precedente alla modifica scelta: per "
+              "tenerla basta premere Salva, altrimenti la ricevuta o la scheda in archivio resta com'è. Una "
+              "modifica annullata in seguito dal ripristino di una copia di sicurezza è indicata come tale.")}},
+        {GuideTopic::Posta,
+         QStringLiteral("Invio per e-mail"),
+         {QStringLiteral(
+              "Le ricevute (dalla finestra di stampa) e le attestazioni annuali si possono inviare per e-mail: "
+              "il documento viene salvato in PDF nella cartella PDF del programma e si apre il programma di "
+              "posta del computer con un nuovo messaggio al pagatore, il PDF già allegato, da controllare e "
+              "spedire. L'indirizzo è quello della scheda anagrafica con il codice fiscale del pagatore; se la "
+              "scheda non ne ha, il programma lo chiede."),
+          QStringLiteral(
+              "Se sul computer non è configurato un programma di posta, o se non si apre entro pochi secondi, "
+              "un messaggio lo dice e indica dove si trova il PDF, da allegare a mano.")}},
+        {GuideTopic::EsportaCome,
+         QStringLiteral("Esporta come..."),
+         {QStringLiteral(
+              "Oltre al file Excel consueto, il pulsante Esporta come... delle finestre di esportazione, del "
+              "riepilogo incassi e delle attestazioni annuali chiede dove salvare il file e con quale nome, "
+              "come cartella di lavoro di Excel (.xlsx), che ogni programma di calcolo apre, oppure nel "
+              "formato .xls. Se il file esiste già, il programma chiede prima di sostituirlo.")}},
+        {GuideTopic::Attestazioni,
+         QStringLiteral("Attestazioni annuali"),
+         {QStringLiteral(
+              "Il pulsante Attestazioni annuali della finestra del riepilogo incassi elenca, per l'anno "
+              "indicato, una riga per ogni pagatore e bambino con le ricevute dell'anno e gli importi pagati "
+              "con mezzi tracciabili, in contanti e con un mezzo non indicato, come servono alla "
+              "dichiarazione dei redditi delle famiglie."),
+          QStringLiteral(
+              "Stampa attestazione stampa l'attestazione della riga scelta, Stampa tutte quelle di tutte le righe; "
+              "l'attestazione riporta in testa la scuola che la rilascia, presa dai Dati fiscali o, in mancanza, dalle righe "
+              "della scuola delle ricevute. Esporta in Excel ed Esporta come... trasferiscono la tabella, "
+              "Invia per e-mail spedisce l'attestazione al pagatore.")}},
+        {GuideTopic::ImportaSchede,
+         QStringLiteral("Importa schede"),
+         {QStringLiteral(
+              "Il pulsante Importa schede dell'archivio anagrafico inserisce in una volta sola le schede di un "
+              "foglio di calcolo (CSV, ODS o XLSX), per esempio l'elenco degli iscritti del nuovo anno. Il "
+              "percorso del file si può scrivere o incollare nella casella, oppure scegliere con Scegli "
+              "file...; la finestra mostra le prime righe del file e, per ogni colonna, il campo della scheda "
+              "riconosciuto dall'intestazione, che si può cambiare dall'elenco a discesa."),
+          QStringLiteral(
+              "Sotto compaiono le righe con errori, che non saranno importate, e quelle con avvisi, per "
+              "esempio un codice fiscale con il carattere di controllo errato: prima di importarle il "
+              "programma chiede conferma, come fa Salva nella scheda. Le schede già presenti in archivio "
+              "possono essere saltate. Importa aggiunge tutte le schede buone in un'unica operazione, che "
+              "riesce per intero o non scrive nulla.")}},
+        // The family account, reminders, e-invoice register, direct debits and bank statement windows get
+        // their sections here when they are added.
+    };
+}
+
+} // namespace
+
+const QList<GuideSection>& GuideSections() {
+    static const QList<GuideSection> sections = BuildSections();
+    return sections;
+}
+
+const GuideSection& GuideSectionOf(GuideTopic topic) {
+    for (const GuideSection& s : GuideSections())
+        if (s.topic == topic)
+            return s;
+    Q_UNREACHABLE();
+}
+
+QString GuideSectionText(GuideTopic topic) {
+    return GuideSectionOf(topic).paragraphs.join(QStringLiteral("\r\n\r\n"));
+}
+
+QString GuideHeading(const QString& title) {
+    return QStringLiteral("— %1 —").arg(title);
+}
+
+QString GuideSectionsText(const QList<GuideTopic>& topics) {
+    QStringList paragraphs;
+    for (GuideTopic t : topics) {
+        const GuideSection& s = GuideSectionOf(t);
+        paragraphs << GuideHeading(s.title) << s.paragraphs;
+    }
+    return paragraphs.join(QStringLiteral("\r\n\r\n"));
+}
+
+QList<GuideTopic> ReceiptAreaTopics() {
+    return {GuideTopic::RetteMese,       GuideTopic::DatiFiscali, GuideTopic::FatturaElettronica,
+            GuideTopic::AnnullaRicevuta, GuideTopic::Storico,     GuideTopic::Posta,
+            GuideTopic::EsportaCome};
+}
+
+QList<GuideTopic> RegistryAreaTopics() {
+    return {GuideTopic::ImportaSchede, GuideTopic::Storico, GuideTopic::EsportaCome};
+}
+
+QList<GuideTopic> SummaryAreaTopics() {
+    return {GuideTopic::Attestazioni, GuideTopic::EsportaCome};
+}
+
+QList<GuideTopic> AllTopics() {
+    QList<GuideTopic> all;
+    for (const GuideSection& s : GuideSections())
+        all << s.topic;
+    return all;
+}
