@@ -1,3 +1,4 @@
+#include "storage/Dates.h"
 #include "einvoice/FattureElettroniche.h"
 #include "app/Carvenna.h"
 #include "einvoice/CourtesyCopy.h"
@@ -9,7 +10,7 @@
 #include "export/XlsxDocument.h"
 #include "fees/MonthFees.h"
 #include "printing/MailDocument.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "storage/Text.h"
 #include <QApplication>
 #include <QBrush>
@@ -141,7 +142,7 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     txtMese = new QComboBox(this);
     txtMese->setObjectName(QStringLiteral("txtMese"));
     txtMese->addItem(QStringLiteral("Tutti i mesi"));
-    txtMese->addItems(fees::MonthNames());
+    txtMese->addItems(ItalianMonthNames());
     txtMese->setMinimumWidth(150);
     lblConteggio = Label(QString(), this, "lblConteggio");
     lblConteggio->setFont(QFont(QStringLiteral("Verdana"), 10, QFont::Bold));

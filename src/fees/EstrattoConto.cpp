@@ -1,7 +1,7 @@
 #include "fees/EstrattoConto.h"
 #include "app/Carvenna.h"
 #include "printing/MailDocument.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "receipts/ReceiptSettings.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"

@@ -24,13 +24,9 @@ bool TaxCodeFails(const QString& code) {
 
 } // namespace
 
-QStringList MonthNames() {
-    return ItalianMonthNames();
-}
-
 int MonthNumber(const QString& name) {
     const QString key = LowerAZ(TrimText(name));
-    const QStringList names = MonthNames();
+    const QStringList& names = ItalianMonthNames();
     for (int i = 0; i < names.size(); ++i)
         if (LowerAZ(names[i]) == key)
             return i + 1;
@@ -38,7 +34,7 @@ int MonthNumber(const QString& name) {
 }
 
 QString FeeMonth::Name() const {
-    return month >= 1 && month <= 12 ? LowerAZ(MonthNames()[month - 1]) : QString();
+    return month >= 1 && month <= 12 ? LowerAZ(ItalianMonthName(month)) : QString();
 }
 
 QString DefaultCause(const FeeMonth& m) {

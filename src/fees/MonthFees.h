@@ -12,8 +12,6 @@
 
 namespace fees {
 
-/// "Gennaio" to "Dicembre": the one list of month names.
-QStringList MonthNames();
 /// 1 to 12 for a month name in any letter case, blanks around ignored; 0 for anything else.
 int MonthNumber(const QString& name);
 

@@ -78,7 +78,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     titRette->setFont(QFont(QStringLiteral("Verdana"), 18, QFont::Bold));
     txtMese = new QComboBox(this);
     txtMese->setObjectName(QStringLiteral("txtMese"));
-    txtMese->addItems(MonthNames());
+    txtMese->addItems(ItalianMonthNames());
     txtMese->setMinimumWidth(150);
     txtData = new QLineEdit(this);
     txtData->setObjectName(QStringLiteral("txtData"));

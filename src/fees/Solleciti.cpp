@@ -4,7 +4,7 @@
 #include "fees/FeeDocuments.h"
 #include "printing/MailDocument.h"
 #include "printing/PdfOutput.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "report/ReportPainter.h"
 #include "storage/Journal.h"
 #include "storage/SaveFile.h"

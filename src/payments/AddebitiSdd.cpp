@@ -2,7 +2,7 @@
 #include "app/Carvenna.h"
 #include "payments/Mandates.h"
 #include "payments/PaymentSettings.h"
-#include "printing/Printing.h"
+#include "app/Printing.h"
 #include "report/ReportPainter.h"
 #include "search/ListReport.h"
 #include "storage/Dates.h"

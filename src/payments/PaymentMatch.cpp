@@ -96,6 +96,7 @@ QVector<DueCard> LoadDueCards(const QString& programFolder, const fees::FeeMonth
         const RegistryRecord& c = cards[i];
         DueCard d;
         d.line.card = i + 1;
+        d.line.record = c;
         d.line.parent = TrimText(c.Tiratore);
         d.line.taxCode = UpperAZ(TrimText(c.CodFisc));
         d.line.child = TrimText(c.Armi);
@@ -305,6 +306,7 @@ ReceiptRecord PaymentReceipt(const DueCard& card, const Movement& m, const QVect
     line.fee = QStringLiteral("%1,%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
     line.paid = 0;
     line.method = m.directDebit ? QStringLiteral("Addebito SDD") : QStringLiteral("Bonifico bancario");
+    line.record.FinePor = line.method; // the receipt's payment method is the card's, taken from the movement
     fees::IssueRequest req;
     req.month = months.value(0, fees::FeeMonth{m.value.year(), m.value.month()});
     req.issueDate = m.value;

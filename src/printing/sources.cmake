@@ -1,6 +1,5 @@
 # Receipt print and preview windows, the printing service and the report templates.
 list(APPEND UI_SOURCES
-    ${CUR}/Printing.h
     ${CUR}/DesktopPrinting.h ${CUR}/DesktopPrinting.cpp
     ${CUR}/PdfOutput.h ${CUR}/PdfOutput.cpp
     ${CUR}/ReceiptLayout.h ${CUR}/ReceiptLayout.cpp

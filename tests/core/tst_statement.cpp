@@ -78,6 +78,10 @@ DueCard Card(qint64 number, const char* parent, const char* code, const char* ch
     d.line.taxCode = QString::fromUtf8(code);
     d.line.child = QString::fromUtf8(child);
     d.line.fee = QString::number(fee / 10000) + QStringLiteral(",00");
+    // The card itself: a receipt takes its payer from it.
+    d.line.record.Tiratore = d.line.parent;
+    d.line.record.CodFisc = d.line.taxCode;
+    d.line.record.Armi = d.line.child;
     for (int m : months) {
         fees::MonthDue due;
         due.month = fees::FeeMonth{m > 12 ? 2026 : 2026, m > 12 ? m - 12 : m};
