@@ -37,7 +37,8 @@ QList<GuideSection> BuildSections() {
               "chiesto conferma del numero e del totale. Stampa ricevute stampa le ricevute del mese in un "
               "unico lavoro di stampa; Non pagate stampa l'elenco di chi deve ancora pagare, ed Esporta in "
               "Excel lo trasferisce in un foglio di lavoro. Fatture elettroniche prepara la fattura "
-              "elettronica di ogni ricevuta selezionata."),
+              "elettronica di ogni ricevuta selezionata. Estratto conto, Solleciti, Addebiti SDD e Movimenti "
+              "bancari aprono le finestre descritte nelle loro sezioni."),
           QStringLiteral(
               "Le parole delle causali che indicano una retta si scrivono nella casella Causali delle rette: "
               "una ricevuta con una di queste parole nella causale, o con la causale della scheda, conta come "
@@ -51,7 +52,13 @@ QList<GuideSection> BuildSections() {
               "normativo dell'esenzione, l'imposta di bollo e il prossimo numero di trasmissione."),
           QStringLiteral(
               "Applica e chiudi salva i dati soltanto quando sono completi e validi: partita IVA e codice "
-              "fiscale vengono controllati come nelle ricevute. Annulla chiude la finestra senza salvare.")}},
+              "fiscale vengono controllati come nelle ricevute. Annulla chiude la finestra senza salvare."),
+          QStringLiteral(
+              "Nel riquadro Pagamenti indicare l'IBAN del conto della scuola e il suo intestatario (al massimo "
+              "70 caratteri): servono per i bonifici, i solleciti e gli addebiti diretti. Per gli addebiti SDD servono anche l'identificativo "
+              "creditore SEPA (IT, due cifre di controllo, tre caratteri, di solito ZZZ, e il codice fiscale o la "
+              "partita IVA della scuola) e, per il formato CBI richiesto dalle banche italiane, il codice CUC di 8 "
+              "caratteri. Se un dato è sbagliato il programma dice quale e non salva.")}},
         {GuideTopic::FatturaElettronica,
          QStringLiteral("Fattura elettronica"),
          {QStringLiteral(
@@ -131,8 +138,81 @@ QList<GuideSection> BuildSections() {
               "programma chiede conferma, come fa Salva nella scheda. Le schede già presenti in archivio "
               "possono essere saltate. Importa aggiunge tutte le schede buone in un'unica operazione, che "
               "riesce per intero o non scrive nulla.")}},
-        // The family account, reminders, e-invoice register, direct debits and bank statement windows get
-        // their sections here when they are added.
+        {GuideTopic::EstrattoConto,
+         QStringLiteral("Estratto conto"),
+         {QStringLiteral(
+              "L'estratto conto mostra la situazione delle rette di una famiglia: per il minore della scheda e per "
+              "ogni altro minore con lo stesso codice fiscale del pagatore, mese per mese dall'inizio "
+              "dell'iscrizione fino al mese corrente (o alla fine dell'iscrizione), la retta dovuta, le ricevute "
+              "che la pagano con numero, data e importo, e quanto resta da pagare. In fondo compaiono i totali "
+              "(dovuto, pagato, da pagare, eventuale credito), le ricevute non conteggiate perché l'importo o il "
+              "periodo non sono leggibili e i solleciti già inviati."),
+          QStringLiteral(
+              "Si apre con il pulsante Estratto conto dell'anagrafica, per la scheda visualizzata, oppure da Rette "
+              "del mese, per la riga selezionata e fino al mese scelto. Anteprima e Stampa producono il documento "
+              "(in PDF come Estratto_conto_<cognome nome>_<anno>.pdf); Invia per e-mail lo allega a un nuovo "
+              "messaggio per l'indirizzo della scheda.")}},
+        {GuideTopic::Solleciti,
+         QStringLiteral("Solleciti"),
+         {QStringLiteral(
+              "Da Rette del mese, il pulsante Solleciti prepara una lettera per ogni pagatore delle righe spuntate "
+              "non ancora pagate del tutto: la lettera elenca ogni minore e ogni mese ancora dovuto fino al mese "
+              "scelto, con il totale e le istruzioni per il bonifico (IBAN e intestatario inseriti in Dati "
+              "fiscali, causale da indicare) e un codice QR che le app bancarie leggono per compilare il "
+              "bonifico. Se l'IBAN non è valido le lettere non riportano né l'IBAN né il codice QR e ne indicano "
+              "il motivo. Le schede senza codice fiscale, senza minore o con quota zero sono elencate nella "
+              "finestra con il motivo."),
+          QStringLiteral(
+              "Stampa stampa tutte le lettere in un'unica stampa (Solleciti_<anno>_<mese>.pdf); Invia per e-mail "
+              "apre un messaggio per ogni pagatore con la lettera allegata e, alla fine, elenca i pagatori senza "
+              "indirizzo e-mail, le cui lettere vengono stampate. Ogni sollecito è annotato nel registro "
+              "Storico/<anno>.solleciti.log e compare nell'estratto conto.")}},
+        {GuideTopic::RegistroFatture,
+         QStringLiteral("Fatture elettroniche"),
+         {QStringLiteral(
+              "Il pulsante Fatture elettroniche della finestra dell'anno elenca le fatture e le note di credito "
+              "scritte nella cartella FatturaPA, mese per mese, con il loro stato. Crea pacchetto prepara il file "
+              "ZIP da caricare in una sola volta nel portale Fatture e Corrispettivi: contiene le fatture scelte "
+              "nell'elenco oppure, se non se ne sceglie nessuna, quelle del mese non ancora inviate."),
+          QStringLiteral(
+              "Leggi ricevute SdI legge le ricevute scaricate dal portale o arrivate per PEC (file che finiscono "
+              "con _RC_, _NS_ o _MC_) e aggiorna lo stato: Consegnata il ..., Scartata con i codici di errore, "
+              "oppure Non recapitata. Una fattura scartata si corregge e si emette di nuovo con Emetti di nuovo; "
+              "per una fattura non recapitata la famiglia deve ricevere la copia di cortesia, da stampare con "
+              "Copie di cortesia o da inviare con Invia per e-mail."),
+          QStringLiteral(
+              "Imposta di bollo mostra per ogni trimestre i documenti con bollo virtuale, l'importo da versare con "
+              "il modello F24, il codice tributo e la scadenza, da stampare o esportare in Excel. Annullando una "
+              "ricevuta già fatturata, il programma emette insieme la nota di credito che storna la fattura.")}},
+        {GuideTopic::MandatoSdd,
+         QStringLiteral("Mandato SDD"),
+         {QStringLiteral(
+              "Nella scheda anagrafica, il pulsante Mandato SDD apre il mandato di addebito del pagatore (un "
+              "mandato per codice fiscale, valido per tutti i suoi figli). Indicare l'IBAN del pagatore, il codice "
+              "del mandato e la data di firma. La casella Primo addebito già effettuato si spunta da sola quando "
+              "il primo file SDD viene creato; spuntarla a mano solo per mandati già usati con un altro "
+              "programma.")}},
+        {GuideTopic::AddebitiSdd,
+         QStringLiteral("Addebiti SDD"),
+         {QStringLiteral(
+              "In Rette del mese, spuntare le righe da incassare e premere Addebiti SDD: compaiono gli addebiti "
+              "delle famiglie con un mandato, con l'importo ancora dovuto del mese, e sotto le righe escluse con "
+              "il motivo. Scegliere la data di addebito (un giorno lavorativo bancario, almeno il successivo) e "
+              "premere Crea file SDD: il file viene salvato nella cartella SDD (SDD_anno_mese_n.xml) ed è da "
+              "caricare nel sito della banca. Stampa elenco stampa l'elenco con gli IBAN mascherati.")}},
+        {GuideTopic::MovimentiBancari,
+         QStringLiteral("Movimenti bancari"),
+         {QStringLiteral(
+              "In Rette del mese, Movimenti bancari apre l'estratto conto scaricato dalla banca (file XML "
+              "camt.053, oppure CSV o foglio di lavoro del servizio home banking; per questi si possono correggere "
+              "le colonne con Cambia colonna). Ogni accredito viene abbinato al minore e ai mesi che paga: "
+              "abbinato, da verificare, non abbinato o già registrato. Per correggere un abbinamento, selezionare "
+              "il movimento, scegliere la scheda e premere Abbina alla scheda."),
+          QStringLiteral(
+              "Emetti ricevute emette in una sola volta le ricevute dei movimenti spuntati, con la data valuta e "
+              "il metodo Bonifico bancario o Addebito SDD. Un movimento già trasformato in ricevuta non viene più "
+              "proposto. Gli addebiti respinti o stornati sono elencati in basso con il motivo: i loro mesi "
+              "restano da pagare.")}},
     };
 }
 
@@ -168,13 +248,16 @@ QString GuideSectionsText(const QList<GuideTopic>& topics) {
 }
 
 QList<GuideTopic> ReceiptAreaTopics() {
-    return {GuideTopic::RetteMese,       GuideTopic::DatiFiscali, GuideTopic::FatturaElettronica,
-            GuideTopic::AnnullaRicevuta, GuideTopic::Storico,     GuideTopic::Posta,
+    return {GuideTopic::RetteMese,        GuideTopic::EstrattoConto,    GuideTopic::Solleciti,
+            GuideTopic::AddebitiSdd,      GuideTopic::MovimentiBancari, GuideTopic::DatiFiscali,
+            GuideTopic::FatturaElettronica, GuideTopic::RegistroFatture,
+            GuideTopic::AnnullaRicevuta,  GuideTopic::Storico,          GuideTopic::Posta,
             GuideTopic::EsportaCome};
 }
 
 QList<GuideTopic> RegistryAreaTopics() {
-    return {GuideTopic::ImportaSchede, GuideTopic::Storico, GuideTopic::EsportaCome};
+    return {GuideTopic::ImportaSchede, GuideTopic::EstrattoConto, GuideTopic::MandatoSdd, GuideTopic::Storico,
+            GuideTopic::EsportaCome};
 }
 
 QList<GuideTopic> SummaryAreaTopics() {

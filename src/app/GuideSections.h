@@ -18,6 +18,12 @@ enum class GuideTopic {
     EsportaCome,
     Attestazioni,
     ImportaSchede,
+    EstrattoConto,
+    Solleciti,
+    RegistroFatture,
+    MandatoSdd,
+    AddebitiSdd,
+    MovimentiBancari,
 };
 
 struct GuideSection {

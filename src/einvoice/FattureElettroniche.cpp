@@ -1,4 +1,6 @@
 #include "storage/Dates.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "einvoice/FattureElettroniche.h"
 #include "app/Carvenna.h"
 #include "einvoice/CourtesyCopy.h"
@@ -133,6 +135,7 @@ QVariant RegisterModel::headerData(int section, Qt::Orientation orientation, int
 TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& year, QWidget* parent)
     : QDialog(parent), m_app(app), m_year(TrimText(year).toInt()) {
     setObjectName(QStringLiteral("TfrmFattureElettroniche"));
+    AttachGuide(app, this, GuideTopic::RegistroFatture); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral(" Carvenna - Fatture elettroniche"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Verdana"), 10));
@@ -222,6 +225,7 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     txtMese->blockSignals(false);
     Reload();
     resize(1180, 680);
+    TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
 void TfrmFattureElettroniche::Reload() {

@@ -1,4 +1,6 @@
 #include "fees/EstrattoConto.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
 #include "printing/MailDocument.h"
 #include "app/Printing.h"
@@ -94,6 +96,7 @@ DocumentHeading FeeDocumentHeading(Carvenna& app) {
 TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account, QWidget* parent)
     : QDialog(parent), m_app(app), m_account(account) {
     setObjectName(QStringLiteral("TfrmEstrattoConto"));
+    AttachGuide(app, this, GuideTopic::EstrattoConto); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral("Estratto conto"));
     titEstratto = Label(QStringLiteral("Estratto conto"), this, "titEstratto");
     QFont title = titEstratto->font();
@@ -161,6 +164,7 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
     connect(btnEmail, &QPushButton::clicked, this, &TfrmEstrattoConto::btnEmailClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     grdConto->setFocus();
+    TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
 TfrmEstrattoConto::~TfrmEstrattoConto() = default;

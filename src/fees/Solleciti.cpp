@@ -1,4 +1,6 @@
 #include "fees/Solleciti.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
 #include "fees/EstrattoConto.h"
 #include "fees/FeeDocuments.h"
@@ -81,6 +83,7 @@ bool WriteLetterPdf(const report::PreparedReport& doc, const QString& path, QStr
 TfrmSolleciti::TfrmSolleciti(Carvenna& app, const ReminderSet& set, const PaymentSettings& account, QWidget* parent)
     : QDialog(parent), m_app(app), m_set(set), m_account(account) {
     setObjectName(QStringLiteral("TfrmSolleciti"));
+    AttachGuide(app, this, GuideTopic::Solleciti); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral("Solleciti"));
     titSolleciti = Label(QStringLiteral("Solleciti delle rette fino a %1 %2").arg(set.upTo.Name()).arg(set.upTo.year),
                          this, "titSolleciti");
@@ -151,6 +154,7 @@ TfrmSolleciti::TfrmSolleciti(Carvenna& app, const ReminderSet& set, const Paymen
     connect(btnEmail, &QPushButton::clicked, this, &TfrmSolleciti::btnEmailClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     lstLettere->setFocus();
+    TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
 TfrmSolleciti::~TfrmSolleciti() = default;

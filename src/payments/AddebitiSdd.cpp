@@ -1,4 +1,6 @@
 #include "payments/AddebitiSdd.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
 #include "payments/Mandates.h"
 #include "payments/PaymentSettings.h"
@@ -73,6 +75,7 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
                                  const fees::FeeMonth& month, QWidget* parent)
     : QDialog(parent), m_app(app), m_lines(lines), m_ticked(ticked), m_month(month) {
     setObjectName(QStringLiteral("TfrmAddebitiSdd"));
+    AttachGuide(app, this, GuideTopic::AddebitiSdd); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral(" Addebiti SDD"));
     titAddebiti = new QLabel(QStringLiteral("Addebiti SDD - %1 %2").arg(month.Name()).arg(month.year), this);
     titAddebiti->setObjectName(QStringLiteral("titAddebiti"));
@@ -143,6 +146,7 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     connect(btnStampa, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnStampaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     Replan();
+    TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
 TfrmAddebitiSdd::~TfrmAddebitiSdd() = default;

@@ -1,4 +1,6 @@
 #include "payments/MandatoSdd.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
 #include "app/Placement.h"
 #include "payments/Mandates.h"
@@ -16,6 +18,7 @@
 TfrmMandatoSdd::TfrmMandatoSdd(Carvenna& app, const QString& taxCode, const QString& payer, QWidget* parent)
     : QDialog(parent), m_app(app), m_taxCode(UpperAZ(TrimText(taxCode))) {
     setObjectName(QStringLiteral("TfrmMandatoSdd"));
+    AttachGuide(app, this, GuideTopic::MandatoSdd); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral(" Mandato SDD"));
     lblPagatore = new QLabel(QStringLiteral("<b>%1</b> &nbsp; codice fiscale %2")
                                  .arg(TrimText(payer).toHtmlEscaped(), m_taxCode.toHtmlEscaped()),
@@ -70,6 +73,7 @@ TfrmMandatoSdd::TfrmMandatoSdd(Carvenna& app, const QString& taxCode, const QStr
     connect(btnSalva, &QPushButton::clicked, this, &TfrmMandatoSdd::btnSalvaClick);
     connect(btnAnnulla, &QPushButton::clicked, this, &QDialog::reject);
     txtIban->setFocus();
+    TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
 void TfrmMandatoSdd::btnSalvaClick() {

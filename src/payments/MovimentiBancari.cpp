@@ -1,4 +1,6 @@
 #include "payments/MovimentiBancari.h"
+#include "app/Guida.h"
+#include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
 #include "app/CommonMessages.h"
 #include "receipts/ReceiptAmount.h"
@@ -108,6 +110,7 @@ QPushButton* Button(const QString& text, QWidget* parent, const char* name) {
 TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::FeeMonth& month, QWidget* parent)
     : QDialog(parent), m_app(app), m_year(year), m_month(month) {
     setObjectName(QStringLiteral("TfrmMovimentiBancari"));
+    AttachGuide(app, this, GuideTopic::MovimentiBancari); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral(" Movimenti bancari"));
     titMovimenti = new QLabel(QStringLiteral("Movimenti bancari - ricevute %1").arg(year), this);
     titMovimenti->setObjectName(QStringLiteral("titMovimenti"));
@@ -202,6 +205,7 @@ TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::
     for (QWidget* w : std::initializer_list<QWidget*>{cmbColonna, cmbRuolo, btnColonna})
         w->setEnabled(false);
     Show(StatementData{});
+    TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
 TfrmMovimentiBancari::~TfrmMovimentiBancari() = default;

@@ -1,6 +1,12 @@
 // The keyboard in the windows added to the three areas: Tab from the first control reaches every button
 // and leaves tables and lists instead of walking their cells; F1 opens the window's guide; after a
 // warning about a missing field the cursor is back in that field.
+#include "einvoice/FattureElettroniche.h"
+#include "fees/EstrattoConto.h"
+#include "fees/Solleciti.h"
+#include "payments/AddebitiSdd.h"
+#include "payments/MandatoSdd.h"
+#include "payments/MovimentiBancari.h"
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
@@ -108,6 +114,31 @@ private slots:
             ini.write("[Ricevente]\r\n");
             ini.close();
             return new TfrmCopieSicurezza(app);
+        });
+        QTest::newRow("Fatture elettroniche") << Maker([](Carvenna& app, TestPlatform&) -> QDialog* {
+            return new TfrmFattureElettroniche(app, QStringLiteral("2026"), nullptr);
+        });
+        QTest::newRow("Estratto conto") << Maker([](Carvenna& app, TestPlatform&) -> QDialog* {
+            fees::FamilyAccount account;
+            return new TfrmEstrattoConto(app, account, nullptr);
+        });
+        QTest::newRow("Solleciti") << Maker([](Carvenna& app, TestPlatform&) -> QDialog* {
+            fees::ReminderSet set;
+            set.upTo = fees::FeeMonth{2026, 12};
+            fees::ReminderLetter letter;
+            letter.payer = QStringLiteral("Rossi Mario");
+            letter.taxCode = QStringLiteral("RSSMRA80A01H501U");
+            set.letters << letter;
+            return new TfrmSolleciti(app, set, PaymentSettings(), nullptr);
+        });
+        QTest::newRow("Mandato SDD") << Maker([](Carvenna& app, TestPlatform&) -> QDialog* {
+            return new TfrmMandatoSdd(app, QStringLiteral("RSSMRA80A01H501U"), QStringLiteral("Rossi Mario"));
+        });
+        QTest::newRow("Addebiti SDD") << Maker([](Carvenna& app, TestPlatform&) -> QDialog* {
+            return new TfrmAddebitiSdd(app, {}, {}, fees::FeeMonth{2026, 12}, nullptr);
+        });
+        QTest::newRow("Movimenti bancari") << Maker([](Carvenna& app, TestPlatform&) -> QDialog* {
+            return new TfrmMovimentiBancari(app, 2026, fees::FeeMonth{2026, 12});
         });
     }
 
