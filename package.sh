@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh package
-# Only what the package holds: the program and the password tool (the tests are test.sh's job).
-scripts/build.sh carvenna carvenna_setpassword
+# Only what the package holds: the program, the password tool and the guide (the tests are test.sh's job).
+scripts/build.sh carvenna carvenna_setpassword guida_pdf
 (cd build && cpack -G DEB -B "$PWD/package" >/dev/null)
 cp build/package/carvenna_*_amd64.deb .
 ls carvenna_*_amd64.deb

@@ -92,7 +92,7 @@ void AppendLetter(report::PreparedReport& out, const ReminderLetter& letter, con
     w.NewPage();
     SchoolHeading(w, h);
     w.Space(6);
-    w.Line(QStringLiteral("Gentile ") + letter.payer, 10, true);
+    w.Line(QStringLiteral("Gent.le ") + letter.payer, 10, true);
     for (const QString& line : letter.address)
         w.Line(line, 10);
     w.Space(6);
@@ -101,8 +101,8 @@ void AppendLetter(report::PreparedReport& out, const ReminderLetter& letter, con
     w.Line(QStringLiteral("Oggetto: sollecito di pagamento delle rette fino a %1 %2").arg(upTo.Name()).arg(upTo.year),
            10, true);
     w.Space(4);
-    w.Paragraph(QStringLiteral("Gentile %1, dai nostri archivi risultano ancora da pagare le rette seguenti.")
-                    .arg(letter.payer));
+    // The addressee is named above: the greeting does not repeat the name.
+    w.Paragraph(QStringLiteral("Gentile famiglia, dai nostri archivi risultano ancora da pagare le rette seguenti."));
     w.Space(2);
     const QVector<double> widths{70, 50, 25, 25};
     const QVector<HAlign> aligns{HAlign::Left, HAlign::Left, HAlign::Right, HAlign::Right};

@@ -150,15 +150,17 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     find->addWidget(btnTrova);
     find->addSpacing(20);
     find->addWidget(lblConteggio, 2);
+    // Two rows, so the window fits a 1366-pixel screen: issuing the month, then collecting what is owed.
     auto* commands = new QHBoxLayout;
-    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture, btnAddebitiSdd, btnMovimenti})
+    for (QPushButton* b : {btnEmetti, btnStampa, btnNonPagate, btnEsporta, btnFatture})
         commands->addWidget(b);
+    auto* collecting = new QHBoxLayout;
     // The family account of the selected line; the reminders of the ticked lines not fully paid, and of
     // the blocked ones, which the reminders' window names with their reason.
     QPushButton* btnEstrattoConto = Button(QStringLiteral("Estratto conto"), this, "btnEstrattoConto");
     QPushButton* btnSolleciti = Button(QStringLiteral("Solleciti"), this, "btnSolleciti");
-    commands->addWidget(btnEstrattoConto);
-    commands->addWidget(btnSolleciti);
+    for (QPushButton* b : {btnEstrattoConto, btnSolleciti, btnAddebitiSdd, btnMovimenti})
+        collecting->addWidget(b);
     connect(btnEstrattoConto, &QPushButton::clicked, this, [this] {
         const int row = CurrentRow();
         if (row < 0 || row >= m_model->Lines().size())
@@ -175,7 +177,8 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     });
     commands->addStretch(1);
     commands->addWidget(NewGuideButton(this));
-    commands->addWidget(btnChiudi);
+    collecting->addStretch(1);
+    collecting->addWidget(btnChiudi);
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(16, 12, 16, 12);
     page->addWidget(titRette);
@@ -191,6 +194,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     page->addWidget(grdRette, 1);
     page->addLayout(find);
     page->addLayout(commands);
+    page->addLayout(collecting);
 
     SetFindKeys(*this, txtTrova, btnTrova);
     connect(txtMese, &QComboBox::currentIndexChanged, this, &TfrmRetteMese::txtMeseChange);
