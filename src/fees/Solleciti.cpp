@@ -56,28 +56,6 @@ QString LetterLine(const ReminderLetter& l) {
         .arg(l.payer, l.taxCode, children.join(QStringLiteral(", ")), AmountText(l.Total()));
 }
 
-// The PDF of `doc` at `path`, through a temporary file that replaces `path` only once it is complete.
-bool WriteLetterPdf(const report::PreparedReport& doc, const QString& path, QString* error) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        *error = QStringLiteral("Impossibile creare la cartella \"%1\".").arg(QFileInfo(path).absolutePath());
-        return false;
-    }
-    QTemporaryDir temp;
-    if (!temp.isValid()) {
-        *error = temp.errorString();
-        return false;
-    }
-    const QString pages = temp.filePath(QStringLiteral("lettera.pdf"));
-    if (!report::SavePdf(doc, pages, error, 600))
-        return false;
-    QFile f(pages);
-    const QByteArray pdf = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    if (!PdfComplete(pdf)) {
-        *error = QStringLiteral("Il file PDF non è stato scritto per intero.");
-        return false;
-    }
-    return SaveWholeFile(path, pdf, error);
-}
 } // namespace
 
 TfrmSolleciti::TfrmSolleciti(Carvenna& app, const ReminderSet& set, const PaymentSettings& account, QWidget* parent)
@@ -245,7 +223,7 @@ void TfrmSolleciti::btnEmailClick() {
         const QString pdf = QDir(m_app.ProgramFolder()).filePath(QStringLiteral("PDF/") + ReminderPdfName(m_set.upTo, l));
         QString error;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const bool written = WriteLetterPdf(doc, pdf, &error);
+        const bool written = WriteDocumentPdf(doc, pdf, &error);
         QApplication::restoreOverrideCursor();
         if (!written) {
             failure = QStringLiteral("Attenzione: non è stato possibile salvare la lettera di %1 in formato PDF.\n\r\n\r")

@@ -15,8 +15,25 @@
 #include <QTemporaryDir>
 
 namespace {
-// The PDF of `doc` at `path`, through a temporary file that replaces `path` only once it is complete.
-bool WritePdf(const report::PreparedReport& doc, const QString& path, QString* error) {
+
+QString AskAddress(QWidget* window, const QString& taxCode) {
+    QInputDialog dlg(window);
+    dlg.setObjectName(QStringLiteral("dlgIndirizzoEmail"));
+    dlg.setWindowTitle(QStringLiteral("Invia per e-mail"));
+    dlg.setInputMode(QInputDialog::TextInput);
+    dlg.setLabelText(
+        TrimText(taxCode).isEmpty()
+            ? QStringLiteral("Il documento non indica il codice fiscale del pagatore.\nIndirizzo e-mail del pagatore:")
+            : QStringLiteral("Nessuna scheda dell'anagrafica con il codice fiscale %1 indica un indirizzo e-mail.\n"
+                             "Indirizzo e-mail del pagatore:")
+                  .arg(TrimText(taxCode)));
+    dlg.setOkButtonText(QStringLiteral("Invia"));
+    dlg.setCancelButtonText(QStringLiteral("Annulla"));
+    return dlg.exec() == QDialog::Accepted ? TrimText(dlg.textValue()) : QString();
+}
+} // namespace
+
+bool WriteDocumentPdf(const report::PreparedReport& doc, const QString& path, QString* error) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         *error = QStringLiteral("Impossibile creare la cartella \"%1\".").arg(QFileInfo(path).absolutePath());
         return false;
@@ -37,23 +54,6 @@ bool WritePdf(const report::PreparedReport& doc, const QString& path, QString* e
     }
     return SaveWholeFile(path, pdf, error);
 }
-
-QString AskAddress(QWidget* window, const QString& taxCode) {
-    QInputDialog dlg(window);
-    dlg.setObjectName(QStringLiteral("dlgIndirizzoEmail"));
-    dlg.setWindowTitle(QStringLiteral("Invia per e-mail"));
-    dlg.setInputMode(QInputDialog::TextInput);
-    dlg.setLabelText(
-        TrimText(taxCode).isEmpty()
-            ? QStringLiteral("Il documento non indica il codice fiscale del pagatore.\nIndirizzo e-mail del pagatore:")
-            : QStringLiteral("Nessuna scheda dell'anagrafica con il codice fiscale %1 indica un indirizzo e-mail.\n"
-                             "Indirizzo e-mail del pagatore:")
-                  .arg(TrimText(taxCode)));
-    dlg.setOkButtonText(QStringLiteral("Invia"));
-    dlg.setCancelButtonText(QStringLiteral("Annulla"));
-    return dlg.exec() == QDialog::Accepted ? TrimText(dlg.textValue()) : QString();
-}
-} // namespace
 
 QString RegistryEmail(const QString& programFolder, const QString& taxCode) {
     const QString wanted = UpperAZ(TrimText(taxCode));
@@ -98,7 +98,7 @@ bool MailDocument(Carvenna& app, QWidget* window, const report::PreparedReport& 
     const QString pdf = QDir(app.ProgramFolder()).filePath(QStringLiteral("PDF/") + report::ProposedFileName(doc));
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = WritePdf(doc, pdf, &error);
+    const bool written = WriteDocumentPdf(doc, pdf, &error);
     QApplication::restoreOverrideCursor();
     if (!written) {
         app.messages().Warning(

@@ -17,6 +17,10 @@ QString RegistryEmail(const QString& programFolder, const QString& taxCode);
 /// and none of the characters that separate addresses.
 bool PlausibleEmail(const QString& address);
 
+/// Writes the PDF of `doc` at `path` through a temporary file that replaces `path` only once it is
+/// complete, creating its folder; false with an Italian `error` otherwise.
+bool WriteDocumentPdf(const report::PreparedReport& doc, const QString& path, QString* error);
+
 struct MailRequest {
     QString taxCode; // of the payer, to find the address in the registry
     QString subject, body;
