@@ -1,5 +1,6 @@
 #include "fees/EstrattoConto.h"
 #include "app/Guida.h"
+#include "receipts/ReceiptAmount.h"
 #include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
 #include "printing/MailDocument.h"
@@ -87,8 +88,7 @@ QLabel* Label(const QString& text, QWidget* parent, const char* name) {
 
 DocumentHeading FeeDocumentHeading(Carvenna& app) {
     DocumentHeading h;
-    for (int i = 1; i <= 4; ++i)
-        h.school << IniRead(app.SettingsPath(), ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
+    h.school = ReadReceiverLines(app.SettingsPath());
     h.date = app.clock().Today();
     return h;
 }

@@ -398,11 +398,8 @@ void TfrmRetteMese::btnEmettiClick() {
         return;
     }
     // The numbering start as the editor's New reads it; one that is not a whole number stops here.
-    bool readable = true;
     const QString ini = m_app.SettingsPath();
-    const QString startText =
-        IniRead(ini, ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(), &readable);
-    const std::optional<qint64> start = readable ? NumberingStart(startText) : std::nullopt;
+    const std::optional<qint64> start = ReadNumberingStart(ini).start;
     if (!start) {
         m_app.messages().Error(ArchiveAccessError(), this);
         return;
@@ -420,8 +417,7 @@ void TfrmRetteMese::btnEmettiClick() {
     req.month = m;
     req.issueDate = issued;
     req.cause = txtCausale->text();
-    for (int i = 1; i <= 4; ++i)
-        req.receiver << IniRead(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
+    req.receiver = ReadReceiverLines(ini);
     req.numberingStart = *start;
     req.listedCount = m_listedCount;
     req.feeWords = ReadFeeWords(m_app.ProgramFolder());

@@ -345,11 +345,9 @@ void TfrmMovimentiBancari::btnEmettiClick() {
                                  this);
         return;
     }
-    bool readable = true;
     const QString ini = m_app.SettingsPath();
-    const std::optional<qint64> start = NumberingStart(
-        IniRead(ini, ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(), &readable));
-    if (!readable || !start) {
+    const std::optional<qint64> start = ReadNumberingStart(ini).start;
+    if (!start) {
         m_app.messages().Error(ArchiveAccessError(), this);
         return;
     }
@@ -358,9 +356,7 @@ void TfrmMovimentiBancari::btnEmettiClick() {
         question += QStringLiteral("\n\r\n\r%1 movimenti con data valuta in un altro anno restano fuori.").arg(otherYear);
     if (!m_app.messages().Confirm(question, this))
         return;
-    QStringList receiver;
-    for (int i = 1; i <= 4; ++i)
-        receiver << IniRead(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
+    const QStringList receiver = ReadReceiverLines(ini);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const PaymentIssue r =
         IssuePayments(m_app.ProgramFolder(), m_year, m_data.credits, m_model->proposals, m_cards, receiver, *start);

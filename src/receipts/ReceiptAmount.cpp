@@ -1,4 +1,6 @@
 #include "receipts/ReceiptAmount.h"
+#include "storage/IniFile.h"
+#include "receipts/ReceiptSettings.h"
 #include "receipts/AmountWords.h"
 #include "storage/Text.h"
 
@@ -34,4 +36,22 @@ std::optional<qint64> NumberingStart(const QString& text) {
     if (!ok)
         return std::nullopt;
     return value;
+}
+
+StoredStart ReadNumberingStart(const QString& settingsPath) {
+    StoredStart out;
+    out.text = TrimText(IniRead(settingsPath, ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
+                                &out.readable));
+    if (out.text.isEmpty())
+        out.text = QStringLiteral("1");
+    if (out.readable)
+        out.start = NumberingStart(out.text);
+    return out;
+}
+
+QStringList ReadReceiverLines(const QString& settingsPath) {
+    QStringList lines;
+    for (int i = 1; i <= 4; ++i)
+        lines << IniRead(settingsPath, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
+    return lines;
 }

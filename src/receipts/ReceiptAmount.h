@@ -3,6 +3,7 @@
 // writes receipts without the editor (a month's fees issued in one go). One rule for both, so that
 // a receipt issued in a batch is stored exactly as one typed and saved.
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 /// The five amount fields of a stored receipt.
@@ -19,3 +20,15 @@ ReceiptAmount AmountFromBoxes(const QString& euro, const QString& cents);
 /// The numbering start as the settings file holds it ("Inizio"): blank reads as 1; otherwise an
 /// optional sign and decimal digits within a 32-bit integer. Anything else is not a start.
 std::optional<qint64> NumberingStart(const QString& text);
+
+/// The numbering start kept in the settings file at `settingsPath`, with the text it was read from
+/// (trimmed, "1" when blank). Nothing when the file exists but cannot be read, or the text is not a start.
+struct StoredStart {
+    std::optional<qint64> start;
+    QString text;
+    bool readable = true;
+};
+StoredStart ReadNumberingStart(const QString& settingsPath);
+
+/// The four receiver lines kept in the settings file at `settingsPath`, as typed (blank lines kept).
+QStringList ReadReceiverLines(const QString& settingsPath);

@@ -41,8 +41,6 @@
 namespace {
 using ReceiptSettings::ReceiverKey;
 const QString kSectionReceiver = ReceiptSettings::ReceiverSection();
-const QString kSectionNumbering = ReceiptSettings::NumberingSection();
-const QString kKeyStart = ReceiptSettings::NumberingStartKey();
 
 
 QByteArray Encoded(const ReceiptRecord& rec) {
@@ -143,10 +141,10 @@ void TfrmRicevuta::showEvent(QShowEvent* e) {
 }
 
 void TfrmRicevuta::FormShow() {
-    const QString ini = m_app.SettingsPath();
     QLineEdit* const receiver[] = {ui.txtRicevente01, ui.txtRicevente02, ui.txtRicevente03, ui.txtRicevente04};
+    const QStringList lines = ReadReceiverLines(m_app.SettingsPath());
     for (int i = 0; i < 4; ++i)
-        receiver[i]->setText(IniRead(ini, kSectionReceiver, ReceiverKey(i + 1)));
+        receiver[i]->setText(lines.value(i));
 
     ui.txtNumRic->clear();
     ui.txtImpLettere->clear();
@@ -275,15 +273,12 @@ void TfrmRicevuta::ResetAmount() {
 }
 
 void TfrmRicevuta::cmdNuovoClick() {
-    bool readable = true;
-    QString start = TrimText(IniRead(m_app.SettingsPath(), kSectionNumbering, kKeyStart, &readable));
-    if (start.isEmpty())
-        start = QStringLiteral("1");
     // A settings file that exists but cannot be read, or a start that is not a whole number,
     // fails the action before the screen is touched.
-    const std::optional<qint64> first = readable ? NumberingStart(start) : std::nullopt;
-    if (readable)
-        ui.lblInizio->setText(start);
+    const StoredStart stored = ReadNumberingStart(m_app.SettingsPath());
+    const std::optional<qint64> first = stored.start;
+    if (stored.readable)
+        ui.lblInizio->setText(stored.text);
     if (!first)
         return m_app.messages().Error(ArchiveAccessError(), this);
 

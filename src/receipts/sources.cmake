@@ -2,16 +2,16 @@
 list(APPEND CORE_SOURCES
     ${CUR}/AmountWords.h ${CUR}/AmountWords.cpp)
 list(APPEND UI_SOURCES
-    ${CUR}/Ricevuta.h ${CUR}/Ricevuta.cpp ${CUR}/Ricevuta.ui
-    ${CUR}/ReceiptSettings.h)
+    ${CUR}/Ricevuta.h ${CUR}/Ricevuta.cpp ${CUR}/Ricevuta.ui)
 foreach(icon nuovo duplica salva trova anteprima stampa primo indietro avanti ultimo esporta numerazione guida
              esci freccia codfisc)
     list(APPEND UI_RESOURCE_FILES receipts/icons/${icon}.svg)
 endforeach()
 # Year window, numbering start, logo and date picker.
 include(${CUR}/settings.cmake OPTIONAL)
-# Amount and numbering rules of a saved receipt, shared with the receipts written without the editor.
-list(APPEND CORE_SOURCES ${CUR}/ReceiptAmount.h ${CUR}/ReceiptAmount.cpp)
+# Amount and numbering rules of a saved receipt, shared with the receipts written without the editor, and
+# the reading of the numbering start and the receiver lines from the settings file.
+list(APPEND CORE_SOURCES ${CUR}/ReceiptAmount.h ${CUR}/ReceiptAmount.cpp ${CUR}/ReceiptSettings.h)
 # Whether a receipt is cancelled, for every reader of the archive.
 list(APPEND CORE_SOURCES ${CUR}/Cancellation.h ${CUR}/Cancellation.cpp)
 # A card's payer and child copied into a receipt, for the payer import and a month's fees.

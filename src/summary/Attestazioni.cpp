@@ -1,3 +1,4 @@
+#include "receipts/ReceiptAmount.h"
 #include "summary/Attestazioni.h"
 #include "app/Carvenna.h"
 #include "einvoice/FiscalData.h"
@@ -297,8 +298,7 @@ StatementHeading TfrmAttestazioni::Heading() const {
     // the receipts print.
     h.receiver = IssuerLines(LoadFiscalData(ini));
     if (h.receiver.isEmpty())
-        for (int i = 1; i <= 4; ++i)
-            h.receiver << IniRead(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i));
+        h.receiver = ReadReceiverLines(ini);
     // The same picture the receipts print: Logo.bmp, or the built-in logo when it cannot be read.
     if (!h.logo.load(m_app.Path(QStringLiteral("Logo.bmp"))) || h.logo.isNull())
         h.logo = DefaultLogo();

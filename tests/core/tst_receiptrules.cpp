@@ -5,6 +5,8 @@
 #include "receipts/CardPayer.h"
 #include "receipts/ReceiptAmount.h"
 #include <QtTest>
+#include <QFile>
+#include <QTemporaryDir>
 
 class TestReceiptRules : public QObject {
     Q_OBJECT
@@ -77,6 +79,41 @@ private slots:
     }
 
     // The payer import and the month's receipts take the same fields from the card; the rest stays.
+    // The numbering start and the receiver lines as every window reads them from the settings file.
+    void storedSettings_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<qint64>("start"); // -1: not a start
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no file") << QByteArray() << true << qint64(1) << "1";
+        QTest::newRow("blank start") << QByteArray("[Numerazione Ricevute]\r\nInizio=\r\n") << true << qint64(1) << "1";
+        QTest::newRow("a start") << QByteArray("[Numerazione Ricevute]\r\nInizio= 150 \r\n") << true << qint64(150)
+                                 << "150";
+        QTest::newRow("not a number") << QByteArray("[Numerazione Ricevute]\r\nInizio=cento\r\n") << true
+                                      << qint64(-1) << "cento";
+    }
+    void storedSettings() {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, readable);
+        QFETCH(qint64, start);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Trelvani.ini"));
+        if (!ini.isNull()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(ini + "[Ricevente]\r\nRigo 1=Scuola Il Girasole\r\nRigo 3=27100 Pavia\r\n");
+        }
+        const StoredStart s = ReadNumberingStart(path);
+        QCOMPARE(s.readable, readable);
+        QCOMPARE(s.start.value_or(-1), start);
+        QCOMPARE(s.text, text);
+        const QStringList lines = ReadReceiverLines(path);
+        QCOMPARE(lines.size(), 4);
+        if (!ini.isNull())
+            QCOMPARE(lines, QStringList({"Scuola Il Girasole", "", "27100 Pavia", ""}));
+    }
+
     void cardPayer() {
         RegistryRecord card;
         card.Tiratore = QStringLiteral("ROSSI MARIO");
