@@ -1,4 +1,5 @@
 #include "storage/Dates.h"
+#include "widgets/NamedControls.h"
 #include "app/Guida.h"
 #include "app/KeyboardReach.h"
 #include "einvoice/FattureElettroniche.h"
@@ -26,25 +27,11 @@
 #include <QMap>
 #include <QPushButton>
 #include <QTableView>
-#include <QTableWidget>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 #include <QXmlStreamReader>
 
 namespace {
-QLabel* Label(const QString& text, QWidget* parent, const char* name) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-QPushButton* Button(const QString& text, QWidget* parent, const char* name) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    b->setMinimumHeight(32);
-    return b;
-}
-
 QString DateText(const QDate& d) {
     return d.toString(QStringLiteral("dd/MM/yyyy"));
 }
@@ -140,14 +127,14 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Verdana"), 10));
 
-    QLabel* tit = Label(QStringLiteral("Fatture elettroniche - anno %1").arg(m_year), this, "titFatture");
+    QLabel* tit = NamedLabel(QStringLiteral("Fatture elettroniche - anno %1").arg(m_year), this, "titFatture");
     tit->setFont(QFont(QStringLiteral("Verdana"), 18, QFont::Bold));
     txtMese = new QComboBox(this);
     txtMese->setObjectName(QStringLiteral("txtMese"));
     txtMese->addItem(QStringLiteral("Tutti i mesi"));
     txtMese->addItems(ItalianMonthNames());
     txtMese->setMinimumWidth(150);
-    lblConteggio = Label(QString(), this, "lblConteggio");
+    lblConteggio = NamedLabel(QString(), this, "lblConteggio");
     lblConteggio->setFont(QFont(QStringLiteral("Verdana"), 10, QFont::Bold));
 
     grdFatture = new QTableView(this);
@@ -166,30 +153,30 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     for (int c = 0; c < 7; ++c)
         grdFatture->setColumnWidth(c, widths[c]);
 
-    lblStato = Label(QString(), this, "lblStato");
+    lblStato = NamedLabel(QString(), this, "lblStato");
     lblStato->setWordWrap(true);
     lblStato->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblStato->setMinimumHeight(QFontMetrics(lblStato->font()).height() * 2 + 6);
 
-    btnPacchetto = Button(QStringLiteral("Crea pacchetto"), this, "btnPacchetto");
+    btnPacchetto = CommandButton(QStringLiteral("Crea pacchetto"), this, "btnPacchetto");
     btnPacchetto->setToolTip(QStringLiteral("Il file ZIP da caricare nel portale: le righe scelte, altrimenti quelle "
                                             "del mese non ancora inviate"));
-    btnLeggiRicevute = Button(QStringLiteral("Leggi ricevute SdI"), this, "btnLeggiRicevute");
+    btnLeggiRicevute = CommandButton(QStringLiteral("Leggi ricevute SdI"), this, "btnLeggiRicevute");
     btnLeggiRicevute->setToolTip(QStringLiteral("Legge le ricevute del Sistema di Interscambio da una cartella"));
-    btnCopie = Button(QStringLiteral("Copie di cortesia"), this, "btnCopie");
+    btnCopie = CommandButton(QStringLiteral("Copie di cortesia"), this, "btnCopie");
     btnCopie->setToolTip(QStringLiteral("Stampa in una volta le copie delle righe scelte, altrimenti delle fatture "
                                         "non recapitate del mese"));
-    btnEmail = Button(QStringLiteral("Invia per e-mail"), this, "btnEmail");
+    btnEmail = CommandButton(QStringLiteral("Invia per e-mail"), this, "btnEmail");
     btnEmail->setToolTip(QStringLiteral("Un messaggio per pagatore con le copie di cortesia in PDF"));
-    btnRiemetti = Button(QStringLiteral("Emetti di nuovo"), this, "btnRiemetti");
+    btnRiemetti = CommandButton(QStringLiteral("Emetti di nuovo"), this, "btnRiemetti");
     btnRiemetti->setToolTip(QStringLiteral("Una nuova fattura, con un nuovo numero di trasmissione, per la ricevuta "
                                            "della fattura scartata"));
-    btnBollo = Button(QStringLiteral("Imposta di bollo"), this, "btnBollo");
-    btnApriCartella = Button(QStringLiteral("Apri cartella"), this, "btnApriCartella");
-    btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
+    btnBollo = CommandButton(QStringLiteral("Imposta di bollo"), this, "btnBollo");
+    btnApriCartella = CommandButton(QStringLiteral("Apri cartella"), this, "btnApriCartella");
+    btnChiudi = CommandButton(QStringLiteral("Chiudi"), this, "btnChiudi");
 
     auto* criteria = new QHBoxLayout;
-    criteria->addWidget(Label(QStringLiteral("Mese:"), this, "lblMese"));
+    criteria->addWidget(NamedLabel(QStringLiteral("Mese:"), this, "lblMese"));
     criteria->addWidget(txtMese);
     criteria->addSpacing(20);
     criteria->addWidget(lblConteggio, 1);
@@ -543,17 +530,20 @@ TfrmImpostaBollo::TfrmImpostaBollo(Carvenna& app, int year, const QVector<Regist
     setObjectName(QStringLiteral("TfrmImpostaBollo"));
     setWindowTitle(QStringLiteral(" Imposta di bollo %1").arg(year));
     setFont(QFont(QStringLiteral("Verdana"), 10));
-    QLabel* tit = Label(QStringLiteral("Imposta di bollo virtuale - anno %1").arg(year), this, "titBollo");
+    QLabel* tit = NamedLabel(QStringLiteral("Imposta di bollo virtuale - anno %1").arg(year), this, "titBollo");
     tit->setFont(QFont(QStringLiteral("Verdana"), 14, QFont::Bold));
-    QLabel* note = Label(QStringLiteral("2,00 euro per ogni fattura o nota di credito con bollo virtuale, esclusi i "
+    QLabel* note = NamedLabel(QStringLiteral("2,00 euro per ogni fattura o nota di credito con bollo virtuale, esclusi i "
                                         "documenti scartati. Si paga con il modello F24."),
                          this, "lblSpiega");
     note->setWordWrap(true);
-    grdTrimestri = new QTableWidget(4, 5, this);
+    // Four quarters: a view over a small model, as every grid of the program.
+    auto* quarters = new QStandardItemModel(4, 5, this);
+    quarters->setHorizontalHeaderLabels({QStringLiteral("Trimestre"), QStringLiteral("Documenti"),
+                                         QStringLiteral("Importo dovuto"), QStringLiteral("Codice tributo F24"),
+                                         QStringLiteral("Scadenza")});
+    grdTrimestri = new QTableView(this);
     grdTrimestri->setObjectName(QStringLiteral("grdTrimestri"));
-    grdTrimestri->setHorizontalHeaderLabels(
-        {QStringLiteral("Trimestre"), QStringLiteral("Documenti"), QStringLiteral("Importo dovuto"),
-         QStringLiteral("Codice tributo F24"), QStringLiteral("Scadenza")});
+    grdTrimestri->setModel(quarters);
     grdTrimestri->verticalHeader()->hide();
     grdTrimestri->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdTrimestri->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -564,15 +554,15 @@ TfrmImpostaBollo::TfrmImpostaBollo(Carvenna& app, int year, const QVector<Regist
                                    QStringLiteral("€ ") + EuroComma(s.dueCents), s.taxCode,
                                    s.deadline.toString(QStringLiteral("dd/MM/yyyy"))};
         for (int c = 0; c < cells.size(); ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
+            auto* item = new QStandardItem(cells[c]);
             if (c > 0)
                 item->setTextAlignment(Qt::AlignCenter);
-            grdTrimestri->setItem(q, c, item);
+            quarters->setItem(q, c, item);
         }
     }
-    btnStampa = Button(QStringLiteral("Stampa"), this, "btnStampa");
-    btnEsporta = Button(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
-    btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
+    btnStampa = CommandButton(QStringLiteral("Stampa"), this, "btnStampa");
+    btnEsporta = CommandButton(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
+    btnChiudi = CommandButton(QStringLiteral("Chiudi"), this, "btnChiudi");
     auto* commands = new QHBoxLayout;
     commands->addWidget(btnStampa);
     commands->addWidget(btnEsporta);

@@ -13,7 +13,6 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableView;
-class QTableWidget;
 
 /// The register's lines of the chosen month as table rows.
 class RegisterModel : public QAbstractTableModel {
@@ -87,7 +86,7 @@ class TfrmImpostaBollo : public QDialog {
     Q_OBJECT
 public:
     TfrmImpostaBollo(Carvenna& app, int year, const QVector<RegisterEntry>& reg, QWidget* parent);
-    QTableWidget* grdTrimestri;
+    QTableView* grdTrimestri;
     QPushButton* btnStampa;
     QPushButton* btnEsporta;
     QPushButton* btnChiudi;

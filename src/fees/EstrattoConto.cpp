@@ -1,4 +1,5 @@
 #include "fees/EstrattoConto.h"
+#include "widgets/NamedControls.h"
 #include "app/Guida.h"
 #include "receipts/ReceiptAmount.h"
 #include "app/KeyboardReach.h"
@@ -72,18 +73,6 @@ private:
 };
 
 namespace {
-QPushButton* Button(const QString& text, QWidget* parent, const char* name) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel* Label(const QString& text, QWidget* parent, const char* name) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
 } // namespace
 
 DocumentHeading FeeDocumentHeading(Carvenna& app) {
@@ -98,7 +87,7 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
     setObjectName(QStringLiteral("TfrmEstrattoConto"));
     AttachGuide(app, this, GuideTopic::EstrattoConto); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral("Estratto conto"));
-    titEstratto = Label(QStringLiteral("Estratto conto"), this, "titEstratto");
+    titEstratto = NamedLabel(QStringLiteral("Estratto conto"), this, "titEstratto");
     QFont title = titEstratto->font();
     title.setPointSizeF(title.pointSizeF() * 1.5);
     title.setBold(true);
@@ -107,7 +96,7 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
     if (!account.taxCode.isEmpty())
         payer += QStringLiteral(" - codice fiscale ") + account.taxCode;
     const int children = account.sections.size();
-    lblPagatore = Label(QStringLiteral("%1. Rette fino a %2 %3, %4.")
+    lblPagatore = NamedLabel(QStringLiteral("%1. Rette fino a %2 %3, %4.")
                             .arg(payer, account.upTo.Name())
                             .arg(account.upTo.year)
                             .arg(children == 1 ? QStringLiteral("un minore") : QStringLiteral("%1 minori").arg(children)),
@@ -117,7 +106,7 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
                               AmountText(account.TotalOwed()));
     if (account.TotalCredit() > 0)
         totals += QStringLiteral("   Credito: € ") + AmountText(account.TotalCredit());
-    lblTotali = Label(totals, this, "lblTotali");
+    lblTotali = NamedLabel(totals, this, "lblTotali");
     QFont bold = lblTotali->font();
     bold.setBold(true);
     lblTotali->setFont(bold);
@@ -141,10 +130,10 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
         if (m_rows->Rows()[r].kind == AccountRow::Child || m_rows->Rows()[r].kind == AccountRow::RemindersHeading)
             grdConto->setSpan(r, 0, 1, m_rows->columnCount());
 
-    btnAnteprima = Button(QStringLiteral("Anteprima"), this, "btnAnteprima");
-    btnStampa = Button(QStringLiteral("Stampa"), this, "btnStampa");
-    btnEmail = Button(QStringLiteral("Invia per e-mail"), this, "btnEmail");
-    btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
+    btnAnteprima = CommandButton(QStringLiteral("Anteprima"), this, "btnAnteprima");
+    btnStampa = CommandButton(QStringLiteral("Stampa"), this, "btnStampa");
+    btnEmail = CommandButton(QStringLiteral("Invia per e-mail"), this, "btnEmail");
+    btnChiudi = CommandButton(QStringLiteral("Chiudi"), this, "btnChiudi");
     auto* commands = new QHBoxLayout;
     for (QPushButton* b : {btnAnteprima, btnStampa, btnEmail})
         commands->addWidget(b);

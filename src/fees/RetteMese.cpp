@@ -1,4 +1,5 @@
 #include "fees/RetteMese.h"
+#include "widgets/NamedControls.h"
 #include "einvoice/EmettiFattura.h"
 #include "fees/EstrattoConto.h"
 #include "fees/Solleciti.h"
@@ -46,20 +47,6 @@ using namespace fees;
 
 namespace {
 
-QLabel* Label(const QString& text, QWidget* parent, const char* name) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-QPushButton* Button(const QString& text, QWidget* parent, const char* name) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    b->setMinimumHeight(32);
-    return b;
-}
-
 QString NoneToIssue() {
     return QStringLiteral("Nessuna ricevuta da emettere: spuntare nell'elenco le righe da emettere.");
 }
@@ -74,7 +61,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     setFont(QFont(QStringLiteral("Verdana"), 10));
     SetFormatSettings();
 
-    titRette = Label(QStringLiteral("Rette del mese - anno %1").arg(TrimText(year)), this, "titRette");
+    titRette = NamedLabel(QStringLiteral("Rette del mese - anno %1").arg(TrimText(year)), this, "titRette");
     titRette->setFont(QFont(QStringLiteral("Verdana"), 18, QFont::Bold));
     txtMese = new QComboBox(this);
     txtMese->setObjectName(QStringLiteral("txtMese"));
@@ -85,7 +72,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     txtData->setReadOnly(true);
     txtData->setMaxLength(10);
     txtData->setFixedWidth(120);
-    btnData = Button(QStringLiteral("Calendario"), this, "btnData");
+    btnData = CommandButton(QStringLiteral("Calendario"), this, "btnData");
     btnData->setToolTip(QStringLiteral("Scegli la data di emissione"));
     txtCausale = new QLineEdit(this);
     txtCausale->setObjectName(QStringLiteral("txtCausale"));
@@ -114,38 +101,38 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     txtTrova = new QLineEdit(this);
     txtTrova->setObjectName(QStringLiteral("txtTrova"));
     txtTrova->setMinimumWidth(220);
-    btnTrova = Button(QStringLiteral("Trova"), this, "btnTrova");
-    lblConteggio = Label(QString(), this, "lblConteggio");
+    btnTrova = CommandButton(QStringLiteral("Trova"), this, "btnTrova");
+    lblConteggio = NamedLabel(QString(), this, "lblConteggio");
     lblConteggio->setFont(QFont(QStringLiteral("Verdana"), 10, QFont::Bold));
     lblConteggio->setWordWrap(true);
-    btnEmetti = Button(QStringLiteral("Emetti ricevute"), this, "btnEmetti");
-    btnStampa = Button(QStringLiteral("Stampa ricevute"), this, "btnStampa");
-    btnNonPagate = Button(QStringLiteral("Non pagate"), this, "btnNonPagate");
-    btnEsporta = Button(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
-    btnFatture = Button(QStringLiteral("Fatture elettroniche"), this, "btnFatture");
-    btnAddebitiSdd = Button(QStringLiteral("Addebiti SDD"), this, "btnAddebitiSdd");
-    btnMovimenti = Button(QStringLiteral("Movimenti bancari"), this, "btnMovimenti");
-    btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
-    lblFile = Label(m_app.ProgramFolder() + TrimText(year) + QStringLiteral(".ric"), this, "lblFile");
+    btnEmetti = CommandButton(QStringLiteral("Emetti ricevute"), this, "btnEmetti");
+    btnStampa = CommandButton(QStringLiteral("Stampa ricevute"), this, "btnStampa");
+    btnNonPagate = CommandButton(QStringLiteral("Non pagate"), this, "btnNonPagate");
+    btnEsporta = CommandButton(QStringLiteral("Esporta in Excel"), this, "btnEsporta");
+    btnFatture = CommandButton(QStringLiteral("Fatture elettroniche"), this, "btnFatture");
+    btnAddebitiSdd = CommandButton(QStringLiteral("Addebiti SDD"), this, "btnAddebitiSdd");
+    btnMovimenti = CommandButton(QStringLiteral("Movimenti bancari"), this, "btnMovimenti");
+    btnChiudi = CommandButton(QStringLiteral("Chiudi"), this, "btnChiudi");
+    lblFile = NamedLabel(m_app.ProgramFolder() + TrimText(year) + QStringLiteral(".ric"), this, "lblFile");
     lblFile->hide();
-    lblMemory = Label(QStringLiteral("ricevute"), this, "lblMemory");
+    lblMemory = NamedLabel(QStringLiteral("ricevute"), this, "lblMemory");
     lblMemory->hide();
 
     auto* criteria = new QHBoxLayout;
-    criteria->addWidget(Label(QStringLiteral("Mese:"), this, "lblMese"));
+    criteria->addWidget(NamedLabel(QStringLiteral("Mese:"), this, "lblMese"));
     criteria->addWidget(txtMese);
     criteria->addSpacing(20);
-    criteria->addWidget(Label(QStringLiteral("Data emissione:"), this, "lblData"));
+    criteria->addWidget(NamedLabel(QStringLiteral("Data emissione:"), this, "lblData"));
     criteria->addWidget(txtData);
     criteria->addWidget(btnData);
     criteria->addSpacing(20);
-    criteria->addWidget(Label(QStringLiteral("Causale:"), this, "lblCausale"));
+    criteria->addWidget(NamedLabel(QStringLiteral("Causale:"), this, "lblCausale"));
     criteria->addWidget(txtCausale, 1);
     auto* words = new QHBoxLayout;
-    words->addWidget(Label(QStringLiteral("Causali delle rette:"), this, "lblCausaliRette"));
+    words->addWidget(NamedLabel(QStringLiteral("Causali delle rette:"), this, "lblCausaliRette"));
     words->addWidget(txtCausaliRette, 1);
     auto* find = new QHBoxLayout;
-    find->addWidget(Label(QStringLiteral("Trova:"), this, "lblTrova"));
+    find->addWidget(NamedLabel(QStringLiteral("Trova:"), this, "lblTrova"));
     find->addWidget(txtTrova, 1);
     find->addWidget(btnTrova);
     find->addSpacing(20);
@@ -157,8 +144,8 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     auto* collecting = new QHBoxLayout;
     // The family account of the selected line; the reminders of the ticked lines not fully paid, and of
     // the blocked ones, which the reminders' window names with their reason.
-    QPushButton* btnEstrattoConto = Button(QStringLiteral("Estratto conto"), this, "btnEstrattoConto");
-    QPushButton* btnSolleciti = Button(QStringLiteral("Solleciti"), this, "btnSolleciti");
+    QPushButton* btnEstrattoConto = CommandButton(QStringLiteral("Estratto conto"), this, "btnEstrattoConto");
+    QPushButton* btnSolleciti = CommandButton(QStringLiteral("Solleciti"), this, "btnSolleciti");
     for (QPushButton* b : {btnEstrattoConto, btnSolleciti, btnAddebitiSdd, btnMovimenti})
         collecting->addWidget(b);
     connect(btnEstrattoConto, &QPushButton::clicked, this, [this] {
@@ -183,7 +170,7 @@ TfrmRetteMese::TfrmRetteMese(Carvenna& app, const QString& year, QWidget* parent
     page->setContentsMargins(16, 12, 16, 12);
     page->addWidget(titRette);
     QLabel* lblIstruzioni =
-        Label(QStringLiteral("Le schede con iscrizione valida nel mese. Causale lasciata in bianco: quella "
+        NamedLabel(QStringLiteral("Le schede con iscrizione valida nel mese. Causale lasciata in bianco: quella "
                              "della scheda, oppure \"Retta <mese> <anno>\". Barra spaziatrice: spunta la "
                              "riga; doppio clic sulla quota per modificarla."),
               this, "lblIstruzioni");

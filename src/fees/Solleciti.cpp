@@ -1,4 +1,5 @@
 #include "fees/Solleciti.h"
+#include "widgets/NamedControls.h"
 #include "app/Guida.h"
 #include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
@@ -25,16 +26,9 @@
 using namespace fees;
 
 namespace {
-QPushButton* Button(const QString& text, QWidget* parent, const char* name) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
-QLabel* Label(const QString& text, QWidget* parent, const char* name) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
+QLabel* WrappedLabel(const QString& text, QWidget* parent, const char* name) {
+    QLabel* l = NamedLabel(text, parent, name);
     l->setWordWrap(true);
     return l;
 }
@@ -63,7 +57,7 @@ TfrmSolleciti::TfrmSolleciti(Carvenna& app, const ReminderSet& set, const Paymen
     setObjectName(QStringLiteral("TfrmSolleciti"));
     AttachGuide(app, this, GuideTopic::Solleciti); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral("Solleciti"));
-    titSolleciti = Label(QStringLiteral("Solleciti delle rette fino a %1 %2").arg(set.upTo.Name()).arg(set.upTo.year),
+    titSolleciti = WrappedLabel(QStringLiteral("Solleciti delle rette fino a %1 %2").arg(set.upTo.Name()).arg(set.upTo.year),
                          this, "titSolleciti");
     QFont title = titSolleciti->font();
     title.setPointSizeF(title.pointSizeF() * 1.5);
@@ -75,7 +69,7 @@ TfrmSolleciti::TfrmSolleciti(Carvenna& app, const ReminderSet& set, const Paymen
         total += l.Total();
         letters << LetterLine(l);
     }
-    lblRiepilogo = Label(set.letters.size() == 1
+    lblRiepilogo = WrappedLabel(set.letters.size() == 1
                              ? QStringLiteral("Una lettera, totale da pagare € %1.").arg(AmountText(total))
                              : QStringLiteral("%1 lettere, una per pagatore, totale da pagare € %2.")
                                    .arg(set.letters.size())
@@ -88,13 +82,13 @@ TfrmSolleciti::TfrmSolleciti(Carvenna& app, const ReminderSet& set, const Paymen
                        .arg(s.card)
                        .arg(s.parent.isEmpty() ? QStringLiteral("(genitore non indicato)") : s.parent,
                             s.child.isEmpty() ? QStringLiteral("(minore non indicato)") : s.child, s.reason);
-    lblEsclusi = Label(skipped.isEmpty() ? QStringLiteral("Nessuna scheda esclusa.")
+    lblEsclusi = WrappedLabel(skipped.isEmpty() ? QStringLiteral("Nessuna scheda esclusa.")
                                          : QStringLiteral("Schede senza lettera (%1):").arg(skipped.size()),
                        this, "lblEsclusi");
     lstEsclusi = List(skipped, this, "lstEsclusi");
     lstEsclusi->setVisible(!skipped.isEmpty());
     const QString problem = QrProblem(account);
-    lblPagamento = Label(problem.isEmpty()
+    lblPagamento = WrappedLabel(problem.isEmpty()
                              ? QStringLiteral("Pagamento: bonifico sul conto IBAN %1 intestato a %2, con il codice QR "
                                               "per l'app della banca.")
                                    .arg(account.iban, account.intestatario)
@@ -105,10 +99,10 @@ TfrmSolleciti::TfrmSolleciti(Carvenna& app, const ReminderSet& set, const Paymen
     if (!problem.isEmpty())
         lblPagamento->setStyleSheet(QStringLiteral("color: #B00000;"));
 
-    btnAnteprima = Button(QStringLiteral("Anteprima"), this, "btnAnteprima");
-    btnStampa = Button(QStringLiteral("Stampa"), this, "btnStampa");
-    btnEmail = Button(QStringLiteral("Invia per e-mail"), this, "btnEmail");
-    btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
+    btnAnteprima = CommandButton(QStringLiteral("Anteprima"), this, "btnAnteprima");
+    btnStampa = CommandButton(QStringLiteral("Stampa"), this, "btnStampa");
+    btnEmail = CommandButton(QStringLiteral("Invia per e-mail"), this, "btnEmail");
+    btnChiudi = CommandButton(QStringLiteral("Chiudi"), this, "btnChiudi");
     for (QPushButton* b : {btnAnteprima, btnStampa, btnEmail})
         b->setEnabled(!set.letters.isEmpty());
     auto* commands = new QHBoxLayout;

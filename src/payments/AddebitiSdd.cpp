@@ -1,4 +1,5 @@
 #include "payments/AddebitiSdd.h"
+#include "widgets/NamedControls.h"
 #include "app/Guida.h"
 #include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
@@ -64,11 +65,6 @@ private:
 };
 
 namespace {
-QPushButton* Button(const QString& text, QWidget* parent, const char* name) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
 } // namespace
 
 TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& lines, const QVector<int>& ticked,
@@ -111,9 +107,9 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     lstEscluse->setModel(m_leftOut);
     lblTotale = new QLabel(this);
     lblTotale->setObjectName(QStringLiteral("lblTotale"));
-    btnCrea = Button(QStringLiteral("Crea file SDD"), this, "btnCrea");
-    btnStampa = Button(QStringLiteral("Stampa elenco"), this, "btnStampa");
-    btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
+    btnCrea = NamedButton(QStringLiteral("Crea file SDD"), this, "btnCrea");
+    btnStampa = NamedButton(QStringLiteral("Stampa elenco"), this, "btnStampa");
+    btnChiudi = NamedButton(QStringLiteral("Chiudi"), this, "btnChiudi");
 
     auto* top = new QHBoxLayout;
     auto* lblScadenza = new QLabel(QStringLiteral("Data di addebito:"), this);

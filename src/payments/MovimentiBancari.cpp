@@ -1,4 +1,5 @@
 #include "payments/MovimentiBancari.h"
+#include "widgets/NamedControls.h"
 #include "app/Guida.h"
 #include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
@@ -100,11 +101,6 @@ private:
 };
 
 namespace {
-QPushButton* Button(const QString& text, QWidget* parent, const char* name) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
 } // namespace
 
 TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::FeeMonth& month, QWidget* parent)
@@ -118,7 +114,7 @@ TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::
     big.setPointSize(big.pointSize() + 4);
     big.setBold(true);
     titMovimenti->setFont(big);
-    btnApri = Button(QStringLiteral("Apri estratto conto..."), this, "btnApri");
+    btnApri = NamedButton(QStringLiteral("Apri estratto conto..."), this, "btnApri");
     lblFile = new QLabel(this);
     lblFile->setObjectName(QStringLiteral("lblFile"));
     cmbColonna = new QComboBox(this);
@@ -128,7 +124,7 @@ TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::
     for (CsvRole r : {CsvRole::None, CsvRole::Date, CsvRole::ValueDate, CsvRole::Description, CsvRole::Amount,
                       CsvRole::Credit, CsvRole::Debit, CsvRole::Payer, CsvRole::Currency})
         cmbRuolo->addItem(CsvRoleName(r), int(r));
-    btnColonna = Button(QStringLiteral("Cambia colonna"), this, "btnColonna");
+    btnColonna = NamedButton(QStringLiteral("Cambia colonna"), this, "btnColonna");
     m_cards = LoadDueCards(app.ProgramFolder(), month);
     m_model = new MovementsModel(m_data.credits, m_cards, this);
     grdMovimenti = new QTableView(this);
@@ -150,7 +146,7 @@ TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::
                                    QStringLiteral(")"),
                                i);
     cmbScheda->setMinimumWidth(320);
-    btnAbbina = Button(QStringLiteral("Abbina alla scheda"), this, "btnAbbina");
+    btnAbbina = NamedButton(QStringLiteral("Abbina alla scheda"), this, "btnAbbina");
     lstResi = new QListView(this);
     lstResi->setObjectName(QStringLiteral("lstResi"));
     lstResi->setUniformItemSizes(true);
@@ -159,8 +155,8 @@ TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::
     lstResi->setModel(m_returns);
     lblConteggio = new QLabel(this);
     lblConteggio->setObjectName(QStringLiteral("lblConteggio"));
-    btnEmetti = Button(QStringLiteral("Emetti ricevute"), this, "btnEmetti");
-    btnChiudi = Button(QStringLiteral("Chiudi"), this, "btnChiudi");
+    btnEmetti = NamedButton(QStringLiteral("Emetti ricevute"), this, "btnEmetti");
+    btnChiudi = NamedButton(QStringLiteral("Chiudi"), this, "btnChiudi");
 
     auto* top = new QHBoxLayout;
     top->addWidget(btnApri);

@@ -408,12 +408,12 @@ private slots:
         m_tp->fileDialogs.answers.enqueue(xlsx);
         ModalHelper::When<TfrmImpostaBollo>(
             [&](TfrmImpostaBollo* d) {
-                QCOMPARE(d->grdTrimestri->item(0, 1)->text(), QStringLiteral("2"));
-                QCOMPARE(d->grdTrimestri->item(0, 2)->text(), QStringLiteral("€ 4,00"));
-                QCOMPARE(d->grdTrimestri->item(0, 3)->text(), QStringLiteral("2521"));
-                QCOMPARE(d->grdTrimestri->item(0, 4)->text(), QStringLiteral("31/05/2026"));
-                QCOMPARE(d->grdTrimestri->item(1, 1)->text(), QStringLiteral("1"));
-                QCOMPARE(d->grdTrimestri->item(3, 4)->text(), QStringLiteral("28/02/2027"));
+                QCOMPARE(d->grdTrimestri->model()->index(0, 1).data().toString(), QStringLiteral("2"));
+                QCOMPARE(d->grdTrimestri->model()->index(0, 2).data().toString(), QStringLiteral("€ 4,00"));
+                QCOMPARE(d->grdTrimestri->model()->index(0, 3).data().toString(), QStringLiteral("2521"));
+                QCOMPARE(d->grdTrimestri->model()->index(0, 4).data().toString(), QStringLiteral("31/05/2026"));
+                QCOMPARE(d->grdTrimestri->model()->index(1, 1).data().toString(), QStringLiteral("1"));
+                QCOMPARE(d->grdTrimestri->model()->index(3, 4).data().toString(), QStringLiteral("28/02/2027"));
                 if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty())
                     d->grab().save(look + "/TfrmImpostaBollo.png");
                 d->btnStampa->click();
