@@ -67,8 +67,7 @@ QVector<int> AccountYears(const QVector<RegistryRecord>& cards, const QVector<in
 }
 
 qint64 CardFee(const RegistryRecord& card) {
-    const auto euroCents = FeeEuroCents(TrimText(card.Quota));
-    return euroCents ? (euroCents->first.toLongLong() * 100 + euroCents->second.toLongLong()) * 100 : 0;
+    return FeeAmount(card.Quota);
 }
 
 FamilyAccount BuildFamilyAccount(const QVector<RegistryRecord>& cards, int index, const ChildReceipts& receipts,

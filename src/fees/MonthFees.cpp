@@ -84,16 +84,13 @@ qint64 Owed(const FeeLine& line) {
     return qMax<qint64>(0, line.due - line.paid);
 }
 
-namespace {
-// The fee to the cent in ten-thousandths, as a receipt can carry it; 0 when it cannot be issued.
-qint64 FeeDue(const QString& fee) {
+qint64 FeeAmount(const QString& fee) {
     const auto euroCents = FeeEuroCents(fee);
     return euroCents ? (euroCents->first.toLongLong() * 100 + euroCents->second.toLongLong()) * 100 : 0;
 }
-} // namespace
 
 void Assess(FeeLine& line) {
-    line.due = FeeDue(line.fee);
+    line.due = FeeAmount(line.fee);
     line.taxCodeWarning = TaxCodeFails(line.taxCode);
     MonthDue month;
     month.due = line.due;
@@ -192,7 +189,7 @@ MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, 
         if (line.child.isEmpty())
             continue;
         const MonthDue month =
-            Allocate(receipts.Of(line.child), CardTerms{line.child, FeeDue(line.fee), line.cause}, m, m, words)
+            Allocate(receipts.Of(line.child), CardTerms{line.child, FeeAmount(line.fee), line.cause}, m, m, words)
                 .months.value(0);
         line.paid = month.paid;
         for (const MonthPart& p : month.parts) {

@@ -46,6 +46,10 @@ QString ChildKey(const QString& name);
 /// digits of euro (the most the receipt's amount box takes).
 std::optional<std::pair<QString, QString>> FeeEuroCents(const QString& fee);
 
+/// A fee to the cent in ten-thousandths of a euro, as a receipt can carry it (FeeEuroCents); 0 when it
+/// cannot be issued.
+qint64 FeeAmount(const QString& fee);
+
 enum class LineState { ToIssue, Partial, Paid, Blocked };
 
 /// One card of the month's list.

@@ -23,11 +23,6 @@ QString Folded(const QString& s) {
     return out;
 }
 
-qint64 FeeOf(const QString& fee) {
-    const auto ec = fees::FeeEuroCents(fee);
-    return ec ? ec->first.toLongLong() * 10000 + ec->second.toLongLong() * 100 : 0;
-}
-
 QString JournalPath(const QString& folder, int year) {
     return folder + QStringLiteral("Storico/%1.movimenti.log").arg(year);
 }
@@ -105,7 +100,7 @@ QVector<DueCard> LoadDueCards(const QString& programFolder, const fees::FeeMonth
         d.line.cause = TrimText(c.Ente);
         d.line.birthPlace = TrimText(c.Porto);
         d.line.birthDate = TrimText(c.InizioPor);
-        const qint64 fee = FeeOf(d.line.fee);
+        const qint64 fee = fees::FeeAmount(d.line.fee);
         if (!d.line.child.isEmpty() && !d.line.taxCode.isEmpty() && fee > 0) {
             const auto [from, to] = fees::AccountRange(c.InizioTes, c.FineTes, upTo);
             const fees::ChildAccount acc =
