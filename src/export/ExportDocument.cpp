@@ -62,7 +62,7 @@ bool Fail(QString* error, const QString& text) {
 }
 } // namespace
 
-void AppendExportCellText(QByteArray& out, QStringView text) {
+void AppendExportCellText(ByteWriter& out, QStringView text) {
     while (!text.isEmpty() && text.front().unicode() <= 0x20)
         text = text.mid(1);
     while (!text.isEmpty() && text.back().unicode() <= 0x20)
@@ -71,30 +71,29 @@ void AppendExportCellText(QByteArray& out, QStringView text) {
     const QChar* const end = p + text.size();
     // The common case, plain ASCII, is copied straight into room made for the whole text; the first
     // other character gives the rest to the loop below, which appends as it goes.
-    const qsizetype start = out.size();
-    out.resize(start + text.size());
-    char* w = out.data() + start;
+    char* const start = out.Room(text.size());
+    char* w = start;
     for (; p < end; ++p) {
         const char16_t u = p->unicode();
         if (u < 0x20 || u >= 0x7F || u == u'&' || u == u'<' || u == u'>')
             break;
         *w++ = char(u);
     }
-    out.resize(w - out.constData());
+    out.Advance(w - start);
     for (; p < end; ++p) {
         const char16_t u = p->unicode();
         if (u >= 0x20 && u < 0x7F && u != u'&' && u != u'<' && u != u'>') {
-            out.append(char(u));
+            out.Append(char(u));
             continue;
         }
         if (u < 0x20 || u == 0x7F) {
-            out.append(' ');
+            out.Append(' ');
         } else if (u == u'&') {
-            out.append("&amp;");
+            out.Append(QByteArrayView("&amp;"));
         } else if (u == u'<') {
-            out.append("&lt;");
+            out.Append(QByteArrayView("&lt;"));
         } else if (u == u'>') {
-            out.append("&gt;");
+            out.Append(QByteArrayView("&gt;"));
         } else {
             uint code = u;
             if (p->isHighSurrogate() && p + 1 < end && p[1].isLowSurrogate()) {
@@ -102,15 +101,23 @@ void AppendExportCellText(QByteArray& out, QStringView text) {
                 ++p;
             }
             const int b = code > 0xFFFF ? -1 : Win1252Byte(QChar(char16_t(code)));
-            if (b >= 0)
-                out.append(char(b));
-            else
-                out.append("&#").append(QByteArray::number(code)).append(';');
+            if (b >= 0) {
+                out.Append(char(b));
+            } else {
+                out.Append(QByteArrayView("&#"));
+                out.Append(QByteArray::number(code));
+                out.Append(';');
+            }
         }
     }
 }
 
-void AppendExportCellBytes(QByteArray& out, QByteArrayView stored) {
+void AppendExportCellText(QByteArray& out, QStringView text) {
+    ByteWriter writer(out);
+    AppendExportCellText(writer, text);
+}
+
+void AppendExportCellBytes(ByteWriter& out, QByteArrayView stored) {
     // Every Windows-1252 byte stands for a character that the code page writes back as the same
     // byte, so only the trimming, the control characters and the three markup characters change.
     const auto* p = reinterpret_cast<const unsigned char*>(stored.data());
@@ -122,19 +129,24 @@ void AppendExportCellBytes(QByteArray& out, QByteArrayView stored) {
     for (const unsigned char* run = p;; ++p) {
         if (p < end && *p >= 0x20 && *p != 0x7F && *p != '&' && *p != '<' && *p != '>')
             continue;
-        out.append(reinterpret_cast<const char*>(run), p - run);
+        out.Append(reinterpret_cast<const char*>(run), p - run);
         if (p == end)
             break;
         if (*p == '&')
-            out.append("&amp;");
+            out.Append(QByteArrayView("&amp;"));
         else if (*p == '<')
-            out.append("&lt;");
+            out.Append(QByteArrayView("&lt;"));
         else if (*p == '>')
-            out.append("&gt;");
+            out.Append(QByteArrayView("&gt;"));
         else
-            out.append(' ');
+            out.Append(' ');
         run = p + 1;
     }
+}
+
+void AppendExportCellBytes(QByteArray& out, QByteArrayView stored) {
+    ByteWriter writer(out);
+    AppendExportCellBytes(writer, stored);
 }
 
 bool CheckExportTarget(const QString& path, QString* error) {
@@ -152,7 +164,7 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
                          qint64 rows, const ExportCellText& cell, QString* error, const ExportProgress& progress) {
     return WriteExportDocument(
         path, sheetName, columns, rows,
-        [&cell](QByteArray& out, qint64 row, int column) { AppendExportCellText(out, cell(row, column)); }, error,
+        [&cell](ByteWriter& out, qint64 row, int column) { AppendExportCellText(out, cell(row, column)); }, error,
         progress);
 }
 
@@ -165,40 +177,43 @@ bool WriteExportDocument(const QString& path, const QString& sheetName, const QV
     if (!file.Open())
         return Fail(error, file.ErrorString());
 
-    QByteArray buf = Head(sheetName);
-    buf.reserve(kFlushBytes + (1 << 16));
-    buf += "<tr>";
+    QByteArray bytes = Head(sheetName);
+    bytes.reserve(kFlushBytes + (1 << 16));
+    ByteWriter buf(bytes);
+    buf.Append(QByteArrayView("<tr>"));
     for (const ExportColumn& c : columns) {
-        buf += "<td style=\"text-align: left; font-weight: bold;\" width=";
-        buf += QByteArray::number(c.width);
-        buf += kTextFormat;
-        buf += ">";
+        buf.Append(QByteArrayView("<td style=\"text-align: left; font-weight: bold;\" width="));
+        buf.Append(QByteArray::number(c.width));
+        buf.Append(QByteArrayView(kTextFormat));
+        buf.Append('>');
         AppendExportCellText(buf, c.header);
-        buf += "</td>";
+        buf.Append(QByteArrayView("</td>"));
     }
-    buf += "</tr>";
+    buf.Append(QByteArrayView("</tr>"));
 
+    // The bytes written so far, as the file layer takes them (no copy).
+    auto written = [&buf] { return QByteArray::fromRawData(buf.Bytes().data(), buf.Size()); };
     const int cols = int(columns.size());
     for (qint64 r = 0; r < rows; ++r) {
-        buf.append(QByteArrayView("<tr>"));
+        buf.Append(QByteArrayView("<tr>"));
         for (int c = 0; c < cols; ++c) {
-            buf.append(kCellStart);
+            buf.Append(kCellStart);
             cell(buf, r, c);
-            buf.append(QByteArrayView("</td>"));
+            buf.Append(QByteArrayView("</td>"));
         }
-        buf.append(QByteArrayView("</tr>"));
-        if (buf.size() >= kFlushBytes) {
-            if (!file.Write(buf))
+        buf.Append(QByteArrayView("</tr>"));
+        if (buf.Size() >= kFlushBytes) {
+            if (!file.Write(written()))
                 return Fail(error, file.ErrorString());
-            buf.resize(0); // keeps the capacity for the next block
+            buf.Clear(); // keeps the room for the next block
         }
         if (progress && (r + 1) % kProgressRows == 0)
             progress(r + 1);
     }
-    buf += "</table>";
-    buf += "</body>";
-    buf += "</html>";
-    if (!file.Write(buf) || !file.Commit())
+    buf.Append(QByteArrayView("</table>"));
+    buf.Append(QByteArrayView("</body>"));
+    buf.Append(QByteArrayView("</html>"));
+    if (!file.Write(written()) || !file.Commit())
         return Fail(error, file.ErrorString());
     return true;
 }

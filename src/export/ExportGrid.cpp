@@ -1,6 +1,8 @@
 #include "export/ExportGrid.h"
 #include "storage/FixedField.h"
 #include "storage/Text.h"
+#include <QVarLengthArray>
+#include <cstring>
 
 ExportGridModel::ExportGridModel(QVector<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns)), m_dataColumns(int(m_columns.size()) - 1) {}
@@ -31,11 +33,25 @@ void ExportGridModel::BeginLoad(qint64 expectedRows) {
 }
 
 void ExportGridModel::AppendStored(const char* record, const QVector<FieldSpec>& layout, const int* fields) {
+    // The row's texts are measured first, so that each array grows once a row and not once a cell.
+    QVarLengthArray<std::pair<int, int>, 32> text(m_dataColumns);
+    qsizetype length = 0;
     for (int c = 0; c < m_dataColumns; ++c) {
         const FieldSpec& f = layout[fields[c]];
-        const auto [b, e] = StoredTextRange(record + f.offset, f.width);
-        m_bytes.append(record + f.offset + 1 + b, e - b);
-        m_ends.push_back(m_bytes.size());
+        text[c] = StoredTextRange(record + f.offset, f.width);
+        length += text[c].second - text[c].first;
+    }
+    qsizetype end = m_bytes.size();
+    m_bytes.resize(end + length);
+    const qsizetype firstCell = m_ends.size();
+    m_ends.resize(firstCell + m_dataColumns);
+    char* bytes = m_bytes.data();
+    qsizetype* ends = m_ends.data() + firstCell;
+    for (int c = 0; c < m_dataColumns; ++c) {
+        const int n = text[c].second - text[c].first;
+        std::memcpy(bytes + end, record + layout[fields[c]].offset + 1 + text[c].first, size_t(n));
+        end += n;
+        ends[c] = end;
     }
     ++m_loaded;
 }
@@ -70,7 +86,7 @@ QString ExportGridModel::Cell(qint64 row, int column) const {
     return FromWin1252(b.data(), int(b.size()));
 }
 
-void ExportGridModel::AppendExportCell(QByteArray& out, qint64 row, int column) const {
+void ExportGridModel::AppendExportCell(ByteWriter& out, qint64 row, int column) const {
     ++column; // counted from the first exported column
     if (row < 0 || row >= rowCount() || column < 1 || column > m_dataColumns)
         return;

@@ -45,7 +45,7 @@ public:
     /// The text of a cell as shown and exported: the edit, if any, otherwise the loaded text.
     QString Cell(qint64 row, int column) const;
     /// Appends exported cell (row, column) to the document as AppendExportCellText would append Cell().
-    void AppendExportCell(QByteArray& out, qint64 row, int column) const;
+    void AppendExportCell(ByteWriter& out, qint64 row, int column) const;
     /// The text of exported cell (row, column), column counted from the first exported column.
     QString ExportCell(qint64 row, int column) const { return Cell(row, column + 1); }
 

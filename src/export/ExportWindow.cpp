@@ -172,7 +172,7 @@ bool ExportWindow::WriteExport(const QString& path, QString* error) {
         IsXlsDocumentPath(path)
             ? WriteExportDocument(
                   path, m_texts.sheetName, m_model->ExportColumns(), rows,
-                  [this](QByteArray& out, qint64 row, int column) { m_model->AppendExportCell(out, row, column); },
+                  [this](ByteWriter& out, qint64 row, int column) { m_model->AppendExportCell(out, row, column); },
                   error, shown)
             : WriteXlsxDocument(
                   path, m_texts.sheetName, m_model->XlsxColumns(), rows,

@@ -1,6 +1,7 @@
 # Spreadsheet export: the document writer, the grid model and the two tables in core; the
 # receipt and registry export windows.
 list(APPEND CORE_SOURCES
+    ${CUR}/ByteWriter.h
     ${CUR}/ExportDocument.h ${CUR}/ExportDocument.cpp
     ${CUR}/ExportGrid.h ${CUR}/ExportGrid.cpp
     ${CUR}/ExportTables.h ${CUR}/ExportTables.cpp
