@@ -35,8 +35,8 @@ constexpr LineColumn kEnrolmentColumns[] = {
 template <size_t N> QString Line(const LineColumn (&columns)[N], const QVector<const QString*>& fields) {
     return ColumnLine(columns, int(N), fields.constData());
 }
-template <class Record, size_t N> QString LineFromBytes(const LineColumn (&columns)[N], const char* bytes) {
-    return ColumnLineFromBytes(columns, int(N), Record::Layout(), bytes);
+template <class Record, size_t N> ColumnLineBuilder LineBuilder(const LineColumn (&columns)[N]) {
+    return ColumnLineBuilder(columns, int(N), Record::Layout());
 }
 
 } // namespace
@@ -95,9 +95,10 @@ bool CollectMatches(File& file, bool opened, const RecordMatcher& matcher, const
             *error = file.ErrorString();
         return false;
     }
+    const ColumnLineBuilder line = LineBuilder<Record>(columns);
     const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
         if (matcher.Matches(bytes)) {
-            out.lines << LineFromBytes<Record>(columns, bytes);
+            out.lines << line.Line(bytes);
             out.positions << index + 1;
         }
         return true;
@@ -145,13 +146,14 @@ bool ExpiredCards(const QString& programFolder, ExpiryKind kind, const QDate& to
             *error = file.ErrorString();
         return false;
     }
+    const ColumnLineBuilder line = kind == ExpiryKind::Certificate ? LineBuilder<RegistryRecord>(kCertificateColumns)
+                                                                   : LineBuilder<RegistryRecord>(kEnrolmentColumns);
     QString dateText;
     const bool ok = file.Raw().Scan([&](qint64 index, const char* bytes) {
         // Only the date is decoded for every card; the line is built only for a listed card.
         DecodeFieldInto(bytes + date.offset, date.width, dateText);
         if (IsExpired(dateText, today)) {
-            out.lines << (kind == ExpiryKind::Certificate ? LineFromBytes<RegistryRecord>(kCertificateColumns, bytes)
-                                                          : LineFromBytes<RegistryRecord>(kEnrolmentColumns, bytes));
+            out.lines << line.Line(bytes);
             out.positions << index + 1;
         }
         return true;

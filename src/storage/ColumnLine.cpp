@@ -1,6 +1,7 @@
 #include "storage/ColumnLine.h"
 #include "storage/Text.h"
 #include <algorithm>
+#include <cstring>
 
 namespace {
 // The trimmed range [b, e) of `text`: characters up to U+0020 are cut from both ends.
@@ -32,26 +33,60 @@ QString ColumnLine(const LineColumn* columns, int count, const QString* const* f
 
 QString ColumnLineFromBytes(const LineColumn* columns, int count, const QVector<FieldSpec>& layout,
                             const char* record) {
-    constexpr int kMaxColumns = 16;
-    Q_ASSERT(count <= kMaxColumns);
-    std::pair<int, int> text[kMaxColumns];
-    qsizetype length = 0;
+    return ColumnLineBuilder(columns, count, layout).Line(record);
+}
+
+ColumnLineBuilder::ColumnLineBuilder(const LineColumn* columns, int count, const QVector<FieldSpec>& layout) {
+    m_columns.reserve(count);
+    bool fixed = true;
     for (int i = 0; i < count; ++i) {
         const LineColumn& c = columns[i];
         const FieldSpec& f = layout[c.field];
-        text[i] = StoredTextRange(record + f.offset, f.width);
-        if (c.width > 0)
-            text[i].second = std::min(text[i].second, text[i].first + c.width);
-        length += c.label.size() + (c.width > 0 ? c.width : text[i].second - text[i].first);
+        Column col{c.label, f.offset, f.width, c.width, -1};
+        // Up to the first column of free width every column starts at the same place in every line.
+        fixed = fixed && c.width > 0;
+        if (fixed) {
+            m_head.append(c.label);
+            col.at = int(m_head.size());
+            m_head.append(QString(c.width, u' '));
+            ++m_headColumns;
+        }
+        m_columns.append(col);
+    }
+}
+
+QString ColumnLineBuilder::Line(const char* record) const {
+    constexpr int kMaxColumns = 16;
+    const int count = int(m_columns.size());
+    Q_ASSERT(count - m_headColumns <= kMaxColumns);
+    std::pair<int, int> tail[kMaxColumns];
+    qsizetype length = m_head.size();
+    for (int i = m_headColumns; i < count; ++i) {
+        const Column& c = m_columns[i];
+        std::pair<int, int>& t = tail[i - m_headColumns];
+        t = StoredTextRange(record + c.offset, c.width);
+        if (c.columnWidth > 0)
+            t.second = std::min(t.second, t.first + c.columnWidth);
+        length += c.label.size() + (c.columnWidth > 0 ? c.columnWidth : t.second - t.first);
     }
     QString line(length, Qt::Uninitialized);
-    QChar* out = line.data();
-    for (int i = 0; i < count; ++i) {
-        const LineColumn& c = columns[i];
+    QChar* const begin = line.data();
+    // The head's labels and blanks in one copy; each field's text then goes over its blanks.
+    std::memcpy(static_cast<void*>(begin), m_head.constData(), size_t(m_head.size()) * sizeof(QChar));
+    for (int i = 0; i < m_headColumns; ++i) {
+        const Column& c = m_columns[i];
+        auto [b, e] = StoredTextRange(record + c.offset, c.width);
+        e = std::min(e, b + c.columnWidth);
+        FromWin1252Into(record + c.offset + 1 + b, e - b, begin + c.at);
+    }
+    QChar* out = begin + m_head.size();
+    for (int i = m_headColumns; i < count; ++i) {
+        const Column& c = m_columns[i];
+        const std::pair<int, int>& t = tail[i - m_headColumns];
         out = std::copy(c.label.begin(), c.label.end(), out);
-        const int n = text[i].second - text[i].first;
-        FromWin1252Into(record + layout[c.field].offset + 1 + text[i].first, n, out);
-        out = std::fill_n(out + n, std::max(0, c.width - n), QChar(u' '));
+        const int n = t.second - t.first;
+        FromWin1252Into(record + c.offset + 1 + t.first, n, out);
+        out = std::fill_n(out + n, std::max(0, c.columnWidth - n), QChar(u' '));
     }
     return line;
 }

@@ -18,3 +18,25 @@ struct LineColumn {
 QString ColumnLine(const LineColumn* columns, int count, const QString* const* fields);
 /// The same line from a stored record laid out by `layout`.
 QString ColumnLineFromBytes(const LineColumn* columns, int count, const QVector<FieldSpec>& layout, const char* record);
+
+/// ColumnLineFromBytes for many records of one layout: the labels and the blank columns before the
+/// first column of free width (width 0) are laid out once, so a line is one copy of that head with
+/// the fields converted into place.
+class ColumnLineBuilder {
+public:
+    ColumnLineBuilder(const LineColumn* columns, int count, const QVector<FieldSpec>& layout);
+    /// The line of the stored record `record`, as ColumnLineFromBytes gives it.
+    QString Line(const char* record) const;
+
+private:
+    struct Column {
+        QStringView label;
+        int offset;  // of the field in the record
+        int width;   // of the stored field
+        int columnWidth;
+        int at;      // where the text starts in the head, for the columns it holds
+    };
+    QVector<Column> m_columns;
+    int m_headColumns = 0; // the columns laid out in m_head
+    QString m_head;
+};

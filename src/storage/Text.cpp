@@ -3,7 +3,7 @@
 namespace {
 // Code points of the bytes 0x80-0x9F in Windows-1252; the five unassigned bytes map to
 // themselves so that every byte round-trips.
-const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
                             0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
                             0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
@@ -65,11 +65,22 @@ QString FromWin1252(const char* data, int len) {
     return out;
 }
 
-void FromWin1252Into(const char* data, int len, QChar* out) {
-    for (int i = 0; i < len; ++i) {
-        const unsigned char b = static_cast<unsigned char>(data[i]);
-        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
+namespace {
+// The character of every byte, so that converting is one look-up a byte and no branch.
+struct Win1252Table {
+    char16_t code[256] = {};
+    constexpr Win1252Table() {
+        for (int b = 0; b < 256; ++b)
+            code[b] = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
     }
+};
+constexpr Win1252Table kTable;
+} // namespace
+
+void FromWin1252Into(const char* data, int len, QChar* out) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    for (int i = 0; i < len; ++i)
+        out[i] = QChar(kTable.code[bytes[i]]);
 }
 
 bool IsWin1252(const QString& s) {

@@ -120,6 +120,7 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
     }
     out.rows.reserve(int(qMin<qint64>(count, 1 << 24)));
 
+    const ColumnLineBuilder rowLine(kSummaryColumns, kSummaryColumnCount, layout);
     QString intero;
     qint64 visited = 0; // records handed over so far
     qint64 stopAt = 0;  // 1-based position of the receipt that stopped the listing
@@ -143,7 +144,7 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
             return false;
         }
         // The row comes straight from the stored bytes, as SummaryRow would build it from the texts.
-        out.rows.append(ColumnLineFromBytes(kSummaryColumns, kSummaryColumnCount, layout, rec));
+        out.rows.append(rowLine.Line(rec));
         out.positions.append(index);
         return true;
     });
