@@ -74,8 +74,9 @@ QString ImportoInLettere(qint64 tenThousandths) {
     return UpperAZ(words); // only a-z occur in the words
 }
 
-std::optional<qint64> ParseAmountText(const QString& text) {
-    const QString trimmed = TrimText(text);
+std::optional<qint64> ParseAmountText(QStringView text) {
+    // A view: a scan over a year parses without a copy.
+    const QStringView trimmed = TrimView(text);
     int b = 0;
     const int e = int(trimmed.size());
     bool negative = false;

@@ -18,4 +18,4 @@ QString ImportoInLettere(qint64 tenThousandths);
 /// Reads the text of an amount box as a currency value in ten-thousandths: optional blanks around,
 /// an optional sign, digits, optionally a comma and further digits (rounded to four decimals).
 /// Anything else (letters, a dot, a lone comma, text pasted into the box) gives no value.
-std::optional<qint64> ParseAmountText(const QString& text);
+std::optional<qint64> ParseAmountText(QStringView text);

@@ -31,10 +31,10 @@ public:
 private:
     struct Column {
         QStringView label;
-        int offset;  // of the field in the record
-        int width;   // of the stored field
+        int offset; // of the field in the record
+        int width;  // of the stored field
         int columnWidth;
-        int at;      // where the text starts in the head, for the columns it holds
+        int at; // where the text starts in the head, for the columns it holds
     };
     QVector<Column> m_columns;
     int m_headColumns = 0; // the columns laid out in m_head

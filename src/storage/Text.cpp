@@ -4,8 +4,8 @@ namespace {
 // Code points of the bytes 0x80-0x9F in Windows-1252; the five unassigned bytes map to
 // themselves so that every byte round-trips.
 constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-                            0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-                            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+                                0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 int ByteFor(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
@@ -17,13 +17,18 @@ int ByteFor(char16_t c) {
 }
 } // namespace
 
-QString TrimText(const QString& s) {
-    int b = 0, e = s.size();
+QStringView TrimView(QStringView s) {
+    qsizetype b = 0, e = s.size();
     while (b < e && s.at(b).unicode() <= 0x20)
         ++b;
     while (e > b && s.at(e - 1).unicode() <= 0x20)
         --e;
-    return (b == 0 && e == s.size()) ? s : s.mid(b, e - b);
+    return s.sliced(b, e - b);
+}
+
+QString TrimText(const QString& s) {
+    const QStringView t = TrimView(s);
+    return t.size() == s.size() ? s : t.toString();
 }
 
 QString UpperAZ(const QString& s) {

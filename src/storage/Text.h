@@ -6,6 +6,8 @@
 
 /// Removes every character up to U+0020 (blanks and control characters) from both ends.
 QString TrimText(const QString& s);
+/// The same as a view into `s`, for readers that need no copy.
+QStringView TrimView(QStringView s);
 /// A count with its noun agreeing: Counted(1, "ricevuta", "ricevute") is "1 ricevuta", 3 gives "3 ricevute".
 QString Counted(qint64 n, const QString& singular, const QString& plural);
 /// Turns only the letters a-z into A-Z; every other character is kept.
