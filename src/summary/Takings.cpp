@@ -119,6 +119,7 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
         return out;
     }
     out.rows.reserve(int(qMin<qint64>(count, 1 << 24)));
+    out.positions.reserve(out.rows.capacity());
 
     const ColumnLineBuilder rowLine(kSummaryColumns, kSummaryColumnCount, layout);
     QString intero;
