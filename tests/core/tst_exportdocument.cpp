@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
 
 namespace {
 QByteArray ReadFile(const QString& path) {
@@ -84,6 +85,8 @@ class tst_exportdocument : public QObject {
 
 private slots:
     void documentByteForByte();
+    void byteWriterAppendsAcrossGrowth();
+    void largeDocumentAcrossWrittenBlocks();
     void cellTexts_data();
     void cellTexts();
     void storedBytesWrittenAsTheirText();
@@ -96,6 +99,66 @@ private slots:
     void editsKeptApartAndOnlyWhereAllowed_data();
     void editsKeptApartAndOnlyWhereAllowed();
 };
+
+void tst_exportdocument::byteWriterAppendsAcrossGrowth() {
+    // Pieces of every size from 0 to 300 bytes, some through Room/Advance with less written than
+    // asked for, after bytes the array already held: the result is what plain appends give.
+    QByteArray out("head:");
+    QByteArray expected = out;
+    {
+        ByteWriter w(out);
+        for (int i = 0; i <= 300; ++i) {
+            const QByteArray piece(i, char('a' + i % 26));
+            if (i % 3 == 0) {
+                char* room = w.Room(i + 50);
+                std::memcpy(room, piece.constData(), size_t(i));
+                w.Advance(i);
+            } else if (i % 3 == 1) {
+                w.Append(piece);
+            } else {
+                w.Append(char('0' + i % 10));
+                expected.append(char('0' + i % 10));
+                continue;
+            }
+            expected.append(piece);
+            QCOMPARE(w.Size(), expected.size());
+        }
+        QCOMPARE(w.Bytes(), QByteArrayView(expected));
+    }
+    // The writer's end gives the array its true size.
+    QCOMPARE(out, expected);
+
+    // Clear forgets what was written, Finish sizes the array at once.
+    QByteArray again;
+    ByteWriter w(again);
+    w.Append(QByteArrayView("forgotten"));
+    w.Clear();
+    w.Append(QByteArrayView("kept"));
+    w.Finish();
+    QCOMPARE(again, QByteArray("kept"));
+}
+
+void tst_exportdocument::largeDocumentAcrossWrittenBlocks() {
+    // A document of several MiB is written out in blocks while it is built: every row, those that
+    // straddle a block's end included, is whole and in order, its markup characters as entities.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Ricevute.xls");
+    constexpr int kRows = 30000;
+    QVERIFY(WriteExportDocument(path, "S", {{"A", 10}, {"B", 10}}, kRows, [](qint64 r, int c) {
+        return QStringLiteral("R%1 & <%2> \u00E8 \u20AC").arg(r).arg(c);
+    }));
+    const QByteArray doc = ReadFile(path);
+    QVERIFY(doc.size() > 3 * (1 << 20));
+    QVERIFY(doc.endsWith("</tr></table></body></html>"));
+    const auto rows = Rows(doc);
+    QCOMPARE(rows.size(), kRows + 1);
+    for (int r = 0; r < kRows; ++r) {
+        const QVector<QByteArray> want = {"R" + QByteArray::number(r) + " &amp; &lt;0&gt; \xe8 \x80",
+                                          "R" + QByteArray::number(r) + " &amp; &lt;1&gt; \xe8 \x80"};
+        if (rows[r + 1] != want)
+            QFAIL(qPrintable(QStringLiteral("row %1 differs").arg(r)));
+    }
+}
 
 void tst_exportdocument::documentByteForByte() {
     QTemporaryDir dir;

@@ -11,6 +11,7 @@ namespace {
 
 struct R {
     QString num, data, payer, code, child, intero, method;
+    QString place = {}, birth = {}, from = QStringLiteral("01/09/2025"), to = QStringLiteral("30/09/2025");
 };
 
 QString Write(const QTemporaryDir& dir, const QVector<R>& rows) {
@@ -24,8 +25,10 @@ QString Write(const QTemporaryDir& dir, const QVector<R>& rows) {
         rec.Intero = r.intero;
         rec.Indirizzo = r.method;
         rec.Sport = QStringLiteral("Retta mensile");
-        rec.Dal = QStringLiteral("01/09/2025");
-        rec.Al = QStringLiteral("30/09/2025");
+        rec.Dal = r.from;
+        rec.Al = r.to;
+        rec.LuogoNasc = r.place;
+        rec.DataNasc = r.birth;
         return rec;
     });
 }
@@ -54,6 +57,8 @@ private slots:
     void reportsReceiptsLeftOut();
     void missingFileIsCreatedEmpty();
     void tableListsEachReceiptWithItsMethod();
+    void groupTextsFromTheLatestReceiptThatHasThem();
+    void manyDistinctMethodsAndPeriods();
 };
 
 void tst_statements::classifiesPaymentMethod_data() {
@@ -230,6 +235,67 @@ void tst_statements::tableListsEachReceiptWithItsMethod() {
     QVERIFY(t[1].endsWith(QStringLiteral("150,50")));
     QVERIFY(t[2].contains(QStringLiteral("non indicato")));
     QVERIFY(t[2].endsWith(QStringLiteral("  0,30")));
+}
+
+void tst_statements::groupTextsFromTheLatestReceiptThatHasThem() {
+    // One group: the payer, code and child come from its last receipt, the birth place and date from
+    // the last receipt that has them, even when a later one (or one of another group between) lacks them.
+    const QString path = Write(
+        m_dir, {
+                   {"1", "10/01/2025", "Neri Ada", "nrodaa80a41h501z", "Neri Bice", "1,00", "", "Pavia", "01/01/2022"},
+                   {"2", "10/02/2025", "Neri Ada Maria", "NRODAA80A41H501Z", "NERI BICE", "1,00", "", "Milano", ""},
+                   {"3", "10/02/2025", "Verdi Pio", "VRDPIO70A01H501X", "Verdi Ugo", "1,00", "", "Lodi", "02/02/2021"},
+                   {"4", "10/03/2025", "Neri Ada M.", " nrodaa80a41h501z ", "Neri Bice", "1,00", "", "", ""},
+               });
+    const YearStatements s = BuildYearStatements(path, 2025);
+    QCOMPARE(s.groups.size(), 2);
+    const StatementGroup& neri = s.groups[0];
+    QCOMPARE(Numbers(neri), QStringList({"1", "2", "4"}));
+    QCOMPARE(neri.payer, QStringLiteral("Neri Ada M."));
+    QCOMPARE(neri.taxCode, QStringLiteral("NRODAA80A41H501Z"));
+    QCOMPARE(neri.child, QStringLiteral("Neri Bice"));
+    QCOMPARE(neri.birthPlace, QStringLiteral("Milano"));
+    QCOMPARE(neri.birthDate, QStringLiteral("01/01/2022"));
+    const StatementGroup& verdi = s.groups[1];
+    QCOMPARE(verdi.birthPlace, QStringLiteral("Lodi"));
+    QCOMPARE(verdi.birthDate, QStringLiteral("02/02/2021"));
+}
+
+void tst_statements::manyDistinctMethodsAndPeriods() {
+    // More distinct payment methods and periods than a year usually holds: each receipt keeps its own
+    // texts, and each method its kind, whichever texts came before it.
+    QVector<R> rows;
+    for (int i = 0; i < 150; ++i) {
+        const QString method = i % 3 == 0   ? QStringLiteral("Contanti %1").arg(i)
+                               : i % 3 == 1 ? QStringLiteral("Bonifico %1").arg(i)
+                                            : QString();
+        R r{QString::number(i + 1),
+            QStringLiteral("%1/%2/2025").arg(i % 28 + 1, 2, 10, QChar('0')).arg(i % 12 + 1, 2, 10, QChar('0')),
+            "Bruni Eva",
+            "BRNEVA80A41H501Z",
+            "Bruni Leo",
+            "1,00",
+            method};
+        r.from = QStringLiteral("Dal %1").arg(i);
+        r.to = QStringLiteral("Al %1").arg(i % 70);
+        rows.append(r);
+    }
+    const YearStatements s = BuildYearStatements(Write(m_dir, rows), 2025);
+    QCOMPARE(s.groups.size(), 1);
+    const StatementGroup& g = s.groups[0];
+    QCOMPARE(g.receipts.size(), 150);
+    for (int i = 0; i < 150; ++i) {
+        const StatementReceipt& r = g.receipts[i];
+        QCOMPARE(r.number, QString::number(i + 1));
+        QCOMPARE(r.date, rows[i].data);
+        QCOMPARE(r.method, rows[i].method);
+        QCOMPARE(r.kind, ClassifyPayment(rows[i].method));
+        QCOMPARE(r.from, rows[i].from);
+        QCOMPARE(r.to, rows[i].to);
+    }
+    QCOMPARE(g.cash, qint64(50 * 10000));
+    QCOMPARE(g.traceable, qint64(50 * 10000));
+    QCOMPARE(g.notStated, qint64(50 * 10000));
 }
 
 QTEST_GUILESS_MAIN(tst_statements)

@@ -1,4 +1,5 @@
 // Text rules, the field codec, dates and the list building blocks.
+#include "storage/ColumnLine.h"
 #include "storage/Dates.h"
 #include "storage/FixedField.h"
 #include "storage/Lists.h"
@@ -12,12 +13,16 @@ private slots:
     void trim_data() {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("blanks") << "  abc  " << "abc";
+        QTest::newRow("blanks") << "  abc  "
+                                << "abc";
         QTest::newRow("controls") << QString("\t\r\nabc\x01\x1f") << "abc";
-        QTest::newRow("inner kept") << " a  b " << "a  b";
-        QTest::newRow("only blanks") << " \t " << "";
+        QTest::newRow("inner kept") << " a  b "
+                                    << "a  b";
+        QTest::newRow("only blanks") << " \t "
+                                     << "";
         QTest::newRow("nbsp kept") << QStringLiteral("\u00A0x\u00A0") << QStringLiteral("\u00A0x\u00A0");
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void trim() {
         QFETCH(QString, in);
@@ -29,9 +34,14 @@ private slots:
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("upper");
         QTest::addColumn<QString>("lower");
-        QTest::newRow("ascii") << "Rossi Mario" << "ROSSI MARIO" << "rossi mario";
-        QTest::newRow("accents untouched") << QStringLiteral("àÈéÀ") << QStringLiteral("àÈéÀ") << QStringLiteral("àÈéÀ");
-        QTest::newRow("digits and signs") << "a1-Z9" << "A1-Z9" << "a1-z9";
+        QTest::newRow("ascii") << "Rossi Mario"
+                               << "ROSSI MARIO"
+                               << "rossi mario";
+        QTest::newRow("accents untouched")
+            << QStringLiteral("àÈéÀ") << QStringLiteral("àÈéÀ") << QStringLiteral("àÈéÀ");
+        QTest::newRow("digits and signs") << "a1-Z9"
+                                          << "A1-Z9"
+                                          << "a1-z9";
     }
     void caseFolding() {
         QFETCH(QString, in);
@@ -68,12 +78,22 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("expected"); // length byte + text
-        QTest::newRow("fits") << 10 << "abc" << QByteArray("\x03" "abc");
-        QTest::newRow("trimmed") << 10 << "  abc \t" << QByteArray("\x03" "abc");
-        QTest::newRow("exact width") << 3 << "abc" << QByteArray("\x03" "abc");
-        QTest::newRow("cut") << 3 << "abcd" << QByteArray("\x03" "abc");
+        QTest::newRow("fits") << 10 << "abc"
+                              << QByteArray("\x03"
+                                            "abc");
+        QTest::newRow("trimmed") << 10 << "  abc \t"
+                                 << QByteArray("\x03"
+                                               "abc");
+        QTest::newRow("exact width") << 3 << "abc"
+                                     << QByteArray("\x03"
+                                                   "abc");
+        QTest::newRow("cut") << 3 << "abcd"
+                             << QByteArray("\x03"
+                                           "abc");
         QTest::newRow("empty") << 5 << "   " << QByteArray("\x00", 1);
-        QTest::newRow("euro one byte") << 4 << QStringLiteral("5 €") << QByteArray("\x03" "5 \x80");
+        QTest::newRow("euro one byte") << 4 << QStringLiteral("5 €")
+                                       << QByteArray("\x03"
+                                                     "5 \x80");
     }
     void fieldEncode() {
         QFETCH(int, width);
@@ -88,8 +108,86 @@ private slots:
     }
     void damagedLengthByteIsClamped() {
         // Length 200 in a 5-wide field followed by the next field's bytes: only the field is read.
-        QByteArray buf("\xc8" "abcde" "NEXTFIELD");
+        QByteArray buf("\xc8"
+                       "abcde"
+                       "NEXTFIELD");
         QCOMPARE(DecodeField(buf.constData(), 5), QString("abcde"));
+    }
+
+    void columnLineFromBytes_data() {
+        // Three fields of width 10; the middle column shows its text whole (width 0), so the third
+        // column's place depends on it. Each field is given as its stored bytes (length byte first).
+        QTest::addColumn<QByteArray>("a");
+        QTest::addColumn<QByteArray>("b");
+        QTest::addColumn<QByteArray>("c");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("fit and padded") << QByteArray("\x02"
+                                                      "ab")
+                                        << QByteArray("\x03"
+                                                      "xyz")
+                                        << QByteArray("\x01"
+                                                      "q")
+                                        << "A:ab    B:xyz C:q   ";
+        QTest::newRow("cut to the column") << QByteArray("\x08"
+                                                         "abcdefgh")
+                                           << QByteArray("\x02"
+                                                         "xy")
+                                           << QByteArray("\x06"
+                                                         "123456")
+                                           << "A:abcde B:xy C:1234";
+        QTest::newRow("blank free column") << QByteArray("\x02"
+                                                         "ab")
+                                           << QByteArray("\x00", 1)
+                                           << QByteArray("\x01"
+                                                         "q")
+                                           << "A:ab    B: C:q   ";
+        QTest::newRow("windows-1252 bytes")
+            << QByteArray("\x03"
+                          "5 \x80")
+            << QByteArray("\x02"
+                          "\xe0\x9c")
+            << QByteArray("\x00", 1) << QStringLiteral("A:5 \u20AC   B:\u00E0\u0153 C:    ");
+        QTest::newRow("controls trimmed") << QByteArray("\x05"
+                                                        "\tab\r ")
+                                          << QByteArray("\x04"
+                                                        " x  ")
+                                          << QByteArray("\x03"
+                                                        "\x01q\x1f")
+                                          << "A:ab    B:x C:q   ";
+        QTest::newRow("damaged length byte") << QByteArray("\xc8"
+                                                           "abcdefghij")
+                                             << QByteArray("\xff"
+                                                           "0123456789")
+                                             << QByteArray("\x02"
+                                                           "zz")
+                                             << "A:abcde B:0123456789 C:zz  ";
+    }
+    void columnLineFromBytes() {
+        QFETCH(QByteArray, a);
+        QFETCH(QByteArray, b);
+        QFETCH(QByteArray, c);
+        QFETCH(QString, line);
+        const QVector<FieldSpec> layout = BuildLayout({{"a", 10}, {"b", 10}, {"c", 10}});
+        static constexpr LineColumn columns[] = {{u"A:", 0, 5}, {u" B:", 1, 0}, {u" C:", 2, 4}};
+        // A record of the three fields, the bytes after each text left as '#'.
+        QByteArray record(33, '#');
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray& f = i == 0 ? a : i == 1 ? b : c;
+            record.replace(layout[i].offset, f.size(), f);
+        }
+        const ColumnLineBuilder builder(columns, 3, layout);
+        QCOMPARE(builder.Line(record.constData()), line);
+        QCOMPARE(ColumnLineFromBytes(columns, 3, layout, record.constData()), line);
+        // The same line as built from the decoded texts.
+        const QString texts[3] = {DecodeField(record.constData() + layout[0].offset, 10),
+                                  DecodeField(record.constData() + layout[1].offset, 10),
+                                  DecodeField(record.constData() + layout[2].offset, 10)};
+        const QString* fields[3] = {&texts[0], &texts[1], &texts[2]};
+        QCOMPARE(ColumnLine(columns, 3, fields), line);
+        // Built twice from one builder: nothing of the first line stays in the second.
+        QByteArray other(33, ' ');
+        other[0] = other[11] = other[22] = '\0';
+        QCOMPARE(builder.Line(other.constData()), QStringLiteral("A:      B: C:    "));
     }
 
     void dates_data() {
@@ -155,15 +253,14 @@ private slots:
         QTest::newRow("none filled lists all") << QStringList{"Rossi", "x"} << QStringList{"", "  "} << true;
         QTest::newRow("capitals find small") << QStringList{"mario rossi"} << QStringList{"ROSSI"} << true;
         QTest::newRow("middle") << QStringList{"Bianchi Rossi Verdi"} << QStringList{"rossi"} << true;
-        QTest::newRow("accent not folded") << QStringList{QStringLiteral("NICOLÒ")} << QStringList{QStringLiteral("nicolò")}
-                                           << false;
+        QTest::newRow("accent not folded")
+            << QStringList{QStringLiteral("NICOLÒ")} << QStringList{QStringLiteral("nicolò")} << false;
         QTest::newRow("leading blank kept") << QStringList{"Rossi Mario"} << QStringList{" Rossi"} << false;
         QTest::newRow("leading blank inside") << QStringList{"De Rossi"} << QStringList{" rossi"} << true;
-        QTest::newRow("character no file can hold") << QStringList{"Rossi"} << QStringList{QStringLiteral("ł")}
-                                                    << false;
+        QTest::newRow("character no file can hold")
+            << QStringList{"Rossi"} << QStringList{QStringLiteral("ł")} << false;
         QTest::newRow("both needed") << QStringList{"Rossi", "03/2024"} << QStringList{"rossi", "04/2024"} << false;
-        QTest::newRow("both found") << QStringList{"Rossi", "10/03/2024"} << QStringList{"rossi", "03/2024"}
-                                    << true;
+        QTest::newRow("both found") << QStringList{"Rossi", "10/03/2024"} << QStringList{"rossi", "03/2024"} << true;
     }
     void criteria() {
         QFETCH(QStringList, fields);
