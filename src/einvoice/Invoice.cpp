@@ -160,8 +160,9 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
     inv.progressivo = ProgressivoText(progressivo);
 
     // The payer.
-    inv.payerCode = UpperAZ(TrimText(receipt.CodFisc)); // checked with the refusals above
-    inv.payerIsVat = inv.payerCode.size() == 11;
+    const PayerCode payerCode = ReadPayerCode(receipt.CodFisc); // checked with the refusals above
+    inv.payerCode = payerCode.code;
+    inv.payerIsVat = payerCode.kind == PayerCodeKind::VatNumber;
     if (!payer.denominazione.isEmpty() || payer.cognome.isEmpty()) {
         inv.payer.denominazione = field(QStringLiteral("Denominazione del pagatore"), payer.denominazione, 80, true);
     } else {
