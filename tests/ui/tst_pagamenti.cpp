@@ -21,6 +21,7 @@
 #include "storage/IniFile.h"
 #include "storage/RegistryFile.h"
 #include "validators/Iban.h"
+#include "widgets/Calendario.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -186,6 +187,17 @@ private slots:
         t->ui.txtCodFisc->clear();
         t->cmdMandato->click();
         QCOMPARE(m_tp->messages.TakeTexts().size(), 1);
+        // A wrong code is asked about, No by default: answered No, no mandate window opens.
+        t->ui.txtCodFisc->setText("rssmra85t10a562x");
+        m_tp->messages.answers.enqueue(false);
+        auto* unwanted = ModalHelper::When<TfrmMandatoSdd>([](TfrmMandatoSdd* w) { w->btnAnnulla->click(); }, this);
+        t->cmdMandato->click();
+        QVERIFY(!unwanted->Handled());
+        delete unwanted; // it must not answer a later test's window
+        const QStringList asked = m_tp->messages.TakeTexts();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].startsWith("Attenzione: il codice fiscale del pagatore \"RSSMRA85T10A562X\" non è valido."),
+                 qPrintable(asked[0]));
     }
 
     // Without the creditor data no file is made and the message names what is missing; with it the file
@@ -197,6 +209,23 @@ private slots:
                                                    QDate(2025, 9, 1), true}));
         QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
             QCOMPARE(d->txtScadenza->text(), QStringLiteral("11/12/2026"));
+            // The due date can be picked: the picker hands the day back; cancelling keeps the one shown.
+            auto* pick = ModalHelper::When<TfrmCalendario>(
+                [](TfrmCalendario* c) {
+                    QCOMPARE(c->ui.calAppuntamenti->selectedDate(), QDate(2026, 12, 11));
+                    c->ui.calAppuntamenti->setSelectedDate(QDate(2026, 12, 18));
+                    QTest::mouseClick(c->ui.btnImportaData, Qt::LeftButton);
+                },
+                this);
+            d->btnScadenza->click();
+            QVERIFY(pick->Handled());
+            delete pick;
+            QCOMPARE(d->txtScadenza->text(), QStringLiteral("18/12/2026"));
+            auto* cancel = ModalHelper::When<TfrmCalendario>([](TfrmCalendario* c) { c->reject(); }, this);
+            d->btnScadenza->click();
+            QVERIFY(cancel->Handled());
+            delete cancel;
+            QCOMPARE(d->txtScadenza->text(), QStringLiteral("18/12/2026"));
             QCOMPARE(d->grdAddebiti->model()->rowCount(), 3);
             QCOMPARE(d->lstEscluse->model()->rowCount(), 1);
             QVERIFY(d->lstEscluse->model()->index(0, 0).data().toString().contains("Neri Ugo"));
