@@ -42,20 +42,21 @@ ColumnLineBuilder::ColumnLineBuilder(const LineColumn* columns, int count, const
     for (int i = 0; i < count; ++i) {
         const LineColumn& c = columns[i];
         const FieldSpec& f = layout[c.field];
-        Column col{c.label, f.offset, f.width, c.width, -1};
+        Q_ASSERT(IsWin1252(c.label.toString()));
+        Column col{ToWin1252(c.label.toString()), f.offset, f.width, c.width, -1};
         // Up to the first column of free width every column starts at the same place in every line.
         fixed = fixed && c.width > 0;
         if (fixed) {
-            m_head.append(c.label);
+            m_head.append(col.label);
             col.at = int(m_head.size());
-            m_head.append(QString(c.width, u' '));
+            m_head.append(QByteArray(c.width, ' '));
             ++m_headColumns;
         }
         m_columns.append(col);
     }
 }
 
-QString ColumnLineBuilder::Line(const char* record) const {
+void ColumnLineBuilder::LineBytes(const char* record, QByteArray& out) const {
     constexpr int kMaxColumns = 16;
     const int count = int(m_columns.size());
     Q_ASSERT(count - m_headColumns <= kMaxColumns);
@@ -69,24 +70,28 @@ QString ColumnLineBuilder::Line(const char* record) const {
             t.second = std::min(t.second, t.first + c.columnWidth);
         length += c.label.size() + (c.columnWidth > 0 ? c.columnWidth : t.second - t.first);
     }
-    QString line(length, Qt::Uninitialized);
-    QChar* const begin = line.data();
+    out.resize(length);
+    char* const begin = out.data();
     // The head's labels and blanks in one copy; each field's text then goes over its blanks.
-    std::memcpy(static_cast<void*>(begin), m_head.constData(), size_t(m_head.size()) * sizeof(QChar));
+    std::memcpy(begin, m_head.constData(), size_t(m_head.size()));
     for (int i = 0; i < m_headColumns; ++i) {
         const Column& c = m_columns[i];
         auto [b, e] = StoredTextRange(record + c.offset, c.width);
         e = std::min(e, b + c.columnWidth);
-        FromWin1252Into(record + c.offset + 1 + b, e - b, begin + c.at);
+        std::memcpy(begin + c.at, record + c.offset + 1 + b, size_t(e - b));
     }
-    QChar* out = begin + m_head.size();
+    char* w = begin + m_head.size();
     for (int i = m_headColumns; i < count; ++i) {
         const Column& c = m_columns[i];
         const std::pair<int, int>& t = tail[i - m_headColumns];
-        out = std::copy(c.label.begin(), c.label.end(), out);
+        w = std::copy(c.label.begin(), c.label.end(), w);
         const int n = t.second - t.first;
-        FromWin1252Into(record + c.offset + 1 + t.first, n, out);
-        out = std::fill_n(out + n, std::max(0, c.columnWidth - n), QChar(u' '));
+        std::memcpy(w, record + c.offset + 1 + t.first, size_t(n));
+        w = std::fill_n(w + n, std::max(0, c.columnWidth - n), ' ');
     }
-    return line;
+}
+
+QString ColumnLineBuilder::Line(const char* record) const {
+    LineBytes(record, m_scratch);
+    return FromWin1252(m_scratch.constData(), int(m_scratch.size()));
 }

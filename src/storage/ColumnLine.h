@@ -21,22 +21,25 @@ QString ColumnLineFromBytes(const LineColumn* columns, int count, const QVector<
 
 /// ColumnLineFromBytes for many records of one layout: the labels and the blank columns before the
 /// first column of free width (width 0) are laid out once, so a line is one copy of that head with
-/// the fields converted into place.
+/// the fields copied into place. Labels must be Windows-1252 text.
 class ColumnLineBuilder {
 public:
     ColumnLineBuilder(const LineColumn* columns, int count, const QVector<FieldSpec>& layout);
     /// The line of the stored record `record`, as ColumnLineFromBytes gives it.
     QString Line(const char* record) const;
+    /// The same line as Windows-1252 bytes (one a character) into `out`, which is replaced.
+    void LineBytes(const char* record, QByteArray& out) const;
 
 private:
     struct Column {
-        QStringView label;
-        int offset; // of the field in the record
-        int width;  // of the stored field
+        QByteArray label; // Windows-1252
+        int offset;       // of the field in the record
+        int width;        // of the stored field
         int columnWidth;
         int at; // where the text starts in the head, for the columns it holds
     };
     QVector<Column> m_columns;
     int m_headColumns = 0; // the columns laid out in m_head
-    QString m_head;
+    QByteArray m_head;
+    mutable QByteArray m_scratch; // Line's bytes, kept so that a line costs one allocation
 };

@@ -11,11 +11,11 @@
 #include "summary/FindKeys.h"
 #include "summary/MenuRiepCosti.h"
 #include "summary/SummaryExport.h"
+#include <QAbstractListModel>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QScreen>
-#include <QStringListModel>
 
 namespace {
 
@@ -25,22 +25,36 @@ ListFinder& SharedFinder() {
     return finder;
 }
 
-// The rows as a list model whose items are as wide as the longest row (at least 1600 pixels), so
-// that long rows scroll sideways instead of being cut.
-class RowsModel : public QStringListModel {
-public:
-    using QStringListModel::QStringListModel;
-    QSize rowSize;
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::SizeHintRole && rowSize.isValid())
-            return rowSize;
-        return QStringListModel::data(index, role);
-    }
-};
-
 constexpr double kLinePitch = 12.822; // template units per printed summary line
 
 } // namespace
+
+// The rows as a list model whose items are as wide as the longest row (at least 1600 pixels), so
+// that long rows scroll sideways instead of being cut. A row becomes text when the list asks for it.
+class SummaryRowsModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    QSize rowSize;
+    const SummaryRows& Rows() const { return m_rows; }
+    void SetRows(const SummaryRows& rows) {
+        beginResetModel();
+        m_rows = rows;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= m_rows.size())
+            return {};
+        if (role == Qt::SizeHintRole && rowSize.isValid())
+            return rowSize;
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return m_rows.at(index.row());
+        return {};
+    }
+
+private:
+    SummaryRows m_rows;
+};
 
 TfrmRiepCosti::TfrmRiepCosti(Carvenna& app, TfrmMenuRiepCosti& criteria)
     : QDialog(&criteria), m_app(app), m_criteria(criteria) {
@@ -58,7 +72,7 @@ TfrmRiepCosti::TfrmRiepCosti(Carvenna& app, TfrmMenuRiepCosti& criteria)
     rowFont.setStyleHint(QFont::TypeWriter);
     ui.lstRecords->setFont(rowFont);
     ui.lstRecords->setStyleSheet(QStringLiteral("QListView { color: #000000; }"));
-    m_rows = new RowsModel(this);
+    m_rows = new SummaryRowsModel(this);
     ui.lstRecords->setModel(m_rows);
 
     SetFindKeys(*this, ui.txtTrova, ui.btnTrova);
@@ -77,8 +91,8 @@ TfrmRiepCosti::TfrmRiepCosti(Carvenna& app, TfrmMenuRiepCosti& criteria)
 
 TfrmRiepCosti::~TfrmRiepCosti() = default;
 
-QStringList TfrmRiepCosti::Rows() const {
-    return m_rows->stringList();
+SummaryRows TfrmRiepCosti::Rows() const {
+    return m_rows->Rows();
 }
 
 void TfrmRiepCosti::showEvent(QShowEvent* e) {
@@ -96,16 +110,15 @@ void TfrmRiepCosti::FormShow() {
 
     const QString start = TrimText(m_criteria.ui.lblDataInizio->text());
     const QString end = TrimText(m_criteria.ui.lblDataFine->text());
-    m_rows->setStringList({});
+    m_rows->SetRows({});
     m_summary = BuildTakingsSummary(TrimText(ui.lblFile->text()), payer, reason, ParseDate(start), ParseDate(end));
 
-    int widest = 0;
-    for (const QString& row : m_summary.rows)
-        widest = qMax(widest, int(row.size()));
+    qsizetype widest = 0;
+    for (qsizetype i = 0; i < m_summary.rows.size(); ++i)
+        widest = qMax(widest, m_summary.rows.Length(i));
     const QFontMetrics fm(ui.lstRecords->font());
-    static_cast<RowsModel*>(m_rows)->rowSize =
-        QSize(qMax(1600, widest * fm.horizontalAdvance(u'M') + 16), fm.height() + 2);
-    m_rows->setStringList(m_summary.rows);
+    m_rows->rowSize = QSize(qMax(1600, int(widest) * fm.horizontalAdvance(u'M') + 16), fm.height() + 2);
+    m_rows->SetRows(m_summary.rows);
 
     m_listed = m_summary.complete;
     if (!m_summary.complete) {
@@ -131,7 +144,7 @@ QString TfrmRiepCosti::IncompleteWarning() const {
 }
 
 void TfrmRiepCosti::btnTrovaClick() {
-    const QStringList rows = m_rows->stringList();
+    const QStringList rows = m_rows->Rows().ToStringList();
     if (rows.isEmpty()) {
         m_app.messages().Plain(QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce."), this);
         return;
@@ -182,7 +195,7 @@ void TfrmRiepCosti::btnStampaClick() {
     report::ReportObject* band = memo ? rep.Object(QStringLiteral("MasterData"), &error) : nullptr;
     if (!band)
         return fail();
-    QStringList lines = m_rows->stringList();
+    QStringList lines = m_rows->Rows().ToStringList();
     lines << QStringLiteral("- - - - - - - - - - - - - - - -")
           << QStringLiteral("INTERVALLO SELEZIONATO:    ") + TrimText(ui.lblIntervallo->text())
           << QStringLiteral("TOTALE IMPORTI INCASSATI:  \u20AC ") + TrimText(ui.lblTotCosti->text());
@@ -227,7 +240,7 @@ void TfrmRiepCosti::done(int r) {
 }
 
 void TfrmRiepCosti::FormClose() {
-    m_rows->setStringList({});
+    m_rows->SetRows({});
     m_criteria.ui.lblAttendere->hide();
 }
 

@@ -9,7 +9,7 @@
 #include <optional>
 
 class Carvenna;
-class QStringListModel;
+class SummaryRowsModel;
 class TfrmMenuRiepCosti;
 
 class TfrmRiepCosti : public QDialog {
@@ -21,7 +21,7 @@ public:
     Ui::TfrmRiepCosti ui;
 
     /// The rows shown, in list order.
-    QStringList Rows() const;
+    SummaryRows Rows() const;
     /// The template of the last print, as filled (tests read it back).
     const report::ReportTemplate* Template() const { return m_report ? &*m_report : nullptr; }
 
@@ -46,7 +46,7 @@ private:
     QString IncompleteWarning() const;
     Carvenna& m_app;
     TfrmMenuRiepCosti& m_criteria;
-    QStringListModel* m_rows;
+    SummaryRowsModel* m_rows;
     TakingsSummary m_summary;
     bool m_listed = false; // the listing ran to the end of the file
     std::optional<report::ReportTemplate> m_report;

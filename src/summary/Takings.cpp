@@ -97,6 +97,29 @@ QString IntervalText(const QString& start, const QString& end) {
     return QStringLiteral("Dal   ") + TrimText(start) + QStringLiteral("   al   ") + TrimText(end);
 }
 
+QString SummaryRows::at(qsizetype i) const {
+    const qsizetype b = Begin(i);
+    return FromWin1252(m_bytes.constData() + b, int(m_ends.at(i) - b));
+}
+
+QStringList SummaryRows::ToStringList() const {
+    QStringList out;
+    out.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        out.append(at(i));
+    return out;
+}
+
+void SummaryRows::Append(QByteArrayView line) {
+    m_bytes.append(line);
+    m_ends.append(m_bytes.size());
+}
+
+void SummaryRows::Reserve(qsizetype rows, qsizetype bytes) {
+    m_ends.reserve(rows);
+    m_bytes.reserve(bytes);
+}
+
 TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, const QString& reason, const QDate& start,
                                    const QDate& end) {
     TakingsSummary out;
@@ -118,10 +141,12 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
         file.Close();
         return out;
     }
-    out.rows.reserve(int(qMin<qint64>(count, 1 << 24)));
-    out.positions.reserve(out.rows.capacity());
+    const qint64 expected = qMin<qint64>(count, 1 << 24);
+    out.rows.Reserve(expected, expected * 160); // a typical line's length; more is made room for
+    out.positions.reserve(expected);
 
     const ColumnLineBuilder rowLine(kSummaryColumns, kSummaryColumnCount, layout);
+    QByteArray line;
     QString intero;
     qint64 visited = 0; // records handed over so far
     qint64 stopAt = 0;  // 1-based position of the receipt that stopped the listing
@@ -145,7 +170,8 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
             return false;
         }
         // The row comes straight from the stored bytes, as SummaryRow would build it from the texts.
-        out.rows.append(rowLine.Line(rec));
+        rowLine.LineBytes(rec, line);
+        out.rows.Append(line);
         out.positions.append(index);
         return true;
     });

@@ -1,6 +1,7 @@
 #pragma once
 // The takings summary as a rule: which receipts of a year pass the interval and the payer and
 // reason filters, the line each one shows, and the exact total of their amounts.
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -26,11 +27,54 @@ int StoredDateKey(const char* field, int width);
 /// The interval label: "Dal   <start>   al   <end>".
 QString IntervalText(const QString& start, const QString& end);
 
+/// The rows of a summary, kept as the Windows-1252 bytes of each line one after the other: a year's
+/// rows are two blocks instead of 100,000 strings, and a line becomes text only when it is asked for
+/// (a list shows a screenful at a time). Read like a list of texts.
+class SummaryRows {
+public:
+    qsizetype size() const { return m_ends.size(); }
+    bool isEmpty() const { return m_ends.isEmpty(); }
+    /// Row `i` as text.
+    QString at(qsizetype i) const;
+    QString operator[](qsizetype i) const { return at(i); }
+    QString first() const { return at(0); }
+    /// The characters of row `i` (one a byte).
+    qsizetype Length(qsizetype i) const { return m_ends.at(i) - Begin(i); }
+    /// Every row as text.
+    QStringList ToStringList() const;
+    operator QStringList() const { return ToStringList(); }
+    /// Appends a row given as its Windows-1252 bytes.
+    void Append(QByteArrayView line);
+    void Reserve(qsizetype rows, qsizetype bytes);
+
+    class const_iterator {
+    public:
+        const_iterator(const SummaryRows* rows, qsizetype i) : m_rows(rows), m_i(i) {}
+        QString operator*() const { return m_rows->at(m_i); }
+        const_iterator& operator++() {
+            ++m_i;
+            return *this;
+        }
+        bool operator!=(const const_iterator& o) const { return m_i != o.m_i; }
+
+    private:
+        const SummaryRows* m_rows;
+        qsizetype m_i;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+private:
+    qsizetype Begin(qsizetype i) const { return i == 0 ? 0 : m_ends.at(i - 1); }
+    QByteArray m_bytes;
+    QVector<qsizetype> m_ends;
+};
+
 /// What a scan of the yearly file gives.
 struct TakingsSummary {
-    QStringList rows; // one per listed receipt, in file order
+    SummaryRows rows;          // one per listed receipt, in file order
     QVector<qint64> positions; // the 0-based record index of each row's receipt, for the export
-    qint64 total = 0; // exact sum of the listed amounts, in ten-thousandths of a euro
+    qint64 total = 0;          // exact sum of the listed amounts, in ten-thousandths of a euro
     bool complete = true;
     bool fileOpened = true;  // false: the file could be neither opened nor created
     qint64 stopPosition = 0; // 1-based position of the receipt that stopped the listing (0: none)

@@ -35,6 +35,7 @@ const QVector<Receipt> kYear = {
 struct Shown {
     QStringList rows;
     QString total, interval, payer, count;
+    QStringList inList = {}; // the texts the list view's model gives, row by row
 };
 
 } // namespace
@@ -113,6 +114,9 @@ class tst_riepCosti : public QObject {
         Visualizza([&](TfrmRiepCosti* w) {
             s = {w->Rows(), w->ui.lblTotCosti->text(), w->ui.lblIntervallo->text(), w->ui.titTipologia->text(),
                  w->ui.lblConta->text()};
+            const QAbstractItemModel* model = w->ui.lstRecords->model();
+            for (int i = 0; i < model->rowCount(); ++i)
+                s.inList << model->index(i, 0).data().toString();
         });
         return s;
     }
@@ -415,6 +419,7 @@ private slots:
         for (const QString& row : s.rows)
             listed << row.mid(8, 12).trimmed();
         QCOMPARE(listed, numbers);
+        QCOMPARE(s.inList, s.rows);
         QCOMPARE(s.total, total);
         QCOMPARE(s.interval, QStringLiteral("Dal   01/03/2026   al   31/03/2026"));
         QCOMPARE(s.payer, shownPayer);
