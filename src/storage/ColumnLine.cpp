@@ -56,7 +56,7 @@ ColumnLineBuilder::ColumnLineBuilder(const LineColumn* columns, int count, const
     }
 }
 
-void ColumnLineBuilder::LineBytes(const char* record, QByteArray& out) const {
+void ColumnLineBuilder::AppendLineBytes(const char* record, QByteArray& out) const {
     constexpr int kMaxColumns = 16;
     const int count = int(m_columns.size());
     Q_ASSERT(count - m_headColumns <= kMaxColumns);
@@ -70,8 +70,9 @@ void ColumnLineBuilder::LineBytes(const char* record, QByteArray& out) const {
             t.second = std::min(t.second, t.first + c.columnWidth);
         length += c.label.size() + (c.columnWidth > 0 ? c.columnWidth : t.second - t.first);
     }
-    out.resize(length);
-    char* const begin = out.data();
+    const qsizetype start = out.size();
+    out.resize(start + length);
+    char* const begin = out.data() + start;
     // The head's labels and blanks in one copy; each field's text then goes over its blanks.
     std::memcpy(begin, m_head.constData(), size_t(m_head.size()));
     for (int i = 0; i < m_headColumns; ++i) {
@@ -92,6 +93,7 @@ void ColumnLineBuilder::LineBytes(const char* record, QByteArray& out) const {
 }
 
 QString ColumnLineBuilder::Line(const char* record) const {
-    LineBytes(record, m_scratch);
+    m_scratch.resize(0);
+    AppendLineBytes(record, m_scratch);
     return FromWin1252(m_scratch.constData(), int(m_scratch.size()));
 }

@@ -27,8 +27,8 @@ public:
     ColumnLineBuilder(const LineColumn* columns, int count, const QVector<FieldSpec>& layout);
     /// The line of the stored record `record`, as ColumnLineFromBytes gives it.
     QString Line(const char* record) const;
-    /// The same line as Windows-1252 bytes (one a character) into `out`, which is replaced.
-    void LineBytes(const char* record, QByteArray& out) const;
+    /// The same line as Windows-1252 bytes (one a character), appended to `out`.
+    void AppendLineBytes(const char* record, QByteArray& out) const;
 
 private:
     struct Column {

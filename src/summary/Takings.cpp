@@ -110,11 +110,6 @@ QStringList SummaryRows::ToStringList() const {
     return out;
 }
 
-void SummaryRows::Append(QByteArrayView line) {
-    m_bytes.append(line);
-    m_ends.append(m_bytes.size());
-}
-
 void SummaryRows::Reserve(qsizetype rows, qsizetype bytes) {
     m_ends.reserve(rows);
     m_bytes.reserve(bytes);
@@ -142,11 +137,13 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
         return out;
     }
     const qint64 expected = qMin<qint64>(count, 1 << 24);
-    out.rows.Reserve(expected, expected * 160); // a typical line's length; more is made room for
-    out.positions.reserve(expected);
+    // Without a filter most receipts are listed: room for them all (a typical line is under 160
+    // characters; more is made if need be). With one, the rows grow as they are found.
+    const bool unfiltered = ActiveFilters(payer, reason) == 0;
+    out.rows.Reserve(unfiltered ? expected : 0, unfiltered ? expected * 160 : 0);
+    out.positions.reserve(unfiltered ? expected : 0);
 
     const ColumnLineBuilder rowLine(kSummaryColumns, kSummaryColumnCount, layout);
-    QByteArray line;
     QString intero;
     qint64 visited = 0; // records handed over so far
     qint64 stopAt = 0;  // 1-based position of the receipt that stopped the listing
@@ -170,8 +167,7 @@ TakingsSummary BuildTakingsSummary(const QString& path, const QString& payer, co
             return false;
         }
         // The row comes straight from the stored bytes, as SummaryRow would build it from the texts.
-        rowLine.LineBytes(rec, line);
-        out.rows.Append(line);
+        out.rows.AppendWith([&](QByteArray& bytes) { rowLine.AppendLineBytes(rec, bytes); });
         out.positions.append(index);
         return true;
     });

@@ -43,8 +43,11 @@ public:
     /// Every row as text.
     QStringList ToStringList() const;
     operator QStringList() const { return ToStringList(); }
-    /// Appends a row given as its Windows-1252 bytes.
-    void Append(QByteArrayView line);
+    /// Appends the row that `write(bytes)` appends to the rows' bytes, without a copy between.
+    template <class Write> void AppendWith(const Write& write) {
+        write(m_bytes);
+        m_ends.append(m_bytes.size());
+    }
     void Reserve(qsizetype rows, qsizetype bytes);
 
     class const_iterator {
