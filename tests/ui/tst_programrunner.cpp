@@ -1,29 +1,17 @@
 // The program that runs outside programs for core (LibreOffice converting a sheet to import): how it
 // reports a program that cannot start, one stopped at its time limit and one that ends with an error,
 // and the import's real conversion of an .ods through it.
+#include "TestFiles.h"
 #include "app/DesktopPlatform.h"
 #include "registry/CardImport.h"
 #include "registry/ColumnGuess.h"
 #include "registry/SheetConvert.h"
 #include "registry/SheetRead.h"
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
-
-namespace {
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-} // namespace
 
 class TestProgramRunner : public QObject {
     Q_OBJECT
@@ -58,7 +46,7 @@ private slots:
         DesktopProgramRunner runner;
         QTemporaryDir dir;
         const QString fods = dir.filePath("iscritti.fods");
-        QVERIFY(WriteBytes(fods, QByteArray(R"(<?xml version="1.0" encoding="UTF-8"?>
+        testfiles::Write(fods, QByteArray(R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0"
@@ -97,14 +85,14 @@ private slots:
  <table:table-cell/>
 </table:table-row>
 </table:table></office:spreadsheet></office:body></office:document>
-)")));
+)"));
         QProcess p;
         p.start(office, {"-env:UserInstallation=" + QUrl::fromLocalFile(dir.filePath("profilo")).toString(),
                          "--headless", "--convert-to", "ods", "--outdir", dir.path(), fods});
         QVERIFY(p.waitForFinished(120000));
         const QString ods = dir.filePath("iscritti.ods");
         QVERIFY2(QFileInfo(ods).isFile(), p.readAllStandardError().constData());
-        QVERIFY(Bytes(ods).startsWith("PK"));
+        QVERIFY(testfiles::Read(ods).startsWith("PK"));
 
         const CsvSheet sheet = ReadSheetFile(ods, office, runner);
         QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
