@@ -4,6 +4,7 @@
 #include "app/KeyboardReach.h"
 #include "app/Placement.h"
 #include "storage/Text.h"
+#include "validators/PayerCode.h"
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,7 +25,7 @@ QLineEdit* Field(QWidget* parent, const char* name, int maxLength, const QString
 
 TfrmDatiCliente::TfrmDatiCliente(Carvenna& app, const QString& code, const QString& reason, const InvoicePayer& p,
                                  QWidget* parent)
-    : QDialog(parent), m_app(app), m_firm(code.size() == 11) {
+    : QDialog(parent), m_app(app), m_firm(ReadPayerCode(code).kind == PayerCodeKind::VatNumber) {
     setObjectName(QStringLiteral("TfrmDatiCliente"));
     setWindowTitle(QStringLiteral(" Dati del pagatore per la fattura elettronica"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);

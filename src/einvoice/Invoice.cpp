@@ -90,17 +90,6 @@ std::optional<std::pair<QString, QString>> SplitSurnameName(const QString& fullN
     return std::make_pair(words[0], words[1]);
 }
 
-QString CheckPayerCode(const QString& typed) {
-    const PayerCode p = ReadPayerCode(typed);
-    if (p.kind == PayerCodeKind::None)
-        return QStringLiteral("manca il codice fiscale del pagatore.");
-    if (p.valid)
-        return QString();
-    if (p.kind == PayerCodeKind::VatNumber)
-        return QStringLiteral("la partita IVA del pagatore \"%1\" non è valida.").arg(p.code);
-    return QStringLiteral("il codice fiscale del pagatore \"%1\" non è valido.").arg(p.code);
-}
-
 QString InvoiceRefusal(const ReceiptRecord& r) {
     if (IsCancelled(r))
         return QStringLiteral("la ricevuta è annullata: nessuna fattura.");
@@ -160,8 +149,9 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
     inv.progressivo = ProgressivoText(progressivo);
 
     // The payer.
-    inv.payerCode = UpperAZ(TrimText(receipt.CodFisc)); // checked with the refusals above
-    inv.payerIsVat = inv.payerCode.size() == 11;
+    const PayerCode payerCode = ReadPayerCode(receipt.CodFisc); // checked with the refusals above
+    inv.payerCode = payerCode.code;
+    inv.payerIsVat = payerCode.kind == PayerCodeKind::VatNumber;
     if (!payer.denominazione.isEmpty() || payer.cognome.isEmpty()) {
         inv.payer.denominazione = field(QStringLiteral("Denominazione del pagatore"), payer.denominazione, 80, true);
     } else {

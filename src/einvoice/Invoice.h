@@ -6,6 +6,7 @@
 #include "einvoice/FiscalData.h"
 #include "storage/ReceiptFile.h"
 #include "receipts/Cancellation.h"
+#include "validators/PayerCode.h"
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -71,8 +72,6 @@ QString ProgressivoText(int n);
 /// Splits "COGNOME NOME" into surname and name when it has exactly two words; otherwise nothing
 /// (a double surname or name cannot be told apart from the text alone).
 std::optional<std::pair<QString, QString>> SplitSurnameName(const QString& fullName);
-/// Why a payer's tax code or VAT number is missing or wrong, as the invoices say it; empty text when valid.
-QString CheckPayerCode(const QString& code);
 
 /// Why `receipt` cannot be invoiced, as the office is told: cancelled, an amount that cannot be read
 /// or is zero, a payer code missing or wrong (in that order); empty when it can be. The invoice window

@@ -4,6 +4,7 @@ list(APPEND CORE_SOURCES
     ${CUR}/LatinText.h ${CUR}/LatinText.cpp
     ${CUR}/Invoice.h ${CUR}/Invoice.cpp
     ${CUR}/InvoiceFiles.h ${CUR}/InvoiceFiles.cpp
+    ${CUR}/InvoicePlan.h ${CUR}/InvoicePlan.cpp
     ${CUR}/CreditNote.h ${CUR}/CreditNote.cpp
     ${CUR}/SdiPackage.h ${CUR}/SdiPackage.cpp
     ${CUR}/SdiNotice.h ${CUR}/SdiNotice.cpp

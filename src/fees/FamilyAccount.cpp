@@ -165,6 +165,25 @@ QVector<AccountRow> AccountRows(const FamilyAccount& a) {
     return rows;
 }
 
+QString FolderWithSlash(const QString& programFolder) {
+    return programFolder.endsWith(u'/') ? programFolder : programFolder + u'/';
+}
+
+bool ReadFeeCards(const QString& programFolder, QVector<RegistryRecord>& cards, QString* error) {
+    auto fail = [&](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    const QString folder = FolderWithSlash(programFolder);
+    if (!QFileInfo::exists(folder + QLatin1String(RegistryFileName)))
+        return fail(QStringLiteral("L'anagrafica degli iscritti non esiste."));
+    RegistryFile registry;
+    if (!registry.OpenOrCreate(folder) || !registry.ReadAll(cards) || !registry.Close())
+        return fail(QStringLiteral("Impossibile leggere l'anagrafica degli iscritti: %1").arg(registry.ErrorString()));
+    return true;
+}
+
 bool LoadFamilyAccount(const QString& programFolder, qint64 card, const FeeMonth& upTo, FamilyAccount& out,
                        QString* error) {
     auto fail = [&](const QString& text) {
@@ -172,15 +191,10 @@ bool LoadFamilyAccount(const QString& programFolder, qint64 card, const FeeMonth
             *error = text;
         return false;
     };
-    QString folder = programFolder;
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    if (!QFileInfo::exists(folder + QLatin1String(RegistryFileName)))
-        return fail(QStringLiteral("L'anagrafica degli iscritti non esiste."));
-    RegistryFile registry;
+    const QString folder = FolderWithSlash(programFolder);
     QVector<RegistryRecord> cards;
-    if (!registry.OpenOrCreate(folder) || !registry.ReadAll(cards) || !registry.Close())
-        return fail(QStringLiteral("Impossibile leggere l'anagrafica degli iscritti: %1").arg(registry.ErrorString()));
+    if (!ReadFeeCards(folder, cards, error))
+        return false;
     if (card < 1 || card > cards.size())
         return fail(QStringLiteral("La scheda n. %1 non è nell'anagrafica.").arg(card));
     const int index = int(card - 1);

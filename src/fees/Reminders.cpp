@@ -98,15 +98,10 @@ bool LoadReminders(const QString& programFolder, const QVector<qint64>& chosen, 
             *error = text;
         return false;
     };
-    QString folder = programFolder;
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    if (!QFileInfo::exists(folder + QLatin1String(RegistryFileName)))
-        return fail(QStringLiteral("L'anagrafica degli iscritti non esiste."));
-    RegistryFile registry;
+    const QString folder = FolderWithSlash(programFolder);
     QVector<RegistryRecord> cards;
-    if (!registry.OpenOrCreate(folder) || !registry.ReadAll(cards) || !registry.Close())
-        return fail(QStringLiteral("Impossibile leggere l'anagrafica degli iscritti: %1").arg(registry.ErrorString()));
+    if (!ReadFeeCards(folder, cards, error))
+        return false;
     QVector<int> family;
     QSet<QString> children;
     for (qint64 number : chosen) {

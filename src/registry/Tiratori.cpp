@@ -24,6 +24,7 @@
 #include "storage/Dates.h"
 #include "storage/RegistryFile.h"
 #include "storage/Text.h"
+#include "validators/PayerCode.h"
 #include <QCloseEvent>
 #include <QCryptographicHash>
 #include <QFile>
@@ -395,15 +396,24 @@ void TfrmTiratori::cmdSalvaClick() {
 // ---- Other commands ------------------------------------------------------------------------
 
 void TfrmTiratori::cmdMandatoClick() {
-    const QString code = UpperAZ(TrimText(ui.txtCodFisc->text()));
-    if (code.size() != 16 && code.size() != 11) {
+    const PayerCode code = ReadPayerCode(ui.txtCodFisc->text());
+    if (code.kind == PayerCodeKind::None) {
         m_app.messages().Warning(QStringLiteral("Attenzione: il mandato SDD si registra per il codice fiscale del "
                                                 "pagatore; indicarlo nella scheda."),
                                  this);
         ui.txtCodFisc->setFocus();
         return;
     }
-    TfrmMandatoSdd dlg(m_app, code, ui.txtTiratore->text(), this);
+    // A wrong code is the card's to mend; the mandate is kept under it only when the office says so.
+    if (!code.valid &&
+        !m_app.messages().Ask(QStringLiteral("Attenzione: %1\n\r\n\rRegistrare comunque il mandato SDD per questo "
+                                             "codice?")
+                                  .arg(CheckPayerCode(code.code)),
+                              this)) {
+        ui.txtCodFisc->setFocus();
+        return;
+    }
+    TfrmMandatoSdd dlg(m_app, code.code, ui.txtTiratore->text(), this);
     dlg.exec();
 }
 

@@ -22,3 +22,14 @@ PayerCode ReadPayerCode(const QString& typed) {
     p.wrongLength = r == TaxCodeResult::WrongLength;
     return p;
 }
+
+QString CheckPayerCode(const QString& typed) {
+    const PayerCode p = ReadPayerCode(typed);
+    if (p.kind == PayerCodeKind::None)
+        return QStringLiteral("manca il codice fiscale del pagatore.");
+    if (p.valid)
+        return QString();
+    if (p.kind == PayerCodeKind::VatNumber)
+        return QStringLiteral("la partita IVA del pagatore \"%1\" non è valida.").arg(p.code);
+    return QStringLiteral("il codice fiscale del pagatore \"%1\" non è valido.").arg(p.code);
+}

@@ -22,3 +22,7 @@ struct PayerCode {
 /// of digits only is a VAT number, of any length, so that ten digits are a wrong VAT number and not a
 /// wrong tax code; blanks inside make a tax code, and a wrong one.
 PayerCode ReadPayerCode(const QString& typed);
+
+/// Why a payer's tax code or VAT number is missing or wrong, as the office is told ("manca il codice
+/// fiscale del pagatore."); empty when it is valid.
+QString CheckPayerCode(const QString& typed);

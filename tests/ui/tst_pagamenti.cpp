@@ -186,6 +186,17 @@ private slots:
         t->ui.txtCodFisc->clear();
         t->cmdMandato->click();
         QCOMPARE(m_tp->messages.TakeTexts().size(), 1);
+        // A wrong code is asked about, No by default: answered No, no mandate window opens.
+        t->ui.txtCodFisc->setText("rssmra85t10a562x");
+        m_tp->messages.answers.enqueue(false);
+        auto* unwanted = ModalHelper::When<TfrmMandatoSdd>([](TfrmMandatoSdd* w) { w->btnAnnulla->click(); }, this);
+        t->cmdMandato->click();
+        QVERIFY(!unwanted->Handled());
+        delete unwanted; // it must not answer a later test's window
+        const QStringList asked = m_tp->messages.TakeTexts();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].startsWith("Attenzione: il codice fiscale del pagatore \"RSSMRA85T10A562X\" non è valido."),
+                 qPrintable(asked[0]));
     }
 
     // Without the creditor data no file is made and the message names what is missing; with it the file
