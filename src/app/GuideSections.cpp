@@ -197,7 +197,8 @@ QList<GuideSection> BuildSections() {
          {QStringLiteral(
               "In Rette del mese, spuntare le righe da incassare e premere Addebiti SDD: compaiono gli addebiti "
               "delle famiglie con un mandato, con l'importo ancora dovuto del mese, e sotto le righe escluse con "
-              "il motivo. Scegliere la data di addebito (un giorno lavorativo bancario, almeno il successivo) e "
+              "il motivo. Scrivere la data di addebito o sceglierla con Calendario (un giorno lavorativo bancario, "
+              "almeno il successivo) e "
               "premere Crea file SDD: il file viene salvato nella cartella SDD (SDD_anno_mese_n.xml) ed è da "
               "caricare nel sito della banca. Stampa elenco stampa l'elenco con gli IBAN mascherati.")}},
         {GuideTopic::MovimentiBancari,

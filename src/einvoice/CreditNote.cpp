@@ -139,7 +139,7 @@ bool CreditNoteWriter::Write(const RegisterEntry& invoice, const QDate& today, Q
     const QString regPath = RegisterPath(m_folder);
     QVector<RegisterEntry> reg;
     if (!ReadRegister(regPath, reg, &why))
-        return fail(QStringLiteral("Il registro delle fatture non può essere letto: %1").arg(why));
+        return fail(RegisterUnreadable(why));
     const std::optional<RegisterEntry> standing = InvoiceToCredit(reg, invoice.year, invoice.position);
     if (!standing || standing->file != invoice.file)
         return fail(QStringLiteral("La fattura %1 è già stornata da una nota di credito.").arg(invoice.file));

@@ -115,6 +115,10 @@ bool ReadRegister(const QString& path, QVector<RegisterEntry>& out, QString* err
     return true;
 }
 
+QString RegisterUnreadable(const QString& why) {
+    return QStringLiteral("Il registro delle fatture non può essere letto: %1").arg(why);
+}
+
 bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error) {
     QByteArray bytes;
     QFile f(path);

@@ -41,6 +41,8 @@ QString PayerBookPath(const QString& programFolder);
 
 /// Reads the register; a missing file is an empty register. Lines that are not entries are skipped.
 bool ReadRegister(const QString& path, QVector<RegisterEntry>& out, QString* error = nullptr);
+/// The failure of a batch whose register cannot be read (`why`: the reader's reason).
+QString RegisterUnreadable(const QString& why);
 /// Adds `entries` at the end, saving the whole file at once (old content or new, never half).
 bool AppendRegister(const QString& path, const QVector<RegisterEntry>& entries, QString* error = nullptr);
 /// The indexes of the register lines dated in `year` (document date), and in `month` unless it is 0.

@@ -112,7 +112,7 @@ NoticeResult ApplySdiNotices(const QString& programFolder, const QStringList& pa
     QVector<RegisterEntry> reg;
     QString why;
     if (!ReadRegister(regPath, reg, &why)) {
-        result.failure = QStringLiteral("Il registro delle fatture non può essere letto: %1").arg(why);
+        result.failure = RegisterUnreadable(why);
         return result;
     }
     QHash<QString, int> byFile;

@@ -90,7 +90,7 @@ PackageResult WritePackages(const QString& programFolder, const QString& setting
     QVector<RegisterEntry> reg;
     QString why;
     if (!ReadRegister(regPath, reg, &why)) {
-        result.failure = QStringLiteral("Il registro delle fatture non può essere letto: %1").arg(why);
+        result.failure = RegisterUnreadable(why);
         return result;
     }
     QHash<QString, int> byFile;

@@ -12,6 +12,7 @@
 #include "storage/Text.h"
 #include "summary/Takings.h"
 #include "validators/Iban.h"
+#include "widgets/Calendario.h"
 #include <QAbstractTableModel>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -107,6 +108,7 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     lstEscluse->setModel(m_leftOut);
     lblTotale = new QLabel(this);
     lblTotale->setObjectName(QStringLiteral("lblTotale"));
+    btnScadenza = NamedButton(QStringLiteral("Calendario"), this, "btnScadenza");
     btnCrea = NamedButton(QStringLiteral("Crea file SDD"), this, "btnCrea");
     btnStampa = NamedButton(QStringLiteral("Stampa elenco"), this, "btnStampa");
     btnChiudi = NamedButton(QStringLiteral("Chiudi"), this, "btnChiudi");
@@ -116,6 +118,7 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     lblScadenza->setObjectName(QStringLiteral("lblScadenza"));
     top->addWidget(lblScadenza);
     top->addWidget(txtScadenza);
+    top->addWidget(btnScadenza);
     top->addSpacing(24);
     top->addWidget(lblFormato);
     top->addStretch(1);
@@ -138,6 +141,7 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     resize(900, 600);
 
     frxReport = LoadListTemplate();
+    connect(btnScadenza, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnScadenzaClick);
     connect(btnCrea, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnCreaClick);
     connect(btnStampa, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnStampaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
@@ -162,6 +166,13 @@ void TfrmAddebitiSdd::Replan() {
                            .arg(FormatTotal(m_plan.Total()))
                            .arg(m_plan.leftOut.size()));
     btnCrea->setEnabled(!m_plan.collections.isEmpty());
+}
+
+void TfrmAddebitiSdd::btnScadenzaClick() {
+    if (const std::optional<QDate> day =
+            TfrmCalendario::PickDate(m_app, this, QStringLiteral("addebiti"), ParseDate(txtScadenza->text())))
+        txtScadenza->setText(FormatDate(*day));
+    txtScadenza->setFocus();
 }
 
 void TfrmAddebitiSdd::btnCreaClick() {

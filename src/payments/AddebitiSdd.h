@@ -30,6 +30,7 @@ public:
     QTableView* grdAddebiti;
     QListView* lstEscluse;
     QLabel* lblTotale;
+    QPushButton* btnScadenza; ///< the date picker for the due date
     QPushButton* btnCrea;
     QPushButton* btnStampa;
     QPushButton* btnChiudi;
@@ -39,6 +40,7 @@ public:
     QString WrittenFile() const { return m_written; }
 
 private slots:
+    void btnScadenzaClick();
     void btnCreaClick();
     void btnStampaClick();
 

@@ -15,14 +15,6 @@
 
 namespace payments {
 namespace {
-QString Folded(const QString& s) {
-    QString out;
-    for (QChar c : s.normalized(QString::NormalizationForm_KD))
-        if (c.isLetterOrNumber())
-            out += c.toLower();
-    return out;
-}
-
 QString JournalPath(const QString& folder, int year) {
     return folder + QStringLiteral("Storico/%1.movimenti.log").arg(year);
 }
@@ -61,7 +53,7 @@ QString MatchStateText(MatchState s) {
 QString MovementKey(const Movement& m) {
     if (!m.bankRef.isEmpty())
         return QStringLiteral("R:") + m.bankRef;
-    const QByteArray text = Folded(m.remittance).toUtf8();
+    const QByteArray text = MatchFold(m.remittance).toUtf8();
     return QStringLiteral("D:%1:%2:%3")
         .arg(m.value.toString(Qt::ISODate))
         .arg(m.amount)
@@ -139,11 +131,11 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
         if (!l.taxCode.isEmpty())
             byTaxCode[l.taxCode] << i;
         if (!l.parent.isEmpty())
-            byPayer[Folded(l.parent)] << i;
+            byPayer[MatchFold(l.parent)] << i;
         const QStringList words = l.child.split(u' ', Qt::SkipEmptyParts);
         QStringList reversed = words;
         std::reverse(reversed.begin(), reversed.end());
-        childNames << qMakePair(Folded(words.join(QString())), Folded(reversed.join(QString())));
+        childNames << qMakePair(MatchFold(words.join(QString())), MatchFold(reversed.join(QString())));
     }
     static const QRegularExpression taxCode(QStringLiteral("[A-Z]{6}[0-9LMNPQRSTUV]{2}[A-Z][0-9LMNPQRSTUV]{2}[A-Z]"
                                                            "[0-9LMNPQRSTUV]{3}[A-Z]"));
@@ -180,7 +172,7 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
             if (!candidates.isEmpty())
                 p.how = QStringLiteral("codice fiscale");
         }
-        const QString text = Folded(m.remittance);
+        const QString text = MatchFold(m.remittance);
         if (candidates.size() != 1) {
             // The child's name narrows siblings down, or finds the card alone.
             QVector<int> named;
@@ -199,7 +191,7 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
             }
         }
         if (candidates.isEmpty()) {
-            const QString payer = Folded(m.payer);
+            const QString payer = MatchFold(m.payer);
             candidates = byPayer.value(payer);
             if (candidates.isEmpty())
                 for (auto it = byPayer.constBegin(); it != byPayer.constEnd() && candidates.isEmpty(); ++it)

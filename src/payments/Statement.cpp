@@ -105,13 +105,6 @@ QString Remittance(const Node* tx) {
     return parts.join(QLatin1Char(' '));
 }
 
-QString Folded(const QString& s) {
-    QString out;
-    for (QChar c : s.normalized(QString::NormalizationForm_KD))
-        if (c.isLetterOrNumber())
-            out += c.toLower();
-    return out;
-}
 } // namespace
 
 QString ReturnReasonText(const QString& code) {
@@ -274,7 +267,7 @@ QVector<CsvRole> GuessCsvRoles(const QStringList& header) {
     QVector<CsvRole> roles;
     bool haveDate = false;
     for (const QString& cell : header) {
-        const QString h = Folded(cell);
+        const QString h = MatchFold(cell);
         CsvRole r = CsvRole::None;
         if (h.contains(QLatin1String("valuta")) && h.contains(QLatin1String("data")))
             r = CsvRole::ValueDate;

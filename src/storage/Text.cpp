@@ -82,3 +82,11 @@ bool IsWin1252(const QString& s) {
 QString Counted(qint64 n, const QString& singular, const QString& plural) {
     return QString::number(n) + u' ' + (n == 1 ? singular : plural);
 }
+
+QString MatchFold(const QString& s) {
+    QString out;
+    for (QChar c : s.normalized(QString::NormalizationForm_KD))
+        if (c.isLetterOrNumber())
+            out += c.toLower();
+    return out;
+}

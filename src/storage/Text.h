@@ -12,6 +12,9 @@ QString Counted(qint64 n, const QString& singular, const QString& plural);
 QString UpperAZ(const QString& s);
 /// Turns only the letters A-Z into a-z; every other character is kept.
 QString LowerAZ(const QString& s);
+/// A text as names and headings are compared when matched: letters and digits only, accents taken
+/// off, lower case ("D'Angelo Nicolò" and "dangelo nicolo" fold alike).
+QString MatchFold(const QString& s);
 
 /// Converts to Windows-1252, one byte per character; characters the code page lacks become '?'.
 QByteArray ToWin1252(const QString& s);

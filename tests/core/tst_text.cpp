@@ -41,6 +41,22 @@ private slots:
         QCOMPARE(LowerAZ(in), lower);
     }
 
+    // How names and headings are compared when a payment or a statement column is matched.
+    void matchFold_data() {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("folded");
+        QTest::newRow("accents and apostrophe") << QStringLiteral("D'Angelo Nicolò") << "dangelonicolo";
+        QTest::newRow("capitals and blanks") << "  ROSSI  MARIO " << "rossimario";
+        QTest::newRow("digits kept, signs dropped") << "Data valuta (1)" << "datavaluta1";
+        QTest::newRow("ligature and superscript") << QStringLiteral("ﬁ²") << "fi2";
+        QTest::newRow("empty") << "" << "";
+    }
+    void matchFold() {
+        QFETCH(QString, in);
+        QFETCH(QString, folded);
+        QCOMPARE(MatchFold(in), folded);
+    }
+
     void win1252_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");

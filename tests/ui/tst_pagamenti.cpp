@@ -21,6 +21,7 @@
 #include "storage/IniFile.h"
 #include "storage/RegistryFile.h"
 #include "validators/Iban.h"
+#include "widgets/Calendario.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -208,6 +209,23 @@ private slots:
                                                    QDate(2025, 9, 1), true}));
         QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
             QCOMPARE(d->txtScadenza->text(), QStringLiteral("11/12/2026"));
+            // The due date can be picked: the picker hands the day back; cancelling keeps the one shown.
+            auto* pick = ModalHelper::When<TfrmCalendario>(
+                [](TfrmCalendario* c) {
+                    QCOMPARE(c->ui.calAppuntamenti->selectedDate(), QDate(2026, 12, 11));
+                    c->ui.calAppuntamenti->setSelectedDate(QDate(2026, 12, 18));
+                    QTest::mouseClick(c->ui.btnImportaData, Qt::LeftButton);
+                },
+                this);
+            d->btnScadenza->click();
+            QVERIFY(pick->Handled());
+            delete pick;
+            QCOMPARE(d->txtScadenza->text(), QStringLiteral("18/12/2026"));
+            auto* cancel = ModalHelper::When<TfrmCalendario>([](TfrmCalendario* c) { c->reject(); }, this);
+            d->btnScadenza->click();
+            QVERIFY(cancel->Handled());
+            delete cancel;
+            QCOMPARE(d->txtScadenza->text(), QStringLiteral("18/12/2026"));
             QCOMPARE(d->grdAddebiti->model()->rowCount(), 3);
             QCOMPARE(d->lstEscluse->model()->rowCount(), 1);
             QVERIFY(d->lstEscluse->model()->index(0, 0).data().toString().contains("Neri Ugo"));
