@@ -4,7 +4,7 @@
 #include "BenchData.h"
 #include "storage/AuditedSave.h"
 #include "storage/FileOps.h"
-#include "storage/Journal.h"
+#include "storage/HistoryJournal.h"
 #include <QDir>
 
 namespace {

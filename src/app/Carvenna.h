@@ -43,6 +43,7 @@ public:
     Messages& messages() const { return *m_platform.messages; }
     Clock& clock() const { return *m_platform.clock; }
     Shell& shell() const { return *m_platform.shell; }
+    ProgramRunner& programs() const { return *m_platform.programs; }
     FileDialogs& fileDialogs() const { return *m_platform.fileDialogs; }
     Printing& printing() const { return *m_platform.printing; }
 

@@ -187,3 +187,22 @@ bool DesktopShell::Compose(const MailDraft& draft, QString* error) {
                 (said.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + said.last().trimmed()));
 #endif
 }
+
+ProgramResult DesktopProgramRunner::Run(const QString& program, const QStringList& arguments, int limitMs) {
+    ProgramResult out;
+    QProcess p;
+    p.setProgram(program);
+    p.setArguments(arguments);
+    p.start();
+    // A program that has not even started in 15 s is not coming; the limit is for its work.
+    if (!p.waitForStarted(15000) || !p.waitForFinished(limitMs)) {
+        p.kill();
+        p.waitForFinished(2000);
+        out.error = p.errorString();
+        return out;
+    }
+    out.finished = true;
+    out.exitCode = p.exitCode();
+    out.errorOutput = p.readAllStandardError();
+    return out;
+}

@@ -30,3 +30,9 @@ public:
     /// How long Compose waits for the mail program to take the message before telling the user.
     int mailWaitMs = 5000;
 };
+
+/// Runs a program with QProcess and waits for it (without running the event loop).
+class DesktopProgramRunner : public ProgramRunner {
+public:
+    ProgramResult Run(const QString& program, const QStringList& arguments, int limitMs) override;
+};

@@ -1,6 +1,7 @@
 #pragma once
 // The services that touch the outside world. Production implementations live in this folder;
 // the tests give doubles (tests/support). Windows reach them only through Carvenna.
+#include "app/ProgramRunner.h"
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -86,6 +87,7 @@ struct Platform {
     Messages* messages = nullptr;
     FileDialogs* fileDialogs = nullptr;
     Shell* shell = nullptr;
+    ProgramRunner* programs = nullptr; // outside programs run for core (LibreOffice converting a sheet)
     Printing* printing = nullptr;
     Camera* camera = nullptr;
 };

@@ -124,6 +124,7 @@ int RunCarvenna(QApplication& qapp, const std::function<void()>& firstFrame) {
     SystemClock clock;
     DesktopFileDialogs fileDialogs;
     DesktopShell shell;
+    DesktopProgramRunner programs;
     DesktopPrinting printing(choice.folder);
     DesktopCamera camera;
     Platform platform;
@@ -132,6 +133,7 @@ int RunCarvenna(QApplication& qapp, const std::function<void()>& firstFrame) {
     platform.messages = &messages;
     platform.fileDialogs = &fileDialogs;
     platform.shell = &shell;
+    platform.programs = &programs;
     platform.printing = &printing;
     platform.camera = &camera;
 

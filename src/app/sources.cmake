@@ -2,6 +2,7 @@ list(APPEND CORE_SOURCES
     ${CUR}/Crypt.h ${CUR}/Crypt.cpp
     ${CUR}/ProgramFolder.h ${CUR}/ProgramFolder.cpp
     ${CUR}/HeapSettings.h ${CUR}/HeapSettings.cpp
+    ${CUR}/ProgramRunner.h
     ${CUR}/GuideSections.h ${CUR}/GuideSections.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/Platform.h ${CUR}/Platform.cpp ${CUR}/Printing.h

@@ -4,7 +4,7 @@
 #include "backup/BackupRestore.h"
 #include "editing/Storico.h"
 #include "storage/AuditedSave.h"
-#include "storage/Journal.h"
+#include "storage/HistoryJournal.h"
 #include "storage/RecordFile.h"
 #include "storage/Text.h"
 #include "validators/CodFisc.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The history of the record shown in an editor: its journal entries, newest first, with the fields
 // each one changed; the version before a chosen change can be put back on screen.
-#include "storage/Journal.h"
+#include "storage/HistoryJournal.h"
 #include <QDialog>
 #include <functional>
 

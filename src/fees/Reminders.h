@@ -5,7 +5,7 @@
 // Storico/<year>.solleciti.log beside the year's receipts.
 #include "fees/FamilyAccount.h"
 #include "payments/PaymentSettings.h"
-#include "storage/Journal.h"
+#include "storage/JournalLines.h"
 #include <QString>
 #include <QVector>
 

@@ -23,7 +23,7 @@
 #include "search/ListReport.h"
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
-#include "storage/Journal.h"
+#include "storage/PrintJournal.h"
 #include "storage/RecordFile.h"
 #include "storage/Text.h"
 #include "summary/FindKeys.h"

@@ -9,7 +9,7 @@
 #include "printing/PdfOutput.h"
 #include "app/Printing.h"
 #include "report/ReportPainter.h"
-#include "storage/Journal.h"
+#include "storage/JournalLines.h"
 #include "storage/SaveFile.h"
 #include "storage/Text.h"
 #include <QApplication>

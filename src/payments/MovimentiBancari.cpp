@@ -6,6 +6,7 @@
 #include "app/CommonMessages.h"
 #include "receipts/ReceiptAmount.h"
 #include "receipts/ReceiptSettings.h"
+#include "registry/SheetConvert.h"
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"
@@ -221,7 +222,7 @@ void TfrmMovimentiBancari::btnApriClick() {
 bool TfrmMovimentiBancari::LoadStatement(const QString& path) {
     m_sheet = CsvSheet{};
     m_roles.clear();
-    const StatementData data = ReadStatementFile(path, FindOffice(), &m_sheet, &m_roles);
+    const StatementData data = ReadStatementFile(path, FindOffice(), m_app.programs(), &m_sheet, &m_roles);
     m_path = path;
     lblFile->setText(QFileInfo(path).fileName() + (data.format.isEmpty() ? QString() : QStringLiteral(" (") + data.format + u')'));
     cmbColonna->clear();

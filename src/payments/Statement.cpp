@@ -1,5 +1,6 @@
 #include "payments/Statement.h"
 #include "payments/SddFile.h"
+#include "registry/CardImport.h"
 #include "storage/Dates.h"
 #include "storage/Text.h"
 #include <QFile>
@@ -418,8 +419,8 @@ StatementData ReadBankCsv(const CsvSheet& sheet, const QVector<CsvRole>& roles, 
     return out;
 }
 
-StatementData ReadStatementFile(const QString& path, const QString& office, CsvSheet* sheetOut,
-                                QVector<CsvRole>* rolesOut) {
+StatementData ReadStatementFile(const QString& path, const QString& office, ProgramRunner& runner,
+                                CsvSheet* sheetOut, QVector<CsvRole>* rolesOut) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         StatementData out;
@@ -431,7 +432,7 @@ StatementData ReadStatementFile(const QString& path, const QString& office, CsvS
     if (trimmed.startsWith('<'))
         return ReadCamt053(f.readAll());
     f.close();
-    const CsvSheet sheet = ReadSheetFile(path, office);
+    const CsvSheet sheet = ReadSheetFile(path, office, runner);
     if (!sheet.error.isEmpty() || sheet.rows.size() < 2) {
         StatementData out;
         out.error = sheet.error.isEmpty() ? QStringLiteral("il file non è un estratto conto riconosciuto.")

@@ -2,7 +2,7 @@
 // The bank statement as the office downloads it: ISO 20022 camt.053 (bare, or inside the Italian
 // banks' CBI envelope) or the CSV export of home banking (columns guessed, and changeable). Each
 // incoming credit becomes one movement; returned or rejected direct debits are listed with the reason.
-#include "registry/CardImport.h"
+#include "registry/SheetRead.h"
 #include <QDate>
 #include <QString>
 #include <QVector>
@@ -57,11 +57,11 @@ std::optional<qint64> ParseBankAmount(const QString& text);
 /// counted in `skipped`; refuses a sheet without credits or with another currency.
 StatementData ReadBankCsv(const CsvSheet& sheet, const QVector<CsvRole>& roles, int* skipped = nullptr);
 
-/// Reads a statement file: XML as camt.053, anything else as a CSV or spreadsheet (LibreOffice at `office`
-/// converts .ods/.xlsx/.xls). For a CSV, `sheet` and `roles` get what was read and guessed, so the window
-/// can let the office change the columns and read again.
-StatementData ReadStatementFile(const QString& path, const QString& office, CsvSheet* sheet = nullptr,
-                                QVector<CsvRole>* roles = nullptr);
+/// Reads a statement file: XML as camt.053, anything else as a CSV or spreadsheet (LibreOffice at `office`,
+/// run by `runner`, converts .ods/.xlsx/.xls). For a CSV, `sheet` and `roles` get what was read and guessed,
+/// so the window can let the office change the columns and read again.
+StatementData ReadStatementFile(const QString& path, const QString& office, ProgramRunner& runner,
+                                CsvSheet* sheet = nullptr, QVector<CsvRole>* roles = nullptr);
 
 /// The Italian meaning of an ISO return reason code ("AM04": "fondi insufficienti"); the code itself
 /// when it is not in the table.

@@ -3,7 +3,7 @@
 #include "app/Printing.h"
 #include "report/PreparedReport.h"
 #include "report/ReportPainter.h"
-#include "storage/Journal.h"
+#include "storage/PrintJournal.h"
 #include "storage/ReceiptFile.h"
 #include "storage/Text.h"
 #include <QFileInfo>

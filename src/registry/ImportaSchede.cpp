@@ -1,5 +1,6 @@
 #include "registry/ImportaSchede.h"
 #include "registry/CardFields.h"
+#include "registry/SheetConvert.h"
 #include "app/Carvenna.h"
 #include "app/Guida.h"
 #include "app/KeyboardReach.h"
@@ -188,7 +189,7 @@ bool TfrmImportaSchede::LoadFile(const QString& path) {
     CsvSheet sheet;
     {
         QApplication::setOverrideCursor(Qt::WaitCursor); // LibreOffice takes a few seconds
-        sheet = ReadSheetFile(path, m_office);
+        sheet = ReadSheetFile(path, m_office, m_app.programs());
         QApplication::restoreOverrideCursor();
     }
     if (!sheet.error.isEmpty()) {

@@ -8,6 +8,8 @@
 // Cards are only appended, so a card shown in the editor keeps its number: nothing there needs
 // refreshing. Imported() tells how many cards were added and FirstImported() the first number.
 #include "registry/CardImport.h"
+#include "registry/ColumnGuess.h"
+#include "registry/SheetRead.h"
 #include <QDialog>
 
 class Carvenna;

@@ -10,5 +10,10 @@ endforeach()
 # Photo tools, webcam and attached documents.
 include(${CUR}/photos.cmake OPTIONAL)
 # Cards brought in from a spreadsheet.
-list(APPEND CORE_SOURCES ${CUR}/CardFields.h ${CUR}/CardFields.cpp ${CUR}/CardImport.h ${CUR}/CardImport.cpp)
+list(APPEND CORE_SOURCES
+    ${CUR}/CardFields.h ${CUR}/CardFields.cpp
+    ${CUR}/SheetRead.h ${CUR}/SheetRead.cpp
+    ${CUR}/SheetConvert.h ${CUR}/SheetConvert.cpp
+    ${CUR}/ColumnGuess.h ${CUR}/ColumnGuess.cpp
+    ${CUR}/CardImport.h ${CUR}/CardImport.cpp)
 list(APPEND UI_SOURCES ${CUR}/ImportaSchede.h ${CUR}/ImportaSchede.cpp)

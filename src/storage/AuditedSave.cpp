@@ -1,5 +1,6 @@
 #include "storage/AuditedSave.h"
 #include "storage/FixedField.h"
+#include "storage/HistoryJournal.h"
 #include "storage/Text.h"
 #include <QSet>
 

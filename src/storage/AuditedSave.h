@@ -2,7 +2,7 @@
 // Saves that hold up when several workstations share the archives: an overwrite only over the record
 // the editor loaded, with its history entry written first; a new receipt whose number is checked
 // against the year's numbers under the archive's lock.
-#include "storage/Journal.h"
+#include "storage/JournalLines.h"
 #include "storage/ReceiptFile.h"
 #include <QByteArray>
 #include <QString>

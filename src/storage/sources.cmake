@@ -13,5 +13,8 @@ list(APPEND CORE_SOURCES
     ${CUR}/Backup.h ${CUR}/Backup.cpp)
 # History and print journals beside the archives; saves checked against other workstations.
 list(APPEND CORE_SOURCES
-    ${CUR}/Journal.h ${CUR}/Journal.cpp
+    ${CUR}/JournalLines.h ${CUR}/JournalLines.cpp
+    ${CUR}/RecordChanges.h ${CUR}/RecordChanges.cpp
+    ${CUR}/HistoryJournal.h ${CUR}/HistoryJournal.cpp
+    ${CUR}/PrintJournal.h ${CUR}/PrintJournal.cpp
     ${CUR}/AuditedSave.h ${CUR}/AuditedSave.cpp)

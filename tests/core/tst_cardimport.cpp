@@ -1,13 +1,16 @@
 // Cards brought in from a spreadsheet: the CSV as spreadsheets write it, the guessed columns, each
 // row checked as the editor's Save checks a card, and the batch that appends all good rows or none.
+#include "../support/FakeProgramRunner.h"
 #include "../support/FaultyFileOps.h"
 #include "registry/CardFields.h"
 #include "registry/CardImport.h"
+#include "registry/ColumnGuess.h"
+#include "registry/SheetRead.h"
 #include "storage/RegistryFile.h"
 #include "validators/TaxCode.h"
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 namespace {
@@ -132,9 +135,105 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("iscritti.xlsx");
         QVERIFY(WriteBytes(path, "PK\x03\x04 not really"));
-        const CsvSheet sheet = ReadSheetFile(path, QString());
+        FakeProgramRunner runner;
+        const CsvSheet sheet = ReadSheetFile(path, QString(), runner);
         QVERIFY(sheet.error.contains("LibreOffice"));
         QVERIFY(sheet.error.contains("formato CSV"));
+        QVERIFY(runner.calls.isEmpty());
+    }
+
+    // A spreadsheet goes through the platform's runner: LibreOffice at the path found, headless, in a
+    // profile of its own inside a work folder of the import, writing a UTF-8, comma-separated CSV there.
+    // The sheet is what it wrote, and the work folder is gone afterwards.
+    void convertsASpreadsheetThroughTheRunner() {
+        QTemporaryDir dir;
+        const QString ods = dir.filePath("iscritti.ods");
+        QVERIFY(WriteBytes(ods, "PK\x03\x04 a spreadsheet"));
+        FakeProgramRunner runner;
+        QString outdir;
+        runner.effect = [&](const FakeProgramRunner::Call& call) {
+            outdir = call.arguments.value(call.arguments.indexOf("--outdir") + 1);
+            WriteBytes(outdir + "/iscritti.csv",
+                       "Genitore,Codice fiscale\r\n\"Rossi, Mario\"," + kCode.toLatin1() + "\r\n");
+        };
+        ProgramResult done;
+        done.finished = true;
+        done.exitCode = 0;
+        runner.results.enqueue(done);
+
+        const CsvSheet sheet = ReadSheetFile(ods, "/opt/office/program/soffice", runner);
+        QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
+        QCOMPARE(sheet.rows, (QVector<QStringList>{{"Genitore", "Codice fiscale"}, {"Rossi, Mario", kCode}}));
+        QCOMPARE(runner.calls.size(), 1);
+        const FakeProgramRunner::Call& call = runner.calls[0];
+        QCOMPARE(call.program, "/opt/office/program/soffice");
+        QVERIFY(!outdir.isEmpty() && !outdir.startsWith(dir.path()));
+        const QStringList expected = {"-env:UserInstallation=" + QUrl::fromLocalFile(outdir + "/profilo").toString(),
+                                      "--headless",
+                                      "--norestore",
+                                      "--convert-to",
+                                      "csv:Text - txt - csv (StarCalc):44,34,76,1",
+                                      "--outdir",
+                                      outdir,
+                                      ods};
+        QCOMPARE(call.arguments, expected);
+        QVERIFY(call.limitMs > 0);
+        QVERIFY(!QFileInfo::exists(outdir));
+    }
+
+    // A conversion that cannot start, is stopped at its time limit, ends with an error or writes no CSV:
+    // the sheet is refused with the message the user is shown.
+    void conversionFailuresAreTold_data() {
+        QTest::addColumn<bool>("finished");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QByteArray>("errorOutput");
+        QTest::addColumn<bool>("writesCsv");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("cannot start") << false << -1 << "execvp: No such file or directory" << QByteArray() << false
+                                      << "LibreOffice non ha convertito il file: execvp: No such file or directory";
+        QTest::newRow("stopped at the limit, half a file written")
+            << false << -1 << "Process crashed" << QByteArray() << true
+            << "LibreOffice non ha convertito il file: Process crashed";
+        QTest::newRow("error exit")
+            << true << 1 << QString() << QByteArray("  Error: source file could not be loaded\n") << false
+            << "LibreOffice non ha convertito il file (Error: source file could not be loaded).";
+        QTest::newRow("error exit, a file written")
+            << true << 81 << QString() << QByteArray() << true << "LibreOffice non ha convertito il file ().";
+        QTest::newRow("no file written") << true << 0 << QString() << QByteArray() << false
+                                         << "LibreOffice non ha convertito il file ().";
+    }
+    void conversionFailuresAreTold() {
+        QFETCH(bool, finished);
+        QFETCH(int, exitCode);
+        QFETCH(QString, error);
+        QFETCH(QByteArray, errorOutput);
+        QFETCH(bool, writesCsv);
+        QFETCH(QString, detail);
+        QTemporaryDir dir;
+        const QString xlsx = dir.filePath("iscritti.xlsx");
+        QVERIFY(WriteBytes(xlsx, "PK\x03\x04 a workbook"));
+        FakeProgramRunner runner;
+        if (writesCsv)
+            runner.effect = [&](const FakeProgramRunner::Call& call) {
+                const QString outdir = call.arguments.value(call.arguments.indexOf("--outdir") + 1);
+                WriteBytes(outdir + "/iscritti.csv", "a;b\r\n1;2\r\n");
+            };
+        ProgramResult result;
+        result.finished = finished;
+        result.exitCode = exitCode;
+        result.error = error;
+        result.errorOutput = errorOutput;
+        runner.results.enqueue(result);
+
+        const CsvSheet sheet = ReadSheetFile(xlsx, "soffice", runner);
+        QCOMPARE(runner.calls.size(), 1);
+        QCOMPARE(sheet.error,
+                 QString::fromUtf8("Il file non è un file CSV.\n\r\n\rSalvare il foglio di calcolo in formato "
+                                   "CSV (campi separati da virgola o da punto e virgola) e ripetere "
+                                   "l'importazione.\n\r\n\r") +
+                     detail);
+        QVERIFY(sheet.rows.isEmpty());
     }
 
     void guessesColumns_data() {
@@ -535,85 +634,6 @@ private slots:
             QVERIFY2(after == before, qPrintable(QStringLiteral("call %1 (%2)").arg(n).arg(failed)));
         }
         QFAIL("the import never got through");
-    }
-
-    // A sheet saved by LibreOffice: typed as a flat ODF document, made an .ods by LibreOffice, and
-    // read through the import's own conversion.
-    void readsAnOdsThroughLibreOffice() {
-        const QString office = FindOffice();
-        if (office.isEmpty())
-            QSKIP("LibreOffice (soffice) is not installed");
-        QTemporaryDir dir;
-        const QString fods = dir.filePath("iscritti.fods");
-        QVERIFY(WriteBytes(fods, QByteArray(R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
- xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0"
- office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
-<office:automatic-styles>
- <number:date-style style:name="N1"><number:day number:style="long"/><number:text>/</number:text><number:month number:style="long"/><number:text>/</number:text><number:year number:style="long"/></number:date-style>
- <style:style style:name="ce1" style:family="table-cell" style:data-style-name="N1"/>
-</office:automatic-styles>
-<office:body><office:spreadsheet><table:table table:name="Iscritti">
-<table:table-row>
- <table:table-cell office:value-type="string"><text:p>Cognome e nome genitore</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Codice fiscale</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Scadenza certificato medico</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Causale</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Numero iscrizione</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Quota</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Data scadenza</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Minore (cognome e nome)</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Note</text:p></table:table-cell>
-</table:table-row>
-<table:table-row>
- <table:table-cell office:value-type="string"><text:p>Rossi, "Nicolò"</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>RSSMRA85T10A562S</text:p></table:table-cell>
- <table:table-cell table:style-name="ce1" office:value-type="date" office:date-value="2027-09-01"><text:p>01/09/2027</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Retta; settembre</text:p></table:table-cell>
- <table:table-cell office:value-type="float" office:value="7"><text:p>7</text:p></table:table-cell>
- <table:table-cell office:value-type="float" office:value="1234.5"><text:p>1234.5</text:p></table:table-cell>
- <table:table-cell table:style-name="ce1" office:value-type="date" office:date-value="2028-08-31"><text:p>31/08/2028</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>Rossi Lucía</text:p></table:table-cell>
- <table:table-cell office:value-type="string"><text:p>prima riga</text:p><text:p>seconda riga</text:p></table:table-cell>
-</table:table-row>
-<table:table-row>
- <table:table-cell office:value-type="string"><text:p>Verdi Ugo</text:p></table:table-cell>
- <table:table-cell/><table:table-cell/><table:table-cell/><table:table-cell/><table:table-cell/><table:table-cell/>
- <table:table-cell office:value-type="string"><text:p>Verdi Ada</text:p></table:table-cell>
- <table:table-cell/>
-</table:table-row>
-</table:table></office:spreadsheet></office:body></office:document>
-)")));
-        QProcess p;
-        p.start(office, {"-env:UserInstallation=" + QUrl::fromLocalFile(dir.filePath("profilo")).toString(),
-                         "--headless", "--convert-to", "ods", "--outdir", dir.path(), fods});
-        QVERIFY(p.waitForFinished(120000));
-        const QString ods = dir.filePath("iscritti.ods");
-        QVERIFY2(QFileInfo(ods).isFile(), p.readAllStandardError().constData());
-        QVERIFY(Bytes(ods).startsWith("PK"));
-
-        const CsvSheet sheet = ReadSheetFile(ods, office);
-        QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
-        QCOMPARE(sheet.delimiter, QChar(u','));
-        QCOMPARE(sheet.rows.size(), 3);
-        QCOMPARE(sheet.rowNumbers, (QVector<int>{1, 2, 3}));
-        const QVector<ImportRow> rows = CheckImportRows(sheet, GuessMapping(sheet.rows.first()), true);
-        QCOMPARE(rows.size(), 2);
-        const RegistryRecord& card = rows[0].card;
-        QVERIFY2(rows[0].Good(), qPrintable(rows[0].errors.join("; ")));
-        QCOMPARE(card.Tiratore, QString::fromUtf8("Rossi, \"Nicolò\""));
-        QCOMPARE(card.Studio, "01/09/2027");
-        QCOMPARE(card.Ente, "Retta; settembre");
-        QCOMPARE(card.Tessera, "7");
-        QCOMPARE(card.Quota, "1234,50");
-        QCOMPARE(card.FineTes, "31/08/2028");
-        QCOMPARE(card.Armi, QString::fromUtf8("Rossi Lucía"));
-        QCOMPARE(card.Note, "prima riga seconda riga"); // a one-line field in the editor
-        QCOMPARE(rows[1].row, 3);
-        QCOMPARE(rows[1].errors.size(), 5); // tax code, certificate, reason, number, expiry; an empty fee is 0,00
-        QVERIFY(rows[1].errors.contains("manca codice fiscale del genitore"));
-        QVERIFY(!rows[1].errors.contains("manca quota di iscrizione"));
     }
 };
 

@@ -3,7 +3,8 @@
 // print journal, and new receipt numbers checked under the lock.
 #include "../support/FaultyFileOps.h"
 #include "storage/AuditedSave.h"
-#include "storage/Journal.h"
+#include "storage/HistoryJournal.h"
+#include "storage/PrintJournal.h"
 #include "storage/ReceiptFile.h"
 #include <QDir>
 #include <QFile>

@@ -53,6 +53,7 @@ TestPlatform::TestPlatform() {
     platform.messages = &messages;
     platform.fileDialogs = &fileDialogs;
     platform.shell = &shell;
+    platform.programs = &programs;
 }
 
 void TestPlatform::WritePassword(const QString& plain) {

@@ -1,6 +1,7 @@
 #pragma once
 // Test doubles for the platform services and a fresh program folder per test.
 #include "app/Platform.h"
+#include "FakeProgramRunner.h"
 #include <QDate>
 #include <QDateTime>
 #include <QPair>
@@ -82,6 +83,7 @@ public:
     RecordingMessages messages;
     QueuedFileDialogs fileDialogs;
     RecordingShell shell;
+    FakeProgramRunner programs;
     Platform platform;
     QString Path(const QString& name) const { return platform.programFolder + name; }
     /// Writes the password file with `plain` scrambled by the program's own routine.

@@ -17,7 +17,7 @@
 #include "registry/Tiratori.h"
 #include "editing/RecordEditor.h"
 #include "storage/IniFile.h"
-#include "storage/Journal.h"
+#include "storage/HistoryJournal.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RegistryFile.h"
 #include <QDir>
