@@ -172,20 +172,8 @@ bool NoteReminders(const QString& programFolder, int year, const QVector<Reminde
         lines += JournalLines::Seal({QStringLiteral("S"), n.date.toString(Qt::ISODate), n.payer, n.taxCode, n.months,
                                      QString::number(n.amount), n.how, stamp.when.toString(Qt::ISODate),
                                      stamp.workstation, stamp.user});
-    // Under the year archive's lock, as every other journal of that year.
-    RecordFile archive(ReceiptRecord::Size);
-    if (!archive.OpenOrCreate(QDir(programFolder).filePath(QStringLiteral("%1.ric").arg(year)))) {
-        if (error)
-            *error = archive.ErrorString();
-        return false;
-    }
-    JournalFailure r = JournalFailure::None;
-    archive.Locked([&] {
-        r = JournalLines::Append(ReminderLogPath(programFolder, year), lines, error);
-        return true;
-    });
-    archive.Close();
-    return r == JournalFailure::None;
+    return JournalLines::AppendUnderYearLock(QDir(programFolder).filePath(QStringLiteral("%1.ric").arg(year)),
+                                             ReminderLogPath(programFolder, year), lines, error);
 }
 
 QVector<ReminderNote> ReadReminderNotes(const QString& programFolder, const QVector<int>& years,
@@ -197,24 +185,19 @@ QVector<ReminderNote> ReadReminderNotes(const QString& programFolder, const QVec
         QFile f(ReminderLogPath(programFolder, year));
         if (!f.open(QIODevice::ReadOnly))
             continue;
-        const QByteArray all = f.readAll();
-        const QList<QByteArray> lines = all.split('\n');
-        for (int i = 0; i < lines.size(); ++i) {
-            const QByteArray& line = lines[i];
-            // The text after the last line feed is empty, or a line torn by a crash: not counted.
-            const bool last = i == lines.size() - 1;
-            if (line.isEmpty() || line == "!")
-                continue;
+        // A line torn by a crash (closed by the next writer, or still the last) was never written whole.
+        JournalLines::Scan(f, 0, [&](qint64, const QByteArray& line) {
+            if (line.isEmpty() || JournalLines::IsClosedTornLine(line))
+                return;
             QStringList c;
             if (!JournalLines::Unseal(line, c) || c.size() < 7 || c[0] != QLatin1String("S")) {
-                if (!last)
-                    ++bad;
-                continue;
+                ++bad;
+                return;
             }
             if (!wanted.isEmpty() && PayerKey(c[3]) != wanted)
-                continue;
+                return;
             out << ReminderNote{QDate::fromString(c[1], Qt::ISODate), c[2], c[3], c[4], c[5].toLongLong(), c[6]};
-        }
+        });
     }
     if (damaged)
         *damaged = bad;

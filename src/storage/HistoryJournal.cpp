@@ -64,7 +64,7 @@ struct Parsed {
 
 Parsed ParseHistoryLine(const QByteArray& line) {
     Parsed p;
-    if (line.endsWith('!')) { // a torn line closed by the next writer
+    if (JournalLines::IsClosedTornLine(line)) {
         p.what = Parsed::Skip;
         return p;
     }

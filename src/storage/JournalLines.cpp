@@ -1,4 +1,6 @@
 #include "storage/JournalLines.h"
+#include "storage/ReceiptFile.h"
+#include "storage/RecordFile.h"
 #include "storage/FileOps.h"
 #include <QCryptographicHash>
 #include <QDir>
@@ -159,4 +161,21 @@ QStringList JournalLines::StampColumns(const JournalStamp& s) {
 
 JournalStamp JournalLines::StampFrom(const QStringList& c, int at) {
     return {QDateTime::fromString(c.value(at), QLatin1String(kTimeFormat)), c.value(at + 1), c.value(at + 2)};
+}
+
+bool JournalLines::AppendUnderYearLock(const QString& yearArchive, const QString& path, const QByteArray& lines,
+                                       QString* error) {
+    RecordFile archive(ReceiptRecord::Size);
+    if (!archive.OpenOrCreate(yearArchive)) {
+        if (error)
+            *error = archive.ErrorString();
+        return false;
+    }
+    JournalFailure r = JournalFailure::None;
+    archive.Locked([&] {
+        r = JournalLines::Append(path, lines, error);
+        return true;
+    });
+    archive.Close();
+    return r == JournalFailure::None;
 }

@@ -41,6 +41,17 @@ bool Unseal(const QByteArray& line, QStringList& columns);
 JournalFailure Append(const QString& path, const QByteArray& lines, QString* error = nullptr,
                       qint64* lineOffset = nullptr);
 
+/// Appends `lines` (sealed) to the journal `path` of the year archive `yearArchive`, under that
+/// archive's lock, as every journal of a year is written. False, with `error`, when the archive cannot
+/// be opened or the append failed.
+bool AppendUnderYearLock(const QString& yearArchive, const QString& path, const QByteArray& lines,
+                         QString* error = nullptr);
+/// True for a line torn by a crash and closed by the next writer's mark: readers pass it over, since
+/// its entry was never written whole; it is not damage.
+inline bool IsClosedTornLine(const QByteArray& line) {
+    return line.endsWith('!');
+}
+
 /// The stamp as the three columns a line holds: time, workstation, user.
 QStringList StampColumns(const JournalStamp& stamp);
 /// The stamp read back from `columns`, starting at column `at`.

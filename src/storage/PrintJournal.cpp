@@ -53,13 +53,6 @@ bool PrintJournal::NoteAll(const QString& folder, const QString& year, const QVe
     QString base = folder;
     if (!base.endsWith(u'/'))
         base += u'/';
-    // Under the year archive's lock, as every other journal of that year.
-    RecordFile archive(ReceiptRecord::Size);
-    if (!archive.OpenOrCreate(base + year + QStringLiteral(".ric"))) {
-        if (error)
-            *error = archive.ErrorString();
-        return false;
-    }
     QByteArray lines;
     for (int i = 0; i < positions.size() && i < records.size(); ++i) {
         QStringList c = {QStringLiteral("P"), QString::number(positions[i]),
@@ -67,11 +60,5 @@ bool PrintJournal::NoteAll(const QString& folder, const QString& year, const QVe
         c << JournalLines::StampColumns(stamp);
         lines += JournalLines::Seal(c);
     }
-    JournalFailure r = JournalFailure::None;
-    archive.Locked([&] {
-        r = JournalLines::Append(PathFor(folder, year), lines, error);
-        return true;
-    });
-    archive.Close();
-    return r == JournalFailure::None;
+    return JournalLines::AppendUnderYearLock(base + year + QStringLiteral(".ric"), PathFor(folder, year), lines, error);
 }
