@@ -1,5 +1,6 @@
 // The plan of an invoice batch: which chosen receipts get an invoice, which are refused and why, what
 // was invoiced before, and which payers the office is asked about (once each, in the order chosen).
+#include "../support/InvoiceReceipts.h"
 #include "../support/ReceiptYear.h"
 #include "einvoice/InvoicePlan.h"
 #include "storage/RegistryFile.h"
@@ -9,15 +10,8 @@
 #include <QTest>
 
 namespace {
-struct Row {
-    const char* number;
-    const char* euro;
-    const char* payer;
-    const char* code;
-    const char* cause;
-};
 // Positions 1..8 of the year.
-const QVector<Row> kYear = {
+const QVector<InvoiceReceiptRow> kYear = {
     {"27", "150", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},           // complete card
     {"28", "60", "VERDI GIUSEPPE", "vrdgpp75c12l219z", "Retta mensile"},         // no card; lower case
     {"29", "60", "VERDI GIUSEPPE", "VRDGPP75C12L219Z", "Mensa"},                 // same payer
@@ -27,20 +21,6 @@ const QVector<Row> kYear = {
     {"33", "90", "Ditta Bianchi srl", "01234567897", "Retta mensile"},           // VAT, no card
     {"34", "40", "NERI ANNA", "", "Retta mensile"},                              // no code
 };
-
-ReceiptRecord ToRecord(const Row& r) {
-    ReceiptRecord rec;
-    rec.NumRic = r.number;
-    rec.Data = QStringLiteral("05/03/2026");
-    rec.Importo = r.euro;
-    rec.Cents = QStringLiteral("00");
-    rec.Intero = QString::fromLatin1(r.euro) + QStringLiteral(",00");
-    rec.Pagatore = r.payer;
-    rec.CodFisc = r.code;
-    rec.Sport = r.cause;
-    rec.Praticante = QStringLiteral("ROSSI LUCA");
-    return rec;
-}
 
 InvoicePayer Typed() {
     InvoicePayer p;
@@ -73,7 +53,7 @@ private slots:
         m_folder = m_dir.path() + QLatin1Char('/');
         QDir(m_folder).removeRecursively();
         QVERIFY(QDir().mkpath(m_folder));
-        m_year = WriteReceiptYear(m_folder + "2026.ric", kYear, ToRecord);
+        m_year = WriteReceiptYear(m_folder + "2026.ric", kYear, InvoiceReceipt);
         QVERIFY(!m_year.isEmpty());
         RegistryFile reg;
         QVERIFY(reg.OpenOrCreate(m_folder));

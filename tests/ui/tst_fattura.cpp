@@ -2,6 +2,7 @@
 // invoice of one stored receipt (payer from the registry card, or asked once), the second invoice
 // that asks first, a month's receipts at once, and the courtesy copy printed to PDF.
 #include "../report/PdfText.h"
+#include "InvoiceReceipts.h"
 #include "ModalHelper.h"
 #include "ReceiptYear.h"
 #include "TestPlatform.h"
@@ -31,15 +32,8 @@
 #include <memory>
 
 namespace {
-struct Row {
-    const char* number;
-    const char* euro;
-    const char* payer;
-    const char* code;
-    const char* cause;
-};
 // Positions 1..6 of the year.
-const QVector<Row> kYear = {
+const QVector<InvoiceReceiptRow> kYear = {
     {"27", "150", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},            // card complete
     {"28", "60", "DE LUCA MARIA ANNA", "BNCLRA82D45F205B", "Retta mensile"},      // card: name to split
     {"29", "60", "DE LUCA MARIA ANNA", "BNCLRA82D45F205B", "Mensa"},              // same payer
@@ -47,23 +41,6 @@ const QVector<Row> kYear = {
     {"31", "80", "ROSSI MARIO", "RSSMRA80A01H501U", "ANNULLATA: importo errato"}, // cancelled
     {"32", "0", "ROSSI MARIO", "RSSMRA80A01H501U", "Retta mensile"},              // zero
 };
-
-ReceiptRecord ToRecord(const Row& r) {
-    ReceiptRecord rec;
-    rec.NumRic = r.number;
-    rec.Data = QStringLiteral("05/03/2026");
-    rec.Importo = r.euro;
-    rec.Cents = QStringLiteral("00");
-    rec.Intero = QString::fromLatin1(r.euro) + QStringLiteral(",00");
-    rec.Pagatore = r.payer;
-    rec.CodFisc = r.code;
-    rec.Sport = r.cause;
-    rec.Dal = QStringLiteral("01/03/2026");
-    rec.Al = QStringLiteral("31/03/2026");
-    rec.Praticante = QStringLiteral("ROSSI LUCA");
-    rec.Indirizzo = QStringLiteral("Bonifico");
-    return rec;
-}
 
 // Answers every payer window that opens, by the code it asks about, and counts how often each was asked.
 class PayerAnswers : public QObject {
@@ -124,7 +101,7 @@ private slots:
         school.comune = QStringLiteral("Milano");
         school.provincia = QStringLiteral("MI");
         QVERIFY(SaveFiscalData(m_app->SettingsPath(), school));
-        m_year = WriteReceiptYear(m_tp->Path("2026.ric"), kYear, ToRecord);
+        m_year = WriteReceiptYear(m_tp->Path("2026.ric"), kYear, InvoiceReceipt);
         QVERIFY(!m_year.isEmpty());
         RegistryFile reg;
         QVERIFY(reg.OpenOrCreate(m_app->ProgramFolder()));
@@ -307,7 +284,7 @@ private slots:
     void transliterationIsStated() {
         ReceiptFile year;
         QVERIFY(year.OpenOrCreate(m_year));
-        ReceiptRecord r = ToRecord(kYear[3]);
+        ReceiptRecord r = InvoiceReceipt(kYear[3]);
         r.Praticante = QStringLiteral("VERDI ŠIMON");
         QVERIFY(year.OverwriteRecord(3, r) && year.Close());
         ModalHelper::When<TfrmDatiCliente>(
