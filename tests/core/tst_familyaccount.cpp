@@ -1,6 +1,7 @@
 // The family account and the reminders: the sections of one payer's children, their totals, one letter
 // per payer with what is owed, the transfer QR payload, and the reminders' journal, also under faults.
 #include "../support/FaultyFileOps.h"
+#include "../support/FeeReceipts.h"
 #include "../support/ReceiptYear.h"
 #include "fees/FamilyAccount.h"
 #include "fees/Reminders.h"
@@ -30,28 +31,11 @@ RegistryRecord Card(const QString& payer, const QString& taxCode, const QString&
     return c;
 }
 
-ReceiptRecord Receipt(const QString& number, const QString& date, const QString& cause, const QString& from,
-                      const QString& to, const QString& amount, const QString& child) {
-    ReceiptRecord r;
-    r.NumRic = number;
-    r.Data = date;
-    r.Sport = cause;
-    r.Dal = from;
-    r.Al = to;
-    r.Intero = amount;
-    r.Praticante = child;
-    return r;
-}
-
-qint64 Euro(double e) {
-    return qRound64(e * 10000);
-}
-
 // Two children of one payer (the sibling's tax code typed in lower case with blanks), another payer,
 // and the cards that cannot have a letter.
 QVector<RegistryRecord> School() {
     return {
-        Card("Rossi Mario", kTaxCode, "Rossi Luca", "250,00"),                             // 1
+        Card("Rossi Mario", kTaxCode, "Rossi Luca", "250,00"),                            // 1
         Card("Bianchi Sara", "BNCSRA82B41F205X", "Bianchi Leo", "200"),                   // 2
         Card("Rossi Mario", "  rssmra80a01h501u ", "Rossi Anna", "200,00", "01/10/2026"), // 3
         Card("Verdi Ugo", "", "Verdi Ada", "250"),                                        // 4: no tax code
@@ -64,16 +48,19 @@ QVector<RegistryRecord> School() {
 QVector<ReceiptRecord> SchoolReceipts() {
     return {
         // Luca: September and October in one, 100,00 of November, and an enrolment that pays nothing.
-        Receipt("1", "01/09/2026", "Rette settembre-ottobre", "01/09/2026", "31/10/2026", "500,00", "Rossi Luca"),
-        Receipt("2", "03/11/2026", "Retta novembre", "01/11/2026", "30/11/2026", "100,00", "Rossi Luca"),
-        Receipt("3", "01/09/2026", "Iscrizione", "01/09/2026", "30/06/2027", "1000,00", "Rossi Luca"),
+        TypedFeeReceipt("1", "01/09/2026", "Rette settembre-ottobre", "01/09/2026", "31/10/2026", "500,00",
+                        "Rossi Luca"),
+        TypedFeeReceipt("2", "03/11/2026", "Retta novembre", "01/11/2026", "30/11/2026", "100,00", "Rossi Luca"),
+        TypedFeeReceipt("3", "01/09/2026", "Iscrizione", "01/09/2026", "30/06/2027", "1000,00", "Rossi Luca"),
         // Anna: October overpaid (credit 100,00), one receipt whose amount cannot be read.
-        Receipt("4", "02/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026", "300,00", " rossi anna "),
-        Receipt("5", "02/11/2026", "Retta novembre", "01/11/2026", "30/11/2026", "dieci", "Rossi Anna"),
+        TypedFeeReceipt("4", "02/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026", "300,00", " rossi anna "),
+        TypedFeeReceipt("5", "02/11/2026", "Retta novembre", "01/11/2026", "30/11/2026", "dieci", "Rossi Anna"),
         // Leo: cancelled, so his December is owed.
-        Receipt("6", "01/09/2026", "Rette settembre-novembre", "01/09/2026", "30/11/2026", "600,00", "Bianchi Leo"),
-        Receipt("7", "01/12/2026", "ANNULLATA: Retta dicembre", "01/12/2026", "31/12/2026", "200,00", "Bianchi Leo"),
-        Receipt("8", "01/12/2026", "Retta dicembre", "01/12/2026", "31/12/2026", "100,00", "Blu Ale"),
+        TypedFeeReceipt("6", "01/09/2026", "Rette settembre-novembre", "01/09/2026", "30/11/2026", "600,00",
+                        "Bianchi Leo"),
+        TypedFeeReceipt("7", "01/12/2026", "ANNULLATA: Retta dicembre", "01/12/2026", "31/12/2026", "200,00",
+                        "Bianchi Leo"),
+        TypedFeeReceipt("8", "01/12/2026", "Retta dicembre", "01/12/2026", "31/12/2026", "100,00", "Blu Ale"),
     };
 }
 
@@ -342,7 +329,8 @@ private slots:
             } else {
                 ++failures;
                 QVERIFY2(!why.isEmpty(), qPrintable(failed));
-                QVERIFY2(now == before, qPrintable(QStringLiteral("call %1 (%2) left a partial line").arg(n).arg(failed)));
+                QVERIFY2(now == before,
+                         qPrintable(QStringLiteral("call %1 (%2) left a partial line").arg(n).arg(failed)));
             }
         }
         QVERIFY(failures >= calls - 2);

@@ -1,5 +1,6 @@
 // The month rule by amounts: which receipts pay a child's fees, how their amounts fill the months of
 // their periods, what is left as credit, and the month list and batch that use it over real files.
+#include "../support/FeeReceipts.h"
 #include "fees/FeeLedger.h"
 #include "receipts/Cancellation.h"
 #include "storage/Text.h"
@@ -19,19 +20,7 @@ const QString kCardCause = QStringLiteral("Quota mensile");
 // A receipt as the ledger reads it from a stored one: the texts as typed.
 ChildReceipt Rec(const QString& number, const QString& date, const QString& cause, const QString& from,
                  const QString& to, const QString& amount, const QString& child = kChild, int fileYear = 2026) {
-    ReceiptRecord r;
-    r.NumRic = number;
-    r.Data = date;
-    r.Sport = cause;
-    r.Dal = from;
-    r.Al = to;
-    r.Intero = amount;
-    r.Praticante = child;
-    return ReceiptTerms(r, fileYear, number.toLongLong());
-}
-
-qint64 Euro(double e) {
-    return qRound64(e * 10000);
+    return ReceiptTerms(TypedFeeReceipt(number, date, cause, from, to, amount, child), fileYear, number.toLongLong());
 }
 
 } // namespace

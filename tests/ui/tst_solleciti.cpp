@@ -3,6 +3,7 @@
 // payers without an address printed, every letter noted and shown in the account; a wrong IBAN gives
 // letters without QR code and without IBAN.
 #include "FaultyFileOps.h"
+#include "FeeReceipts.h"
 #include "ModalHelper.h"
 #include "ReceiptYear.h"
 #include "TestPlatform.h"
@@ -30,6 +31,12 @@
 using namespace fees;
 
 namespace {
+// A fee receipt dated on the first day of its period.
+ReceiptRecord Receipt(const QString& number, const QString& cause, const QString& from, const QString& to,
+                      const QString& amount, const QString& child) {
+    return TypedFeeReceipt(number, from, cause, from, to, amount, child);
+}
+
 const QString kIban = QStringLiteral("IT60X0542811101000000123456");
 
 RegistryRecord Card(const QString& payer, const QString& taxCode, const QString& child, const QString& fee,
@@ -42,19 +49,6 @@ RegistryRecord Card(const QString& payer, const QString& taxCode, const QString&
     c.InizioTes = QStringLiteral("01/09/2026");
     c.Email = email;
     return c;
-}
-
-ReceiptRecord Receipt(const QString& number, const QString& cause, const QString& from, const QString& to,
-                      const QString& amount, const QString& child) {
-    ReceiptRecord r;
-    r.NumRic = number;
-    r.Data = from;
-    r.Sport = cause;
-    r.Dal = from;
-    r.Al = to;
-    r.Intero = amount;
-    r.Praticante = child;
-    return r;
 }
 
 // The text of the QR codes on the pages of `pdf`, as zbarimg reads them from the rendered pages.
