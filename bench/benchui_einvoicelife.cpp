@@ -2,6 +2,7 @@
 // and filtered by month on 5,000 lines (target: under 100 ms), the upload package of 500 invoices
 // (under 2 s) and 500 notifications of the exchange system read (under 2 s).
 #include "BenchData.h"
+#include "InvoiceFixtures.h"
 #include "TestPlatform.h"
 #include "app/Carvenna.h"
 #include "einvoice/FattureElettroniche.h"
@@ -15,29 +16,9 @@
 #include <QFile>
 
 namespace {
-FiscalData School() {
-    FiscalData school;
-    school.denominazione = QStringLiteral("Asilo Nido Il Girasole");
-    school.partitaIva = QStringLiteral("01234567897");
-    school.indirizzo = QStringLiteral("Via Roma 12");
-    school.cap = QStringLiteral("20121");
-    school.comune = QStringLiteral("Milano");
-    return school;
-}
-
-InvoicePayer Payer() {
-    InvoicePayer p;
-    p.cognome = QStringLiteral("ROSSI");
-    p.nome = QStringLiteral("MARIO");
-    p.indirizzo = QStringLiteral("Via Verdi 3");
-    p.cap = QStringLiteral("20100");
-    p.comune = QStringLiteral("Milano");
-    return p;
-}
-
 // `count` real invoice files with their register, one receipt each, spread over the year's months.
 QStringList WriteYear(TestPlatform& tp, Carvenna& app, int count) {
-    SaveFiscalData(app.SettingsPath(), School());
+    SaveFiscalData(app.SettingsPath(), InvoiceSchool());
     QVector<InvoiceJob> jobs;
     for (int i = 0; i < count; ++i) {
         ReceiptRecord r = bench::DecemberFee();
@@ -48,7 +29,7 @@ QStringList WriteYear(TestPlatform& tp, Carvenna& app, int count) {
         r.CodFisc = QStringLiteral("RSSMRA80A01H501U");
         r.Sport = QStringLiteral("Retta mensile");
         r.Indirizzo = QStringLiteral("Bonifico");
-        jobs << InvoiceJob{r, i + 1, Payer()};
+        jobs << InvoiceJob{r, i + 1, InvoiceRossi()};
     }
     Q_UNUSED(tp);
     return WriteInvoices(app.ProgramFolder(), app.SettingsPath(), QStringLiteral("2026"), jobs, QDate(2026, 12, 10))
@@ -111,7 +92,7 @@ void BM_Package(benchmark::State& state) {
         out.open(QIODevice::WriteOnly | QIODevice::Truncate);
         out.write(unsent);
         out.close();
-        SaveFiscalData(app.SettingsPath(), School());
+        SaveFiscalData(app.SettingsPath(), InvoiceSchool());
         state.ResumeTiming();
         const PackageResult r = WritePackages(app.ProgramFolder(), app.SettingsPath(), files);
         if (!r.failure.isEmpty()) {

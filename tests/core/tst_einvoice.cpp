@@ -2,6 +2,7 @@
 // independent clients (xmllint against the official schema, the npm package's own reader and
 // validator under Node), the refusals, the register and the transmission number, the fiscal data.
 #include "../support/FaultyFileOps.h"
+#include "../support/InvoiceFixtures.h"
 #include "einvoice/FiscalData.h"
 #include "einvoice/Invoice.h"
 #include "einvoice/InvoiceFiles.h"
@@ -25,20 +26,6 @@ Q_DECLARE_METATYPE(InvoicePayer)
 Q_DECLARE_METATYPE(RegistryRecord)
 
 namespace {
-const char kSchoolVat[] = "01234567897";
-
-FiscalData School() {
-    FiscalData d;
-    d.denominazione = QStringLiteral("Asilo Nido Il Girasole S.r.l.");
-    d.partitaIva = kSchoolVat;
-    d.codiceFiscale = kSchoolVat;
-    d.indirizzo = QStringLiteral("Via Roma 12");
-    d.cap = QStringLiteral("20121");
-    d.comune = QStringLiteral("Milano");
-    d.provincia = QStringLiteral("MI");
-    return d;
-}
-
 ReceiptRecord Receipt(const QString& euro = QStringLiteral("150"), const QString& cents = QStringLiteral("00")) {
     ReceiptRecord r;
     r.NumRic = QStringLiteral("27");
@@ -54,17 +41,6 @@ ReceiptRecord Receipt(const QString& euro = QStringLiteral("150"), const QString
     r.Praticante = QStringLiteral("ROSSI LUCA");
     r.Indirizzo = QStringLiteral("Bonifico bancario");
     return r;
-}
-
-InvoicePayer Payer() {
-    InvoicePayer p;
-    p.cognome = QStringLiteral("ROSSI");
-    p.nome = QStringLiteral("MARIO");
-    p.indirizzo = QStringLiteral("Via Verdi 3");
-    p.cap = QStringLiteral("20100");
-    p.comune = QStringLiteral("Milano");
-    p.provincia = QStringLiteral("MI");
-    return p;
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -147,7 +123,7 @@ class TestEInvoice : public QObject {
         QDir(InvoiceFolder(Folder())).removeRecursively();
         if (m_schoolIni.isEmpty()) {
             QFile::remove(Ini());
-            QVERIFY(SaveFiscalData(Ini(), School()));
+            QVERIFY(SaveFiscalData(Ini(), InvoiceCompanySchool()));
             m_schoolIni = ReadAll(Ini());
         }
         QFile f(Ini());
@@ -175,7 +151,7 @@ private slots:
     void schemaRefusesWrongFile() {
         if (!m_schemaSkip.isEmpty())
             QSKIP(qPrintable(m_schemaSkip));
-        std::optional<Invoice> inv = BuildInvoice(School(), Receipt(), Payer(), 1, nullptr);
+        std::optional<Invoice> inv = BuildInvoice(InvoiceCompanySchool(), Receipt(), InvoiceRossi(), 1, nullptr);
         QVERIFY(inv);
         QByteArray xml = InvoiceXml(*inv);
         xml.replace("<Natura>N4</Natura>", "<Natura>N9</Natura>");
@@ -201,14 +177,14 @@ private slots:
         const QString line = "FatturaElettronicaBody/DatiBeniServizi/DettaglioLinee/";
         const QString sum = "FatturaElettronicaBody/DatiBeniServizi/DatiRiepilogo/";
         const QString buyer = "FatturaElettronicaHeader/CessionarioCommittente/";
-        const FiscalData school = School();
-        FiscalData charged = School();
+        const FiscalData school = InvoiceCompanySchool();
+        FiscalData charged = InvoiceCompanySchool();
         charged.bolloACarico = FiscalData::StampBearer::Payer;
         FiscalData paper = charged;
         paper.bolloVirtuale = false;
 
         QTest::newRow("77,47: no stamp")
-            << school << Receipt("77", "47") << Payer()
+            << school << Receipt("77", "47") << InvoiceRossi()
             << QStringList{doc + "Data=2026-03-05",
                            doc + "Numero=27",
                            doc + "ImportoTotaleDocumento=77.47",
@@ -227,12 +203,12 @@ private slots:
                            "FatturaElettronicaHeader/DatiTrasmissione/FormatoTrasmissione=FPR12"}
             << QString();
         QTest::newRow("77,48: virtual stamp borne by the school")
-            << school << Receipt("77", "48") << Payer()
+            << school << Receipt("77", "48") << InvoiceRossi()
             << QStringList{doc + "DatiBollo/BolloVirtuale=SI", doc + "DatiBollo/ImportoBollo=2.00",
                            doc + "ImportoTotaleDocumento=77.48", sum + "Natura=N4", sum + "ImponibileImporto=77.48"}
             << QString();
         QTest::newRow("stamp charged on a line of its own")
-            << charged << Receipt("150", "00") << Payer()
+            << charged << Receipt("150", "00") << InvoiceRossi()
             << QStringList{doc + "DatiBollo/ImportoBollo=2.00",
                            doc + "ImportoTotaleDocumento=152.00",
                            line + "Descrizione=Imposta di bollo",
@@ -243,13 +219,13 @@ private slots:
                            "FatturaElettronicaBody/DatiPagamento/DettaglioPagamento/ImportoPagamento=152.00"}
             << QString();
         QTest::newRow("paper stamp: no virtual stamp data")
-            << paper << Receipt("150", "00") << Payer()
+            << paper << Receipt("150", "00") << InvoiceRossi()
             << QStringList{doc + "DatiBollo/BolloVirtuale=", doc + "ImportoTotaleDocumento=152.00"} << QString();
 
         ReceiptRecord latin = Receipt();
         latin.Praticante = QStringLiteral("D'ANGELÒ NICOLÒ");
         latin.Indirizzo = QStringLiteral("Contanti");
-        InvoicePayer latinPayer = Payer();
+        InvoicePayer latinPayer = InvoiceRossi();
         latinPayer.cognome = QStringLiteral("D'Angelò");
         latinPayer.nome = QStringLiteral("Nicolò");
         latinPayer.comune = QStringLiteral("Forlì");
@@ -266,7 +242,7 @@ private slots:
         czech.Praticante = QStringLiteral("DVOŘÁK ANTONÍN");
         czech.Sport = QStringLiteral("Retta dell’asilo – marzo"); // Windows-1252 quotes and dash
         czech.Indirizzo = QStringLiteral("Pagamento con Satispay");
-        InvoicePayer czechPayer = Payer();
+        InvoicePayer czechPayer = InvoiceRossi();
         czechPayer.cognome = QStringLiteral("Dvořák");
         czechPayer.nome = QStringLiteral("Antonín");
         QTest::newRow("ř spelled r, the note says so")
@@ -293,7 +269,7 @@ private slots:
                            "FatturaElettronicaBody/DatiPagamento/DettaglioPagamento/ModalitaPagamento=MP08"}
             << QString();
 
-        InvoicePayer abroad = Payer();
+        InvoicePayer abroad = InvoiceRossi();
         abroad.nazione = QStringLiteral("CH");
         abroad.cap = QStringLiteral("6900");
         abroad.provincia.clear();
@@ -383,37 +359,37 @@ private slots:
         QTest::addColumn<QString>("message");
         ReceiptRecord cancelled = Receipt();
         cancelled.Sport = QStringLiteral("ANNULLATA: errore di importo");
-        QTest::newRow("cancelled") << School() << cancelled << Payer() << "la ricevuta è annullata";
-        QTest::newRow("zero euro") << School() << Receipt("0", "00") << Payer() << "l'importo è zero";
+        QTest::newRow("cancelled") << InvoiceCompanySchool() << cancelled << InvoiceRossi() << "la ricevuta è annullata";
+        QTest::newRow("zero euro") << InvoiceCompanySchool() << Receipt("0", "00") << InvoiceRossi() << "l'importo è zero";
         ReceiptRecord badCode = Receipt();
         badCode.CodFisc = QStringLiteral("RSSMRA80A01H501X");
-        QTest::newRow("wrong tax code") << School() << badCode << Payer()
+        QTest::newRow("wrong tax code") << InvoiceCompanySchool() << badCode << InvoiceRossi()
                                         << "il codice fiscale del pagatore \"RSSMRA80A01H501X\" non è valido";
         ReceiptRecord badVat = Receipt();
         badVat.CodFisc = QStringLiteral("12345678901");
-        QTest::newRow("wrong payer VAT number") << School() << badVat << Payer() << "partita IVA del pagatore";
-        FiscalData noVat = School();
+        QTest::newRow("wrong payer VAT number") << InvoiceCompanySchool() << badVat << InvoiceRossi() << "partita IVA del pagatore";
+        FiscalData noVat = InvoiceCompanySchool();
         noVat.partitaIva = QStringLiteral("01234567890");
-        QTest::newRow("wrong school VAT number") << noVat << Receipt() << Payer() << "la partita IVA \"01234567890\"";
-        FiscalData typographic = School();
+        QTest::newRow("wrong school VAT number") << noVat << Receipt() << InvoiceRossi() << "la partita IVA \"01234567890\"";
+        FiscalData typographic = InvoiceCompanySchool();
         typographic.denominazione = QStringLiteral("Asilo “Il Girasole”");
         QTest::newRow("school name with typographic quotes")
-            << typographic << Receipt() << Payer()
+            << typographic << Receipt() << InvoiceRossi()
             << "la denominazione contiene caratteri che la fattura elettronica non ammette (proposta: \"Asilo \"Il "
                "Girasole\"\")";
         FiscalData empty;
-        QTest::newRow("no fiscal data") << empty << Receipt() << Payer() << "manca la denominazione";
-        InvoicePayer chinese = Payer();
+        QTest::newRow("no fiscal data") << empty << Receipt() << InvoiceRossi() << "manca la denominazione";
+        InvoicePayer chinese = InvoiceRossi();
         chinese.nome = QStringLiteral("李");
         QTest::newRow("letter with no Latin spelling")
-            << School() << Receipt() << chinese << "il campo \"Nome del pagatore\" contiene caratteri";
+            << InvoiceCompanySchool() << Receipt() << chinese << "il campo \"Nome del pagatore\" contiene caratteri";
         ReceiptRecord longNumber = Receipt();
         longNumber.NumRic = QStringLiteral("2026/000000000000000027");
         QTest::newRow("receipt number over 20 characters")
-            << School() << longNumber << Payer() << "il campo \"Numero della ricevuta\" supera i 20";
-        InvoicePayer noCap = Payer();
+            << InvoiceCompanySchool() << longNumber << InvoiceRossi() << "il campo \"Numero della ricevuta\" supera i 20";
+        InvoicePayer noCap = InvoiceRossi();
         noCap.cap = QStringLiteral("201");
-        QTest::newRow("Italian CAP not five digits") << School() << Receipt() << noCap << "CAP del pagatore";
+        QTest::newRow("Italian CAP not five digits") << InvoiceCompanySchool() << Receipt() << noCap << "CAP del pagatore";
     }
     void refused() {
         QFETCH(FiscalData, school);
@@ -437,7 +413,7 @@ private slots:
     // the register lists what was written and is read back, and a second run appends to it.
     void batchNumbersAndRegister() {
         ResetFolder();
-        FiscalData s = School();
+        FiscalData s = InvoiceCompanySchool();
         s.progressivo = 9;
         QVERIFY(SaveFiscalData(Ini(), s));
         QVERIFY(QDir().mkpath(InvoiceFolder(Folder())));
@@ -449,9 +425,9 @@ private slots:
         ReceiptRecord a = Receipt(), b = Receipt("0", "00"), c = Receipt("90", "10");
         c.NumRic = QStringLiteral("28");
         c.Pagatore = QStringLiteral("BIANCHI; LAURA"); // a separator inside a cell
-        InvoicePayer pc = Payer();
+        InvoicePayer pc = InvoiceRossi();
         pc.cognome = QStringLiteral("BIANCHI;");
-        const QVector<InvoiceJob> jobs = {{a, 1, Payer()}, {b, 2, Payer()}, {c, 3, pc}};
+        const QVector<InvoiceJob> jobs = {{a, 1, InvoiceRossi()}, {b, 2, InvoiceRossi()}, {c, 3, pc}};
         InvoiceBatchResult res = WriteInvoices(Folder(), Ini(), "2026", jobs, QDate(2026, 3, 6));
         QVERIFY(res.failure.isEmpty());
         QCOMPARE(res.files, (QStringList{"IT01234567897_00009.xml", "IT01234567897_00011.xml"}));
@@ -486,7 +462,7 @@ private slots:
     // A failing disk at any call of a batch: what carries an invoice's name is a whole invoice, no
     // file is registered that is not there, and the next run overwrites nothing and reuses no name.
     void faultAtEveryCall() {
-        const QVector<InvoiceJob> jobs = {{Receipt(), 1, Payer()}, {Receipt("60", "00"), 2, Payer()}};
+        const QVector<InvoiceJob> jobs = {{Receipt(), 1, InvoiceRossi()}, {Receipt("60", "00"), 2, InvoiceRossi()}};
         for (int n = 1;; ++n) {
             ResetFolder();
             InvoiceBatchResult res;
@@ -537,14 +513,14 @@ private slots:
             QLockFile other(InvoiceFolder(Folder()) + "registro.lock");
             QVERIFY(other.tryLock(0));
             const InvoiceBatchResult res =
-                WriteInvoices(Folder(), Ini(), "2026", {InvoiceJob{Receipt(), 1, Payer()}}, QDate(2026, 3, 6), 50);
+                WriteInvoices(Folder(), Ini(), "2026", {InvoiceJob{Receipt(), 1, InvoiceRossi()}}, QDate(2026, 3, 6), 50);
             QCOMPARE(res.failure,
                      QString("Un'altra postazione sta scrivendo fatture elettroniche: riprovare tra poco."));
             QVERIFY(res.files.isEmpty());
             QCOMPARE(Progressivo(), QString("1"));
         }
         const InvoiceBatchResult res =
-            WriteInvoices(Folder(), Ini(), "2026", {InvoiceJob{Receipt(), 1, Payer()}}, QDate(2026, 3, 6), 50);
+            WriteInvoices(Folder(), Ini(), "2026", {InvoiceJob{Receipt(), 1, InvoiceRossi()}}, QDate(2026, 3, 6), 50);
         QCOMPARE(res.files.size(), 1);
     }
 
@@ -566,7 +542,7 @@ private slots:
         card.Cap = QStringLiteral("20100");
         card.Citta = QStringLiteral("Milano (MI)");
         card.Nazione = QStringLiteral("Italia");
-        InvoicePayer typed = Payer();
+        InvoicePayer typed = InvoiceRossi();
         typed.indirizzo = QStringLiteral("Via Vecchia 1");
         RegistryRecord three = card;
         three.Tiratore = QStringLiteral("DE LUCA  MARIA ANNA");
@@ -648,7 +624,7 @@ private slots:
         QCOMPARE(LoadFiscalData(Ini()).regimeFiscale, QString("RF01"));
         QCOMPARE(LoadFiscalData(Ini()).riferimentoNormativo, QString("Esente art. 10, n. 21, DPR 633/72"));
         QCOMPARE(LoadFiscalData(Ini()).progressivo, 1);
-        FiscalData d = School();
+        FiscalData d = InvoiceCompanySchool();
         d.regimeFiscale = QStringLiteral("RF19");
         d.bolloVirtuale = false;
         d.bolloACarico = FiscalData::StampBearer::Payer;
@@ -752,7 +728,7 @@ private slots:
         QFETCH(QString, refusal);
         QCOMPARE(InvoiceRefusal(receipt), refusal);
         QString error;
-        const std::optional<Invoice> inv = BuildInvoice(School(), receipt, Payer(), 1, &error);
+        const std::optional<Invoice> inv = BuildInvoice(InvoiceCompanySchool(), receipt, InvoiceRossi(), 1, &error);
         QCOMPARE(inv.has_value(), refusal.isEmpty());
         if (!refusal.isEmpty())
             QCOMPARE(error, QStringLiteral("Ricevuta n. 27: ") + refusal);

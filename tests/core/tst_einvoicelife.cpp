@@ -3,6 +3,7 @@
 // by Python's zipfile), the exchange system's notifications, the quarterly stamp duty, and faults at
 // every file call of the credit note, the package and the register update.
 #include "../support/FaultyFileOps.h"
+#include "../support/InvoiceFixtures.h"
 #include "einvoice/CreditNote.h"
 #include "einvoice/FiscalData.h"
 #include "einvoice/Invoice.h"
@@ -20,18 +21,6 @@
 #include <QXmlStreamReader>
 
 namespace {
-FiscalData School() {
-    FiscalData d;
-    d.denominazione = QStringLiteral("Asilo Nido Il Girasole S.r.l.");
-    d.partitaIva = QStringLiteral("01234567897");
-    d.codiceFiscale = d.partitaIva;
-    d.indirizzo = QStringLiteral("Via Roma 12");
-    d.cap = QStringLiteral("20121");
-    d.comune = QStringLiteral("Milano");
-    d.provincia = QStringLiteral("MI");
-    return d;
-}
-
 ReceiptRecord Receipt(const QString& number, const QString& date, const QString& euro) {
     ReceiptRecord r;
     r.NumRic = number;
@@ -45,17 +34,6 @@ ReceiptRecord Receipt(const QString& number, const QString& date, const QString&
     r.Praticante = QStringLiteral("ROSSI LUCA");
     r.Indirizzo = QStringLiteral("Bonifico bancario");
     return r;
-}
-
-InvoicePayer Payer() {
-    InvoicePayer p;
-    p.cognome = QStringLiteral("ROSSI");
-    p.nome = QStringLiteral("MARIO");
-    p.indirizzo = QStringLiteral("Via Verdi 3");
-    p.cap = QStringLiteral("20100");
-    p.comune = QStringLiteral("Milano");
-    p.provincia = QStringLiteral("MI");
-    return p;
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -132,13 +110,13 @@ class TestEInvoiceLife : public QObject {
         QDir(Inv()).removeRecursively();
         if (m_schoolIni.isEmpty()) {
             QFile::remove(Ini());
-            SaveFiscalData(Ini(), School());
+            SaveFiscalData(Ini(), InvoiceCompanySchool());
             m_schoolIni = ReadAll(Ini());
         }
         WriteAll(Ini(), m_schoolIni);
-        const QVector<InvoiceJob> jobs = {{Receipt("27", "05/03/2026", "150"), 3, Payer()},
-                                          {Receipt("28", "06/03/2026", "50"), 4, Payer()},
-                                          {Receipt("40", "04/05/2026", "200"), 9, Payer()}};
+        const QVector<InvoiceJob> jobs = {{Receipt("27", "05/03/2026", "150"), 3, InvoiceRossi()},
+                                          {Receipt("28", "06/03/2026", "50"), 4, InvoiceRossi()},
+                                          {Receipt("40", "04/05/2026", "200"), 9, InvoiceRossi()}};
         const InvoiceBatchResult r = WriteInvoices(Folder(), Ini(), "2026", jobs, QDate(2026, 5, 4));
         if (!r.failure.isEmpty() || r.files.size() != 3)
             qFatal("invoices not written: %s", qPrintable(r.failure + r.refused.join(' ')));
@@ -275,7 +253,7 @@ private slots:
         // Written again after the rejection, the new invoice is linked to the rejected one.
         QVERIFY(SaveRegister(RegisterPath(Folder()), reg));
         const InvoiceBatchResult r =
-            WriteInvoices(Folder(), Ini(), "2026", {{Receipt("27", "05/03/2026", "150"), 3, Payer()}}, QDate(2026, 5, 6));
+            WriteInvoices(Folder(), Ini(), "2026", {{Receipt("27", "05/03/2026", "150"), 3, InvoiceRossi()}}, QDate(2026, 5, 6));
         QCOMPARE(r.files.size(), 1);
         reg = Register();
         QCOMPARE(reg.last().collegata, reg[0].file);
@@ -420,7 +398,7 @@ private slots:
         QCOMPARE(UnsentFiles(reg, 2026, 3), QStringList{files[1]});
         // The package took a transmission number: the next invoice skips it.
         const InvoiceBatchResult next =
-            WriteInvoices(Folder(), Ini(), "2026", {{Receipt("41", "05/05/2026", "90"), 10, Payer()}}, QDate(2026, 5, 6));
+            WriteInvoices(Folder(), Ini(), "2026", {{Receipt("41", "05/05/2026", "90"), 10, InvoiceRossi()}}, QDate(2026, 5, 6));
         QCOMPARE(next.files, QStringList{"IT01234567897_00005.xml"});
     }
 

@@ -1,6 +1,6 @@
 // The plan of an invoice batch: which chosen receipts get an invoice, which are refused and why, what
 // was invoiced before, and which payers the office is asked about (once each, in the order chosen).
-#include "../support/InvoiceReceipts.h"
+#include "../support/InvoiceFixtures.h"
 #include "../support/ReceiptYear.h"
 #include "einvoice/InvoicePlan.h"
 #include "storage/RegistryFile.h"

@@ -1,6 +1,9 @@
 #pragma once
-// Receipts written as the invoice tests need them: a number, an amount in whole euro, the payer and
-// their code, and the cause, all dated in March 2026 for one child.
+// What the invoice tests and benchmarks start from: the school's fiscal data, a payer with a full
+// address, and receipts given by a number, an amount in whole euro, the payer and their code, and the
+// cause, all dated in March 2026 for one child.
+#include "einvoice/FiscalData.h"
+#include "einvoice/Invoice.h"
 #include "storage/ReceiptFile.h"
 #include <QString>
 
@@ -27,4 +30,36 @@ inline ReceiptRecord InvoiceReceipt(const InvoiceReceiptRow& r) {
     rec.Praticante = QStringLiteral("ROSSI LUCA");
     rec.Indirizzo = QStringLiteral("Bonifico");
     return rec;
+}
+
+/// The school as the office types it in "Dati fiscali": a VAT number and an address in Milan.
+inline FiscalData InvoiceSchool() {
+    FiscalData d;
+    d.denominazione = QStringLiteral("Asilo Nido Il Girasole");
+    d.partitaIva = QStringLiteral("01234567897");
+    d.indirizzo = QStringLiteral("Via Roma 12");
+    d.cap = QStringLiteral("20121");
+    d.comune = QStringLiteral("Milano");
+    d.provincia = QStringLiteral("MI");
+    return d;
+}
+
+/// The same school as a company: "S.r.l." in its name, its tax code equal to its VAT number.
+inline FiscalData InvoiceCompanySchool() {
+    FiscalData d = InvoiceSchool();
+    d.denominazione += QStringLiteral(" S.r.l.");
+    d.codiceFiscale = d.partitaIva;
+    return d;
+}
+
+/// ROSSI MARIO, a person with a full address in Milan.
+inline InvoicePayer InvoiceRossi() {
+    InvoicePayer p;
+    p.cognome = QStringLiteral("ROSSI");
+    p.nome = QStringLiteral("MARIO");
+    p.indirizzo = QStringLiteral("Via Verdi 3");
+    p.cap = QStringLiteral("20100");
+    p.comune = QStringLiteral("Milano");
+    p.provincia = QStringLiteral("MI");
+    return p;
 }

@@ -2,7 +2,7 @@
 // invoice of one stored receipt (payer from the registry card, or asked once), the second invoice
 // that asks first, a month's receipts at once, and the courtesy copy printed to PDF.
 #include "../report/PdfText.h"
-#include "InvoiceReceipts.h"
+#include "InvoiceFixtures.h"
 #include "ModalHelper.h"
 #include "ReceiptYear.h"
 #include "TestPlatform.h"
@@ -93,14 +93,7 @@ private slots:
         m_tp->platform.printing = m_printing.get();
         m_app = std::make_unique<Carvenna>(m_tp->platform);
         m_app->Start();
-        FiscalData school;
-        school.denominazione = QStringLiteral("Asilo Nido Il Girasole");
-        school.partitaIva = QStringLiteral("01234567897");
-        school.indirizzo = QStringLiteral("Via Roma 12");
-        school.cap = QStringLiteral("20121");
-        school.comune = QStringLiteral("Milano");
-        school.provincia = QStringLiteral("MI");
-        QVERIFY(SaveFiscalData(m_app->SettingsPath(), school));
+        QVERIFY(SaveFiscalData(m_app->SettingsPath(), InvoiceSchool()));
         m_year = WriteReceiptYear(m_tp->Path("2026.ric"), kYear, InvoiceReceipt);
         QVERIFY(!m_year.isEmpty());
         RegistryFile reg;

@@ -3,6 +3,7 @@
 // elettroniche" of the receipts' year window: the upload package, the exchange system's notifications,
 // courtesy copies in one job or one e-mail per payer, the quarterly stamp duty printed and exported.
 #include "../support/FaultyFileOps.h"
+#include "InvoiceFixtures.h"
 #include "ModalHelper.h"
 #include "ReceiptYear.h"
 #include "TestPlatform.h"
@@ -143,14 +144,7 @@ private slots:
         m_tp->platform.printing = m_printing.get();
         m_app = std::make_unique<Carvenna>(m_tp->platform);
         m_app->Start();
-        FiscalData school;
-        school.denominazione = QStringLiteral("Asilo Nido Il Girasole");
-        school.partitaIva = QStringLiteral("01234567897");
-        school.indirizzo = QStringLiteral("Via Roma 12");
-        school.cap = QStringLiteral("20121");
-        school.comune = QStringLiteral("Milano");
-        school.provincia = QStringLiteral("MI");
-        QVERIFY(SaveFiscalData(m_app->SettingsPath(), school));
+        QVERIFY(SaveFiscalData(m_app->SettingsPath(), InvoiceSchool()));
         m_yearFile = WriteReceiptYear(m_tp->Path("2026.ric"), kYear, ToRecord);
         QVERIFY(!m_yearFile.isEmpty());
         RegistryFile reg;
