@@ -165,10 +165,6 @@ QVector<AccountRow> AccountRows(const FamilyAccount& a) {
     return rows;
 }
 
-QString FolderWithSlash(const QString& programFolder) {
-    return programFolder.endsWith(u'/') ? programFolder : programFolder + u'/';
-}
-
 bool ReadFeeCards(const QString& programFolder, QVector<RegistryRecord>& cards, QString* error) {
     auto fail = [&](const QString& text) {
         if (error)

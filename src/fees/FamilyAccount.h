@@ -61,8 +61,6 @@ QString PayerKey(const QString& taxCode);
 /// other card with the same payer tax code (PayerKey). A card without a tax code has no siblings.
 QVector<int> FamilyCards(const QVector<RegistryRecord>& cards, int index);
 
-/// The program folder with its trailing '/'.
-QString FolderWithSlash(const QString& programFolder);
 /// Every card of the registry of `programFolder`, for the fee documents; false, with the office's
 /// message in `error`, when the registry is missing or cannot be read.
 bool ReadFeeCards(const QString& programFolder, QVector<RegistryRecord>& cards, QString* error);

@@ -1,6 +1,7 @@
 #include "fees/FeeLedger.h"
 #include "receipts/AmountWords.h"
 #include "receipts/Cancellation.h"
+#include "storage/RegistryFile.h"
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
 #include "storage/FixedField.h"
@@ -20,10 +21,7 @@ const QString kSection = QStringLiteral("Rette");
 const QString kKey = QStringLiteral("Causali");
 
 QString SettingsPath(const QString& programFolder) {
-    QString folder = programFolder;
-    if (!folder.isEmpty() && !folder.endsWith(u'/'))
-        folder += u'/';
-    return folder + QStringLiteral("Trelvani.ini");
+    return FolderWithSlash(programFolder) + QStringLiteral("Trelvani.ini");
 }
 
 int MonthIndex(const FeeMonth& m) {
@@ -121,9 +119,7 @@ bool IsFeeCause(const QString& cause, const QString& cardCause, const QStringLis
 
 bool ChildReceipts::Load(const QString& programFolder, const QVector<int>& years, const QSet<QString>* children,
                          QString* error) {
-    QString folder = programFolder;
-    if (!folder.isEmpty() && !folder.endsWith(u'/'))
-        folder += u'/';
+    const QString folder = FolderWithSlash(programFolder);
     const QVector<FieldSpec>& layout = ReceiptRecord::Layout();
     const FieldSpec childField = layout[ReceiptField::Praticante];
     for (int year : years) {

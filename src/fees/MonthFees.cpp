@@ -127,9 +127,7 @@ void Assess(FeeLine& line) {
 
 MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, const FeeMonth& m) {
     MonthList out;
-    QString folder = programFolder;
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
+    const QString folder = FolderWithSlash(programFolder);
     if (!QFileInfo::exists(folder + QLatin1String(RegistryFileName))) {
         out.outcome = ListOutcome::RegistryMissing;
         return out;

@@ -93,18 +93,16 @@ bool RegistryRecord::operator==(const RegistryRecord& o) const {
     return true;
 }
 
+QString FolderWithSlash(const QString& folder) {
+    return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
 QString CardPhotoPath(const QString& programFolder, qint64 cardNumber) {
-    QString folder = programFolder;
-    if (!folder.isEmpty() && !folder.endsWith(u'/'))
-        folder += u'/';
-    return folder + QStringLiteral("Anagrafica/Scheda_Iscritto_%1.jpg").arg(cardNumber);
+    return FolderWithSlash(programFolder) + QStringLiteral("Anagrafica/Scheda_Iscritto_%1.jpg").arg(cardNumber);
 }
 
 bool RegistryFile::OpenOrCreate(const QString& programFolder) {
-    QString folder = programFolder;
-    if (!folder.isEmpty() && !folder.endsWith(u'/'))
-        folder += u'/';
-    return m_file.OpenOrCreate(folder + QLatin1String(RegistryFileName));
+    return m_file.OpenOrCreate(FolderWithSlash(programFolder) + QLatin1String(RegistryFileName));
 }
 
 bool RegistryFile::ReadRecord(qint64 index, RegistryRecord& out) {

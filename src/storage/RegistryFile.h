@@ -30,6 +30,9 @@ enum Index { Tiratore, Sesso, DataNasc, Cittadinanza, LuogoNasc, Indirizzo, Citt
 /// The registry file's name inside the program folder.
 inline constexpr const char* RegistryFileName = "Archivio_Iscritti.pro";
 /// Photo of card `cardNumber` (1-based): <folder>/Anagrafica/Scheda_Iscritto_<n>.jpg.
+/// `folder` with a trailing '/', so that file names can be put after it (an empty folder stays empty:
+/// the current one).
+QString FolderWithSlash(const QString& folder);
 QString CardPhotoPath(const QString& programFolder, qint64 cardNumber);
 
 class RegistryFile {
