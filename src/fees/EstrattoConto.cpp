@@ -7,6 +7,7 @@
 #include "printing/MailDocument.h"
 #include "app/Printing.h"
 #include "receipts/ReceiptSettings.h"
+#include "receipts/SchoolLines.h"
 #include "storage/IniFile.h"
 #include "storage/Text.h"
 #include <QAbstractTableModel>
@@ -77,7 +78,7 @@ namespace {
 
 DocumentHeading FeeDocumentHeading(Carvenna& app) {
     DocumentHeading h;
-    h.school = ReadReceiverLines(app.SettingsPath());
+    h.school = SchoolLines(app.SettingsPath());
     h.date = app.clock().Today();
     return h;
 }

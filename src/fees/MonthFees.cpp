@@ -1,4 +1,5 @@
 #include "fees/MonthFees.h"
+#include "receipts/BatchDate.h"
 #include "fees/FeeLedger.h"
 #include "receipts/Cancellation.h"
 #include "receipts/AmountWords.h"
@@ -249,6 +250,14 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
             countBefore = count;
             res.issued.clear();
             res.paidMeanwhile.clear();
+            // The date against the file as it is under the lock: another workstation may have just
+            // stored a later receipt.
+            std::optional<LastReceipt> last;
+            if (!FindLastDatedReceipt(raw, count, &last))
+                return false;
+            res.dateProblem = BatchDateProblem(req.issueDate, ArchiveYear(yearPath), last);
+            if (!res.dateProblem.isEmpty())
+                return false;
             // Receipts stored since the list was read, under the same lock as the batch: a month
             // another workstation has just issued is not issued twice.
             const QStringList words = req.feeWords.isEmpty() ? DefaultFeeWords() : req.feeWords;

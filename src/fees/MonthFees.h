@@ -120,12 +120,14 @@ struct IssueResult {
     QVector<int> paidMeanwhile; // lines another workstation issued since the list was read: skipped
     qint64 firstNumber = 0, firstPosition = 0;
     QString error;
+    QString dateProblem; // why the issue date cannot be used in this file (BatchDateProblem): nothing written
 };
 
 /// Appends the receipts of `which` (indexes of issuable lines) to `yearPath` in one locked action:
 /// numbers are the numbering start plus the record count under the lock, consecutive. A fee receipt
 /// stored meanwhile by another workstation for the same child and month drops its line from the batch.
-/// On any failure the file is as it was before and nothing counts as issued.
+/// An issue date before the last dated receipt of the file, or in another year, writes nothing and
+/// says why in dateProblem. On any failure the file is as it was before and nothing counts as issued.
 IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, const QVector<int>& which,
                       const IssueRequest& req);
 

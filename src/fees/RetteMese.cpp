@@ -19,6 +19,8 @@
 #include "widgets/Calendario.h"
 #include "receipts/ReceiptAmount.h"
 #include "receipts/ReceiptSettings.h"
+#include "receipts/BatchDate.h"
+#include "receipts/SchoolLines.h"
 #include "report/ReportPainter.h"
 #include "search/ListReport.h"
 #include "storage/Dates.h"
@@ -384,6 +386,17 @@ void TfrmRetteMese::btnEmettiClick() {
         txtData->setFocus(Qt::OtherFocusReason);
         return;
     }
+    // Receipts follow the order of the dates: asked before the confirmation, checked again by the batch.
+    bool readable = true;
+    if (const QString problem = ArchiveDateProblem(TrimText(lblFile->text()), issued, &readable); !problem.isEmpty()) {
+        m_app.messages().Warning(problem, this);
+        txtData->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (!readable) {
+        m_app.messages().Warning(ArchiveAccessError(), this);
+        return;
+    }
     // The numbering start as the editor's New reads it; one that is not a whole number stops here.
     const QString ini = m_app.SettingsPath();
     const std::optional<qint64> start = ReadNumberingStart(ini).start;
@@ -404,13 +417,17 @@ void TfrmRetteMese::btnEmettiClick() {
     req.month = m;
     req.issueDate = issued;
     req.cause = txtCausale->text();
-    req.receiver = ReadReceiverLines(ini);
+    req.receiver = SchoolLines(ini);
     req.numberingStart = *start;
     req.listedCount = m_listedCount;
     req.feeWords = ReadFeeWords(m_app.ProgramFolder());
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const IssueResult r = IssueFees(TrimText(lblFile->text()), lines, which, req);
     QApplication::restoreOverrideCursor();
+    if (!r.ok && !r.dateProblem.isEmpty()) {
+        m_app.messages().Warning(r.dateProblem, this);
+        return;
+    }
     if (!r.ok) {
         m_app.messages().Warning(ArchiveAccessError() +
                                      QStringLiteral("\n\r\n\rNessuna ricevuta è stata emessa: l'archivio è rimasto "

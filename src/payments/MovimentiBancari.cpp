@@ -6,6 +6,8 @@
 #include "app/CommonMessages.h"
 #include "receipts/ReceiptAmount.h"
 #include "receipts/ReceiptSettings.h"
+#include "receipts/BatchDate.h"
+#include "receipts/SchoolLines.h"
 #include "registry/SheetConvert.h"
 #include "storage/Dates.h"
 #include "storage/IniFile.h"
@@ -275,7 +277,10 @@ void TfrmMovimentiBancari::btnColonnaClick() {
 
 void TfrmMovimentiBancari::Show(const StatementData& data) {
     m_data = data;
-    m_model->proposals = MatchMovements(m_data.credits, m_cards, UsedMovements(m_app.ProgramFolder(), m_year));
+    // Receipts go to the archive of the day they are issued: the movements used are noted there too.
+    QSet<QString> used = UsedMovements(m_app.ProgramFolder(), m_year);
+    used.unite(UsedMovements(m_app.ProgramFolder(), m_app.clock().Today().year()));
+    m_model->proposals = MatchMovements(m_data.credits, m_cards, used);
     m_model->Reset();
     QStringList returns;
     for (const ReturnedDebit& r : m_data.returns)
@@ -329,35 +334,43 @@ void TfrmMovimentiBancari::btnAbbinaClick() {
 }
 
 void TfrmMovimentiBancari::btnEmettiClick() {
-    int count = 0, otherYear = 0;
+    int count = 0;
     for (int i = 0; i < m_model->proposals.size(); ++i)
-        if (m_model->proposals[i].accepted) {
-            if (m_data.credits[i].value.year() == m_year)
-                ++count;
-            else
-                ++otherYear;
-        }
+        if (m_model->proposals[i].accepted)
+            ++count;
     if (count == 0) {
-        m_app.messages().Warning(QStringLiteral("Attenzione: nessun movimento spuntato con data valuta nel %1.").arg(m_year),
-                                 this);
+        m_app.messages().Warning(QStringLiteral("Attenzione: nessun movimento spuntato."), this);
+        return;
+    }
+    // Receipts are dated the day they are issued, in that year's archive; the day of each payment goes
+    // into its payment text.
+    const QDate today = m_app.clock().Today();
+    const QString yearPath = m_app.ProgramFolder() + QStringLiteral("%1.ric").arg(today.year());
+    bool readable = true;
+    if (const QString problem = ArchiveDateProblem(yearPath, today, &readable); !problem.isEmpty()) {
+        m_app.messages().Warning(problem, this);
         return;
     }
     const QString ini = m_app.SettingsPath();
     const std::optional<qint64> start = ReadNumberingStart(ini).start;
-    if (!start) {
+    if (!readable || !start) {
         m_app.messages().Error(ArchiveAccessError(), this);
         return;
     }
-    QString question = QStringLiteral("Emettere %1 ricevute dei movimenti spuntati?").arg(count);
-    if (otherYear > 0)
-        question += QStringLiteral("\n\r\n\r%1 movimenti con data valuta in un altro anno restano fuori.").arg(otherYear);
+    const QString question = QStringLiteral("Emettere %1 dei movimenti spuntati, con data %2?")
+                                 .arg(Counted(count, QStringLiteral("ricevuta"), QStringLiteral("ricevute")))
+                                 .arg(FormatDate(today));
     if (!m_app.messages().Confirm(question, this))
         return;
-    const QStringList receiver = ReadReceiverLines(ini);
+    const QStringList receiver = SchoolLines(ini);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const PaymentIssue r =
-        IssuePayments(m_app.ProgramFolder(), m_year, m_data.credits, m_model->proposals, m_cards, receiver, *start);
+        IssuePayments(m_app.ProgramFolder(), today, m_data.credits, m_model->proposals, m_cards, receiver, *start);
     QApplication::restoreOverrideCursor();
+    if (!r.ok && !r.dateProblem.isEmpty()) {
+        m_app.messages().Warning(r.dateProblem, this);
+        return;
+    }
     if (!r.ok) {
         m_app.messages().Warning(ArchiveAccessError() +
                                      QStringLiteral("\n\r\n\rNessuna ricevuta è stata emessa: l'archivio è rimasto "

@@ -1,5 +1,8 @@
 #include "payments/PaymentMatch.h"
+#include "payments/Mandates.h"
 #include "payments/SddFile.h"
+#include "receipts/BatchDate.h"
+#include "receipts/PaymentText.h"
 #include "receipts/Cancellation.h"
 #include "storage/Dates.h"
 #include "storage/ReceiptFile.h"
@@ -286,17 +289,33 @@ QSet<QString> UsedMovements(const QString& programFolder, int year) {
     return used;
 }
 
+QString PaymentReference(const Movement& m) {
+    if (!TrimText(m.bankRef).isEmpty())
+        return TrimText(m.bankRef);
+    // Transfers whose payer gave no id carry this placeholder in place of the end-to-end id.
+    const QString e2e = TrimText(m.endToEnd);
+    return e2e.compare(QLatin1String("NOTPROVIDED"), Qt::CaseInsensitive) == 0 ? QString() : e2e;
+}
+
 ReceiptRecord PaymentReceipt(const DueCard& card, const Movement& m, const QVector<fees::FeeMonth>& months,
-                             const QStringList& receiver, qint64 number) {
+                             const QStringList& receiver, qint64 number, const QDate& issued,
+                             const QString& mandate) {
     fees::FeeLine line = card.line;
     const qint64 cents = (m.amount + 50) / 100;
     line.fee = QStringLiteral("%1,%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
     line.paid = 0;
-    line.method = m.directDebit ? QStringLiteral("Addebito SDD") : QStringLiteral("Bonifico bancario");
+    // The payment method names the day the money came and the bank's reference, so the receipt shows
+    // which payment it is for; the receipt itself is dated the day it is issued.
+    PaymentDetails paid;
+    paid.method = m.directDebit ? QStringLiteral("Addebito SDD") : QStringLiteral("Bonifico bancario");
+    paid.paid = m.value.isValid() ? m.value : m.booked;
+    paid.mandate = m.directDebit ? mandate : QString();
+    paid.reference = m.directDebit && !TrimText(m.endToEnd).isEmpty() ? TrimText(m.endToEnd) : PaymentReference(m);
+    line.method = PaymentText(paid);
     line.record.FinePor = line.method; // the receipt's payment method is the card's, taken from the movement
     fees::IssueRequest req;
     req.month = months.value(0, fees::FeeMonth{m.value.year(), m.value.month()});
-    req.issueDate = m.value;
+    req.issueDate = issued;
     req.receiver = receiver;
     const fees::FeeMonth last = months.isEmpty() ? req.month : months.last();
     if (months.size() > 1 && line.cause.isEmpty())
@@ -306,10 +325,15 @@ ReceiptRecord PaymentReceipt(const DueCard& card, const Movement& m, const QVect
     return r;
 }
 
-PaymentIssue IssuePayments(const QString& programFolder, int year, const QVector<Movement>& credits,
+PaymentIssue IssuePayments(const QString& programFolder, const QDate& issued, const QVector<Movement>& credits,
                            const QVector<Proposal>& proposals, const QVector<DueCard>& cards,
                            const QStringList& receiver, qint64 numberingStart) {
     PaymentIssue res;
+    const int year = issued.year();
+    // The mandate ids for the receipts of direct debits; a file that cannot be read leaves them out.
+    Mandates mandates;
+    if (!mandates.Load(programFolder + QLatin1String(MandatesFileName)))
+        mandates = Mandates();
     const QString yearPath = programFolder + QStringLiteral("%1.ric").arg(year);
     const QString journal = JournalPath(programFolder, year);
     if (!QDir().mkpath(programFolder + QStringLiteral("Storico"))) {
@@ -327,14 +351,22 @@ PaymentIssue IssuePayments(const QString& programFolder, int year, const QVector
         [&](qint64 count, QByteArray& recs) {
             countBefore = count;
             res.issued.clear();
+            std::optional<LastReceipt> last;
+            if (!FindLastDatedReceipt(raw, count, &last))
+                return false;
+            res.dateProblem = BatchDateProblem(issued, year, last);
+            if (!res.dateProblem.isEmpty())
+                return false;
             QByteArray buf, notes;
             for (int i = 0; i < proposals.size(); ++i) {
                 const Proposal& p = proposals[i];
-                if (!p.accepted || p.card < 0 || p.state == MatchState::AlreadyRecorded || p.months.isEmpty() ||
-                    credits[i].value.year() != year)
+                if (!p.accepted || p.card < 0 || p.state == MatchState::AlreadyRecorded || p.months.isEmpty())
                     continue;
                 const qint64 number = numberingStart + count + res.issued.size();
-                PaymentReceipt(cards[p.card], credits[i], p.months, receiver, number).Encode(buf);
+                const std::optional<Mandate> mandate = mandates.Of(UpperAZ(TrimText(cards[p.card].line.taxCode)));
+                PaymentReceipt(cards[p.card], credits[i], p.months, receiver, number, issued,
+                               mandate ? mandate->id : QString())
+                    .Encode(buf);
                 recs += buf;
                 notes += (MovementKey(credits[i]) + u'\t' + QString::number(count + res.issued.size() + 1) + u'\t' +
                           QString::number(number) + u'\t' + QString::number(credits[i].amount) + u'\n')
@@ -362,7 +394,9 @@ PaymentIssue IssuePayments(const QString& programFolder, int year, const QVector
         },
         &res.firstPosition);
     if (!written) {
-        res.error = res.issued.isEmpty() ? QStringLiteral("nessuna ricevuta da emettere") : file.ErrorString();
+        res.error = !res.dateProblem.isEmpty() ? res.dateProblem
+                    : res.issued.isEmpty()      ? QStringLiteral("nessuna ricevuta da emettere")
+                                                : file.ErrorString();
         res.issued.clear();
         file.Close();
         return res;

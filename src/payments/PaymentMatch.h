@@ -48,22 +48,31 @@ void AssignCard(Proposal& p, const Movement& m, const QVector<DueCard>& cards, i
 /// only while its receipt is still stored and not cancelled.
 QSet<QString> UsedMovements(const QString& programFolder, int year);
 
+/// The bank's reference of a movement for its receipt: the bank's own reference, else the end-to-end id
+/// (not the "NOTPROVIDED" of a payer who gave none); empty when neither is known.
+QString PaymentReference(const Movement& m);
+
 /// The receipt of a payment: as the month batch fills it for the card (FeeReceipt), with the movement's
-/// amount, its value date, the period of the months paid and the payment method.
+/// amount, the period of the months paid, dated `issued`; its payment method names how and when the money
+/// came and its reference (PaymentText): "Bonifico bancario del 07/12/2026, rif. ...", or for a direct
+/// debit "Addebito SDD del ..., mandato <mandate>, rif. <end-to-end id>".
 ReceiptRecord PaymentReceipt(const DueCard& card, const Movement& m, const QVector<fees::FeeMonth>& months,
-                             const QStringList& receiver, qint64 number);
+                             const QStringList& receiver, qint64 number, const QDate& issued,
+                             const QString& mandate = QString());
 
 struct PaymentIssue {
     bool ok = false;
     QVector<int> issued; // movement indexes, in the order written
     qint64 firstNumber = 0, firstPosition = 0;
     QString error;
+    QString dateProblem; // why `issued` cannot date receipts in its year's file (BatchDateProblem)
 };
 
-/// Appends the receipts of the accepted proposals (value date in `year`) to <year>.ric of `programFolder`
-/// in one locked batch numbered from `numberingStart` plus the count under the lock, then notes the
-/// movements in the journal. When the journal cannot be written the batch is cut back: all or nothing.
-PaymentIssue IssuePayments(const QString& programFolder, int year, const QVector<Movement>& credits,
+/// Appends the receipts of the accepted proposals, dated `issued`, to <year of issued>.ric of
+/// `programFolder` in one locked batch numbered from `numberingStart` plus the count under the lock, then
+/// notes the movements in the journal of that year. A date before the file's last dated receipt writes
+/// nothing (dateProblem). When the journal cannot be written the batch is cut back: all or nothing.
+PaymentIssue IssuePayments(const QString& programFolder, const QDate& issued, const QVector<Movement>& credits,
                            const QVector<Proposal>& proposals, const QVector<DueCard>& cards,
                            const QStringList& receiver, qint64 numberingStart);
 

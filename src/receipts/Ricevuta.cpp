@@ -1,6 +1,8 @@
 #include "receipts/Ricevuta.h"
 #include "receipts/Cancellation.h"
 #include "receipts/ReceiptSettings.h"
+#include "receipts/SchoolLines.h"
+#include "einvoice/FiscalData.h"
 #include "app/CommonMessages.h"
 #include "app/FieldText.h"
 #include "printing/AnteprimaRic.h"
@@ -142,7 +144,8 @@ void TfrmRicevuta::showEvent(QShowEvent* e) {
 
 void TfrmRicevuta::FormShow() {
     QLineEdit* const receiver[] = {ui.txtRicevente01, ui.txtRicevente02, ui.txtRicevente03, ui.txtRicevente04};
-    const QStringList lines = ReadReceiverLines(m_app.SettingsPath());
+    // The kept receiver lines, or the school's data from "Dati fiscali" while none is kept.
+    const QStringList lines = SchoolLines(m_app.SettingsPath());
     for (int i = 0; i < 4; ++i)
         receiver[i]->setText(lines.value(i));
 
@@ -174,9 +177,16 @@ void TfrmRicevuta::cmdEsciClick() {
 }
 
 void TfrmRicevuta::SaveReceiverLines() {
-    // Whatever the boxes show becomes the default, also lines loaded from a browsed receipt.
+    // What the boxes show becomes the default, also lines loaded from a browsed receipt; but blank boxes
+    // (a receipt stored without them) never wipe the kept lines, and the school's data shown in place of
+    // none stay where they are kept.
     const QString ini = m_app.SettingsPath();
     const QLineEdit* const receiver[] = {ui.txtRicevente01, ui.txtRicevente02, ui.txtRicevente03, ui.txtRicevente04};
+    QStringList shown;
+    for (const QLineEdit* box : receiver)
+        shown << box->text();
+    if (!KeepShownReceiverLines(ReadReceiverLines(ini), shown, LoadFiscalData(ini)))
+        return;
     bool ok = true;
     for (int i = 0; i < 4; ++i)
         ok = IniWrite(ini, kSectionReceiver, ReceiverKey(i + 1), TrimText(receiver[i]->text())) && ok;

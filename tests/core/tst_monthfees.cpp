@@ -3,6 +3,8 @@
 // file call of the batch.
 #include "../support/FaultyFileOps.h"
 #include "fees/MonthFees.h"
+#include "receipts/BatchDate.h"
+#include "storage/Dates.h"
 #include "storage/Text.h"
 #include <QFile>
 #include <QProcess>
@@ -48,7 +50,7 @@ bool WriteCards(const QString& folder, const QVector<Card>& cards) {
 ReceiptRecord Paid(const QString& number, const QString& child, const QString& from, const QString& to) {
     ReceiptRecord r;
     r.NumRic = number;
-    r.Data = QStringLiteral("05/03/2026");
+    r.Data = QStringLiteral("01/01/2026"); // before every batch of the tests: receipts follow the dates
     r.Pagatore = QStringLiteral("Bianchi Anna");
     r.CodFisc = QStringLiteral("BNCNNA80A41F205X");
     r.Sport = QStringLiteral("Retta");
@@ -119,7 +121,10 @@ int RunIssuer() {
         const MonthList list = BuildMonthList(folder, year, month);
         if (list.outcome != ListOutcome::Listed)
             return 2;
-        const IssueResult r = IssueFees(year, list.lines, Ticked(list), Request(month, list.receipts));
+        // Both issue on the same day: receipts never go back in time, whichever month comes first.
+        IssueRequest req = Request(month, list.receipts);
+        req.issueDate = QDate(2026, 12, 31);
+        const IssueResult r = IssueFees(year, list.lines, Ticked(list), req);
         if (!r.ok)
             return 3;
     }
@@ -418,6 +423,45 @@ private slots:
         // The common cause wins over the card's.
         req.cause = QStringLiteral("  Retta e mensa marzo ");
         QCOMPARE(FeeReceipt(list.lines[1], req, 1).Sport, QStringLiteral("Retta e mensa marzo"));
+    }
+
+    // The batch's date against the last receipt stored in the file, under the batch's lock: a receipt
+    // of 11/12 stored by another workstation after the list was read stops a batch dated 07/12, and one
+    // dated in another year never reaches the file.
+    void issueDateFollowsTheFile_data() {
+        QTest::addColumn<QDate>("issued");
+        QTest::addColumn<QString>("problem"); // empty: issued
+        QTest::newRow("before the last receipt") << QDate(2026, 12, 7) << "(n. 49 del 11/12/2026)";
+        QTest::newRow("the last receipt's day") << QDate(2026, 12, 11) << "";
+        QTest::newRow("after it") << QDate(2026, 12, 14) << "";
+        QTest::newRow("next year") << QDate(2027, 1, 4) << "archivio 2026";
+        QTest::newRow("no date") << QDate() << "data di emissione valida";
+    }
+    void issueDateFollowsTheFile() {
+        QFETCH(QDate, issued);
+        QFETCH(QString, problem);
+        QVERIFY(WriteCards(Folder(), {{"Bianchi Anna", "BNCNNA80A41F205X", "Bianchi Ivo", "80", "", ""}}));
+        QVERIFY(WriteYear(Year(), {}));
+        const FeeMonth december{2026, 12};
+        const MonthList list = BuildMonthList(Folder(), Year(), december);
+        ReceiptRecord other = Paid("49", "Altro", "01/12/2026", "31/12/2026");
+        other.Data = QStringLiteral("11/12/2026");
+        QVERIFY(WriteYear(Year(), {Paid("48", "Altro", "01/11/2026", "30/11/2026"), other}));
+        const QByteArray before = Bytes(Year());
+        IssueRequest req = Request(december, list.receipts);
+        req.issueDate = issued;
+        const IssueResult r = IssueFees(Year(), list.lines, Ticked(list), req);
+        QCOMPARE(r.ok, problem.isEmpty());
+        if (problem.isEmpty()) {
+            QCOMPARE(r.issued.size(), 1);
+            QCOMPARE(ReadYear(Year()).last().Data, FormatDate(issued));
+            return;
+        }
+        QVERIFY2(r.dateProblem.contains(problem), qPrintable(r.dateProblem));
+        QVERIFY(r.issued.isEmpty());
+        QCOMPARE(Bytes(Year()), before);
+        // The window asks the same rule before it asks for confirmation.
+        QCOMPARE(ArchiveDateProblem(Year(), issued), r.dateProblem);
     }
 
     // A receipt stored for the month by another workstation after the list was read drops that line

@@ -3,6 +3,7 @@
 // name, payer's name, amount; duplicates; used movements) and the receipts issued all or nothing.
 // The statements below were written by hand from the published camt.053.001.02 structure.
 #include "../support/FaultyFileOps.h"
+#include "payments/Mandates.h"
 #include "payments/PaymentMatch.h"
 #include "payments/SddFile.h"
 #include "receipts/Cancellation.h"
@@ -304,7 +305,12 @@ private slots:
         QVector<Proposal> p = MatchMovements(s.credits, cards, {});
         p[4].accepted = true; // the office accepts the partial one
         const QStringList receiver{"Asilo", "Via Roma 1", "27100 Pavia", ""};
-        const PaymentIssue r = IssuePayments(folder, 2026, s.credits, p, cards, receiver, 100);
+        Mandate rossi;
+        rossi.taxCode = "RSSMRA85T10A562S", rossi.iban = "IT60X0542811101000000123456", rossi.id = "M-ROSSI-01";
+        rossi.signedOn = QDate(2026, 9, 1);
+        QVERIFY(SaveMandate(folder + MandatesFileName, rossi));
+        // Issued the day after the statement's payments: the receipts carry that day, the payments' own.
+        const PaymentIssue r = IssuePayments(folder, QDate(2026, 12, 15), s.credits, p, cards, receiver, 100);
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(r.issued, (QVector<int>{0, 1, 2, 3, 4}));
         QCOMPARE(r.firstNumber, qint64(100));
@@ -315,9 +321,11 @@ private slots:
         f.Close();
         QCOMPARE(all.size(), 5);
         QCOMPARE(all[0].NumRic, QString("100"));
-        QCOMPARE(all[0].Indirizzo, QString("Addebito SDD"));
-        QCOMPARE(all[2].Indirizzo, QString("Bonifico bancario"));
-        QCOMPARE(all[0].Data, QString("14/12/2026"));
+        QCOMPARE(all[0].Indirizzo, QString("Addebito SDD del 14/12/2026, mandato M-ROSSI-01, rif. RT202612C1-ROSSILUCA"));
+        QCOMPARE(all[2].Indirizzo, QString("Bonifico bancario del 14/12/2026, rif. BON1"));
+        for (const ReceiptRecord& rec : all)
+            QCOMPARE(rec.Data, QString("15/12/2026"));
+        QCOMPARE(all[0].Ricevente01, QString("Asilo"));
         QCOMPARE(all[0].Importo.trimmed(), QString("250"));
         QCOMPARE(all[0].Praticante, QString("Rossi Luca"));
         QCOMPARE(all[0].Dal, QString("01/12/2026"));
@@ -343,6 +351,53 @@ private slots:
         QCOMPARE(UsedMovements(folder, 2026).size(), 4);
     }
 
+    // No receipt dated before the last one stored in its year; a payment of December turned into a
+    // receipt in January goes to January's year, its payment day in its text.
+    void issueDate() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        const StatementData s = ReadCamt053(Statement(AllEntries()));
+        const QVector<DueCard> cards = School();
+        const QVector<Proposal> p = MatchMovements(s.credits, cards, {});
+        ReceiptRecord last;
+        last.NumRic = "49", last.Data = "16/12/2026", last.Pagatore = "Altro", last.CodFisc = "X";
+        ReceiptFile f;
+        QVERIFY(f.OpenOrCreate(folder + "2026.ric"));
+        QVERIFY(f.AppendRecord(last));
+        f.Close();
+        const QByteArray before = [&] {
+            QFile b(folder + "2026.ric");
+            return b.open(QIODevice::ReadOnly) ? b.readAll() : QByteArray();
+        }();
+        const PaymentIssue early = IssuePayments(folder, QDate(2026, 12, 15), s.credits, p, cards, {}, 1);
+        QVERIFY(!early.ok);
+        QVERIFY2(early.dateProblem.contains("n. 49 del 16/12/2026"), qPrintable(early.dateProblem));
+        QFile after(folder + "2026.ric");
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+        after.close();
+        QVERIFY(UsedMovements(folder, 2026).isEmpty());
+
+        const PaymentIssue sameDay = IssuePayments(folder, QDate(2026, 12, 16), s.credits, p, cards, {}, 1);
+        QVERIFY2(sameDay.ok, qPrintable(sameDay.error));
+        QCOMPARE(sameDay.firstNumber, qint64(2));
+
+        QTemporaryDir dir2;
+        const QString next = dir2.path() + QLatin1Char('/');
+        const PaymentIssue january = IssuePayments(next, QDate(2027, 1, 4), s.credits, p, cards, {}, 1);
+        QVERIFY2(january.ok, qPrintable(january.error));
+        QVERIFY(!QFile::exists(next + "2026.ric"));
+        QVector<ReceiptRecord> all;
+        QVERIFY(f.OpenOrCreate(next + "2027.ric"));
+        QVERIFY(f.ReadAll(all));
+        f.Close();
+        QCOMPARE(all.size(), january.issued.size());
+        QCOMPARE(all[0].Data, QString("04/01/2027"));
+        QCOMPARE(all[0].Dal, QString("01/12/2026"));
+        QVERIFY(all[0].Indirizzo.contains("del 14/12/2026"));
+        QCOMPARE(UsedMovements(next, 2027).size(), january.issued.size());
+    }
+
     // A failure at any file call: the receipts and their notes, or neither.
     void issueFaults() {
         const StatementData s = ReadCamt053(Statement(AllEntries()));
@@ -357,7 +412,7 @@ private slots:
                 {
                     FaultyFileOps faults;
                     faults.Arm(n, err);
-                    r = IssuePayments(folder, 2026, s.credits, p, cards, {}, 1);
+                    r = IssuePayments(folder, QDate(2026, 12, 15), s.credits, p, cards, {}, 1);
                     hit = faults.failed != nullptr;
                 }
                 ReceiptFile f;

@@ -4,6 +4,8 @@
 #include "ModalHelper.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
+#include "InvoiceFixtures.h"
+#include "einvoice/FiscalData.h"
 #include "app/Avvio.h"
 #include "app/Carvenna.h"
 #include "app/Password.h"
@@ -85,7 +87,7 @@ class tst_pagamenti : public QObject {
         PaymentSettings s;
         s.iban = QStringLiteral("IT60X0542811101000000123456");
         s.intestatario = QStringLiteral("Asilo Nido Il Girasole");
-        s.creditorId = QStringLiteral("IT91ZZZ01234567897");
+        s.creditorId = QStringLiteral("IT91ZZZ0000001234567897");
         s.cuc = QStringLiteral("1234567A");
         s.formato = format;
         QVERIFY(SavePaymentSettings(m_app->SettingsPath(), s));
@@ -283,6 +285,11 @@ private slots:
     void movimentiBancari() {
         QVERIFY(IniWrite(m_app->SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
                          QStringLiteral("1")));
+        QVERIFY(SaveFiscalData(m_app->SettingsPath(), InvoiceSchool()));
+        payments::Mandate rossi;
+        rossi.taxCode = QString::fromUtf8(kSchool[0].code), rossi.iban = "IT60X0542811101000000123456";
+        rossi.id = "M-ROSSI", rossi.signedOn = QDate(2026, 9, 1);
+        QVERIFY(payments::SaveMandate(Mandates(), rossi));
         auto entry = [](const char* amount, const char* ref, const char* e2e, const char* payer, const char* text) {
             return QByteArray("<Ntry><Amt Ccy=\"EUR\">") + amount + "</Amt><CdtDbtInd>CRDT</CdtDbtInd><Sts>BOOK</Sts>"
                    "<BookgDt><Dt>2026-12-14</Dt></BookgDt><ValDt><Dt>2026-12-14</Dt></ValDt><AcctSvcrRef>" + ref +
@@ -349,25 +356,49 @@ private slots:
             QCOMPARE(m->index(3, 6).data().toString(), QStringLiteral("abbinato"));
             QCOMPARE(m->index(3, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
             Look(d, "movimentibancari.png");
+            // Another workstation stored a receipt dated tomorrow: today's receipts would go back in time.
+            {
+                ReceiptRecord later;
+                later.NumRic = "1", later.Data = "11/12/2026", later.Pagatore = "Altro", later.CodFisc = "X";
+                ReceiptFile other;
+                QVERIFY(other.OpenOrCreate(m_tp->Path("2026.ric")));
+                QVERIFY(other.AppendRecord(later));
+                other.Close();
+            }
+            const QByteArray withLater = Bytes(m_tp->Path("2026.ric"));
+            d->btnEmetti->click();
+            QCOMPARE(Bytes(m_tp->Path("2026.ric")), withLater);
+            QCOMPARE(m->index(0, 6).data().toString(), QStringLiteral("abbinato"));
+            QVERIFY(QFile::remove(m_tp->Path("2026.ric")));
             m_tp->messages.answers.enqueue(true);
             d->btnEmetti->click();
             for (int i = 0; i < 4; ++i)
                 QCOMPARE(m->index(i, 6).data().toString(), QString::fromUtf8("già registrato"));
         }));
         const QStringList texts = m_tp->messages.TakeTexts();
-        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.size(), 4);
         QVERIFY2(texts[0].startsWith("Attenzione: rotto.xml: il file è danneggiato"), qPrintable(texts[0]));
-        QCOMPARE(texts[1], QStringLiteral("Emettere 4 ricevute dei movimenti spuntati?"));
-        QCOMPARE(texts[2], QStringLiteral("Emesse 4 ricevute: dalla n. 1 alla n. 4."));
+        QVERIFY2(texts[1].startsWith("Attenzione: la data di emissione 10/12/2026 è precedente a quella dell'ultima "
+                                     "ricevuta dell'archivio (n. 1 del 11/12/2026)."),
+                 qPrintable(texts[1]));
+        QCOMPARE(texts[2], QStringLiteral("Emettere 4 ricevute dei movimenti spuntati, con data 10/12/2026?"));
+        QCOMPARE(texts[3], QStringLiteral("Emesse 4 ricevute: dalla n. 1 alla n. 4."));
         ReceiptFile year;
         QVERIFY(year.OpenOrCreate(m_tp->Path("2026.ric")));
         QVector<ReceiptRecord> all;
         QVERIFY(year.ReadAll(all));
         year.Close();
         QCOMPARE(all.size(), 4);
-        QCOMPARE(all[0].Indirizzo, QStringLiteral("Addebito SDD"));
+        // Dated the day they are issued; the payment's own day and reference in the payment text; the
+        // school from "Dati fiscali", since no receiver lines are kept.
+        for (const ReceiptRecord& r : all) {
+            QCOMPARE(r.Data, QStringLiteral("10/12/2026"));
+            QCOMPARE(r.Ricevente01, QStringLiteral("Asilo Nido Il Girasole"));
+            QVERIFY2(r.Ricevente04.contains("01234567897"), qPrintable(r.Ricevente04));
+        }
+        QCOMPARE(all[0].Indirizzo, QStringLiteral("Addebito SDD del 14/12/2026, mandato M-ROSSI, rif. RT202612C1-ROSSILUCA"));
         QCOMPARE(all[3].Praticante, QStringLiteral("Neri Ugo"));
-        QCOMPARE(all[3].Indirizzo, QStringLiteral("Bonifico bancario"));
+        QCOMPARE(all[3].Indirizzo, QStringLiteral("Bonifico bancario del 14/12/2026, rif. A4"));
         QCOMPARE(all[3].Importo.trimmed(), QStringLiteral("180"));
         // The month list now shows the four months paid.
         QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {

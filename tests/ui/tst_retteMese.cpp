@@ -14,6 +14,7 @@
 #include "app/CommonMessages.h"
 #include "fees/RetteMese.h"
 #include "fees/RetteModel.h"
+#include "einvoice/FiscalData.h"
 #include "widgets/Calendario.h"
 #include "receipts/MenuRicevute.h"
 #include "receipts/ReceiptSettings.h"
@@ -441,6 +442,65 @@ private slots:
         QCOMPARE(all[0].Data, QStringLiteral("07/01/2026"));
         QCOMPARE(all[0].Dal, QStringLiteral("01/01/2026"));
         QCOMPARE(all[1].Al, QStringLiteral("31/01/2026"));
+    }
+
+    // Another workstation has stored a receipt dated tomorrow: today's date is refused before the question,
+    // the archive is untouched; that day is taken. Without receiver lines kept, the receipts name the school
+    // from "Dati fiscali".
+    void issueDateNeverGoesBack() {
+        const QString ini = m_tp->Path(QStringLiteral("Trelvani.ini"));
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(IniWrite(ini, ReceiptSettings::ReceiverSection(), ReceiptSettings::ReceiverKey(i + 1), QString()));
+        FiscalData school;
+        school.denominazione = QStringLiteral("Asilo Nido Il Girasole");
+        school.partitaIva = QStringLiteral("01234567897");
+        school.indirizzo = QStringLiteral("Via Roma 12");
+        school.cap = QStringLiteral("20121");
+        school.comune = QStringLiteral("Milano");
+        school.provincia = QStringLiteral("MI");
+        QVERIFY(SaveFiscalData(ini, school));
+        ReceiptRecord later;
+        later.NumRic = QStringLiteral("1"), later.Data = QStringLiteral("11/12/2026");
+        later.Pagatore = QStringLiteral("Altro"), later.CodFisc = QStringLiteral("X");
+        {
+            ReceiptFile f;
+            QVERIFY(f.OpenOrCreate(YearFile()));
+            QVERIFY(f.AppendRecord(later));
+            QVERIFY(f.Close());
+        }
+        const QByteArray before = Bytes(YearFile());
+        QVERIFY(Open(QStringLiteral("2026"), [&](TfrmRetteMese* w) {
+            QTest::mouseClick(w->btnEmetti, Qt::LeftButton);
+            const auto shown = m_tp->messages.Take();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].kind, Messages::Kind::Warning);
+            QCOMPARE(shown[0].text, QStringLiteral("Attenzione: la data di emissione 10/12/2026 è precedente a quella "
+                                                   "dell'ultima ricevuta dell'archivio (n. 1 del 11/12/2026).\n\r\n\r"
+                                                   "Le ricevute seguono l'ordine delle date: indicare il 11/12/2026 o "
+                                                   "una data successiva."));
+            QCOMPARE(Bytes(YearFile()), before);
+            auto* helper = ModalHelper::When<TfrmCalendario>(
+                [](TfrmCalendario* c) {
+                    c->ui.calAppuntamenti->setSelectedDate(QDate(2026, 12, 11));
+                    QTest::mouseClick(c->ui.btnImportaData, Qt::LeftButton);
+                },
+                this);
+            auto del = qScopeGuard([helper] { delete helper; });
+            QTest::mouseClick(w->btnData, Qt::LeftButton);
+            QVERIFY(helper->Handled());
+            m_tp->messages.answers.enqueue(true);
+            QTest::mouseClick(w->btnEmetti, Qt::LeftButton);
+            QVERIFY(m_tp->messages.TakeTexts().last().startsWith(QStringLiteral("Emesse 4 ricevute")));
+        }));
+        const QVector<ReceiptRecord> all = ReadYear(YearFile());
+        QCOMPARE(all.size(), 5);
+        for (int i = 1; i < all.size(); ++i) {
+            QCOMPARE(all[i].Data, QStringLiteral("11/12/2026"));
+            QCOMPARE(all[i].Ricevente01, QStringLiteral("Asilo Nido Il Girasole"));
+            QCOMPARE(all[i].Ricevente02, QStringLiteral("Via Roma 12"));
+            QCOMPARE(all[i].Ricevente03, QStringLiteral("20121 Milano (MI)"));
+            QCOMPARE(all[i].Ricevente04, QStringLiteral("P. IVA 01234567897"));
+        }
     }
 
     // Nothing to list: no registry, a month nobody is enrolled in, a year file that cannot be opened.

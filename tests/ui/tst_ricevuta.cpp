@@ -8,6 +8,8 @@
 #include "widgets/Calendario.h"
 #include "receipts/MenuRicevute.h"
 #include "receipts/Ricevuta.h"
+#include "einvoice/FiscalData.h"
+#include "receipts/ReceiptAmount.h"
 #include "storage/IniFile.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RecordFile.h"
@@ -81,6 +83,11 @@ QByteArray StoredField(const QByteArray& rec, int offset) {
 
 // One program with its editor on the 2026 file; Start() gives the real single instances, so the
 // date picker finds the editor the way it does in the program.
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 struct Fixture {
     TestPlatform tp;
     Carvenna app{tp.platform};
@@ -159,6 +166,8 @@ private slots:
     void overwriteMiddleKeepsOthers();
     void saveShortWriteIsReported();
     void closeSavesReceiverLines();
+    void closeKeepsLinesOverABlankReceipt();
+    void schoolShownWhenNoLinesAreKept();
     void closeReportsUnwritableSettings();
     void hoverTexts_data();
     void hoverTexts();
@@ -616,6 +625,58 @@ void TestRicevuta::closeSavesReceiverLines() {
     QCOMPARE(IniRead(f.app.SettingsPath(), "Ricevente", "Rigo 1"), QStringLiteral("Scuola 1"));
     QCOMPARE(IniRead(f.app.SettingsPath(), "Ricevente", "Rigo 2"), QStringLiteral("Via Verdi 3"));
     QCOMPARE(IniRead(f.app.SettingsPath(), "Ricevente", "Rigo 4"), QStringLiteral("P.IVA 1"));
+}
+
+// A receipt stored without receiver lines (a batch before they had them) is browsed, then the editor is
+// closed: the kept lines stay, so the next batch still has the school.
+void TestRicevuta::closeKeepsLinesOverABlankReceipt() {
+    Fixture f;
+    for (int i = 1; i <= 4; ++i)
+        QVERIFY(IniWrite(f.app.SettingsPath(), "Ricevente", QStringLiteral("Rigo %1").arg(i),
+                         QStringLiteral("Riga %1").arg(i)));
+    ReceiptRecord blank = Sample(1);
+    blank.Ricevente01 = blank.Ricevente02 = blank.Ricevente03 = blank.Ricevente04 = QString();
+    ReceiptFile file;
+    QVERIFY(file.OpenOrCreate(f.file));
+    QVERIFY(file.AppendRecord(blank));
+    QVERIFY(file.Close());
+    f.w->hide();
+    f.w->show();
+    QTest::mouseClick(f.w->ui.cmdPrimo, Qt::LeftButton);
+    QVERIFY(f.w->ui.txtRicevente01->text().isEmpty());
+    const QByteArray before = ReadFile(f.app.SettingsPath());
+    QTest::mouseClick(f.w->ui.cmdEsci, Qt::LeftButton);
+    EXPECT_NO_MESSAGE(f);
+    QCOMPARE(ReadFile(f.app.SettingsPath()), before);
+    QCOMPARE(ReadReceiverLines(f.app.SettingsPath()), (QStringList{"Riga 1", "Riga 2", "Riga 3", "Riga 4"}));
+}
+
+// No receiver lines kept: a new receipt shows the school from "Dati fiscali", and closing does not copy
+// them into the settings, so that a change of the fiscal data reaches the next receipts.
+void TestRicevuta::schoolShownWhenNoLinesAreKept() {
+    Fixture f;
+    FiscalData school;
+    school.denominazione = QStringLiteral("Asilo Nido Il Girasole");
+    school.partitaIva = QStringLiteral("01234567897");
+    school.indirizzo = QStringLiteral("Via Roma 12");
+    school.cap = QStringLiteral("20121");
+    school.comune = QStringLiteral("Milano");
+    QVERIFY(SaveFiscalData(f.app.SettingsPath(), school));
+    f.w->hide();
+    f.w->show();
+    QCOMPARE(f.w->ui.txtRicevente01->text(), QStringLiteral("Asilo Nido Il Girasole"));
+    QCOMPARE(f.w->ui.txtRicevente02->text(), QStringLiteral("Via Roma 12"));
+    QCOMPARE(f.w->ui.txtRicevente03->text(), QStringLiteral("20121 Milano"));
+    QCOMPARE(f.w->ui.txtRicevente04->text(), QStringLiteral("P. IVA 01234567897"));
+    QTest::mouseClick(f.w->ui.cmdEsci, Qt::LeftButton);
+    EXPECT_NO_MESSAGE(f);
+    QCOMPARE(ReadReceiverLines(f.app.SettingsPath()), (QStringList{"", "", "", ""}));
+    // Typed over, they are the office's own lines and are kept.
+    f.w->show();
+    f.w->ui.txtRicevente01->setText(QStringLiteral("Nido Girasole"));
+    QTest::mouseClick(f.w->ui.cmdEsci, Qt::LeftButton);
+    EXPECT_NO_MESSAGE(f);
+    QCOMPARE(ReadReceiverLines(f.app.SettingsPath()).value(0), QStringLiteral("Nido Girasole"));
 }
 
 void TestRicevuta::closeReportsUnwritableSettings() {

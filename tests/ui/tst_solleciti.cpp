@@ -2,6 +2,7 @@
 // with a QR code that a real reader decodes to the transfer payload, the e-mails one per payer with the
 // payers without an address printed, every letter noted and shown in the account; a wrong IBAN gives
 // letters without QR code and without IBAN.
+#include "../report/PdfText.h"
 #include "FaultyFileOps.h"
 #include "FeeReceipts.h"
 #include "ModalHelper.h"
@@ -9,6 +10,7 @@
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Carvenna.h"
+#include "einvoice/FiscalData.h"
 #include "fees/EstrattoConto.h"
 #include "fees/RetteMese.h"
 #include "fees/RetteModel.h"
@@ -115,6 +117,14 @@ private slots:
         account.iban = kIban;
         account.intestatario = QStringLiteral("Scuola Girasole");
         QVERIFY(SavePaymentSettings(m_app->SettingsPath(), account));
+        // No receiver lines kept: the letters take the school from "Dati fiscali".
+        FiscalData school;
+        school.denominazione = QStringLiteral("Asilo Nido Il Girasole");
+        school.partitaIva = QStringLiteral("01234567897");
+        school.indirizzo = QStringLiteral("Via Roma 12");
+        school.cap = QStringLiteral("20121");
+        school.comune = QStringLiteral("Milano");
+        QVERIFY(SaveFiscalData(m_app->SettingsPath(), school));
         ReminderSet set;
         QString error;
         QVERIFY2(LoadReminders(m_app->ProgramFolder(), {1, 2, 3, 4}, FeeMonth{2026, 12}, set, &error), qPrintable(error));
@@ -131,6 +141,13 @@ private slots:
         QCOMPARE(m_printing->jobs.size(), 1);
         QCOMPARE(m_printing->jobs[0].fileName, QStringLiteral("Solleciti_2026_12.pdf"));
         QCOMPARE(m_printing->jobs[0].pageCount, 2);
+        const pdftext::Document doc = pdftext::Read(m_printing->jobs[0].pdf);
+        QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
+        for (int page = 0; page < 2; ++page) {
+            // The heading and the signature name the school; the heading gives its codes.
+            QCOMPARE(pdftext::Find(doc, page, QStringLiteral("Asilo Nido Il Girasole")).size(), 2);
+            QCOMPARE(pdftext::Find(doc, page, QStringLiteral("P. IVA 01234567897")).size(), 1);
+        }
         if (QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty())
             QSKIP("zbarimg (zbar-tools) is not installed");
         QTemporaryDir pages;
