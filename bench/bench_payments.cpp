@@ -44,7 +44,7 @@ payments::SddHeader Header() {
     payments::SddHeader h;
     h.creditor.iban = QStringLiteral("IT60X0542811101000000123456");
     h.creditor.intestatario = QStringLiteral("Asilo Nido Il Girasole");
-    h.creditor.creditorId = QStringLiteral("IT91ZZZ01234567897");
+    h.creditor.creditorId = QStringLiteral("IT91ZZZ0000001234567897");
     h.creditor.cuc = QStringLiteral("1234567A");
     h.creditorName = h.creditor.intestatario;
     h.dueDate = QDate(2026, 10, 5);

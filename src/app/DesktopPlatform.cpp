@@ -23,6 +23,7 @@ bool DialogMessages::Show(Kind kind, const QString& text, QWidget* parent) {
     box.setText(ForDisplay(text));
     switch (kind) {
     case Kind::Warning:
+    case Kind::Notice:
         box.setIcon(QMessageBox::Warning);
         break;
     case Kind::Error:

@@ -51,14 +51,21 @@ QList<GuideSection> BuildSections() {
               "fiscale, regime fiscale, indirizzo, CAP, comune, provincia e nazione, il riferimento "
               "normativo dell'esenzione, l'imposta di bollo e il prossimo numero di trasmissione."),
           QStringLiteral(
-              "Applica e chiudi salva i dati soltanto quando sono completi e validi: partita IVA e codice "
-              "fiscale vengono controllati come nelle ricevute. Annulla chiude la finestra senza salvare."),
+              "Applica e chiudi salva ogni dato corretto; partita IVA e codice fiscale vengono controllati come "
+              "nelle ricevute. Un dato sbagliato viene segnalato e conserva il valore salvato prima, senza "
+              "impedire che gli altri siano salvati; la finestra resta aperta su quel campo. Annulla chiude la "
+              "finestra senza salvare. Se le righe del ricevente delle ricevute sono vuote, ricevute, solleciti "
+              "ed estratti conto riportano la scuola da questi dati: denominazione, indirizzo, comune, codice "
+              "fiscale e partita IVA."),
           QStringLiteral(
               "Nel riquadro Pagamenti indicare l'IBAN del conto della scuola e il suo intestatario (al massimo "
               "70 caratteri): servono per i bonifici, i solleciti e gli addebiti diretti. Per gli addebiti SDD servono anche l'identificativo "
-              "creditore SEPA (IT, due cifre di controllo, tre caratteri, di solito ZZZ, e il codice fiscale o la "
-              "partita IVA della scuola) e, per il formato CBI richiesto dalle banche italiane, il codice CUC di 8 "
-              "caratteri. Se un dato è sbagliato il programma dice quale e non salva.")}},
+              "creditore SEPA, di 23 caratteri come lo comunica la banca (IT, due cifre di controllo, tre "
+              "caratteri, ZZZ se non usati, e 16 caratteri: il codice fiscale della persona, il codice fiscale o "
+              "la partita IVA di 11 cifre preceduti da cinque zeri, o il codice dato dalla banca; per esempio "
+              "IT15ZZZ0000090012340403), e, per il formato CBI richiesto dalle banche italiane, il codice CUC di 8 "
+              "caratteri. Un identificativo abbreviato di 18 caratteri viene completato con i cinque zeri. Se un "
+              "dato è sbagliato il programma dice quale e conserva per quel campo il valore di prima.")}},
         {GuideTopic::FatturaElettronica,
          QStringLiteral("Fattura elettronica"),
          {QStringLiteral(
@@ -173,11 +180,15 @@ QList<GuideSection> BuildSections() {
               "Il pulsante Fatture elettroniche della finestra dell'anno elenca le fatture e le note di credito "
               "scritte nella cartella FatturaPA, mese per mese, con il loro stato. Crea pacchetto prepara il file "
               "ZIP da caricare in una sola volta nel portale Fatture e Corrispettivi: contiene le fatture scelte "
-              "nell'elenco oppure, se non se ne sceglie nessuna, quelle del mese non ancora inviate."),
+              "nell'elenco (anche una sola) oppure, se non se ne sceglie nessuna, quelle del periodo non ancora "
+              "inviate. Le fatture del pacchetto restano Nel pacchetto ... (da caricare) finché, dopo averlo "
+              "caricato nel portale, si preme Segna come inviate, o finché si leggono le ricevute del Sistema di "
+              "Interscambio. La finestra si apre sull'anno intero."),
           QStringLiteral(
               "Leggi ricevute SdI legge le ricevute scaricate dal portale o arrivate per PEC (file che finiscono "
               "con _RC_, _NS_ o _MC_) e aggiorna lo stato: Consegnata il ..., Scartata con i codici di errore, "
-              "oppure Non recapitata. Una fattura scartata si corregge e si emette di nuovo con Emetti di nuovo; "
+              "oppure Non recapitata. Una fattura o una nota di credito scartata si corregge e si emette di nuovo, "
+              "con un nuovo numero, con Emetti di nuovo; "
               "per una fattura non recapitata la famiglia deve ricevere la copia di cortesia, da stampare con "
               "Copie di cortesia o da inviare con Invia per e-mail."),
           QStringLiteral(
@@ -210,8 +221,11 @@ QList<GuideSection> BuildSections() {
               "abbinato, da verificare, non abbinato o già registrato. Per correggere un abbinamento, selezionare "
               "il movimento, scegliere la scheda e premere Abbina alla scheda."),
           QStringLiteral(
-              "Emetti ricevute emette in una sola volta le ricevute dei movimenti spuntati, con la data valuta e "
-              "il metodo Bonifico bancario o Addebito SDD. Un movimento già trasformato in ricevuta non viene più "
+              "Emetti ricevute emette in una sola volta le ricevute dei movimenti spuntati, datate il giorno "
+              "in cui si emettono, nell'archivio di quell'anno; il metodo di pagamento riporta il giorno del "
+              "pagamento e il riferimento della banca (Bonifico bancario del 07/12/2026, rif. ...; per un addebito "
+              "SDD anche il mandato). Nessuna ricevuta può avere una data precedente all'ultima già in archivio. "
+              "Un movimento già trasformato in ricevuta non viene più "
               "proposto. Gli addebiti respinti o stornati sono elencati in basso con il motivo: i loro mesi "
               "restano da pagare.")}},
     };

@@ -19,6 +19,7 @@ Messages::ButtonSet Messages::ButtonsOf(Kind kind) {
         return {{ok, cancel}, 0};
     case Kind::Information: // it only tells: nothing to cancel
     case Kind::Plain:
+    case Kind::Notice:
         return {{ok}, 0};
     case Kind::Confirmation:
         return {{yes, no}, 0};

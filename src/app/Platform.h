@@ -21,7 +21,7 @@ public:
 /// Message dialogs. Texts keep their \n and \r; only the dialog turns them into line breaks.
 class Messages {
 public:
-    enum class Kind { Warning, Error, Information, Confirmation, Plain, Question };
+    enum class Kind { Warning, Error, Information, Confirmation, Plain, Question, Notice };
     virtual ~Messages() = default;
     /// Shows the message; returns false only when a confirmation is answered No.
     virtual bool Show(Kind kind, const QString& text, QWidget* parent) = 0;
@@ -30,6 +30,8 @@ public:
     void Error(const QString& text, QWidget* parent = nullptr) { Show(Kind::Error, text, parent); }
     void Information(const QString& text, QWidget* parent = nullptr) { Show(Kind::Information, text, parent); }
     bool Confirm(const QString& text, QWidget* parent = nullptr) { return Show(Kind::Confirmation, text, parent); }
+    /// A warning with OK alone, for the windows where a Cancel would answer nothing.
+    void Notice(const QString& text, QWidget* parent = nullptr) { Show(Kind::Notice, text, parent); }
     /// The plain message box with one OK button.
     void Plain(const QString& text, QWidget* parent = nullptr) { Show(Kind::Plain, text, parent); }
     /// A question with Yes and No whose default answer is No: true only when answered Yes.

@@ -14,13 +14,23 @@ std::optional<RegisterEntry> InvoiceToCredit(const QVector<RegisterEntry>& reg, 
         if (e.year != year || e.position != position)
             continue;
         if (e.IsCreditNote()) {
-            if (standing && standing->file == e.collegata)
+            // A rejected credit note never took effect: the invoice still stands.
+            if (standing && standing->file == e.collegata && !IsRejectedState(e.stato))
                 standing.reset();
         } else {
             standing = e;
         }
     }
     if (standing && IsRejectedState(standing->stato))
+        return std::nullopt;
+    return standing;
+}
+
+std::optional<RegisterEntry> InvoiceOfRejectedCreditNote(const QVector<RegisterEntry>& reg, const RegisterEntry& note) {
+    if (!note.IsCreditNote() || !IsRejectedState(note.stato))
+        return std::nullopt;
+    const std::optional<RegisterEntry> standing = InvoiceToCredit(reg, note.year, note.position);
+    if (!standing || standing->file != note.collegata)
         return std::nullopt;
     return standing;
 }

@@ -10,9 +10,14 @@
 
 /// The invoice of the receipt at `position` of the archive `year` that still stands: the last one
 /// written for it, unless a credit note already cancels it or the exchange system rejected it (a
-/// rejected invoice never took effect). Nothing when there is none.
+/// rejected invoice or credit note never took effect). Nothing when there is none.
 std::optional<RegisterEntry> InvoiceToCredit(const QVector<RegisterEntry>& reg, const QString& year,
                                              qint64 position);
+
+/// The invoice a rejected credit note `note` was written to cancel, while that invoice still stands (no
+/// credit note written since cancels it): a new credit note, with a new number, is then written for it.
+/// Nothing for any other line, and once the new credit note is registered.
+std::optional<RegisterEntry> InvoiceOfRejectedCreditNote(const QVector<RegisterEntry>& reg, const RegisterEntry& note);
 
 /// The number of the next credit note dated in `year`: "NC<n>/<year>", n one more than the credit notes
 /// of that year in the register.

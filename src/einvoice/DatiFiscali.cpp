@@ -2,7 +2,6 @@
 #include "app/Carvenna.h"
 #include "app/Guida.h"
 #include "app/KeyboardReach.h"
-#include "app/Guida.h"
 #include "app/CommonMessages.h"
 #include "app/Placement.h"
 #include "einvoice/FiscalData.h"
@@ -35,7 +34,7 @@ QLineEdit* Field(QWidget* parent, const char* name, int maxLength) {
 
 TfrmDatiFiscali::TfrmDatiFiscali(Carvenna& app, QWidget* parent) : QDialog(parent), m_app(app) {
     setObjectName(QStringLiteral("TfrmDatiFiscali"));
-    setWindowTitle(QStringLiteral(" Dati fiscali per la fattura elettronica"));
+    setWindowTitle(QStringLiteral(" Dati fiscali e bancari della scuola"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     txtDenominazione = Field(this, "txtDenominazione", 80);
@@ -175,46 +174,57 @@ void TfrmDatiFiscali::btnApplicaClick() {
     d.riferimentoNormativo = TrimText(txtRiferimento->text());
     d.bolloVirtuale = chkBolloVirtuale->isChecked();
     d.bolloACarico = optBolloCliente->isChecked() ? FiscalData::StampBearer::Payer : FiscalData::StampBearer::School;
+    QVector<FieldProblem> problems;
     bool ok = false;
     d.progressivo = TrimText(txtProgressivo->text()).toInt(&ok);
-    if (!ok || d.progressivo < 1 || d.progressivo > 99999) {
-        m_app.messages().Warning(QStringLiteral("Attenzione: il numero di trasmissione va da 1 a 99999."), this);
-        txtProgressivo->setFocus();
-        return;
-    }
-    QString field;
-    if (const QString problem = CheckFiscalData(d, &field); !problem.isEmpty()) {
-        m_app.messages().Warning(QStringLiteral("Attenzione: ") + problem, this);
-        // Back to the field to put right.
-        const QHash<QString, QWidget*> fields = {
-            {QStringLiteral("denominazione"), txtDenominazione}, {QStringLiteral("partitaIva"), txtPartitaIva},
-            {QStringLiteral("codiceFiscale"), txtCodiceFiscale}, {QStringLiteral("regimeFiscale"), cmbRegimeFiscale},
-            {QStringLiteral("indirizzo"), txtIndirizzo},         {QStringLiteral("cap"), txtCap},
-            {QStringLiteral("comune"), txtComune},               {QStringLiteral("provincia"), txtProvincia},
-            {QStringLiteral("nazione"), txtNazione},             {QStringLiteral("riferimentoNormativo"), txtRiferimento}};
-        if (QWidget* w = fields.value(field))
-            w->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    if (!ok || d.progressivo < 1 || d.progressivo > 99999)
+        problems << FieldProblem{QStringLiteral("progressivo"),
+                                 QStringLiteral("il numero di trasmissione va da 1 a 99999.")};
+    problems += FiscalFieldProblems(d);
     PaymentSettings p;
     p.iban = NormaliseIban(txtIban->text());
     p.intestatario = TrimText(txtIntestatario->text());
-    p.creditorId = NormaliseIban(txtCreditore->text());
+    p.creditorId = NormaliseCreditorId(txtCreditore->text());
     p.cuc = UpperAZ(TrimText(txtCuc->text()));
     p.formato = SddFormatFromKey(cmbFormatoSdd->currentData().toString());
-    if (const QString problem = CheckPaymentSettings(p); !problem.isEmpty()) {
-        m_app.messages().Warning(QStringLiteral("Attenzione: ") + problem, this);
-        QLineEdit* field = problem.contains(QLatin1String("IBAN"))            ? txtIban
-                           : problem.contains(QLatin1String("intestatario"))  ? txtIntestatario
-                           : problem.contains(QLatin1String("CUC"))           ? txtCuc
-                                                                              : txtCreditore;
-        field->setFocus();
-        field->selectAll();
-        return;
-    }
-    if (!SaveFiscalData(m_app.SettingsPath(), d) || !SavePaymentSettings(m_app.SettingsPath(), p)) {
+    const QVector<FieldProblem> paymentProblems = PaymentFieldProblems(p);
+
+    // Every field that is right is kept; a wrong one keeps what was stored before.
+    const QString ini = m_app.SettingsPath();
+    const FiscalData keptData = KeepRightFields(d, LoadFiscalData(ini), problems);
+    const PaymentSettings keptPayments = KeepRightFields(p, LoadPaymentSettings(ini), paymentProblems);
+    problems += paymentProblems;
+    if (!SaveFiscalData(ini, keptData) || !SavePaymentSettings(ini, keptPayments)) {
         m_app.messages().Error(SettingsNotSaved(), this);
         return;
     }
-    accept();
+    if (problems.isEmpty()) {
+        accept();
+        return;
+    }
+    QStringList texts;
+    for (const FieldProblem& problem : problems)
+        texts << problem.message;
+    m_app.messages().Notice(QStringLiteral("Attenzione: ") + texts.join(QStringLiteral("\n")) +
+                                QStringLiteral("\n\r\n\r") +
+                                (problems.size() == 1 ? QStringLiteral("Gli altri dati sono stati salvati; questo "
+                                                                       "campo conserva il valore salvato prima.")
+                                                      : QStringLiteral("Gli altri dati sono stati salvati; questi "
+                                                                       "campi conservano il valore salvato prima.")),
+                            this);
+    // Back to the first field to put right.
+    const QHash<QString, QWidget*> fields = {
+        {QStringLiteral("denominazione"), txtDenominazione}, {QStringLiteral("partitaIva"), txtPartitaIva},
+        {QStringLiteral("codiceFiscale"), txtCodiceFiscale}, {QStringLiteral("regimeFiscale"), cmbRegimeFiscale},
+        {QStringLiteral("indirizzo"), txtIndirizzo},         {QStringLiteral("cap"), txtCap},
+        {QStringLiteral("comune"), txtComune},               {QStringLiteral("provincia"), txtProvincia},
+        {QStringLiteral("nazione"), txtNazione},             {QStringLiteral("riferimentoNormativo"), txtRiferimento},
+        {QStringLiteral("progressivo"), txtProgressivo},     {QStringLiteral("iban"), txtIban},
+        {QStringLiteral("intestatario"), txtIntestatario},   {QStringLiteral("creditorId"), txtCreditore},
+        {QStringLiteral("cuc"), txtCuc}};
+    if (QWidget* w = fields.value(problems.first().field)) {
+        w->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            edit->selectAll();
+    }
 }

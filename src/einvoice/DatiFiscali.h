@@ -1,8 +1,9 @@
 #pragma once
-// The school's fiscal data for electronic invoices, opened from the receipts year window. Reads
-// and writes the "Dati Fiscali" section of Trelvani.ini; "Applica e chiudi" saves only complete,
-// valid data (the VAT number and tax code through the existing checks). The "Pagamenti" group keeps
-// the school's account and direct-debit creditor data in the section of that name.
+// The school's fiscal and bank data, opened from the receipts year window. Reads and writes the
+// "Dati Fiscali" section of Trelvani.ini (for electronic invoices and the school's lines on documents)
+// and the "Pagamenti" section (the account and the direct-debit creditor data). "Applica e chiudi"
+// keeps every field that is right; a field typed wrongly keeps its stored value and is named in one
+// warning, and the window stays open on it.
 #include <QDialog>
 
 class Carvenna;

@@ -108,16 +108,18 @@ int Emit(Carvenna& app, QWidget* parent, const QString& yearFile, const QList<qi
         text += QStringLiteral("\n\r\n\rRicevute senza fattura:\n\r") + refused.join(QStringLiteral("\n\r"));
     if (!res.failure.isEmpty())
         text += QStringLiteral("\n\r\n\r") + res.failure;
-    if (!res.failure.isEmpty())
+    if (!res.failure.isEmpty()) {
         app.messages().Error(text, parent);
-    else if (res.files.isEmpty())
+    } else if (res.files.isEmpty()) {
         app.messages().Warning(text, parent);
-    else
+    } else if (single && res.files.size() == 1) {
+        // One message: what was written, and the question about the family's copy.
+        if (app.messages().Confirm(
+                text + QStringLiteral("\n\r\n\rStampare la copia di cortesia della fattura per la famiglia?"), parent))
+            StampaCopiaCortesia(app, parent, yearFile, plan.FirstPosition());
+    } else {
         app.messages().Information(text, parent);
-
-    if (single && res.files.size() == 1 &&
-        app.messages().Confirm(QStringLiteral("Stampare la copia di cortesia della fattura per la famiglia?"), parent))
-        StampaCopiaCortesia(app, parent, yearFile, plan.FirstPosition());
+    }
     return int(res.files.size());
 }
 } // namespace

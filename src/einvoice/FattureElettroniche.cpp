@@ -5,6 +5,7 @@
 #include "einvoice/FattureElettroniche.h"
 #include "app/Carvenna.h"
 #include "einvoice/CourtesyCopy.h"
+#include "einvoice/CreditNote.h"
 #include "einvoice/EmettiFattura.h"
 #include "einvoice/FiscalData.h"
 #include "einvoice/SdiNotice.h"
@@ -104,6 +105,8 @@ QVariant RegisterModel::data(const QModelIndex& index, int role) const {
             return QBrush(QColor(0xb0, 0x5a, 0x00));
         if (e.stato.startsWith(QLatin1String("Consegnata")))
             return QBrush(QColor(0x1b, 0x6e, 0x20));
+        if (IsPackagedState(e.stato)) // written into a package, not yet uploaded: still the office's to do
+            return QBrush(QColor(0x1f, 0x4e, 0x9a));
     } else if (role == Qt::ToolTipRole && index.column() == Stato) {
         return e.stato;
     }
@@ -149,7 +152,8 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     grdFatture->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grdFatture->verticalHeader()->setDefaultSectionSize(QFontMetrics(grdFatture->font()).height() + 10);
     grdFatture->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {110, 100, 130, 80, 220, 90, 230};
+    // Room for the state, the column the office reads most ("Nel pacchetto ... (da caricare)").
+    const int widths[] = {90, 95, 115, 75, 200, 85, 225};
     for (int c = 0; c < 7; ++c)
         grdFatture->setColumnWidth(c, widths[c]);
 
@@ -169,8 +173,11 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     btnEmail = CommandButton(QStringLiteral("Invia per e-mail"), this, "btnEmail");
     btnEmail->setToolTip(QStringLiteral("Un messaggio per pagatore con le copie di cortesia in PDF"));
     btnRiemetti = CommandButton(QStringLiteral("Emetti di nuovo"), this, "btnRiemetti");
-    btnRiemetti->setToolTip(QStringLiteral("Una nuova fattura, con un nuovo numero di trasmissione, per la ricevuta "
-                                           "della fattura scartata"));
+    btnRiemetti->setToolTip(QStringLiteral("Una nuova fattura per la ricevuta della fattura scartata, o una nuova nota "
+                                           "di credito per la fattura della nota scartata, con un nuovo numero"));
+    btnInviate = CommandButton(QStringLiteral("Segna come inviate"), this, "btnInviate");
+    btnInviate->setToolTip(QStringLiteral("Dopo aver caricato il pacchetto nel portale: le righe scelte, altrimenti "
+                                          "tutte quelle del periodo ancora nel pacchetto"));
     btnBollo = CommandButton(QStringLiteral("Imposta di bollo"), this, "btnBollo");
     btnApriCartella = CommandButton(QStringLiteral("Apri cartella"), this, "btnApriCartella");
     btnChiudi = CommandButton(QStringLiteral("Chiudi"), this, "btnChiudi");
@@ -181,7 +188,8 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     criteria->addSpacing(20);
     criteria->addWidget(lblConteggio, 1);
     auto* commands = new QHBoxLayout;
-    for (QPushButton* b : {btnPacchetto, btnLeggiRicevute, btnCopie, btnEmail, btnRiemetti, btnBollo, btnApriCartella})
+    for (QPushButton* b :
+         {btnPacchetto, btnInviate, btnLeggiRicevute, btnCopie, btnEmail, btnRiemetti, btnBollo, btnApriCartella})
         commands->addWidget(b);
     commands->addStretch(1);
     commands->addWidget(btnChiudi);
@@ -201,17 +209,18 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     connect(btnCopie, &QPushButton::clicked, this, &TfrmFattureElettroniche::btnCopieClick);
     connect(btnEmail, &QPushButton::clicked, this, &TfrmFattureElettroniche::btnEmailClick);
     connect(btnRiemetti, &QPushButton::clicked, this, &TfrmFattureElettroniche::btnRiemettiClick);
+    connect(btnInviate, &QPushButton::clicked, this, &TfrmFattureElettroniche::btnInviateClick);
     connect(btnBollo, &QPushButton::clicked, this, &TfrmFattureElettroniche::btnBolloClick);
     connect(btnApriCartella, &QPushButton::clicked, this, &TfrmFattureElettroniche::btnApriCartellaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
 
-    // The current month of the current year, the whole year otherwise.
-    const QDate today = m_app.clock().Today();
+    // The whole year: what is still to send or to upload may be of any month, and a current month with
+    // nothing in it would look like an empty register.
     txtMese->blockSignals(true);
-    txtMese->setCurrentIndex(today.year() == m_year ? today.month() : 0);
+    txtMese->setCurrentIndex(0);
     txtMese->blockSignals(false);
     Reload();
-    resize(1180, 680);
+    resize(1280, 680);
     TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
@@ -233,22 +242,27 @@ void TfrmFattureElettroniche::txtMeseChange() {
 }
 
 void TfrmFattureElettroniche::ShowCount() {
-    int invoices = 0, notes = 0, rejected = 0, undelivered = 0, unsent = 0;
+    int invoices = 0, notes = 0, rejected = 0, undelivered = 0, unsent = 0, packaged = 0;
     for (int r = 0; r < m_model->rowCount(); ++r) {
         const RegisterEntry& e = m_model->Entry(r);
         (e.IsCreditNote() ? notes : invoices) += 1;
         rejected += IsRejectedState(e.stato) ? 1 : 0;
         undelivered += Undeliverable(e) ? 1 : 0;
         unsent += e.stato.isEmpty() ? 1 : 0;
+        packaged += IsPackagedState(e.stato) ? 1 : 0;
     }
     QString text = QStringLiteral("%1 fatture, %2 note di credito; da inviare: %3").arg(invoices).arg(notes).arg(unsent);
+    if (packaged)
+        text += QStringLiteral("; nel pacchetto da caricare: %1").arg(packaged);
     if (rejected)
         text += QStringLiteral("; scartate: %1").arg(rejected);
     if (undelivered)
         text += QStringLiteral("; non recapitate: %1").arg(undelivered);
     lblConteggio->setText(text);
+    // The first line is current but not chosen: a choice is what the office selects, one line or more.
+    grdFatture->clearSelection();
     if (m_model->rowCount() > 0)
-        grdFatture->setCurrentIndex(m_model->index(0, 0));
+        grdFatture->selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
     CurrentChanged();
 }
 
@@ -272,7 +286,8 @@ void TfrmFattureElettroniche::CurrentChanged() {
         if (!other.IsCreditNote() && other.collegata == e.file)
             text += QStringLiteral(" - sostituita dalla fattura %1").arg(other.file);
     lblStato->setText(text);
-    btnRiemetti->setEnabled(!e.IsCreditNote() && IsRejectedState(e.stato));
+    btnRiemetti->setEnabled(e.IsCreditNote() ? InvoiceOfRejectedCreditNote(m_model->All(), e).has_value()
+                                             : IsRejectedState(e.stato));
 }
 
 QStringList TfrmFattureElettroniche::SelectedFiles() const {
@@ -286,7 +301,7 @@ QStringList TfrmFattureElettroniche::SelectedFiles() const {
 
 void TfrmFattureElettroniche::btnPacchettoClick() {
     QStringList files = SelectedFiles();
-    const bool chosen = files.size() > 1;
+    const bool chosen = !files.isEmpty();
     if (!chosen)
         files = UnsentFiles(m_model->All(), m_year, txtMese->currentIndex());
     if (files.isEmpty()) {
@@ -296,9 +311,10 @@ void TfrmFattureElettroniche::btnPacchettoClick() {
         return;
     }
     if (!m_app.messages().Confirm(
-            QStringLiteral("Creare il pacchetto per il portale con %1 %2?\n\r\n\r%3")
-                .arg(files.size())
-                .arg(chosen ? QStringLiteral("fatture scelte") : QStringLiteral("fatture non ancora inviate"),
+            QStringLiteral("Creare il pacchetto per il portale con %1?\n\r\n\r%2")
+                .arg(chosen ? Counted(files.size(), QStringLiteral("fattura scelta"), QStringLiteral("fatture scelte"))
+                            : Counted(files.size(), QStringLiteral("fattura non ancora inviata"),
+                                      QStringLiteral("fatture non ancora inviate")),
                      files.size() <= 12 ? files.join(QStringLiteral(", ")) : files.mid(0, 12).join(", ") + ", ..."),
             this))
         return;
@@ -312,7 +328,8 @@ void TfrmFattureElettroniche::btnPacchettoClick() {
     }
     m_app.messages().Information(
         QStringLiteral("%1 nella cartella FatturaPA: %2.\n\r\n\rCaricarlo nel portale \"Fatture e Corrispettivi\" "
-                       "dell'Agenzia delle Entrate; le fatture sono segnate come inviate.")
+                       "dell'Agenzia delle Entrate, poi premere \"Segna come inviate\": fino ad allora le fatture "
+                       "restano \"nel pacchetto (da caricare)\".")
             .arg(r.packages.size() == 1 ? QStringLiteral("Pacchetto scritto") : QStringLiteral("Pacchetti scritti"),
                  r.packages.join(QStringLiteral(", "))),
         this);
@@ -495,7 +512,11 @@ void TfrmFattureElettroniche::btnRiemettiClick() {
     if (!current.isValid())
         return;
     const RegisterEntry e = m_model->Entry(current.row());
-    if (e.IsCreditNote() || !IsRejectedState(e.stato)) {
+    if (e.IsCreditNote()) {
+        RiemettiNotaDiCredito(e);
+        return;
+    }
+    if (!IsRejectedState(e.stato)) {
         m_app.messages().Warning(QStringLiteral("Attenzione: si emette di nuovo soltanto una fattura scartata dal "
                                                 "Sistema di Interscambio."),
                                  this);
@@ -508,6 +529,62 @@ void TfrmFattureElettroniche::btnRiemettiClick() {
                                                       .replace(QStringLiteral(" | "), QStringLiteral("\n\r"))),
                                  this);
     EmettiFatturaRicevuta(m_app, this, m_app.ProgramFolder() + e.year + QStringLiteral(".ric"), e.position);
+    Reload();
+}
+
+void TfrmFattureElettroniche::RiemettiNotaDiCredito(const RegisterEntry& note) {
+    const std::optional<RegisterEntry> invoice = InvoiceOfRejectedCreditNote(m_model->All(), note);
+    if (!invoice) {
+        m_app.messages().Notice(QStringLiteral("Attenzione: si emette di nuovo soltanto una nota di credito scartata "
+                                               "dal Sistema di Interscambio, finché la sua fattura non è stornata da "
+                                               "un'altra nota."),
+                                this);
+        return;
+    }
+    if (!m_app.messages().Confirm(
+            QStringLiteral("La nota di credito %1 (file %2) è stata scartata:\n\r%3\n\r\n\rEmettere una nuova nota di "
+                           "credito, con un nuovo numero, che storna la fattura %4?")
+                .arg(note.Number(), note.file,
+                     note.stato.mid(QStringLiteral("Scartata: ").size()).replace(QStringLiteral(" | "), QStringLiteral("\n\r")),
+                     invoice->file),
+            this))
+        return;
+    CreditNoteWriter writer(m_app.ProgramFolder(), m_app.SettingsPath());
+    QString why;
+    if (!writer.Write(*invoice, m_app.clock().Today(), &why)) {
+        m_app.messages().Error(QStringLiteral("Attenzione: la nuova nota di credito non è stata scritta.\n\r\n\r") + why,
+                               this);
+        Reload();
+        return;
+    }
+    const RegisterEntry& written = writer.Entry();
+    m_app.messages().Information(QStringLiteral("Nota di credito n. %1 scritta nella cartella FatturaPA: %2 (storna la "
+                                                "fattura %3, al posto della nota scartata %4).")
+                                     .arg(written.documento, written.file, written.collegata, note.file),
+                                 this);
+    Reload();
+}
+
+void TfrmFattureElettroniche::btnInviateClick() {
+    QStringList files = SelectedFiles();
+    if (files.isEmpty())
+        files = PackagedFiles(m_model->All(), m_year, txtMese->currentIndex());
+    QStringList waiting;
+    for (const QString& f : files)
+        for (const RegisterEntry& e : m_model->All())
+            if (e.file == f && IsPackagedState(e.stato))
+                waiting << f;
+    if (waiting.isEmpty()) {
+        m_app.messages().Notice(QStringLiteral("Attenzione: nessuna fattura in un pacchetto da caricare."), this);
+        return;
+    }
+    if (!m_app.messages().Confirm(QStringLiteral("Segnare come inviate %1, già caricate nel portale?")
+                                      .arg(Counted(waiting.size(), QStringLiteral("fattura"), QStringLiteral("fatture"))),
+                                  this))
+        return;
+    const UploadResult r = MarkUploaded(m_app.ProgramFolder(), waiting);
+    if (!r.failure.isEmpty())
+        m_app.messages().Error(QStringLiteral("Attenzione: nessuna fattura è stata segnata.\n\r\n\r") + r.failure, this);
     Reload();
 }
 

@@ -49,6 +49,7 @@ public:
     QPushButton* btnCopie;
     QPushButton* btnEmail;
     QPushButton* btnRiemetti;
+    QPushButton* btnInviate; // "Segna come inviate"
     QPushButton* btnBollo;
     QPushButton* btnApriCartella;
     QPushButton* btnChiudi;
@@ -68,12 +69,15 @@ private slots:
     void btnCopieClick();
     void btnEmailClick();
     void btnRiemettiClick();
+    void btnInviateClick();
     void btnBolloClick();
     void btnApriCartellaClick();
 
 private:
     /// The counts of the lines shown, and the first line made current.
     void ShowCount();
+    /// A new credit note for the invoice of the rejected credit note `note`, after asking.
+    void RiemettiNotaDiCredito(const RegisterEntry& note);
     /// The lines chosen for courtesy copies: the selection, else the month's undeliverable invoices.
     QVector<RegisterEntry> ChosenForCopies() const;
     Carvenna& m_app;

@@ -95,58 +95,138 @@ const QVector<QPair<QString, QString>>& RegimeFiscaleCodes() {
     return codes;
 }
 
+namespace {
+const QString kPrefix = QStringLiteral("Dati fiscali della scuola: ");
+
+// What is wrong in the form of one field (not its absence), with the member's name; empty when right.
+struct FormCheck {
+    const char* member;
+    QString (*check)(const FiscalData& d);
+};
+
+QString LatinProblem(const char* label, const QString& text) {
+    // The settings file keeps Windows-1252 and the invoice admits Latin-1 only: ask for the plain spelling.
+    const LatinResult r = ToSchemaLatin(text);
+    if (r.changed || !IsWin1252(text))
+        return kPrefix + QStringLiteral("%1 contiene caratteri che la fattura elettronica non ammette "
+                                        "(proposta: \"%2\").")
+                             .arg(QLatin1String(label), r.text);
+    return QString();
+}
+
+const QVector<FormCheck>& FormChecks() {
+    static const QVector<FormCheck> checks = {
+        {"denominazione", [](const FiscalData& d) -> QString { return LatinProblem("la denominazione", d.denominazione); }},
+        {"indirizzo", [](const FiscalData& d) -> QString { return LatinProblem("l'indirizzo", d.indirizzo); }},
+        {"comune", [](const FiscalData& d) -> QString { return LatinProblem("il comune", d.comune); }},
+        {"riferimentoNormativo",
+         [](const FiscalData& d) -> QString { return LatinProblem("il riferimento normativo", d.riferimentoNormativo); }},
+        {"partitaIva",
+         [](const FiscalData& d) -> QString {
+             return !d.partitaIva.isEmpty() && !IsValidVatNumber(d.partitaIva)
+                        ? kPrefix + QStringLiteral("la partita IVA \"%1\" non è valida.").arg(d.partitaIva)
+                        : QString();
+         }},
+        {"codiceFiscale",
+         [](const FiscalData& d) -> QString {
+             if (d.codiceFiscale.isEmpty())
+                 return QString();
+             const bool ok = d.codiceFiscale.size() == 11 ? IsValidVatNumber(d.codiceFiscale)
+                                                          : CheckTaxCode(d.codiceFiscale) == TaxCodeResult::Valid;
+             return ok ? QString()
+                       : kPrefix + QStringLiteral("il codice fiscale \"%1\" non è valido.").arg(d.codiceFiscale);
+         }},
+        {"regimeFiscale",
+         [](const FiscalData& d) -> QString {
+             for (const auto& r : RegimeFiscaleCodes())
+                 if (r.first == d.regimeFiscale)
+                     return QString();
+             return kPrefix +
+                    QStringLiteral("il regime fiscale \"%1\" non è tra i codici ufficiali.").arg(d.regimeFiscale);
+         }},
+        {"cap",
+         [](const FiscalData& d) -> QString {
+             return !d.cap.isEmpty() && (d.cap.size() != 5 || !OnlyDigits(d.cap))
+                        ? kPrefix + QStringLiteral("il CAP deve avere cinque cifre.")
+                        : QString();
+         }},
+        {"provincia",
+         [](const FiscalData& d) -> QString {
+             return !d.provincia.isEmpty() && !TwoCapitals(d.provincia)
+                        ? kPrefix + QStringLiteral("la provincia va indicata con la sigla di due lettere.")
+                        : QString();
+         }},
+        {"nazione",
+         [](const FiscalData& d) -> QString {
+             return !TwoCapitals(d.nazione)
+                        ? kPrefix + QStringLiteral("la nazione va indicata con il codice di due lettere (IT).")
+                        : QString();
+         }},
+    };
+    return checks;
+}
+
+QString FormProblem(const FiscalData& d, const char* member) {
+    for (const FormCheck& c : FormChecks())
+        if (qstrcmp(c.member, member) == 0)
+            return c.check(d);
+    return QString();
+}
+} // namespace
+
+QVector<FieldProblem> FiscalFieldProblems(const FiscalData& d) {
+    QVector<FieldProblem> out;
+    for (const FormCheck& c : FormChecks())
+        if (QString p = c.check(d); !p.isEmpty())
+            out << FieldProblem{QLatin1String(c.member), p};
+    return out;
+}
+
+FiscalData KeepRightFields(const FiscalData& typed, const FiscalData& stored, const QVector<FieldProblem>& problems) {
+    FiscalData out = typed;
+    const QPair<const char*, QString FiscalData::*> members[] = {
+        {"denominazione", &FiscalData::denominazione}, {"indirizzo", &FiscalData::indirizzo},
+        {"comune", &FiscalData::comune},               {"riferimentoNormativo", &FiscalData::riferimentoNormativo},
+        {"partitaIva", &FiscalData::partitaIva},       {"codiceFiscale", &FiscalData::codiceFiscale},
+        {"regimeFiscale", &FiscalData::regimeFiscale}, {"cap", &FiscalData::cap},
+        {"provincia", &FiscalData::provincia},         {"nazione", &FiscalData::nazione},
+    };
+    for (const auto& [name, member] : members)
+        if (HasProblem(problems, QLatin1String(name)))
+            out.*member = stored.*member;
+    if (HasProblem(problems, QStringLiteral("progressivo")))
+        out.progressivo = stored.progressivo;
+    return out;
+}
+
 QString CheckFiscalData(const FiscalData& d, QString* field) {
     const auto at = [field](const char* name) {
         if (field)
             *field = QLatin1String(name);
     };
-    const QString prefix = QStringLiteral("Dati fiscali della scuola: ");
-    // The settings file keeps Windows-1252 and the invoice admits Latin-1 only: ask for the plain spelling.
-    struct Text {
-        const char* label;
-        const QString* text;
-        const char* member;
-    };
-    const QVector<Text> texts = {{"la denominazione", &d.denominazione, "denominazione"},
-                                 {"l'indirizzo", &d.indirizzo, "indirizzo"},
-                                 {"il comune", &d.comune, "comune"},
-                                 {"il riferimento normativo", &d.riferimentoNormativo, "riferimentoNormativo"}};
-    for (const auto& [label, text, member] : texts) {
-        const LatinResult r = ToSchemaLatin(*text);
-        if (r.changed || !IsWin1252(*text))
-            return at(member), prefix + QStringLiteral("%1 contiene caratteri che la fattura elettronica non ammette "
-                                           "(proposta: \"%2\").")
-                                .arg(QLatin1String(label), r.text);
-    }
+    for (const char* member : {"denominazione", "indirizzo", "comune", "riferimentoNormativo"})
+        if (QString p = FormProblem(d, member); !p.isEmpty())
+            return at(member), p;
     if (d.denominazione.isEmpty())
-        return at("denominazione"), prefix + QStringLiteral("manca la denominazione.");
+        return at("denominazione"), kPrefix + QStringLiteral("manca la denominazione.");
     if (d.partitaIva.isEmpty())
-        return at("partitaIva"), prefix + QStringLiteral("manca la partita IVA, che la fattura elettronica richiede.");
-    if (!IsValidVatNumber(d.partitaIva))
-        return at("partitaIva"), prefix + QStringLiteral("la partita IVA \"%1\" non è valida.").arg(d.partitaIva);
-    if (!d.codiceFiscale.isEmpty()) {
-        const bool ok = d.codiceFiscale.size() == 11 ? IsValidVatNumber(d.codiceFiscale)
-                                                     : CheckTaxCode(d.codiceFiscale) == TaxCodeResult::Valid;
-        if (!ok)
-            return at("codiceFiscale"), prefix + QStringLiteral("il codice fiscale \"%1\" non è valido.").arg(d.codiceFiscale);
-    }
-    bool known = false;
-    for (const auto& r : RegimeFiscaleCodes())
-        known = known || r.first == d.regimeFiscale;
-    if (!known)
-        return at("regimeFiscale"), prefix + QStringLiteral("il regime fiscale \"%1\" non è tra i codici ufficiali.").arg(d.regimeFiscale);
+        return at("partitaIva"), kPrefix + QStringLiteral("manca la partita IVA, che la fattura elettronica richiede.");
+    for (const char* member : {"partitaIva", "codiceFiscale", "regimeFiscale"})
+        if (QString p = FormProblem(d, member); !p.isEmpty())
+            return at(member), p;
     if (d.indirizzo.isEmpty())
-        return at("indirizzo"), prefix + QStringLiteral("manca l'indirizzo.");
-    if (d.cap.size() != 5 || !OnlyDigits(d.cap))
-        return at("cap"), prefix + QStringLiteral("il CAP deve avere cinque cifre.");
+        return at("indirizzo"), kPrefix + QStringLiteral("manca l'indirizzo.");
+    if (d.cap.isEmpty())
+        return at("cap"), kPrefix + QStringLiteral("il CAP deve avere cinque cifre.");
+    if (QString p = FormProblem(d, "cap"); !p.isEmpty())
+        return at("cap"), p;
     if (d.comune.isEmpty())
-        return at("comune"), prefix + QStringLiteral("manca il comune.");
-    if (!d.provincia.isEmpty() && !TwoCapitals(d.provincia))
-        return at("provincia"), prefix + QStringLiteral("la provincia va indicata con la sigla di due lettere.");
-    if (!TwoCapitals(d.nazione))
-        return at("nazione"), prefix + QStringLiteral("la nazione va indicata con il codice di due lettere (IT).");
+        return at("comune"), kPrefix + QStringLiteral("manca il comune.");
+    for (const char* member : {"provincia", "nazione"})
+        if (QString p = FormProblem(d, member); !p.isEmpty())
+            return at(member), p;
     if (d.riferimentoNormativo.isEmpty())
-        return at("riferimentoNormativo"), prefix + QStringLiteral("manca il riferimento normativo dell'esenzione.");
+        return at("riferimentoNormativo"), kPrefix + QStringLiteral("manca il riferimento normativo dell'esenzione.");
     return QString();
 }
 

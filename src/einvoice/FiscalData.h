@@ -1,6 +1,7 @@
 #pragma once
 // The school's fiscal data for electronic invoices, kept in Trelvani.ini in the section
 // "Dati Fiscali" (written key by key, so every other line of the file stays as it was).
+#include "validators/FieldProblem.h"
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -45,3 +46,13 @@ const QVector<QPair<QString, QString>>& RegimeFiscaleCodes();
 /// `field`, when given, gets the name of the FiscalData member at fault ("denominazione", "cap"...), so
 /// the window can put the cursor there.
 QString CheckFiscalData(const FiscalData& data, QString* field = nullptr);
+
+/// Every field typed in a wrong form, in the window's order: a character the invoice does not admit, a
+/// VAT number or tax code that fails its check, an unknown regime, a CAP that is not five digits, a
+/// province or country that is not two capitals. A blank field is not wrong here: CheckFiscalData says
+/// what an invoice still needs.
+QVector<FieldProblem> FiscalFieldProblems(const FiscalData& data);
+
+/// `typed` with each field named in `problems` (and "progressivo") taken back from `stored`: what
+/// "Dati fiscali" keeps, so that a wrong field never stops the right ones from being kept.
+FiscalData KeepRightFields(const FiscalData& typed, const FiscalData& stored, const QVector<FieldProblem>& problems);

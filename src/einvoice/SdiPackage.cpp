@@ -148,7 +148,7 @@ PackageResult WritePackages(const QString& programFolder, const QString& setting
         written << zipName;
         result.packages << zipName;
         for (const auto& file : group)
-            reg[byFile.value(file.first)].stato = QStringLiteral("Inviata (pacchetto %1)").arg(zipName);
+            reg[byFile.value(file.first)].stato = PackagedState(zipName);
         ++next;
     }
     if (!SaveRegister(regPath, reg, &why)) {
@@ -157,5 +157,54 @@ PackageResult WritePackages(const QString& programFolder, const QString& setting
         return result;
     }
     SaveNextProgressivo(settingsPath, next); // a taken number is skipped anyway
+    return result;
+}
+
+QString PackagedState(const QString& zipName) {
+    return QStringLiteral("Nel pacchetto %1 (da caricare)").arg(zipName);
+}
+
+bool IsPackagedState(const QString& stato) {
+    return stato.startsWith(QLatin1String("Nel pacchetto ")) && stato.endsWith(QLatin1String(" (da caricare)"));
+}
+
+QString UploadedState(const QString& stato) {
+    if (!IsPackagedState(stato))
+        return stato;
+    const QString zip = stato.mid(14, stato.size() - 14 - 14);
+    return QStringLiteral("Inviata (pacchetto %1)").arg(zip);
+}
+
+QStringList PackagedFiles(const QVector<RegisterEntry>& reg, int year, int month) {
+    QStringList out;
+    for (int i : RegisterRows(reg, year, month))
+        if (IsPackagedState(reg[i].stato))
+            out << reg[i].file;
+    return out;
+}
+
+UploadResult MarkUploaded(const QString& programFolder, const QStringList& files, int lockWaitMs) {
+    UploadResult result;
+    RegisterLock lock(programFolder);
+    if (!lock.Acquire(lockWaitMs, &result.failure))
+        return result;
+    const QString regPath = RegisterPath(programFolder);
+    QVector<RegisterEntry> reg;
+    QString why;
+    if (!ReadRegister(regPath, reg, &why)) {
+        result.failure = RegisterUnreadable(why);
+        return result;
+    }
+    // Read again under the lock: an answer of the exchange system read meanwhile is never overwritten.
+    const QSet<QString> chosen(files.begin(), files.end());
+    for (RegisterEntry& e : reg)
+        if (chosen.contains(e.file) && IsPackagedState(e.stato)) {
+            e.stato = UploadedState(e.stato);
+            result.marked << e.file;
+        }
+    if (!result.marked.isEmpty() && !SaveRegister(regPath, reg, &why)) {
+        result.marked.clear();
+        result.failure = QStringLiteral("Il registro delle fatture non può essere aggiornato: %1").arg(why);
+    }
     return result;
 }

@@ -26,7 +26,28 @@ struct PackageResult {
 };
 
 /// Writes the packages of `files` (names in FatturaPA) into the FatturaPA folder and marks each file in
-/// the register "Inviata (pacchetto <name>)". Whole or not at all: a failure removes the packages already
+/// the register PackagedState: "Nel pacchetto <name> (da caricare)", until the office says the package
+/// was uploaded (MarkUploaded) or the exchange system's answer is read. Whole or not at all: a failure removes the packages already
 /// written and leaves the register as it was. `limit` is the package size limit (tests make it small).
 PackageResult WritePackages(const QString& programFolder, const QString& settingsPath, const QStringList& files,
                             int lockWaitMs = 15000, qint64 limit = PackageLimitBytes);
+
+/// The state of a file put into the package `zipName` and not yet uploaded:
+/// "Nel pacchetto IT01234567897_00005.zip (da caricare)".
+QString PackagedState(const QString& zipName);
+/// True for a state PackagedState made.
+bool IsPackagedState(const QString& stato);
+/// The state once the office has uploaded the package: "Inviata (pacchetto <name>)"; any other state
+/// is given back unchanged.
+QString UploadedState(const QString& stato);
+/// The files of the register dated in `month` of `year` (0: the whole year) waiting in a package.
+QStringList PackagedFiles(const QVector<RegisterEntry>& reg, int year, int month);
+
+struct UploadResult {
+    QStringList marked; // the files now "Inviata"
+    QString failure;    // nothing was marked when set
+};
+/// Marks `files` uploaded ("Segna come inviate"): each one still waiting in a package becomes
+/// UploadedState; a file with any other state (an answer already read, never packaged) stays as it is.
+/// Under the register's lock, the register saved whole.
+UploadResult MarkUploaded(const QString& programFolder, const QStringList& files, int lockWaitMs = 15000);

@@ -30,8 +30,10 @@ QString CreditorField(const QString& id) {
     case CreditorIdResult::Empty:
         return QStringLiteral("Manca l'identificativo creditore SEPA.");
     case CreditorIdResult::WrongFormat:
-        return QStringLiteral("L'identificativo creditore SEPA non ha la forma prevista: IT, due cifre di controllo, "
-                              "tre caratteri (di solito ZZZ) e il codice fiscale o la partita IVA della scuola.");
+        return QStringLiteral("L'identificativo creditore SEPA non ha la forma prevista di 23 caratteri: IT, due cifre "
+                              "di controllo, tre caratteri (ZZZ se non usati) e 16 caratteri (il codice fiscale di una "
+                              "persona, il codice fiscale o la partita IVA di 11 cifre preceduti da cinque zeri, o il "
+                              "codice dato dalla banca).");
     case CreditorIdResult::WrongCheckDigits:
         return QStringLiteral("L'identificativo creditore SEPA ha le cifre di controllo sbagliate.");
     }
@@ -57,7 +59,7 @@ PaymentSettings LoadPaymentSettings(const QString& iniPath) {
     PaymentSettings s;
     s.iban = NormaliseIban(Read(iniPath, "IBAN"));
     s.intestatario = Read(iniPath, "Intestatario");
-    s.creditorId = NormaliseIban(Read(iniPath, "Identificativo creditore"));
+    s.creditorId = NormaliseCreditorId(Read(iniPath, "Identificativo creditore"));
     s.cuc = UpperAZ(Read(iniPath, "CUC"));
     s.formato = SddFormatFromKey(Read(iniPath, "Formato SDD"));
     return s;
@@ -77,19 +79,38 @@ bool SavePaymentSettings(const QString& iniPath, const PaymentSettings& s, QStri
     return true;
 }
 
-QString CheckPaymentSettings(const PaymentSettings& s) {
+QVector<FieldProblem> PaymentFieldProblems(const PaymentSettings& s) {
+    QVector<FieldProblem> out;
     if (!s.iban.isEmpty())
         if (QString p = IbanField(s.iban); !p.isEmpty())
-            return p;
+            out << FieldProblem{QStringLiteral("iban"), p};
     if (QString p = HolderField(s.intestatario); !p.isEmpty())
-        return p;
+        out << FieldProblem{QStringLiteral("intestatario"), p};
     if (!s.creditorId.isEmpty())
         if (QString p = CreditorField(s.creditorId); !p.isEmpty())
-            return p;
+            out << FieldProblem{QStringLiteral("creditorId"), p};
     if (!s.cuc.isEmpty())
         if (QString p = CucField(s.cuc); !p.isEmpty())
-            return p;
-    return QString();
+            out << FieldProblem{QStringLiteral("cuc"), p};
+    return out;
+}
+
+QString CheckPaymentSettings(const PaymentSettings& s) {
+    return PaymentFieldProblems(s).value(0).message;
+}
+
+PaymentSettings KeepRightFields(const PaymentSettings& typed, const PaymentSettings& stored,
+                                const QVector<FieldProblem>& problems) {
+    PaymentSettings out = typed;
+    if (HasProblem(problems, QStringLiteral("iban")))
+        out.iban = stored.iban;
+    if (HasProblem(problems, QStringLiteral("intestatario")))
+        out.intestatario = stored.intestatario;
+    if (HasProblem(problems, QStringLiteral("creditorId")))
+        out.creditorId = stored.creditorId;
+    if (HasProblem(problems, QStringLiteral("cuc")))
+        out.cuc = stored.cuc;
+    return out;
 }
 
 QString CheckTransferAccount(const PaymentSettings& s) {

@@ -2,6 +2,7 @@
 // The school's data for being paid, kept in Trelvani.ini, section "Pagamenti": the account that
 // transfers go to and direct debits are collected on, its holder, the SEPA creditor identifier,
 // the CBI company code and the format of the direct-debit file. Typed in "Dati fiscali".
+#include "validators/FieldProblem.h"
 #include <QString>
 
 struct PaymentSettings {
@@ -9,7 +10,7 @@ struct PaymentSettings {
 
     QString iban;          // normalised (no blanks, upper case)
     QString intestatario;  // account holder, as printed on reminders and in the payment QR code
-    QString creditorId;    // "Identificativo creditore", e.g. IT04ZZZ + tax code
+    QString creditorId;    // "Identificativo creditore", 23 characters: IT15ZZZ0000090012340403
     QString cuc;           // CBI company code, 8 characters
     SddFormat formato = SddFormat::Cbi;
 };
@@ -31,6 +32,12 @@ PaymentSettings::SddFormat SddFormatFromKey(const QString& key);
 /// (IBAN check digits, holder length, creditor identifier, CUC). The first problem, naming its field,
 /// or an empty text.
 QString CheckPaymentSettings(const PaymentSettings& settings);
+/// Every field typed wrongly, in the window's order ("iban", "intestatario", "creditorId", "cuc").
+QVector<FieldProblem> PaymentFieldProblems(const PaymentSettings& settings);
+/// `typed` with each field named in `problems` taken back from `stored`: what "Dati fiscali" keeps,
+/// so that a wrong field never stops the right ones from being kept.
+PaymentSettings KeepRightFields(const PaymentSettings& typed, const PaymentSettings& stored,
+                                const QVector<FieldProblem>& problems);
 
 /// Checks the account a transfer or a payment QR code needs: IBAN and holder present and right.
 QString CheckTransferAccount(const PaymentSettings& settings);

@@ -1,6 +1,4 @@
 #include "validators/Iban.h"
-#include "validators/TaxCode.h"
-#include "validators/VatNumber.h"
 #include <QHash>
 
 namespace {
@@ -124,26 +122,35 @@ QString MaskIban(const QString& iban) {
     return GroupIban(masked);
 }
 
+QString NormaliseCreditorId(const QString& text) {
+    const QString id = NormaliseIban(text);
+    // The old short form (an 11-digit code without its five zeros) is the same identifier: the zeros on
+    // the left change neither the number nor its check digits.
+    if (id.size() == 18 && id.startsWith(QLatin1String("IT")))
+        return id.left(7) + QStringLiteral("00000") + id.mid(7);
+    return id;
+}
+
 CreditorIdResult CheckCreditorId(const QString& id) {
     if (id.isEmpty())
         return CreditorIdResult::Empty;
-    if (id.size() < 8 || id.left(2) != QLatin1String("IT") || !IsDigit(id[2]) || !IsDigit(id[3]))
+    if (id.size() != 23 || id.left(2) != QLatin1String("IT") || !IsDigit(id[2]) || !IsDigit(id[3]))
         return CreditorIdResult::WrongFormat;
     for (QChar c : id)
         if (!IsAZ09(c))
             return CreditorIdResult::WrongFormat;
-    const QString national = id.mid(7);
-    const bool taxCode = national.size() == 16 && CheckTaxCode(national) == TaxCodeResult::Valid;
-    if (!taxCode && !IsValidVatNumber(national))
-        return CreditorIdResult::WrongFormat;
-    return Mod97(national + id.left(4)) == 1 ? CreditorIdResult::Valid : CreditorIdResult::WrongCheckDigits;
+    // ISO 7064 MOD 97-10 over the national identifier, then the country and the check digits; the
+    // business code (characters 5 to 7) stays out of the check.
+    return Mod97(id.mid(7) + id.left(4)) == 1 ? CreditorIdResult::Valid : CreditorIdResult::WrongCheckDigits;
 }
 
 QString MakeCreditorId(const QString& nationalId, const QString& business) {
-    const int r = Mod97(nationalId + QStringLiteral("IT00"));
-    if (r < 0)
+    // An 11-digit tax code or VAT number takes five zeros on its left, to the 16 characters of the field.
+    const QString national = nationalId.size() == 11 ? QStringLiteral("00000") + nationalId : nationalId;
+    const int r = Mod97(national + QStringLiteral("IT00"));
+    if (r < 0 || national.size() != 16 || business.size() != 3)
         return QString();
-    return QStringLiteral("IT%1").arg(98 - r, 2, 10, QLatin1Char('0')) + business + nationalId;
+    return QStringLiteral("IT%1").arg(98 - r, 2, 10, QLatin1Char('0')) + business + national;
 }
 
 bool IsValidCuc(const QString& cuc) {

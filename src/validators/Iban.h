@@ -43,11 +43,19 @@ int Mod97(const QString& text);
 
 enum class CreditorIdResult { Valid, Empty, WrongFormat, WrongCheckDigits };
 
-/// Checks an Italian SEPA creditor identifier: "IT", two check digits, a three-character business
-/// code (usually ZZZ, not part of the check) and the school's tax code or VAT number.
+/// The creditor identifier as stored: blanks and hyphens removed, upper case, and an old 18-character
+/// short form ("IT91ZZZ01234567897") read as its 23-character form with the five zeros
+/// ("IT91ZZZ0000001234567897"), which has the same check digits.
+QString NormaliseCreditorId(const QString& text);
+
+/// Checks an Italian SEPA creditor identifier of 23 characters: "IT", two check digits, a three-character
+/// business code (ZZZ when unused, not part of the check) and a 16-character national identifier (a
+/// person's tax code, an 11-digit tax code or VAT number with five zeros on its left, or a code the
+/// bank generated), by its ISO 7064 MOD 97-10 check digits.
 CreditorIdResult CheckCreditorId(const QString& id);
 
-/// The creditor identifier for `nationalId` (tax code or VAT number) with business code `business`.
+/// The creditor identifier for `nationalId` (16 characters, or 11 digits that get their five zeros)
+/// with business code `business`; empty when the code has another length or other characters.
 QString MakeCreditorId(const QString& nationalId, const QString& business = QStringLiteral("ZZZ"));
 
 /// True when `cuc` is a CBI company code: exactly 8 characters A-Z or 0-9.

@@ -244,6 +244,49 @@ private slots:
         QVERIFY(!error.isEmpty());
     }
 
+    // A rejected credit note never took effect: its invoice stands again and a new credit note, with the
+    // next number, cancels it; once written, the rejected one offers nothing more.
+    void rejectedCreditNoteIssuedAgain() {
+        Reset();
+        {
+            CreditNoteWriter first(Folder(), Ini());
+            QString error;
+            QVERIFY2(first.Write(*InvoiceToCredit(Register(), "2026", 3), QDate(2026, 6, 10), &error), qPrintable(error));
+        }
+        QVector<RegisterEntry> reg = Register();
+        const RegisterEntry invoice = reg[0];
+        RegisterEntry& note = reg.last();
+        QVERIFY(note.IsCreditNote());
+        QVERIFY(!InvoiceToCredit(reg, "2026", 3));
+        QVERIFY(!InvoiceOfRejectedCreditNote(reg, note)); // not rejected: nothing to issue again
+        note.stato = QStringLiteral("Scartata: 00460 Importo totale documento non coerente");
+        QVERIFY(SaveRegister(RegisterPath(Folder()), reg));
+        reg = Register();
+        QCOMPARE(InvoiceToCredit(reg, "2026", 3)->file, invoice.file);
+        const std::optional<RegisterEntry> again = InvoiceOfRejectedCreditNote(reg, reg.last());
+        QVERIFY(again);
+        QCOMPARE(again->file, invoice.file);
+        QVERIFY(!InvoiceOfRejectedCreditNote(reg, reg[1])); // an invoice is not a credit note
+        {
+            CreditNoteWriter second(Folder(), Ini());
+            QString error;
+            QVERIFY2(second.Write(*again, QDate(2026, 6, 20), &error), qPrintable(error));
+            QCOMPARE(second.Entry().documento, QStringLiteral("NC2/2026"));
+            QVERIFY(second.Entry().file != reg.last().file);
+            QCOMPARE(second.Entry().collegata, invoice.file);
+        }
+        reg = Register();
+        QVERIFY(!InvoiceToCredit(reg, "2026", 3));
+        QVERIFY(!InvoiceOfRejectedCreditNote(reg, reg[reg.size() - 2]));
+        SchemaValid(Inv() + reg.last().file);
+        // Pressed twice: the invoice is already cancelled, no third credit note.
+        CreditNoteWriter third(Folder(), Ini());
+        QString error;
+        QVERIFY(!third.Write(invoice, QDate(2026, 6, 21), &error));
+        QVERIFY2(error.contains("già stornata"), qPrintable(error));
+        QCOMPARE(Register().size(), reg.size());
+    }
+
     void rejectedOrOldInvoices() {
         Reset();
         QVector<RegisterEntry> reg = Register();
@@ -392,7 +435,7 @@ private slots:
                             QCryptographicHash::hash(ReadAll(Inv() + f), QCryptographicHash::Sha256).toHex();
         QCOMPARE(QString::fromUtf8(py.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts), expected);
         const QVector<RegisterEntry> reg = Register();
-        QCOMPARE(reg[0].stato, QStringLiteral("Inviata (pacchetto IT01234567897_00004.zip)"));
+        QCOMPARE(reg[0].stato, QStringLiteral("Nel pacchetto IT01234567897_00004.zip (da caricare)"));
         QCOMPARE(reg[1].stato, QString());
         QCOMPARE(reg[2].stato, reg[0].stato);
         QCOMPARE(UnsentFiles(reg, 2026, 3), QStringList{files[1]});
@@ -400,6 +443,52 @@ private slots:
         const InvoiceBatchResult next =
             WriteInvoices(Folder(), Ini(), "2026", {{Receipt("41", "05/05/2026", "90"), 10, InvoiceRossi()}}, QDate(2026, 5, 6));
         QCOMPARE(next.files, QStringList{"IT01234567897_00005.xml"});
+    }
+
+    // A package is waiting until the office says it was uploaded, or the exchange system answers; an
+    // answer already read is never turned back into "Inviata".
+    void uploadedAfterThePackage() {
+        const QStringList files = Reset();
+        const PackageResult r = WritePackages(Folder(), Ini(), {files[0], files[1]});
+        QVERIFY2(r.failure.isEmpty(), qPrintable(r.failure));
+        const QString zip = r.packages.first();
+        QCOMPARE(PackagedFiles(Register(), 2026, 0), (QStringList{files[0], files[1]}));
+        QCOMPARE(PackagedFiles(Register(), 2026, 5), QStringList{});
+        // The exchange system answers for the second before the office marks the package.
+        const QString notice = Folder() + files[1].chopped(4) + "_RC_001.xml";
+        QVERIFY(WriteAll(notice, Notice("RicevutaConsegna", files[1], "")));
+        QVERIFY(ApplySdiNotices(Folder(), {notice}).failure.isEmpty());
+        QFile::remove(notice);
+        const UploadResult up = MarkUploaded(Folder(), {files[0], files[1], files[2]});
+        QVERIFY2(up.failure.isEmpty(), qPrintable(up.failure));
+        QCOMPARE(up.marked, QStringList{files[0]});
+        const QVector<RegisterEntry> reg = Register();
+        QCOMPARE(reg[0].stato, QStringLiteral("Inviata (pacchetto %1)").arg(zip));
+        QCOMPARE(reg[1].stato, QStringLiteral("Consegnata il 06/03/2026"));
+        QCOMPARE(reg[2].stato, QString()); // never packaged: still to send
+        // Pressed twice: nothing left to mark, the register unchanged.
+        const QByteArray after = ReadAll(RegisterPath(Folder()));
+        QVERIFY(MarkUploaded(Folder(), {files[0]}).marked.isEmpty());
+        QCOMPARE(ReadAll(RegisterPath(Folder())), after);
+    }
+
+    void packagedStates_data() {
+        QTest::addColumn<QString>("stato");
+        QTest::addColumn<bool>("packaged");
+        QTest::addColumn<QString>("uploaded");
+        QTest::newRow("waiting") << "Nel pacchetto IT01234567897_00005.zip (da caricare)" << true
+                                 << "Inviata (pacchetto IT01234567897_00005.zip)";
+        QTest::newRow("already sent") << "Inviata (pacchetto IT01234567897_00005.zip)" << false
+                                      << "Inviata (pacchetto IT01234567897_00005.zip)";
+        QTest::newRow("rejected") << "Scartata: 00305 IdCodice" << false << "Scartata: 00305 IdCodice";
+        QTest::newRow("to send") << "" << false << "";
+    }
+    void packagedStates() {
+        QFETCH(QString, stato);
+        QFETCH(bool, packaged);
+        QFETCH(QString, uploaded);
+        QCOMPARE(IsPackagedState(stato), packaged);
+        QCOMPARE(UploadedState(stato), uploaded);
     }
 
     void packageSplitsAtTheLimit() {
@@ -439,7 +528,7 @@ private slots:
             } else {
                 QCOMPARE(r.packages.size(), 2);
                 for (const RegisterEntry& e : Register())
-                    QVERIFY(e.stato.startsWith("Inviata (pacchetto "));
+                    QVERIFY(IsPackagedState(e.stato));
             }
             if (n > calls) {
                 QVERIFY(r.failure.isEmpty());

@@ -1,6 +1,7 @@
 // The school's payment data in Trelvani.ini ("Pagamenti"): read and write beside the other sections,
 // and the checks that name the wrong field.
 #include "payments/PaymentSettings.h"
+#include "validators/Iban.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,7 +16,7 @@ PaymentSettings Good() {
     PaymentSettings s;
     s.iban = QStringLiteral("IT60X0542811101000000123456");
     s.intestatario = QStringLiteral("Asilo Nido Il Girasole");
-    s.creditorId = QStringLiteral("IT91ZZZ01234567897");
+    s.creditorId = QStringLiteral("IT91ZZZ0000001234567897");
     s.cuc = QStringLiteral("1234567A");
     return s;
 }
@@ -45,7 +46,7 @@ private slots:
         QVERIFY(bytes.startsWith("[Ricevente]\r\nRigo 1=Asilo\r\n[Dati Fiscali]\r\nDenominazione=Asilo\r\n"));
         QVERIFY(bytes.contains("[Pagamenti]\r\n"));
         QVERIFY(bytes.contains("IBAN=IT60X0542811101000000123456\r\n"));
-        QVERIFY(bytes.contains("Identificativo creditore=IT91ZZZ01234567897\r\n"));
+        QVERIFY(bytes.contains("Identificativo creditore=IT91ZZZ0000001234567897\r\n"));
         QVERIFY(bytes.contains("Formato SDD=ISO\r\n"));
         const PaymentSettings back = LoadPaymentSettings(Ini());
         QCOMPARE(back.iban, s.iban);
@@ -59,10 +60,14 @@ private slots:
     void readsHandTypedValues() {
         QFile f(Ini());
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("[PAGAMENTI]\r\niban = it60 x054 2811 1010 0000 0123 456\r\ncuc=1234567a\r\nformato sdd=iso\r\n");
+        f.write("[PAGAMENTI]\r\niban = it60 x054 2811 1010 0000 0123 456\r\ncuc=1234567a\r\nformato sdd=iso\r\n"
+                "identificativo creditore=IT91ZZZ01234567897\r\n");
         f.close();
         const PaymentSettings s = LoadPaymentSettings(Ini());
         QCOMPARE(s.iban, QStringLiteral("IT60X0542811101000000123456"));
+        // An old short creditor identifier is read as its 23-character form, which the bank takes.
+        QCOMPARE(s.creditorId, QStringLiteral("IT91ZZZ0000001234567897"));
+        QCOMPARE(CheckCreditorId(s.creditorId), CreditorIdResult::Valid);
         QCOMPARE(s.cuc, QStringLiteral("1234567A"));
         QCOMPARE(s.formato, PaymentSettings::SddFormat::Iso);
         QCOMPARE(SddFormatFromKey(QStringLiteral("qualcosa")), PaymentSettings::SddFormat::Cbi);
@@ -106,6 +111,47 @@ private slots:
         QVERIFY2(settingsProblem.isEmpty() ? a.isEmpty() : a.contains(settingsProblem, Qt::CaseInsensitive),
                  qPrintable(a));
         QVERIFY2(sddProblem.isEmpty() ? b.isEmpty() : b.contains(sddProblem, Qt::CaseInsensitive), qPrintable(b));
+    }
+
+    // What "Dati fiscali" keeps: each wrong field its stored value, every right one what was typed.
+    void keepsTheRightFields_data() {
+        QTest::addColumn<QStringList>("typed"); // IBAN, holder, creditor id, CUC
+        QTest::addColumn<QStringList>("wrong");
+        QTest::addColumn<QStringList>("kept");
+        const QString iban = "IT60X0542811101000000123456", cid = "IT15ZZZ0000090012340403";
+        QTest::newRow("all right") << QStringList{iban, "Asilo", cid, "1234567A"} << QStringList{}
+                                   << QStringList{iban, "Asilo", cid, "1234567A"};
+        QTest::newRow("wrong creditor id keeps the new IBAN")
+            << QStringList{iban, "Asilo", "IT16ZZZ0000090012340403", "1234567A"} << QStringList{"creditorId"}
+            << QStringList{iban, "Asilo", "OLDCID", "1234567A"};
+        QTest::newRow("wrong IBAN keeps the new creditor id")
+            << QStringList{"IT61X0542811101000000123456", "Asilo", cid, ""} << QStringList{"iban"}
+            << QStringList{"OLDIBAN", "Asilo", cid, ""};
+        QTest::newRow("two wrong")
+            << QStringList{"IT61X0542811101000000123456", QString(71, u'A'), cid, "123"}
+            << QStringList{"iban", "intestatario", "cuc"} << QStringList{"OLDIBAN", "Old holder", cid, "OLDCUC00"};
+        QTest::newRow("blank fields are not wrong") << QStringList{"", "", "", ""} << QStringList{}
+                                                    << QStringList{"", "", "", ""};
+    }
+
+    void keepsTheRightFields() {
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, wrong);
+        QFETCH(QStringList, kept);
+        PaymentSettings t;
+        t.iban = typed[0], t.intestatario = typed[1], t.creditorId = typed[2], t.cuc = typed[3];
+        PaymentSettings stored;
+        stored.iban = "OLDIBAN", stored.intestatario = "Old holder", stored.creditorId = "OLDCID";
+        stored.cuc = "OLDCUC00";
+        const QVector<FieldProblem> problems = PaymentFieldProblems(t);
+        QStringList named;
+        for (const FieldProblem& p : problems) {
+            named << p.field;
+            QVERIFY(!p.message.isEmpty());
+        }
+        QCOMPARE(named, wrong);
+        const PaymentSettings k = KeepRightFields(t, stored, problems);
+        QCOMPARE((QStringList{k.iban, k.intestatario, k.creditorId, k.cuc}), kept);
     }
 };
 

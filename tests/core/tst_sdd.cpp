@@ -41,7 +41,7 @@ PaymentSettings Creditor() {
     PaymentSettings s;
     s.iban = QStringLiteral("IT60X0542811101000000123456");
     s.intestatario = QStringLiteral("Asilo Nido Il Girasole");
-    s.creditorId = QStringLiteral("IT91ZZZ01234567897");
+    s.creditorId = QStringLiteral("IT91ZZZ0000001234567897");
     s.cuc = QStringLiteral("1234567A");
     return s;
 }
@@ -237,7 +237,7 @@ private slots:
         QVERIFY(text.contains("<Nm>Rossi Mario</Nm>"));
         QVERIFY(text.contains("<Ustrd>Retta ottobre 2026 BIANCHI ZOE + ANNA CF BNCLRA90A41F205I</Ustrd>"));
         QVERIFY(text.contains("<ReqdColltnDt>2026-10-05</ReqdColltnDt>"));
-        QVERIFY(text.contains("<Id>IT91ZZZ01234567897</Id>"));
+        QVERIFY(text.contains("<Id>IT91ZZZ0000001234567897</Id>"));
     }
 
     // The CBI file: the physical message around one logical message, which is a valid ISO message once

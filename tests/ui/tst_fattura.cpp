@@ -125,12 +125,12 @@ private slots:
     void oneReceiptWithCard() {
         Answer({true}); // print the courtesy copy
         QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 1));
+        // One message says the file was written and asks about the copy: no OK first, then a question.
         const auto shown = m_tp->messages.Take();
-        QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown[0].kind, Messages::Kind::Information);
-        QCOMPARE(shown[0].text,
-                 QString("Fattura elettronica scritta nella cartella FatturaPA: IT01234567897_00001.xml"));
-        QCOMPARE(shown[1].kind, Messages::Kind::Confirmation);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].kind, Messages::Kind::Confirmation);
+        QCOMPARE(shown[0].text, QString("Fattura elettronica scritta nella cartella FatturaPA: IT01234567897_00001.xml"
+                                        "\n\r\n\rStampare la copia di cortesia della fattura per la famiglia?"));
         QCOMPARE(Files(), QStringList{"IT01234567897_00001.xml"});
         const QByteArray xml = ReadAll(InvoiceDir() + "IT01234567897_00001.xml");
         const QByteArray buyer = xml.mid(xml.indexOf("<CessionarioCommittente>"));
@@ -184,8 +184,9 @@ private slots:
         QTest::mouseClick(editor->ui.cmdFattura, Qt::LeftButton);
         QCOMPARE(Files(), QStringList{"IT01234567897_00001.xml"});
         QVERIFY(ReadAll(InvoiceDir() + "IT01234567897_00001.xml").contains("<Numero>27</Numero>"));
-        QCOMPARE(m_tp->messages.TakeTexts().first(),
-                 QString("Fattura elettronica scritta nella cartella FatturaPA: IT01234567897_00001.xml"));
+        QVERIFY(m_tp->messages.TakeTexts().first().startsWith(
+            QString("Fattura elettronica scritta nella cartella FatturaPA: IT01234567897_00001.xml\n\r\n\r")));
+        QCOMPARE(m_printing->jobs.size(), 0); // "No": no copy
     }
 
     // No card has the receipt's tax code: the window asks for the address (it does not guess); the
@@ -216,7 +217,7 @@ private slots:
         QVERIFY(reason.contains("Nessuna scheda anagrafica ha il codice VRDGPP75C12L219Z"));
         QCOMPARE(proposedSurname, QString("VERDI"));
         const QStringList texts = m_tp->messages.TakeTexts();
-        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.size(), 2); // the window's warning; written, and the copy asked, in one
         QCOMPARE(texts[0], QString("Attenzione: indicare l'indirizzo del pagatore."));
         const QByteArray xml = ReadAll(InvoiceDir() + "IT01234567897_00001.xml");
         QVERIFY(xml.contains("<Nome>GIUSEPPE</Nome>"));
@@ -225,7 +226,7 @@ private slots:
         // Kept: the next invoice for that payer asks nothing (an unexpected window would fail the test).
         Answer({true, false}); // yes, a second invoice on purpose; no courtesy copy
         QVERIFY(EmettiFatturaRicevuta(*m_app, nullptr, m_year, 4));
-        QCOMPARE(m_tp->messages.TakeTexts().size(), 3);
+        QCOMPARE(m_tp->messages.TakeTexts().size(), 2);
         QCOMPARE(Files().size(), 2);
     }
 
@@ -315,11 +316,13 @@ private slots:
         QVERIFY(!QDir(InvoiceDir()).exists());
     }
 
-    // The window of the year window: shows the saved data, refuses an invalid VAT number, saves the rest
-    // into its own section and keeps every other line of the settings file.
+    // The window of the year window: shows the saved data; a VAT number typed wrongly keeps the stored one
+    // while every right field is saved, with a warning that has OK alone; every other line of the settings
+    // file stays as it was.
     void datiFiscaliWindow() {
         QVERIFY(IniWrite(m_app->SettingsPath(), "Numerazione Ricevute", "Inizio", "100"));
         const QByteArray before = ReadAll(m_app->SettingsPath());
+        const QString storedVat = LoadFiscalData(m_app->SettingsPath()).partitaIva;
         m_app->Switch(m_app->menuRicevute(), m_app->avvio());
         auto* btn = m_app->menuRicevute()->findChild<QPushButton*>("btnDatiFiscali");
         QVERIFY(btn);
@@ -328,6 +331,7 @@ private slots:
             m_app->menuRicevute()->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/menuricevute.png");
         auto* helper = ModalHelper::When<TfrmDatiFiscali>(
             [&](TfrmDatiFiscali* w) {
+                QCOMPARE(w->windowTitle(), QString(" Dati fiscali e bancari della scuola"));
                 QCOMPARE(w->txtDenominazione->text(), QString("Asilo Nido Il Girasole"));
                 QCOMPARE(w->cmbRegimeFiscale->currentData().toString(), QString("RF01"));
                 QCOMPARE(w->txtRiferimento->text(), QString("Esente art. 10, n. 21, DPR 633/72"));
@@ -335,8 +339,24 @@ private slots:
                 if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
                     w->grab().save(qEnvironmentVariable("CARVENNA_LOOK") + "/datifiscali.png");
                 w->txtPartitaIva->setText("12345678901");
-                w->btnApplica->click(); // refused: the window stays
+                w->txtComune->setText("Pavia");
+                w->txtIban->setText("IT60 X054 2811 1010 0000 0123 456");
+                w->btnApplica->click(); // the VAT number is wrong: the window stays on it
                 QVERIFY(w->isVisible());
+                QCOMPARE(w->focusWidget(), static_cast<QWidget*>(w->txtPartitaIva));
+                const auto shown = m_tp->messages.Take();
+                QCOMPARE(shown.size(), 1);
+                QCOMPARE(shown[0].kind, Messages::Kind::Notice);
+                QCOMPARE(shown[0].buttons, QStringList{"OK"});
+                QCOMPARE(shown[0].text,
+                         QString("Attenzione: Dati fiscali della scuola: la partita IVA \"12345678901\" non è valida."
+                                 "\n\r\n\rGli altri dati sono stati salvati; questo campo conserva il valore salvato "
+                                 "prima."));
+                // The right fields are kept already, the wrong one is not.
+                const FiscalData kept = LoadFiscalData(m_app->SettingsPath());
+                QCOMPARE(kept.comune, QString("Pavia"));
+                QCOMPARE(kept.partitaIva, storedVat);
+                QCOMPARE(LoadPaymentSettings(m_app->SettingsPath()).iban, QString("IT60X0542811101000000123456"));
                 w->txtPartitaIva->setText("12345678903");
                 w->cmbRegimeFiscale->setCurrentIndex(w->cmbRegimeFiscale->findData("RF19"));
                 w->optBolloCliente->setChecked(true);
@@ -346,8 +366,7 @@ private slots:
             this);
         btn->click();
         QVERIFY(helper->Handled());
-        QCOMPARE(m_tp->messages.TakeTexts(),
-                 QStringList{"Attenzione: Dati fiscali della scuola: la partita IVA \"12345678901\" non è valida."});
+        QVERIFY(m_tp->messages.shown.isEmpty());
         const FiscalData d = LoadFiscalData(m_app->SettingsPath());
         QCOMPARE(d.partitaIva, QString("12345678903"));
         QCOMPARE(d.regimeFiscale, QString("RF19"));
@@ -357,13 +376,17 @@ private slots:
         QVERIFY(before.contains("[Numerazione Ricevute]\r\nInizio=100\r\n"));
     }
 
-    // The payment group: a wrong IBAN or a CUC of 7 is refused with the field's name and nothing is saved;
-    // the IBAN typed in groups is kept without blanks, and shown in groups again.
+    // The payment group: a wrong IBAN, a CUC of 7 or a wrong creditor identifier is named with its field
+    // and keeps its stored value, while the right ones are saved at each press; the real 23-character
+    // creditor identifier is taken, an old short one is kept in its padded form; the IBAN typed in groups
+    // is kept without blanks, and shown in groups again.
     void datiFiscaliPagamenti() {
         m_app->Switch(m_app->menuRicevute(), m_app->avvio());
         auto* btn = m_app->menuRicevute()->findChild<QPushButton*>("btnDatiFiscali");
+        QStringList texts;
         auto* helper = ModalHelper::When<TfrmDatiFiscali>(
             [&](TfrmDatiFiscali* w) {
+                const QString ini = m_app->SettingsPath();
                 QVERIFY(w->txtIban->text().isEmpty());
                 QCOMPARE(w->cmbFormatoSdd->currentData().toString(), QString("CBI"));
                 w->txtIban->setText("it61 x054 2811 1010 0000 0123 456");
@@ -371,11 +394,47 @@ private slots:
                 w->btnApplica->click();
                 QVERIFY(w->isVisible());
                 QCOMPARE(w->focusWidget(), static_cast<QWidget*>(w->txtIban));
+                QCOMPARE(LoadPaymentSettings(ini).intestatario, QString("Asilo Nido Il Girasole"));
+                QVERIFY(LoadPaymentSettings(ini).iban.isEmpty());
+                // The creditor identifier the bank gives, beside a wrong CUC: the identifier and the
+                // corrected IBAN are kept all the same.
                 w->txtIban->setText("it60 x054 2811 1010 0000 0123 456");
+                w->txtCreditore->setText("IT15ZZZ0000090012340403");
                 w->txtCuc->setText("1234567");
                 w->btnApplica->click();
                 QVERIFY(w->isVisible());
+                QCOMPARE(w->focusWidget(), static_cast<QWidget*>(w->txtCuc));
+                QCOMPARE(LoadPaymentSettings(ini).iban, QString("IT60X0542811101000000123456"));
+                QCOMPARE(LoadPaymentSettings(ini).creditorId, QString("IT15ZZZ0000090012340403"));
+                // A creditor identifier with wrong check digits: the one kept stays.
                 w->txtCuc->setText("1234567a");
+                w->txtCreditore->setText("IT16ZZZ0000090012340403");
+                w->btnApplica->click();
+                QVERIFY(w->isVisible());
+                QCOMPARE(LoadPaymentSettings(ini).creditorId, QString("IT15ZZZ0000090012340403"));
+                QCOMPARE(LoadPaymentSettings(ini).cuc, QString("1234567A"));
+                texts = m_tp->messages.TakeTexts();
+                // The bank's published example: everything right, the window closes.
+                w->txtCreditore->setText("IT66ZZZA1B2C3D4E5F6G7H8");
+                w->btnApplica->click();
+                QVERIFY(!w->isVisible());
+            },
+            this);
+        btn->click();
+        QVERIFY(helper->Handled());
+        QCOMPARE(texts.size(), 3);
+        QVERIFY2(texts[0].startsWith("Attenzione: L'IBAN della scuola ha le cifre di controllo sbagliate"),
+                 qPrintable(texts[0]));
+        QVERIFY2(texts[1].contains("CUC"), qPrintable(texts[1]));
+        QVERIFY2(texts[2].contains("identificativo creditore SEPA ha le cifre di controllo sbagliate"),
+                 qPrintable(texts[2]));
+        QVERIFY(m_tp->messages.shown.isEmpty());
+        QCOMPARE(LoadPaymentSettings(m_app->SettingsPath()).creditorId, QString("IT66ZZZA1B2C3D4E5F6G7H8"));
+
+        auto* again = ModalHelper::When<TfrmDatiFiscali>(
+            [&](TfrmDatiFiscali* w) {
+                QCOMPARE(w->txtIban->text(), QString("IT60 X054 2811 1010 0000 0123 456"));
+                QCOMPARE(w->txtCreditore->text(), QString("IT66ZZZA1B2C3D4E5F6G7H8"));
                 w->txtCreditore->setText("IT91ZZZ01234567897");
                 w->cmbFormatoSdd->setCurrentIndex(w->cmbFormatoSdd->findData("ISO"));
                 if (qEnvironmentVariableIsSet("CARVENNA_LOOK"))
@@ -384,27 +443,16 @@ private slots:
             },
             this);
         btn->click();
-        QVERIFY(helper->Handled());
-        const QStringList texts = m_tp->messages.TakeTexts();
-        QCOMPARE(texts.size(), 2);
-        QVERIFY2(texts[0].startsWith("Attenzione: L'IBAN della scuola ha le cifre di controllo sbagliate"),
-                 qPrintable(texts[0]));
-        QVERIFY2(texts[1].contains("CUC"), qPrintable(texts[1]));
+        QVERIFY(again->Handled());
+        QVERIFY(m_tp->messages.shown.isEmpty());
         const PaymentSettings p = LoadPaymentSettings(m_app->SettingsPath());
         QCOMPARE(p.iban, QString("IT60X0542811101000000123456"));
         QCOMPARE(p.intestatario, QString("Asilo Nido Il Girasole"));
-        QCOMPARE(p.creditorId, QString("IT91ZZZ01234567897"));
+        QCOMPARE(p.creditorId, QString("IT91ZZZ0000001234567897"));
         QCOMPARE(p.cuc, QString("1234567A"));
         QCOMPARE(p.formato, PaymentSettings::SddFormat::Iso);
-        auto* again = ModalHelper::When<TfrmDatiFiscali>(
-            [&](TfrmDatiFiscali* w) {
-                QCOMPARE(w->txtIban->text(), QString("IT60 X054 2811 1010 0000 0123 456"));
-                QCOMPARE(w->cmbFormatoSdd->currentData().toString(), QString("ISO"));
-                w->btnAnnulla->click();
-            },
-            this);
-        btn->click();
-        QVERIFY(again->Handled());
+        QCOMPARE(IniRead(m_app->SettingsPath(), "Pagamenti", "Identificativo creditore"),
+                 QString("IT91ZZZ0000001234567897"));
     }
 };
 

@@ -68,6 +68,15 @@ QByteArray ReadAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The names inside a ZIP archive, as unzip lists them.
+QStringList UnzipNames(const QString& zip) {
+    QProcess unzip;
+    unzip.start("unzip", {"-Z1", zip});
+    if (!unzip.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(unzip.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -216,10 +225,47 @@ private slots:
         if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty())
             QFile::copy(m_printing->LastPdf(), look + "/nota_di_credito.pdf");
 
+        // The exchange system rejects the credit note: the register issues a new one, with a new number,
+        // for the same invoice; the rejected one then offers nothing more.
+        const QString in = m_tp->Path("scarti/");
+        QDir().mkpath(in);
+        WriteFile(in + "IT01234567897_00005_NS_001.xml",
+                  Notice("RicevutaScarto", "IT01234567897_00005.xml",
+                         "<ListaErrori><Errore><Codice>00460</Codice><Descrizione>Importo totale non coerente"
+                         "</Descrizione></Errore></ListaErrori>"));
+        m_tp->fileDialogs.answers.enqueue(in);
+        reg.btnLeggiRicevute->click();
+        m_tp->messages.Take();
+        QVERIFY(reg.Model().Entry(4).stato.startsWith("Scartata: 00460"));
+        reg.grdFatture->selectRow(4);
+        QVERIFY(reg.btnRiemetti->isEnabled());
+        reg.grdFatture->selectRow(0); // the invoice it cancelled was not rejected
+        QVERIFY(!reg.btnRiemetti->isEnabled());
+        reg.grdFatture->selectRow(4);
+        reg.btnRiemetti->click();
+        auto reissued = m_tp->messages.Take();
+        QCOMPARE(reissued.size(), 2);
+        QCOMPARE(reissued[0].kind, Messages::Kind::Confirmation);
+        QVERIFY2(reissued[0].text.contains("00460") && reissued[0].text.contains("IT01234567897_00001.xml"),
+                 qPrintable(reissued[0].text));
+        QVERIFY2(reissued[1].text.startsWith("Nota di credito n. NC2/2026 scritta nella cartella FatturaPA: "
+                                             "IT01234567897_00006.xml"),
+                 qPrintable(reissued[1].text));
+        QCOMPARE(CreditNotesFor(1), 2);
+        const QVector<RegisterEntry> after = Register();
+        QCOMPARE(after.last().collegata, QStringLiteral("IT01234567897_00001.xml"));
+        QCOMPARE(after.last().stato, QString());
+        QVERIFY(ReadAll(Inv() + "IT01234567897_00006.xml").contains("<TipoDocumento>TD04</TipoDocumento>"));
+        QCOMPARE(reg.Model().rowCount(), 6);
+        reg.grdFatture->selectRow(4);
+        QVERIFY(!reg.btnRiemetti->isEnabled());
+        reg.btnRiemetti->click(); // disabled: nothing happens, no third note
+        QCOMPARE(CreditNotesFor(1), 2);
+
         // Cancelled once: the receipt window says so and no second credit note appears.
         w->ui.cmdAnnulla->click();
         QCOMPARE(m_tp->messages.TakeTexts(), QStringList{TfrmRicevuta::AlreadyCancelledWarning()});
-        QCOMPARE(CreditNotesFor(1), 1);
+        QCOMPARE(CreditNotesFor(1), 2);
         // A receipt without an invoice is cancelled as before, without a question.
         QVERIFY(EmettiFatture(*m_app, nullptr, m_yearFile, {}) == 0);
         m_tp->messages.Take();
@@ -296,31 +342,72 @@ private slots:
             menu->ui.panSfondo->grab().save(look + "/TfrmMenuRicevute.png");
         }
 
+        // The register opens on the whole year, not on the clock's December with nothing in it.
         TfrmFattureElettroniche w(*m_app, "2026", nullptr);
-        QCOMPARE(w.txtMese->currentIndex(), 12); // the clock's December: nothing
-        QCOMPARE(w.Model().rowCount(), 0);
+        QCOMPARE(w.txtMese->currentIndex(), 0);
+        QCOMPARE(w.Model().rowCount(), 4);
         w.txtMese->setCurrentIndex(3); // March
         QCOMPARE(w.Model().rowCount(), 3);
         QCOMPARE(w.Model().data(w.Model().index(0, RegisterModel::Stato), Qt::DisplayRole).toString(),
                  QStringLiteral("Da inviare"));
+        QVERIFY(w.SelectedFiles().isEmpty()); // the first line is current, not chosen
 
-        // The package: the month's unsent invoices, by default.
+        // A selection of one row is a selection: the package holds that file alone.
+        w.grdFatture->selectRow(1);
+        QCOMPARE(w.SelectedFiles(), QStringList{"IT01234567897_00002.xml"});
         w.btnPacchetto->click();
         auto shown = m_tp->messages.Take();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].kind, Messages::Kind::Confirmation);
+        QVERIFY2(shown[0].text.contains("con 1 fattura scelta?"), qPrintable(shown[0].text));
         QVERIFY(shown[1].text.contains("IT01234567897_00005.zip"));
-        QVERIFY(QFile::exists(Inv() + "IT01234567897_00005.zip"));
-        QProcess unzip;
-        unzip.start("unzip", {"-Z1", Inv() + "IT01234567897_00005.zip"});
-        QVERIFY(unzip.waitForFinished(30000));
-        QCOMPARE(QString::fromUtf8(unzip.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
-                 (QStringList{"IT01234567897_00001.xml", "IT01234567897_00002.xml", "IT01234567897_00003.xml"}));
-        for (int r = 0; r < 3; ++r)
-            QCOMPARE(w.Model().Entry(r).stato, QStringLiteral("Inviata (pacchetto IT01234567897_00005.zip)"));
+        QCOMPARE(UnzipNames(Inv() + "IT01234567897_00005.zip"), QStringList{"IT01234567897_00002.xml"});
+
+        // Without a choice, the month's invoices not yet in a package.
+        w.grdFatture->clearSelection();
+        w.btnPacchetto->click();
+        shown = m_tp->messages.Take();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown[1].text.contains("IT01234567897_00006.zip"));
+        QCOMPARE(UnzipNames(Inv() + "IT01234567897_00006.zip"),
+                 (QStringList{"IT01234567897_00001.xml", "IT01234567897_00003.xml"}));
+        // Put into a package is not yet sent: the office still has to upload it.
+        const QString waiting = QStringLiteral("Nel pacchetto IT01234567897_0000%1.zip (da caricare)");
+        QCOMPARE(w.Model().Entry(0).stato, waiting.arg(6));
+        QCOMPARE(w.Model().Entry(1).stato, waiting.arg(5));
+        QCOMPARE(w.Model().Entry(2).stato, waiting.arg(6));
+        QVERIFY2(w.lblConteggio->text().contains("nel pacchetto da caricare: 3"), qPrintable(w.lblConteggio->text()));
+        if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty()) {
+            w.resize(1280, 360);
+            w.show();
+            QApplication::processEvents();
+            w.grab().save(look + "/registro_nel_pacchetto.png");
+            w.hide();
+        }
         // Nothing left to send in March.
         w.btnPacchetto->click();
         QCOMPARE(m_tp->messages.Take().size(), 1);
+
+        // "Segna come inviate" after the upload: every line of the period still in a package.
+        w.btnInviate->click();
+        shown = m_tp->messages.Take();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].kind, Messages::Kind::Confirmation);
+        QVERIFY2(shown[0].text.contains("3 fatture"), qPrintable(shown[0].text));
+        QCOMPARE(w.Model().Entry(0).stato, QStringLiteral("Inviata (pacchetto IT01234567897_00006.zip)"));
+        QCOMPARE(w.Model().Entry(1).stato, QStringLiteral("Inviata (pacchetto IT01234567897_00005.zip)"));
+        QVERIFY(!w.lblConteggio->text().contains("nel pacchetto"));
+        if (const QString look = qEnvironmentVariable("CARVENNA_LOOK_DIR"); !look.isEmpty()) {
+            w.show();
+            QApplication::processEvents();
+            w.grab().save(look + "/registro_inviate.png");
+            w.hide();
+        }
+        // Pressed again: nothing waits, and it says so.
+        w.btnInviate->click();
+        shown = m_tp->messages.Take();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].kind, Messages::Kind::Notice);
 
         // The notifications: delivered, rejected, not deliverable, and a stray file.
         const QString in = m_tp->Path("ricevute/");
