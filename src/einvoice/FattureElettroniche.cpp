@@ -153,7 +153,7 @@ TfrmFattureElettroniche::TfrmFattureElettroniche(Carvenna& app, const QString& y
     grdFatture->verticalHeader()->setDefaultSectionSize(QFontMetrics(grdFatture->font()).height() + 10);
     grdFatture->horizontalHeader()->setStretchLastSection(true);
     // Room for the state, the column the office reads most ("Nel pacchetto ... (da caricare)").
-    const int widths[] = {90, 95, 115, 75, 200, 85, 225};
+    const int widths[] = {90, 95, 115, 75, 180, 85, 215};
     for (int c = 0; c < 7; ++c)
         grdFatture->setColumnWidth(c, widths[c]);
 
