@@ -285,6 +285,8 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
             countBefore = count;
             res.issued.clear();
             res.paidMeanwhile.clear();
+            res.heldMeanwhile.clear();
+            res.heldBy.clear();
             // Receipts stored since the list was read, under the same lock as the batch: a month
             // another workstation has just issued is not issued twice.
             const QStringList words = req.feeWords.isEmpty() ? DefaultFeeWords() : req.feeWords;
@@ -310,6 +312,13 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
                 }
                 return false;
             };
+            // A month put in a direct-debit file meanwhile is asked of the bank already.
+            DebitHolds holds;
+            QString registerError;
+            if (!payments::LoadDebitHolds(QFileInfo(yearPath).absolutePath(), holds, &registerError)) {
+                raw.SetError(registerError);
+                return false;
+            }
             QByteArray buf;
             for (int idx : which) {
                 const FeeLine& line = lines.at(idx);
@@ -317,6 +326,16 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
                     continue;
                 if (paidNow(line)) {
                     res.paidMeanwhile << idx;
+                    continue;
+                }
+                MonthDue month;
+                month.month = req.month;
+                month.due = line.due;
+                month.paid = line.paid;
+                HoldMonth(month, line.child, holds.Of(line.child));
+                if (month.held > 0) {
+                    res.heldMeanwhile << idx;
+                    res.heldBy << month.heldBy;
                     continue;
                 }
                 FeeReceipt(line, req, req.numberingStart + count + res.issued.size()).Encode(buf);
@@ -356,6 +375,12 @@ void ApplyIssued(QVector<FeeLine>& lines, const IssueResult& r) {
         }
         Assess(l);
         l.ticked = true;
+    }
+    for (int k = 0; k < r.heldMeanwhile.size(); ++k) {
+        FeeLine& l = lines[r.heldMeanwhile[k]];
+        l.held = Owed(l);
+        l.heldBy = r.heldBy.value(k);
+        Assess(l);
     }
     for (int idx : r.paidMeanwhile) {
         FeeLine& l = lines[idx];

@@ -130,20 +130,23 @@ struct IssueResult {
     bool ok = false;
     QVector<int> issued;        // indexes into the lines, in the order written
     QVector<int> paidMeanwhile; // lines another workstation issued since the list was read: skipped
+    QVector<int> heldMeanwhile; // lines another workstation put in a direct-debit file since: skipped
+    QStringList heldBy;         // the file of each of heldMeanwhile
     qint64 firstNumber = 0, firstPosition = 0;
     QString error;
 };
 
 /// Appends the receipts of `which` (indexes of issuable lines) to `yearPath` in one locked action:
 /// numbers are the numbering start plus the record count under the lock, consecutive. A fee receipt
-/// stored meanwhile by another workstation for the same child and month drops its line from the batch.
+/// stored meanwhile by another workstation for the same child and month drops its line from the batch, and
+/// so does a direct-debit file that asks the month (a register that cannot be read stops the batch).
 /// On any failure the file is as it was before and nothing counts as issued.
 IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, const QVector<int>& which,
                       const IssueRequest& req);
 
 /// The lines after a batch: issued lines are paid by their new receipt (number and position appended)
-/// and stay ticked, ready to print; lines another workstation paid meanwhile are paid and unticked;
-/// lines paid before the batch are unticked.
+/// and stay ticked, ready to print; lines another workstation paid meanwhile are paid and unticked, those
+/// it put in a direct-debit file are in debit; lines paid before the batch are unticked.
 void ApplyIssued(QVector<FeeLine>& lines, const IssueResult& r);
 
 /// The lines not fully paid and not in a pending direct debit (to issue, paid in part or blocked), in
