@@ -27,6 +27,7 @@
 #include <QStringListModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <iterator>
 
 // The debits of the plan: payer, child, IBAN masked, sequence, amount.
 class SddPlanModel : public QAbstractTableModel {
@@ -165,6 +166,10 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     connect(btnRitira, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnRitiraClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     Replan();
+    // Tab in the order of the screen, top to bottom.
+    QWidget* chain[] = {txtScadenza, btnScadenza, grdAddebiti, lstEscluse, lstFile, btnRitira, btnCrea, btnStampa, btnChiudi};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
     TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
