@@ -3,7 +3,6 @@
 #include "receipts/AmountWords.h"
 #include "storage/Dates.h"
 #include "storage/FileOps.h"
-#include "storage/IniFile.h"
 #include "storage/JournalLines.h"
 #include "storage/RecordFile.h"
 #include "storage/SaveFile.h"
@@ -104,17 +103,6 @@ bool RenameFile(const QString& from, const QString& to, QString* error) {
         *error = QStringLiteral("impossibile rinominare %1: %2").arg(QFileInfo(from).fileName(),
                                                                        QString::fromLocal8Bit(std::strerror(errno)));
     return false;
-}
-
-bool SetFirstFlags(const QString& path, const QStringList& taxCodes, bool done, QString* error) {
-    if (taxCodes.isEmpty())
-        return true;
-    IniDocument doc;
-    if (!doc.Load(path, error))
-        return false;
-    for (const QString& code : taxCodes)
-        doc.Set(code, QStringLiteral("Primo addebito"), done ? QStringLiteral("SI") : QStringLiteral("NO"));
-    return doc.Save(path, error);
 }
 
 } // namespace
@@ -349,7 +337,7 @@ SddWriteResult WriteSddFile(const QString& programFolder, const SddHeader& heade
         // The file, then the flags, then the register; a failed step takes the earlier ones back.
         if (!SaveWholeFile(path, BuildSddXml(header, plan, format), &r.error))
             return false;
-        if (!SetFirstFlags(MandatesPath(programFolder), first, true, &r.error)) {
+        if (!MarkFirstCollections(MandatesPath(programFolder), first, &r.error, true)) {
             QFile::remove(path);
             return false;
         }
@@ -408,7 +396,7 @@ bool WithdrawSddFile(const QString& programFolder, const QString& name, const QD
             if (present)
                 RenameFile(aside, xml, nullptr);
         };
-        if (!SetFirstFlags(MandatesPath(programFolder), first, false, error)) {
+        if (!MarkFirstCollections(MandatesPath(programFolder), first, error, false)) {
             putBack();
             return false;
         }
@@ -481,7 +469,7 @@ bool NoteStatement(const QString& programFolder, const StatementData& data, Stat
         Snapshot mandates;
         if (!mandates.Take(MandatesPath(programFolder), error))
             return false;
-        if (!SetFirstFlags(MandatesPath(programFolder), n.firstAgain, false, error))
+        if (!MarkFirstCollections(MandatesPath(programFolder), n.firstAgain, error, false))
             return false;
         if (!SaveWholeFile(RegisterPath(programFolder), reg.Bytes(), error)) {
             mandates.Restore();

@@ -2,6 +2,7 @@
 // SDD" from "Rette del mese" with its file, its left-out lines and the creditor data it needs.
 #include "../report/PdfText.h"
 #include "ModalHelper.h"
+#include "MonthWindows.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Avvio.h"
@@ -116,6 +117,21 @@ class tst_pagamenti : public QObject {
         QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
         return helper->Handled() && inner;
     }
+
+    bool InRetteMese(const std::function<void(TfrmRetteMese*)>& act) {
+        return ::InRetteMese(*m_app, this, act, QStringLiteral("2026"), 120000);
+    }
+    template <class T> bool From(QPushButton* button, const std::function<void(T*)>& act) {
+        return FromButton<T>(this, button, act);
+    }
+    static QString StateOf(TfrmRetteMese* w, const QString& child) { return MonthStateOf(w, child); }
+    static const fees::FeeLine* LineOf(TfrmRetteMese* w, const QString& child) {
+        for (const fees::FeeLine& l : w->Model().Lines())
+            if (l.child == child)
+                return &l;
+        return nullptr;
+    }
+
 
 private slots:
     void init() {
@@ -392,47 +408,6 @@ private slots:
         QVERIFY(OpenAddebiti([&](TfrmAddebitiSdd* d) {
             QCOMPARE(d->grdAddebiti->model()->rowCount(), 0);
         }));
-    }
-
-    // Runs `act` inside "Rette del mese" (December 2026).
-    bool InRetteMese(const std::function<void(TfrmRetteMese*)>& act) {
-        m_app->menuRicevute()->ui.txtAnnoPreventivi->setText(QStringLiteral("2026"));
-        auto* helper = ModalHelper::When<TfrmRetteMese>(
-            [&](TfrmRetteMese* w) {
-                auto close = qScopeGuard([w] { w->reject(); });
-                act(w);
-            },
-            this, 60000);
-        QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
-        const bool handled = helper->Handled();
-        delete helper;
-        return handled;
-    }
-    // Opens a modal `T` from `button` of the month window and runs `act` in it.
-    template <class T> bool From(QPushButton* button, const std::function<void(T*)>& act) {
-        auto* inner = ModalHelper::When<T>(
-            [&](T* d) {
-                auto close = qScopeGuard([d] { d->reject(); });
-                act(d);
-            },
-            this, 20000);
-        QTest::mouseClick(button, Qt::LeftButton);
-        const bool handled = inner->Handled();
-        delete inner;
-        return handled;
-    }
-    static const fees::FeeLine* LineOf(TfrmRetteMese* w, const QString& child) {
-        for (const fees::FeeLine& l : w->Model().Lines())
-            if (l.child == child)
-                return &l;
-        return nullptr;
-    }
-    static QString StateOf(TfrmRetteMese* w, const QString& child) {
-        const QVector<fees::FeeLine>& lines = w->Model().Lines();
-        for (int i = 0; i < lines.size(); ++i)
-            if (lines[i].child == child)
-                return w->Model().index(i, RetteModel::ColState).data().toString();
-        return QStringLiteral("(nessuna riga)");
     }
 
     // A month in a pending file is shown as such and asked no more; a withdrawn file frees it and its FRST;

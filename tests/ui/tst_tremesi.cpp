@@ -4,6 +4,7 @@
 // at the end of the quarter. With CARVENNA_LOOK set, every window is saved there as a picture and the
 // letters as a PDF.
 #include "ModalHelper.h"
+#include "MonthWindows.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Avvio.h"
@@ -76,37 +77,12 @@ class tst_tremesi : public QObject {
     void SetToday(int month, int day) { m_tp->clock.now = QDateTime(QDate(2026, month, day), QTime(9, 0)); }
 
     bool InRetteMese(const std::function<void(TfrmRetteMese*)>& act) {
-        m_app->menuRicevute()->ui.txtAnnoPreventivi->setText(QStringLiteral("2026"));
-        auto* helper = ModalHelper::When<TfrmRetteMese>(
-            [&](TfrmRetteMese* w) {
-                auto close = qScopeGuard([w] { w->reject(); });
-                act(w);
-            },
-            this, 120000);
-        QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
-        const bool handled = helper->Handled();
-        delete helper;
-        return handled;
+        return ::InRetteMese(*m_app, this, act, QStringLiteral("2026"), 120000);
     }
     template <class T> bool From(QPushButton* button, const std::function<void(T*)>& act) {
-        auto* inner = ModalHelper::When<T>(
-            [&](T* d) {
-                auto close = qScopeGuard([d] { d->reject(); });
-                act(d);
-            },
-            this, 60000);
-        QTest::mouseClick(button, Qt::LeftButton);
-        const bool handled = inner->Handled();
-        delete inner;
-        return handled;
+        return FromButton<T>(this, button, act);
     }
-    static QString StateOf(TfrmRetteMese* w, const QString& child) {
-        const QVector<fees::FeeLine>& lines = w->Model().Lines();
-        for (int i = 0; i < lines.size(); ++i)
-            if (lines[i].child == child)
-                return w->Model().index(i, RetteModel::ColState).data().toString();
-        return QStringLiteral("(nessuna riga)");
-    }
+    static QString StateOf(TfrmRetteMese* w, const QString& child) { return MonthStateOf(w, child); }
     static int Count(TfrmRetteMese* w, fees::LineState state) {
         int n = 0;
         for (const fees::FeeLine& l : w->Model().Lines())
