@@ -436,10 +436,24 @@ bool NoteStatement(const QString& programFolder, const StatementData& data, Stat
             });
         };
         bool changed = false;
-        QDate through = reg.statementThrough;
+        // Only a statement that shows our debits one by one can tell that one was not collected: a home
+        // banking CSV with the month's collections in one line cannot, and must not free their months.
+        bool itemised = false;
+        QDate latest;
         for (const Movement& m : data.credits) {
-            if (m.booked.isValid() && (!through.isValid() || m.booked > through))
-                through = m.booked;
+            if (m.booked.isValid() && (!latest.isValid() || m.booked > latest))
+                latest = m.booked;
+            itemised = itemised || ours(m.endToEnd);
+        }
+        for (const ReturnedDebit& rd : data.returns) {
+            if (rd.booked.isValid() && (!latest.isValid() || rd.booked > latest))
+                latest = rd.booked;
+            itemised = itemised || ours(rd.endToEnd);
+        }
+        QDate through = reg.statementThrough;
+        if (itemised && latest.isValid() && (!through.isValid() || latest > through))
+            through = latest;
+        for (const Movement& m : data.credits) {
             if (!ours(m.endToEnd) || noted(m.endToEnd, false, m.booked))
                 continue;
             reg.outcomes << SddOutcome{m.endToEnd, false, m.booked, QString()};
@@ -447,8 +461,6 @@ bool NoteStatement(const QString& programFolder, const StatementData& data, Stat
             changed = true;
         }
         for (const ReturnedDebit& rd : data.returns) {
-            if (rd.booked.isValid() && (!through.isValid() || rd.booked > through))
-                through = rd.booked;
             const SddRegisterDebit* d = ours(rd.endToEnd);
             if (!d || noted(rd.endToEnd, true, rd.booked))
                 continue;

@@ -50,7 +50,7 @@ enum class DebitStatus {
     Collected, // the statement shows the money: its receipt is what pays the month
     Returned,  // returned or rejected: the month is owed again
     Withdrawn, // its file was withdrawn before reaching the bank
-    Lapsed,    // statements read past its due date show neither its collection nor its return
+    Lapsed,    // statements showing our debits, read past its due date, have neither its collection nor its return
 };
 /// "in attesa", "incassato", "respinto", "ritirato", "non incassato".
 QString DebitStatusText(DebitStatus s);
@@ -96,7 +96,8 @@ struct StatementNote {
     QStringList firstAgain; // payers whose returned FRST makes the next debit FRST again
 };
 /// Notes what `data` says of our debits: collections (credits with our end-to-end id) and returns, and
-/// the latest booking date read. A returned FRST sets its payer's mandate back to FRST. Entries already
+/// the latest booking date read when the statement shows our debits one by one (any of our ids on it):
+/// a debit due before that date and neither collected nor returned has lapsed. A returned FRST sets its payer's mandate back to FRST. Entries already
 /// noted are not noted twice. All or nothing, under the register's lock; nothing is written when nothing
 /// changed.
 bool NoteStatement(const QString& programFolder, const StatementData& data, StatementNote* note = nullptr,

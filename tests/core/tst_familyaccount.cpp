@@ -354,14 +354,14 @@ private slots:
         QVERIFY2(LoadFamilyAccount(dir.path(), 3, FeeMonth{2026, 12}, a, &error), qPrintable(error));
         QCOMPARE(a.sections.size(), 2);
         QCOMPARE(a.sections[0].child, QStringLiteral("Rossi Anna"));
-        QCOMPARE(a.TotalOwed(), Euro(800));
+        QCOMPARE(a.TotalOwed(), Euro(700)); // Anna's October credit pays part of her November
         QCOMPARE(a.reminders.size(), 1);
         QCOMPARE(a.reminders[0].amount, Euro(150));
 
         ReminderSet set;
         QVERIFY2(LoadReminders(dir.path(), {1, 2}, FeeMonth{2026, 12}, set, &error), qPrintable(error));
         QCOMPARE(set.letters.size(), 2);
-        QCOMPARE(set.letters[0].Total(), Euro(800));
+        QCOMPARE(set.letters[0].Total(), Euro(700));
 
         QVERIFY(!LoadFamilyAccount(dir.path(), 99, FeeMonth{2026, 12}, a, &error));
         QCOMPARE(error, QStringLiteral("La scheda n. 99 non è nell'anagrafica."));

@@ -217,8 +217,12 @@ private slots:
                                       Paid("7", "  ROSSI luca ", "15/02/2026", "15/03/2026"),
                                       // the sister's receipt does not pay Anna's month
                                       Paid("8", "Rossi Annalisa", "01/03/2026", "31/03/2026"),
-                                      // ends the day before the month: not paid
-                                      Paid("9", "Sala Bice", "01/02/2026", "28/02/2026"),
+                                      // ends the day before the month, for its fee exactly: not paid
+                                      [] {
+                                          ReceiptRecord r = Paid("9", "Sala Bice", "01/02/2026", "28/02/2026");
+                                          r.Intero = QStringLiteral("95,00");
+                                          return r;
+                                      }(),
                                       // a period that cannot be read pays nothing
                                       Paid("10", "Sala Bice", "01/03/2026", "31/3/2026"),
                                       // a later receipt of the same month: the first one is shown

@@ -247,19 +247,27 @@ private slots:
         QCOMPARE(s.State(), before);
     }
 
-    // A statement read past the due date without the collection: the month is owed again.
+    // A statement that shows our debits one by one, read past the due date without Rossi's collection:
+    // his month is owed again. One that cannot show them (collections in one line) frees nothing.
     void lapsedWithoutCollection_data() {
         QTest::addColumn<QDate>("through");
+        QTest::addColumn<bool>("itemised");
         QTest::addColumn<bool>("held");
-        QTest::newRow("statement up to the due date") << QDate(2026, 12, 3) << true;
-        QTest::newRow("statement past the next bank day") << QDate(2026, 12, 4) << false;
+        QTest::newRow("statement up to the due date") << QDate(2026, 12, 3) << true << true;
+        QTest::newRow("statement past the next bank day") << QDate(2026, 12, 4) << true << false;
+        QTest::newRow("collections in one line") << QDate(2026, 12, 31) << false << true;
     }
     void lapsedWithoutCollection() {
         QFETCH(QDate, through);
+        QFETCH(bool, itemised);
         QFETCH(bool, held);
         School s;
         QVERIFY(WriteSddFile(s.folder, Header(QDate(2026, 12, 3)), Plan(), PaymentSettings::SddFormat::Cbi).ok);
         StatementData st;
+        if (itemised)
+            st.credits << Collection(EndToEndId(kNov, 2, "Bianchi Zoe"), QDate(2026, 12, 3), 2800000);
+        else
+            st.credits << Collection(QString(), QDate(2026, 12, 3), 5300000); // "INCASSO SDD" in one line
         Movement other;
         other.booked = other.value = through;
         other.amount = 100000;
@@ -267,6 +275,7 @@ private slots:
         st.credits << other;
         QVERIFY(NoteStatement(s.folder, st));
         QCOMPARE(!s.Holds().Of("Rossi Luca").isEmpty(), held);
+        QCOMPARE(s.Holds().Of("Bianchi Zoe").size(), 1); // collected, or not known: held either way
     }
 
     // A damaged register: named with its line, and nothing written until it reads.

@@ -197,7 +197,7 @@ private slots:
         PaymentSettings s;
         s.iban = QStringLiteral("IT60X0542811101000000123456");
         s.intestatario = QStringLiteral("Asilo Nido Il Girasole");
-        s.creditorId = QStringLiteral("IT15ZZZ0000090012340403");
+        s.creditorId = QStringLiteral("IT91ZZZ01234567897");
         s.cuc = QStringLiteral("1234567A");
         QVERIFY(SavePaymentSettings(m_app->SettingsPath(), s));
         QVERIFY(IniWrite(m_app->SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
@@ -287,7 +287,7 @@ private slots:
 
         // The quarter's reminders: only the family that never paid, for its three months.
         QVERIFY(InRetteMese([&](TfrmRetteMese* w) {
-            QVERIFY(From<TfrmSolleciti>(w->btnSolleciti, [&](TfrmSolleciti* d) {
+            QVERIFY(From<TfrmSolleciti>(w->findChild<QPushButton*>(QStringLiteral("btnSolleciti")), [&](TfrmSolleciti* d) {
                 QCOMPARE(d->Set().letters.size(), 1);
                 QCOMPARE(d->Set().letters[0].payer, QStringLiteral("Neri Genitore3"));
                 QCOMPARE(d->Set().letters[0].Total(), 3 * Fee(3));
@@ -301,19 +301,20 @@ private slots:
             QFile::copy(m_printing->LastPdf(), qEnvironmentVariable("CARVENNA_LOOK") + "/tremesi_solleciti.pdf");
 
         // The register at the end: every file and what became of its debits.
-        payments::SddRegister reg;
-        QVERIFY(reg.Load(m_tp->platform.programFolder));
-        QCOMPARE(reg.files.size(), 3);
-        for (const payments::SddRegisterFile& f : reg.files) {
+        payments::SddRegister book;
+        QVERIFY(book.Load(m_tp->platform.programFolder));
+        QCOMPARE(book.files.size(), 3);
+        for (const payments::SddRegisterFile& f : book.files) {
             QMap<QString, int> states;
-            for (const payments::SddRegisterDebit& d : reg.DebitsOf(f.name))
-                ++states[payments::DebitStatusText(reg.StatusOf(d))];
+            for (const payments::SddRegisterDebit& d : book.DebitsOf(f.name))
+                ++states[payments::DebitStatusText(book.StatusOf(d))];
             QStringList parts;
             for (auto it = states.constBegin(); it != states.constEnd(); ++it)
                 parts << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
             qInfo("%s", qPrintable(f.name + QStringLiteral(": ") + parts.join(QStringLiteral(", "))));
         }
-        QCOMPARE(reg.StatusOf(reg.DebitsOf("SDD_2026_10_1.xml")[0]), payments::DebitStatus::Returned);
+        for (const payments::SddRegisterDebit& d : book.DebitsOf("SDD_2026_10_1.xml"))
+            QCOMPARE(book.StatusOf(d), d.card == 1 ? payments::DebitStatus::Returned : payments::DebitStatus::Collected);
     }
 };
 
