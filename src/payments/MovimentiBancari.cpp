@@ -297,7 +297,7 @@ void TfrmMovimentiBancari::Show(const StatementData& data) {
                                                     "registrati.\n\r\n\r") +
                                          error,
                                      this);
-        else if (note.collected + note.returned > 0)
+        else // a debit returned, or one the statement shows lapsed, is owed again
             m_cards = LoadDueCards(m_app.ProgramFolder(), m_month);
     }
     m_model->proposals = MatchMovements(m_data.credits, m_cards, UsedMovements(m_app.ProgramFolder(), m_year));
