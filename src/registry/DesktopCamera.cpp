@@ -64,6 +64,10 @@ bool DesktopCamera::IsActive() const {
     return m_camera != nullptr;
 }
 
+QString DesktopCamera::MissingSupport() const {
+    return QString();
+}
+
 void DesktopCamera::OnFrame(const QVideoFrame& frame) {
     if (!m_camera)
         return; // a frame queued before the camera was switched off

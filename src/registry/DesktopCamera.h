@@ -18,6 +18,7 @@ public:
     bool Activate(QString* error = nullptr) override;
     void Deactivate() override;
     bool IsActive() const override;
+    QString MissingSupport() const override;
 
 private:
     void OnFrame(const QVideoFrame& frame);
