@@ -4,6 +4,7 @@
 #   ./package-windows.sh          builds (once) Qt and the C libraries for Windows, then Carvenna and the setup
 #   ./package-windows.sh --test   also builds the test programs for Windows and runs them under Wine
 #   ./package-windows.sh --step sources|qt|libs|carvenna|setup|test   one step alone (the earlier ones must be done)
+#   ./package-windows.sh --cache-ready   says whether Qt and the C libraries for Windows are built (exit 0) or why not
 #
 # Everything is built from Debian's own source packages (apt-get source) with the mingw-w64 compilers.
 # What is slow (Qt and the C libraries) is built once into a cache outside the tree, keyed by the
@@ -15,20 +16,42 @@ ROOT=$PWD
 
 want_test=0
 only=
+cache_ready=0
 while [ $# -gt 0 ]; do
     case "$1" in
     --test) want_test=1 ;;
     --step) only=${2:?--step needs a step name}; shift ;;
-    *) echo "usage: $0 [--test] [--step sources|qt|libs|carvenna|setup|test]" >&2; exit 2 ;;
+    --cache-ready) cache_ready=1 ;;
+    *) echo "usage: $0 [--test] [--step sources|qt|libs|carvenna|setup|test] [--cache-ready]" >&2; exit 2 ;;
     esac
     shift
 done
 
-scripts/install-deps.sh windows
-
 CACHE_ROOT=${CARVENNA_WINDOWS_CACHE:-$HOME/.cache/carvenna-windows}
 SRC=$CACHE_ROOT/src
-# The Windows Qt is built with the host tools (moc, rcc, uic) of the installed Qt: both must be one version.
+# The cache is keyed by what its contents are made with: the Windows Qt is built with the host tools
+# (moc, rcc, uic) of the installed Qt, so both are one version, and by the mingw-w64 compiler.
+QT_DEB=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || true)
+GCC_VER=$(x86_64-w64-mingw32-g++-posix -dumpversion 2>/dev/null || true)
+KEY=qt${QT_DEB}-gcc${GCC_VER}
+WORK=$CACHE_ROOT/$KEY
+PREFIX=$WORK/prefix
+if [ "$cache_ready" = 1 ]; then
+    if [ -z "$QT_DEB" ] || [ -z "$GCC_VER" ]; then
+        echo "no Windows build: the mingw-w64 compilers or qt6-base-dev are not installed"
+        exit 1
+    fi
+    for part in qtbase qtsvg zlib libzip libxlsxwriter qrencode; do
+        if [ ! -f "$PREFIX/.$part" ]; then
+            echo "no cached Windows build of $part in $WORK (./package-windows.sh makes it once, an hour or more)"
+            exit 1
+        fi
+    done
+    command -v wine >/dev/null || { echo "Wine is not installed (package wine)"; exit 1; }
+    exit 0
+fi
+
+scripts/install-deps.sh windows
 QT_DEB=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 GCC_VER=$(x86_64-w64-mingw32-g++-posix -dumpversion)
 KEY=qt${QT_DEB}-gcc${GCC_VER}
@@ -241,7 +264,13 @@ make_setup() {
 
 run_tests() {
     say "Running the Windows test programs under Wine"
-    packaging/windows/run-wine-tests.sh "$BUILD" "$PREFIX"
+    local ok=0
+    packaging/windows/run-wine-tests.sh "$BUILD" "$PREFIX" || ok=1
+    if [ -f "$ROOT/Carvenna-Setup-$VERSION.exe" ]; then
+        say "Checking the setup under Wine"
+        packaging/windows/check-setup.sh "$ROOT/Carvenna-Setup-$VERSION.exe" || ok=1
+    fi
+    return $ok
 }
 
 if step sources; then
