@@ -62,6 +62,8 @@ BUILD=$ROOT/build-windows
 VERSION=$(sed -n 's/^project(Carvenna VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 JOBS=${CARVENNA_WINDOWS_JOBS:-$(nproc)}
 export WINEDEBUG=-all WINEPREFIX=$WORK/wine
+# The toolchain file searches the libraries built here as well as the compiler's own.
+export CARVENNA_WINDOWS_PREFIX=$PREFIX
 # Programs built here run under Wine with the Windows Qt's libraries and plugins.
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 export WINEPATH="$(windows_path "$PREFIX/bin")"
@@ -186,8 +188,14 @@ build_libs() {
     local zlib
     zlib=$(fetch zlib)
     # Debian's zlib source leaves out the win32 folder, whose resource script (the DLL's version
-    # details) the mingw build names: an empty one stands in for it.
-    [ -f "$zlib/win32/zlib1.rc" ] || { mkdir -p "$zlib/win32" && : >"$zlib/win32/zlib1.rc"; }
+    # details) the mingw build names: a small one stands in for it.
+    if [ ! -f "$zlib/win32/zlib1.rc" ]; then
+        local zv
+        zv=$(sed -n 's/^#define ZLIB_VERSION "\([^"]*\)".*/\1/p' "$zlib/zlib.h")
+        mkdir -p "$zlib/win32"
+        printf '1 VERSIONINFO\nFILEVERSION %s,0\nBEGIN\n  BLOCK "StringFileInfo"\n  BEGIN\n    BLOCK "040904E4"\n    BEGIN\n      VALUE "FileDescription", "zlib data compression library"\n      VALUE "FileVersion", "%s"\n    END\n  END\nEND\n' \
+            "$(echo "$zv" | tr . ,)" "$zv" >"$zlib/win32/zlib1.rc"
+    fi
     # zlib puts its pkg-config file under share/ unless told otherwise.
     build_lib zlib "$zlib" -DINSTALL_PKGCONFIG_DIR="$PREFIX/lib/pkgconfig"
     build_lib libzip "$(fetch libzip)" -DENABLE_COMMONCRYPTO=OFF -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF \
@@ -236,6 +244,8 @@ stage() {
     # Qt's own dialogs in Italian: the translation files are the same on every system.
     mkdir -p "$dir/translations"
     cp /usr/share/qt6/translations/qtbase_it.qm "$dir/translations/"
+    # Qt finds its plugins and translations beside the program, not where it was built.
+    printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' >"$dir/qt.conf"
     # The first password file, put in place by the setup only where there is none.
     rm -f "$BUILD/unins000.dll"
     wine "$dir/carvenna_setpassword.exe" "$(windows_path "$BUILD/unins000.dll")" CARVENNA

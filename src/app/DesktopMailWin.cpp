@@ -9,7 +9,8 @@
 #include <string>
 #include <thread>
 #include <windows.h>
-#include <mapi.h>
+
+#include <mapi.h> // needs windows.h first
 
 // The mail program is reached through Simple MAPI, which Outlook, Thunderbird and the other Windows
 // mail programs answer: it opens a new message with the PDF attached for the user to check and send.
@@ -36,9 +37,9 @@ std::string Ansi(const QString& text) {
 
 void Send(const std::shared_ptr<MapiCall>& call) {
     const HMODULE mapi = LoadLibraryW(L"mapi32.dll");
-    const auto send = mapi ? reinterpret_cast<LPMAPISENDMAIL>(
-                                 reinterpret_cast<void*>(GetProcAddress(mapi, "MAPISendMail")))
-                           : nullptr;
+    const auto send =
+        mapi ? reinterpret_cast<LPMAPISENDMAIL>(reinterpret_cast<void*>(GetProcAddress(mapi, "MAPISendMail")))
+             : nullptr;
     if (!send) {
         call->result = MAPI_E_NOT_SUPPORTED;
         call->done = true;

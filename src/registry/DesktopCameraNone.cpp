@@ -2,6 +2,8 @@
 
 // The program built without Qt Multimedia (its Windows video backend was not available when the
 // setup was made): there is no camera, and the webcam window says why.
+struct DesktopCamera::Capture {};
+
 DesktopCamera::DesktopCamera(QObject* parent) : Camera(parent) {}
 
 DesktopCamera::~DesktopCamera() = default;

@@ -15,7 +15,8 @@ QString FindOffice() {
                             "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\LibreOffice\\UNO\\InstallPath",
                             "HKEY_CURRENT_USER\\SOFTWARE\\LibreOffice\\UNO\\InstallPath"}) {
         // The default value holds the "program" folder of the installation.
-        const QString folder = QSettings(QLatin1String(key), QSettings::NativeFormat).value(QStringLiteral(".")).toString();
+        const QString folder =
+            QSettings(QLatin1String(key), QSettings::NativeFormat).value(QStringLiteral(".")).toString();
         if (!folder.isEmpty())
             candidates << folder + QStringLiteral("/soffice.exe");
     }

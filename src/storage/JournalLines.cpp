@@ -56,7 +56,8 @@ QByteArray CheckCode(const QByteArray& body) {
 }
 
 QString Errno(const char* what, const QString& path) {
-    return QStringLiteral("%1 %2: %3").arg(QLatin1String(what), path, QString::fromLocal8Bit(strerror(errno)));
+    return QStringLiteral("%1 %2: %3")
+        .arg(QLatin1String(what), QDir::toNativeSeparators(path), QString::fromLocal8Bit(strerror(errno)));
 }
 } // namespace
 

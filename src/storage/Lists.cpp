@@ -94,8 +94,8 @@ bool RecordMatcher::Matches(const char* record) const {
         char folded[256];
         for (int k = 0; k < len; ++k)
             folded[k] = FoldByte(text[b + k]);
-        if (std::string_view(folded, size_t(len)).find(std::string_view(c.folded.constData(), size_t(c.folded.size()))) !=
-            std::string_view::npos)
+        if (std::string_view(folded, size_t(len))
+                .find(std::string_view(c.folded.constData(), size_t(c.folded.size()))) != std::string_view::npos)
             ++found;
     }
     return found >= m_filled;

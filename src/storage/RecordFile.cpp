@@ -2,6 +2,7 @@
 #include "storage/FileOps.h"
 #include "storage/SaveFile.h"
 #include "storage/SystemFile.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -300,7 +301,8 @@ bool RecordFile::SettleInterruptedOverwrite() {
     const QString intentPath = IntentPath(m_path);
     QFile f(intentPath);
     if (!f.open(QIODevice::ReadOnly))
-        return !f.exists() || Fail(QStringLiteral("cannot read %1: %2").arg(intentPath, f.errorString()));
+        return !f.exists() ||
+               Fail(QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(intentPath), f.errorString()));
     const QByteArray intent = f.read(kIntentHead + 2 * qint64(m_size) + 1);
     f.close();
     // A damaged intent file cannot come from a save (it is written whole or not at all): it is
@@ -323,7 +325,7 @@ bool RecordFile::SettleInterruptedOverwrite() {
         }
     }
     if (!QFile::remove(intentPath) && QFile::exists(intentPath))
-        return Fail(QStringLiteral("cannot remove %1").arg(intentPath));
+        return Fail(QStringLiteral("cannot remove %1").arg(QDir::toNativeSeparators(intentPath)));
     return true;
 }
 

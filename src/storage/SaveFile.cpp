@@ -28,7 +28,9 @@ SaveFile::~SaveFile() {
 
 bool SaveFile::Fail(const char* what) {
     const int err = errno;
-    m_error = QStringLiteral("%1 %2: %3").arg(QLatin1String(what), m_path, QString::fromLocal8Bit(strerror(err)));
+    // The path as the system writes it (backslashes on Windows), since the text may reach the user.
+    m_error = QStringLiteral("%1 %2: %3")
+                  .arg(QLatin1String(what), QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(strerror(err)));
     Cancel();
     return false;
 }

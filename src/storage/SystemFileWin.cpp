@@ -81,7 +81,7 @@ const int kOpenFlags = O_NOINHERIT | O_BINARY;
 
 int Open(const char* path, int flags, int mode) {
     const int access = flags & (O_WRONLY | O_RDWR);
-    const DWORD desired = access == O_RDWR ? GENERIC_READ | GENERIC_WRITE
+    const DWORD desired = access == O_RDWR     ? GENERIC_READ | GENERIC_WRITE
                           : access == O_WRONLY ? GENERIC_WRITE
                                                : GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
@@ -107,7 +107,7 @@ int Open(const char* path, int flags, int mode) {
         }
         return SetErrno(error);
     }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), access == O_RDWR ? _O_RDWR
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), access == O_RDWR     ? _O_RDWR
                                                                   : access == O_WRONLY ? _O_WRONLY
                                                                                        : _O_RDONLY);
     if (fd < 0) {
