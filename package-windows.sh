@@ -64,9 +64,11 @@ JOBS=${CARVENNA_WINDOWS_JOBS:-$(nproc)}
 export WINEDEBUG=-all WINEPREFIX=$WORK/wine
 # The toolchain file searches the libraries built here as well as the compiler's own.
 export CARVENNA_WINDOWS_PREFIX=$PREFIX
-# Programs built here run under Wine with the Windows Qt's libraries and plugins.
+# Programs built here run under Wine (the guide's PDF is written by one) with the Windows Qt's and the
+# compiler's libraries.
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-export WINEPATH="$(windows_path "$PREFIX/bin")"
+GCC_DIR=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
+export WINEPATH="$(windows_path "$PREFIX/bin");$(windows_path "$GCC_DIR");$(windows_path /usr/x86_64-w64-mingw32/lib)"
 mkdir -p "$SRC" "$WORK"
 cp packaging/windows/mingw-w64-x86_64.cmake "$TOOLCHAIN"
 
@@ -223,7 +225,7 @@ build_carvenna() {
 # The program folder as the setup installs it: the program, the Qt libraries and plugins it loads,
 # the compiler's runtime, the C libraries, Qt's Italian texts and the guide.
 stage() {
-    local dir=$BUILD/stage gcc_dir
+    local dir=$BUILD/stage
     say "Gathering the program folder in $dir"
     rm -rf "$dir"
     DESTDIR= cmake --install "$BUILD" --prefix "$dir"
@@ -239,8 +241,7 @@ stage() {
     done
     [ ! -d "$PREFIX/plugins/multimedia" ] || cp -r "$PREFIX/plugins/multimedia" "$dir/"
     cp "$PREFIX"/bin/libzlib.dll "$PREFIX"/bin/libzip.dll "$PREFIX"/bin/libxlsxwriter.dll "$PREFIX"/bin/libqrencode.dll "$dir/"
-    gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-    cp "$gcc_dir/libstdc++-6.dll" "$gcc_dir/libgcc_s_seh-1.dll" /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$dir/"
+    cp "$GCC_DIR/libstdc++-6.dll" "$GCC_DIR/libgcc_s_seh-1.dll" /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$dir/"
     # Qt's own dialogs in Italian: the translation files are the same on every system.
     mkdir -p "$dir/translations"
     cp /usr/share/qt6/translations/qtbase_it.qm "$dir/translations/"
@@ -251,6 +252,24 @@ stage() {
     wine "$dir/carvenna_setpassword.exe" "$(windows_path "$BUILD/unins000.dll")" CARVENNA
     rm -f "$dir/carvenna_setpassword.exe"
     x86_64-w64-mingw32-strip "$dir"/*.exe
+    check_dlls "$dir"
+}
+
+# Every library the program and its plugins load is in the folder or is part of Windows (Wine's
+# system folder holds the same names): a missing one would stop the program on the office's PC.
+check_dlls() {
+    local dir=$1 f name missing=0
+    while IFS= read -r f; do
+        for name in $(x86_64-w64-mingw32-objdump -p "$f" | sed -n 's/^\s*DLL Name: //p'); do
+            if [ -z "$(find "$dir" -maxdepth 1 -iname "$name" | head -1)" ] &&
+                [ -z "$(find "$WINEPREFIX/drive_c/windows/system32" -maxdepth 1 -iname "$name" | head -1)" ] &&
+                [[ "${name,,}" != api-ms-win-* ]]; then
+                echo "Missing from the program folder: $name (loaded by ${f#"$dir"/})" >&2
+                missing=1
+            fi
+        done
+    done < <(find "$dir" -iname '*.exe' -o -iname '*.dll')
+    [ "$missing" = 0 ]
 }
 
 # The uninstaller's list: every file and folder the setup puts in the program folder, and nothing else.
