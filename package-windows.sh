@@ -240,7 +240,8 @@ stage() {
         fi
     done
     [ ! -d "$PREFIX/plugins/multimedia" ] || cp -r "$PREFIX/plugins/multimedia" "$dir/"
-    cp "$PREFIX"/bin/libzlib.dll "$PREFIX"/bin/libzip.dll "$PREFIX"/bin/libxlsxwriter.dll "$PREFIX"/bin/libqrencode.dll "$dir/"
+    # The C libraries (zlib, libzip, libxlsxwriter, libqrencode): their DLLs are the lib*.dll of the cache.
+    cp "$PREFIX"/bin/lib*.dll "$dir/"
     cp "$GCC_DIR/libstdc++-6.dll" "$GCC_DIR/libgcc_s_seh-1.dll" /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$dir/"
     # Qt's own dialogs in Italian: the translation files are the same on every system.
     mkdir -p "$dir/translations"
