@@ -1,5 +1,6 @@
 #include "einvoice/InvoiceFiles.h"
 #include "einvoice/LatinText.h"
+#include "receipts/Cancellation.h"
 #include "storage/IniFile.h"
 #include "storage/SaveFile.h"
 #include "storage/Text.h"
@@ -375,9 +376,28 @@ InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& se
     result.nextProgressivo = next;
     QVector<RegisterEntry> registered; // a rejected invoice written again is linked to its new file
     ReadRegister(RegisterPath(programFolder), registered);
+    // The receipts as stored now, under the lock that a cancellation holds until it is saved: a receipt
+    // cancelled since the batch was planned gets no invoice.
+    QVector<ReceiptRecord> stored;
+    const QString yearFile = programFolder + year + QStringLiteral(".ric");
+    if (QFileInfo::exists(yearFile)) {
+        ReceiptFile receipts;
+        if (receipts.OpenOrCreate(yearFile))
+            receipts.ReadAll(stored);
+        receipts.Close();
+    }
     QVector<RegisterEntry> entries;
     for (const InvoiceJob& job : jobs) {
         QString error;
+        if (job.position >= 1 && job.position <= stored.size()) {
+            const ReceiptRecord& now = stored[job.position - 1];
+            if (TrimText(now.NumRic) == TrimText(job.receipt.NumRic) && IsCancelled(now)) {
+                result.refused << QStringLiteral("Ricevuta n. %1: annullata nel frattempo da un'altra postazione, la fattura "
+                                                 "non è stata emessa.")
+                                      .arg(TrimText(job.receipt.NumRic));
+                continue;
+            }
+        }
         // A name already taken belongs to a file that an interrupted run wrote but did not register,
         // or to a package.
         next = FreeProgressivo(folder, school.TransmitterCode(), next);
