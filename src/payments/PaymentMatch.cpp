@@ -38,6 +38,17 @@ QVector<fees::FeeMonth> Reach(const QVector<fees::MonthDue>& owed, const QHash<Q
     *exact = left == 0 && !months.isEmpty();
     return months;
 }
+
+// Whether `r` is the receipt a journal line noted: the payer's tax code and the date the line keeps, or, on
+// lines written before those columns, the amount.
+bool IsMovementReceipt(const ReceiptRecord& r, const QStringList& line) {
+    if (line.size() >= 6)
+        return TrimText(r.Data) == line[4] && UpperAZ(TrimText(r.CodFisc)) == UpperAZ(line[5]);
+    if (line.size() < 4)
+        return true;
+    const qint64 cents = (line[3].toLongLong() + 50) / 100;
+    return TrimText(r.Intero) == QStringLiteral("%1,%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
+}
 } // namespace
 
 QString MatchStateText(MatchState s) {
@@ -278,6 +289,10 @@ QSet<QString> UsedMovements(const QString& programFolder, int year) {
             ReceiptRecord r;
             if (!receipts.ReadRecord(parts[1].toLongLong() - 1, r) || TrimText(r.NumRic) != parts[2] || IsCancelled(r))
                 continue;
+            // And while that receipt is the movement's own: after a restore, or a batch whose receipts a crash
+            // kept from the file, a later receipt takes the same place and number.
+            if (!IsMovementReceipt(r, parts))
+                continue;
             used.insert(parts[0]);
         }
         if (open)
@@ -334,10 +349,15 @@ PaymentIssue IssuePayments(const QString& programFolder, int year, const QVector
                     credits[i].value.year() != year)
                     continue;
                 const qint64 number = numberingStart + count + res.issued.size();
-                PaymentReceipt(cards[p.card], credits[i], p.months, receiver, number).Encode(buf);
+                const ReceiptRecord receipt = PaymentReceipt(cards[p.card], credits[i], p.months, receiver, number);
+                receipt.Encode(buf);
                 recs += buf;
-                notes += (MovementKey(credits[i]) + u'\t' + QString::number(count + res.issued.size() + 1) + u'\t' +
-                          QString::number(number) + u'\t' + QString::number(credits[i].amount) + u'\n')
+                // Key, position, number, amount, and what tells the receipt from one that later takes its place.
+                notes += QStringList{MovementKey(credits[i]), QString::number(count + res.issued.size() + 1),
+                                     QString::number(number), QString::number(credits[i].amount),
+                                     TrimText(receipt.Data), UpperAZ(TrimText(receipt.CodFisc))}
+                             .join(u'\t')
+                             .append(u'\n')
                              .toUtf8();
                 res.issued << i;
             }
