@@ -141,6 +141,7 @@ bool CreditNoteWriter::Write(const RegisterEntry& invoice, const QDate& today, Q
     QVector<RegisterEntry> reg;
     if (!ReadRegister(regPath, reg, &why))
         return fail(RegisterUnreadable(why));
+    SetAsideUnregisteredFiles(m_folder, reg);
     const std::optional<RegisterEntry> standing = InvoiceToCredit(reg, invoice.year, invoice.position);
     if (!standing || standing->file != invoice.file)
         return fail(QStringLiteral("La fattura %1 è già stornata da una nota di credito.").arg(invoice.file));
