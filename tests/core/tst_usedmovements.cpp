@@ -94,6 +94,26 @@ private slots:
         QCOMPARE(UsedMovements(Folder(), 2026).contains(MovementKey(first)), used);
     }
 
+    // Two workstations read the same statement and match it before either issues: the second finds the
+    // movement used under the lock and issues nothing for it.
+    void sameStatementIssuedTwice() {
+        const DueCard card = Card("ROSSI MARIO", "RSSMRA85T10A562S", "ROSSI LUCA");
+        const Movement m = Transfer("BON1", QDate(2026, 12, 14));
+        const Movement other = Transfer("BON2", QDate(2026, 12, 14));
+        const QVector<Proposal> stale = {Accepted(), Accepted()}; // matched while neither was used
+        QVERIFY(IssuePayments(Folder(), 2026, {m}, {stale[0]}, {card}, {}, 1).ok);
+        const PaymentIssue second = IssuePayments(Folder(), 2026, {m, other}, stale, {card}, {}, 1);
+        QVERIFY2(second.ok, qPrintable(second.error));
+        QCOMPARE(second.issued, QVector<int>{1});
+        ReceiptFile f;
+        QVERIFY(f.OpenOrCreate(Year()));
+        QCOMPARE(f.RecordCount(), 2);
+        f.Close();
+        const PaymentIssue third = IssuePayments(Folder(), 2026, {m}, {stale[0]}, {card}, {}, 1);
+        QVERIFY(!third.ok);
+        QVERIFY(third.issued.isEmpty());
+    }
+
     // A journal written before the payer and date had their columns: the amount tells the receipts apart.
     void oldJournalLinesCompareTheAmount() {
         const Movement first = Transfer("BON1", QDate(2026, 12, 14));
