@@ -35,11 +35,11 @@ QByteArray ReadAll(const QString& path, bool* ok = nullptr) {
     return opened ? f.readAll() : QByteArray();
 }
 
-// The copies a restore kept of `fileName` as it was just before it was replaced, with the time they
-// were made (the moment of the restore).
+// The copies a restore kept of `fileName` as it was just before it was replaced, with the school day of
+// the restore.
 struct KeptCopy {
     QString path;
-    qint64 madeMs = 0;
+    QDate day; // the school day of the restore
 };
 QVector<KeptCopy> KeptBeforeRestore(const QString& folder, const QString& fileName) {
     QVector<KeptCopy> out;
@@ -47,7 +47,7 @@ QVector<KeptCopy> KeptBeforeRestore(const QString& folder, const QString& fileNa
     for (const QString& day : backup.entryList({QStringLiteral("*-prima-del-ripristino*")}, QDir::Dirs)) {
         const QFileInfo f(backup.filePath(day) + u'/' + fileName);
         if (f.exists())
-            out << KeptCopy{f.filePath(), f.lastModified().toMSecsSinceEpoch()};
+            out << KeptCopy{f.filePath(), QDate::fromString(day.left(10), Qt::ISODate)};
     }
     return out;
 }
@@ -189,9 +189,11 @@ void CheckJournals(const QString& folder, int kills, CheckReport& report) {
             const Newest& n = it.value();
             if (now == n.newHash || now == n.oldHash)
                 continue;
+            // Put back from a copy on the school day of that change or later (the stamp's day is the
+            // workstation's school day, as is the day in the name of the folder the restore kept).
             bool restoredSince = false;
             for (const KeptCopy& k : kept)
-                restoredSince = restoredSince || k.madeMs + 2000 >= n.when.toMSecsSinceEpoch();
+                restoredSince = restoredSince || k.day >= n.when.date();
             if (!restoredSince)
                 report.violations << QStringLiteral("%1 pos. %2: il record non è quello dell'ultima modifica nello storico (%3)")
                                          .arg(QFileInfo(a.path).fileName()).arg(p).arg(n.id);
@@ -238,13 +240,17 @@ void CheckInvoices(const QString& folder, CheckReport& report) {
             return std::nullopt;
         return ReceiptRecord::Decode(recs[position - 1].constData());
     };
-    // Whether a copy a restore kept holds the receipt cancelled: the restore put back an older one.
-    const auto cancelledInKeptCopy = [&](const QString& year, qint64 position, const QString& number) {
+    // Whether a restore made on or after `since` replaced the receipt as it was then, `cancelled` or not:
+    // the receipts were put back from a day before or after that document while the register stayed.
+    const auto replacedByRestore = [&](const QString& year, qint64 position, const QString& number, bool cancelled,
+                                       const QDate& since) {
         for (const KeptCopy& k : KeptBeforeRestore(folder, year + QStringLiteral(".ric"))) {
+            if (k.day < since)
+                continue;
             const QVector<QByteArray> recs = Records(ReadAll(k.path), ReceiptRecord::Size);
             if (position <= recs.size()) {
                 const ReceiptRecord r = ReceiptRecord::Decode(recs[position - 1].constData());
-                if (TrimText(r.NumRic) == number && IsCancelled(r))
+                if (TrimText(r.NumRic) == number && IsCancelled(r) == cancelled)
                     return true;
             }
         }
@@ -261,7 +267,8 @@ void CheckInvoices(const QString& folder, CheckReport& report) {
         const std::optional<ReceiptRecord> r = receiptAt(invoice->year, invoice->position);
         if (!r || TrimText(r->NumRic) != invoice->numero)
             continue; // the position holds another receipt: its year was put back from a copy
-        if (!IsCancelled(*r) && !cancelledInKeptCopy(invoice->year, invoice->position, invoice->numero))
+        if (!IsCancelled(*r) &&
+            !replacedByRestore(invoice->year, invoice->position, invoice->numero, true, ParseDate(e.written)))
             report.violations << QStringLiteral("nota di credito %1: la ricevuta n. %2 (%3, pos. %4) non è annullata")
                                      .arg(e.file, invoice->numero, invoice->year).arg(invoice->position);
     }
@@ -273,7 +280,8 @@ void CheckInvoices(const QString& folder, CheckReport& report) {
         if (!r || TrimText(r->NumRic) != e.numero || !IsCancelled(*r))
             continue;
         const std::optional<RegisterEntry> standing = InvoiceToCredit(reg, e.year, e.position);
-        if (standing && standing->file == e.file)
+        if (standing && standing->file == e.file &&
+            !replacedByRestore(e.year, e.position, e.numero, false, ParseDate(e.written)))
             report.violations << QStringLiteral("ricevuta n. %1 (%2, pos. %3) annullata con la fattura %4 senza nota di credito")
                                      .arg(e.numero, e.year).arg(e.position).arg(e.file);
     }

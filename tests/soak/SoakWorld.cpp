@@ -8,8 +8,6 @@
 #include "validators/TaxCode.h"
 #include <QDir>
 #include <QFile>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace soak {
 
@@ -132,13 +130,11 @@ bool SeedProgramFolder(const QString& folder, std::mt19937_64& rng, QString* err
 }
 
 void Ack(const QString& path, const QStringList& columns) {
-    // One write() a line: a kill leaves whole lines or a torn last one, which the reader drops.
-    const QByteArray line = columns.join(u'\t').toUtf8() + '\n';
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0)
+    // One unbuffered write a line: a kill leaves whole lines or a torn last one, which the reader drops.
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return;
-    [[maybe_unused]] const ssize_t n = ::write(fd, line.constData(), size_t(line.size()));
-    ::close(fd);
+    f.write(columns.join(u'\t').toUtf8() + '\n');
 }
 
 QVector<QStringList> ReadAcks(const QString& logFolder) {

@@ -3,6 +3,7 @@
 // every round.
 //
 //   carvenna_soak [--minutes N | --seconds N] [--workstations N] [--seed S] [--round-seconds N] [--no-kills] [--keep]
+//   carvenna_soak --check <run folder> [--kills N] [--day yyyy-mm-dd]   (the checks alone, on a kept folder)
 //
 // The last line reads "operations: N, kills: N, restores: N, violations: N"; every violation is printed
 // with the seed and round that found it. The same seed gives every workstation the same actions again
@@ -170,10 +171,29 @@ int RunController(const QStringList& args) {
 }
 } // namespace
 
+// Checks the files of an earlier run again: carvenna_soak --check <run folder> [--kills N] [--day yyyy-mm-dd].
+int CheckAgain(const QStringList& args) {
+    QString root = Arg(args, QStringLiteral("--check"));
+    if (!root.endsWith(u'/'))
+        root += u'/';
+    const RunFolders run{root};
+    const QDate day = args.contains(QStringLiteral("--day"))
+                          ? QDate::fromString(Arg(args, QStringLiteral("--day")), Qt::ISODate)
+                          : QDate::currentDate();
+    const CheckReport report = CheckAll(run, Arg(args, QStringLiteral("--kills"), QStringLiteral("0")).toInt(), day);
+    for (const QString& v : report.violations)
+        Say(QStringLiteral("violation: ") + v);
+    Say(QStringLiteral("receipts: %1, cards: %2, torn lines: %3, violations: %4")
+            .arg(report.receipts).arg(report.cards).arg(report.tornLines).arg(report.violations.size()));
+    return report.violations.isEmpty() ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.contains(QStringLiteral("--worker")))
         return RunWorker(args);
+    if (args.contains(QStringLiteral("--check")))
+        return CheckAgain(args);
     return RunController(args);
 }
