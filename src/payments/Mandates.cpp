@@ -96,14 +96,14 @@ bool SaveMandate(const QString& path, const Mandate& m, QString* error) {
         error);
 }
 
-bool MarkFirstCollections(const QString& path, const QStringList& taxCodes, QString* error) {
+bool MarkFirstCollections(const QString& path, const QStringList& taxCodes, QString* error, bool done) {
     if (taxCodes.isEmpty())
         return true;
     return UpdateIniFile(
         path,
         [&](IniDocument& doc) {
             for (const QString& code : taxCodes)
-                doc.Set(code, kFirst, YesNo(true));
+                doc.Set(code, kFirst, YesNo(done));
         },
         error);
 }
