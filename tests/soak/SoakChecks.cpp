@@ -466,6 +466,7 @@ CheckReport CheckAll(const RunFolders& run, int kills, const QDate& today) {
     CheckReceipts(folder, report);
     CheckJournals(folder, kills, report);
     CheckInvoices(folder, report);
+    CheckDirectDebits(folder, report);
     CheckMovements(folder, report);
     CheckMonthRule(folder, today, report);
     CheckNothingLost(run, report);
