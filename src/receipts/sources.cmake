@@ -16,3 +16,5 @@ list(APPEND CORE_SOURCES ${CUR}/ReceiptAmount.h ${CUR}/ReceiptAmount.cpp ${CUR}/
 list(APPEND CORE_SOURCES ${CUR}/Cancellation.h ${CUR}/Cancellation.cpp)
 # A card's payer and child copied into a receipt, for the payer import and a month's fees.
 list(APPEND CORE_SOURCES ${CUR}/CardPayer.h ${CUR}/CardPayer.cpp)
+# The payment text with the payment's date and references, written by the batches and read by the documents.
+list(APPEND CORE_SOURCES ${CUR}/PaymentText.h ${CUR}/PaymentText.cpp)
