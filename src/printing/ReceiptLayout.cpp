@@ -18,14 +18,21 @@ QImage ReceiptLogo(const QString& programFolder) {
     return logo.isNull() ? DefaultLogo() : logo;
 }
 
-bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo, QString* error) {
+bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo, QString* error,
+                       const QString& childTaxCode) {
     for (const QString& suffix : {QString(), QStringLiteral("_B")})
         if (!rep.SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
             return false;
-    return FillReceiptTexts(rep, r, error);
+    return FillReceiptTexts(rep, r, error, childTaxCode);
 }
 
-bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error) {
+QString ReceiptChildText(const QString& child, const QString& childTaxCode) {
+    const QString name = TrimText(child);
+    return name.isEmpty() || TrimText(childTaxCode).isEmpty() ? name
+                                                              : name + QStringLiteral(" - C.F. ") + TrimText(childTaxCode);
+}
+
+bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error, const QString& childTaxCode) {
     auto t = [](const QString& s) { return TrimText(s); };
     const QList<QPair<const char*, QString>> memos = {
         {"txtNumRic", QStringLiteral("Ricevuta n. ") + t(r.NumRic)},
@@ -39,7 +46,7 @@ bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QStri
         {"txtSport", t(r.Sport)},
         {"txtDal", t(r.Dal)},
         {"txtAl", t(r.Al)},
-        {"txtPraticante", t(r.Praticante)},
+        {"txtPraticante", ReceiptChildText(r.Praticante, childTaxCode)},
         {"txtLuogoNasc", t(r.LuogoNasc)},
         {"txtDataNasc", t(r.DataNasc)},
         {"txtIndirizzo", t(r.Indirizzo)},
