@@ -375,9 +375,7 @@ void TfrmTiratori::cmdSalvaClick() {
     ui.txtCodFiscMinore->setText(childCode);
     const ChildCodeCheck childCheck = CheckChildTaxCode(childCode, ui.txtInizioPor->text());
     if (childCheck.state == ChildCodeCheck::Wrong) {
-        m_app.messages().Warning(QStringLiteral("Attenzione: %1.
-
-Correggerlo, o lasciare il campo vuoto per "
+        m_app.messages().Warning(QStringLiteral("Attenzione: %1.\n\r\n\rCorreggerlo, o lasciare il campo vuoto per "
                                                 "salvare la scheda senza.")
                                      .arg(childCheck.problem),
                                  this);
@@ -450,9 +448,7 @@ bool TfrmTiratori::SaveChildTaxCode(qint64 card, const QString& child, const QSt
     QString error;
     if (!SaveChildTaxCodes(ChildTaxCodesPath(m_app.ProgramFolder()), {wanted}, &error)) {
         m_app.messages().Warning(QStringLiteral("Attenzione: la scheda è stata salvata in archivio, ma non è stato "
-                                                "possibile salvare il codice fiscale del minore.
-
-%1")
+                                                "possibile salvare il codice fiscale del minore.\n\r\n\r%1")
                                      .arg(error),
                                  this);
         return false;
