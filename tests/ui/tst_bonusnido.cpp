@@ -152,6 +152,8 @@ private slots:
     void childCodeInTheRegistryEditor() {
         TfrmTiratori* w = m_app->tiratori();
         w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
         const QString registry = m_tp->Path(QString::fromLatin1(RegistryFileName));
         const QString codesPath = ChildTaxCodesPath(Folder());
 
