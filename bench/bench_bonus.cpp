@@ -54,7 +54,7 @@ const QString& School() {
             const QDate first(2026, month, 1);
             r.Dal = first.toString(QStringLiteral("dd/MM/yyyy"));
             r.Al = first.addMonths(1).addDays(-1).toString(QStringLiteral("dd/MM/yyyy"));
-            if ((i / kChildren) % 3 == 2)
+            if ((i / kChildren / 12) % 3 == 2) // every third round of the months: meals, apart from the fee
                 r.Sport = QStringLiteral("Mensa");
             r.Indirizzo = QString("Bonifico bancario del %1, rif. %2").arg(r.Dal).arg(i);
             return r;
@@ -76,6 +76,24 @@ void BM_BonusSet(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BonusSet)->Unit(benchmark::kMillisecond);
+
+// The pages of every family laid out, not written: what the layout costs apart from the PDF.
+void BM_BonusPages(benchmark::State& state) {
+    BonusSet set;
+    QString error;
+    if (!LoadBonusSet(School(), 2026, {}, set, &error))
+        state.SkipWithError(error.toUtf8().constData());
+    const DocumentHeading h{
+        {QStringLiteral("Scuola dell'infanzia Il Girasole")}, QStringLiteral("Roma"), QDate(2027, 1, 15)};
+    qint64 pages = 0;
+    for (auto _ : state) {
+        pages = 0;
+        for (const BonusFamily& f : set.families)
+            pages += qint64(PrepareBonusFamily(f, 2026, h).pages.size());
+    }
+    state.counters["pages"] = double(pages);
+}
+BENCHMARK(BM_BonusPages)->Unit(benchmark::kMillisecond);
 
 // The set read, then one PDF per family of the first `range(0)` children's families.
 void BM_BonusPdfs(benchmark::State& state) {

@@ -40,13 +40,13 @@ void MonthPage(PageWriter& w, const BonusChild& c, const BonusMonth& m, const Bo
     w.Space(3);
     QString child = QStringLiteral("Minore: ") + c.child;
     if (!c.birthPlace.isEmpty() || !c.birthDate.isEmpty())
-        child += QStringLiteral(", nato/a") + (c.birthPlace.isEmpty() ? QString() : QStringLiteral(" a ") + c.birthPlace) +
+        child += QStringLiteral(", nato/a") +
+                 (c.birthPlace.isEmpty() ? QString() : QStringLiteral(" a ") + c.birthPlace) +
                  (c.birthDate.isEmpty() ? QString() : QStringLiteral(" il ") + c.birthDate);
-    w.Line(child, 10, true);
+    w.Paragraph(child, 10, true);
     // Never an empty field: a code not known is said in words, so the office sees what to complete.
-    w.Line(c.taxCode.isEmpty() ? QStringLiteral("Codice fiscale del minore: ") + c.codeProblem
-                               : QStringLiteral("Codice fiscale del minore: ") + c.taxCode,
-           10, true);
+    w.Paragraph(QStringLiteral("Codice fiscale del minore: ") + (c.taxCode.isEmpty() ? c.codeProblem : c.taxCode), 10,
+                true);
     // The payer of the receipts; when they differ, each receipt names its own.
     QStringList payers;
     for (const BonusPayment& p : m.payments) {
@@ -56,9 +56,9 @@ void MonthPage(PageWriter& w, const BonusChild& c, const BonusMonth& m, const Bo
             payers << who;
     }
     if (payers.size() == 1)
-        w.Line(QStringLiteral("Genitore che ha pagato: ") + payers.first(), 10);
+        w.Paragraph(QStringLiteral("Genitore che ha pagato: ") + payers.first(), 10);
     else
-        w.Line(QStringLiteral("Genitori che hanno pagato: ") + payers.join(QStringLiteral("; ")), 10);
+        w.Paragraph(QStringLiteral("Genitori che hanno pagato: ") + payers.join(QStringLiteral("; ")), 10);
     w.Space(4);
 
     w.Line(QStringLiteral("Retta del mese"), 10, true);
@@ -71,9 +71,9 @@ void MonthPage(PageWriter& w, const BonusChild& c, const BonusMonth& m, const Bo
         QString how = BonusPaymentText(p.payment, p.kind);
         if (p.credit)
             how = QStringLiteral("credito della ricevuta: ") + how;
-        w.Row({p.number, Dated(p.date), AmountText(p.amount), how}, widths, aligns);
+        w.WrappedRow({p.number, Dated(p.date), AmountText(p.amount), how}, widths, aligns, 3);
     }
-    w.Row({QStringLiteral("Pagato per il mese"), QString(), AmountText(m.paid),
+    w.Row({QStringLiteral("Totale"), QString(), AmountText(m.paid),
            m.paid < m.due ? QStringLiteral("pagata in parte: %1 di %2").arg(AmountText(m.paid), AmountText(m.due))
                           : QStringLiteral("retta del mese %1, interamente pagata").arg(AmountText(m.due))},
           widths, aligns, true, true);
@@ -89,14 +89,15 @@ void MonthPage(PageWriter& w, const BonusChild& c, const BonusMonth& m, const Bo
     if (m.extras.isEmpty()) {
         w.Line(QStringLiteral("Nessuno."), 9);
     } else {
-        const QVector<double> ew{22, 24, 24, 44, 56};
-        const QVector<HAlign> ea{HAlign::Left, HAlign::Left, HAlign::Right, HAlign::Left, HAlign::Left};
+        const QVector<double> ew{22, 24, 24, 100};
+        const QVector<HAlign> ea{HAlign::Left, HAlign::Left, HAlign::Right, HAlign::Left};
         w.Row({QStringLiteral("Ricevuta n."), QStringLiteral("del"), QStringLiteral("Importo €"),
-               QStringLiteral("Causale"), QStringLiteral("Pagamento")},
+               QStringLiteral("Causale - pagamento")},
               ew, ea, true, true);
         for (const BonusExtra& e : m.extras)
-            w.Row({e.number, Dated(e.date), AmountText(e.amount), e.cause, BonusPaymentText(e.payment, e.kind)}, ew,
-                  ea);
+            w.WrappedRow({e.number, Dated(e.date), AmountText(e.amount),
+                          e.cause + QStringLiteral(" - ") + BonusPaymentText(e.payment, e.kind)},
+                         ew, ea, 3);
     }
     w.Space(8);
     w.Line(DateLine(h), 10);
@@ -127,14 +128,18 @@ QString BonusHeadingProblem(const DocumentHeading& h) {
         return QStringLiteral("la scuola non ha nome: indicarlo in \"Dati fiscali\"");
     for (const QString& line : h.school)
         if (line.contains(QLatin1String("C.F.")) || line.contains(QLatin1String("P. IVA")) ||
-            line.contains(QLatin1String("P.IVA")) || line.contains(QLatin1String("Codice fiscale"), Qt::CaseInsensitive))
+            line.contains(QLatin1String("P.IVA")) ||
+            line.contains(QLatin1String("Codice fiscale"), Qt::CaseInsensitive))
             return QString();
     return QStringLiteral("manca il codice fiscale o la partita IVA della scuola: indicarli in \"Dati fiscali\"");
 }
 
 QString BonusPdfName(const BonusFamily& family, int year) {
-    return report::PdfFileName({QStringLiteral("Bonus_nido"), QString::number(year),
-                                family.payer.isEmpty() ? family.payerTaxCode : family.payer});
+    // Two payers may share a name: the tax code (or, without one, the first card) tells their files apart.
+    const QString key = family.payerTaxCode.isEmpty() && !family.children.isEmpty()
+                            ? QStringLiteral("scheda_%1").arg(family.children.first().card)
+                            : family.payerTaxCode;
+    return report::PdfFileName({QStringLiteral("Bonus_nido"), QString::number(year), family.payer, key});
 }
 
 QString BonusFolder(const QString& programFolder, int year) {

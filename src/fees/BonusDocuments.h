@@ -14,7 +14,7 @@ DocumentHeading BonusHeading(const QString& settingsPath, const QDate& today);
 /// number); empty when it can.
 QString BonusHeadingProblem(const DocumentHeading& h);
 
-/// "Bonus_nido_<year>_<payer>.pdf".
+/// "Bonus_nido_<year>_<payer>_<payer's tax code>.pdf"; without a tax code "..._scheda_<first card>.pdf".
 QString BonusPdfName(const BonusFamily& family, int year);
 /// PDF/Bonus_nido/<year>/ in the program folder, with a trailing '/'.
 QString BonusFolder(const QString& programFolder, int year);

@@ -57,10 +57,6 @@ QLabel* Wrapped(const QString& text, QWidget* parent, const char* name) {
     return l;
 }
 
-QString Counted(int n, const char* one, const char* many) {
-    return n == 1 ? QStringLiteral("1 ") + QString::fromUtf8(one) : QStringLiteral("%1 ").arg(n) + QString::fromUtf8(many);
-}
-
 QVector<int> AllOf(int n) {
     QVector<int> all;
     for (int i = 0; i < n; ++i)
@@ -73,12 +69,12 @@ const QString kPrintFailed = QStringLiteral("Attenzione: la stampa delle attesta
 } // namespace
 
 TfrmBonusNido::TfrmBonusNido(Carvenna& app, const BonusSet& set, QWidget* parent)
-    : QDialog(parent), m_app(app), m_set(set),
-      m_heading(BonusHeading(app.SettingsPath(), app.clock().Today())) {
+    : QDialog(parent), m_app(app), m_set(set), m_heading(BonusHeading(app.SettingsPath(), app.clock().Today())) {
     setObjectName(QStringLiteral("TfrmBonusNido"));
     AttachGuide(app, this, GuideTopic::BonusNido); // F1: this window's section of the guide
     setWindowTitle(QStringLiteral("Bonus nido"));
-    titBonus = Wrapped(QStringLiteral("Attestazioni di pagamento per il bonus nido %1").arg(set.year), this, "titBonus");
+    titBonus =
+        Wrapped(QStringLiteral("Attestazioni di pagamento per il bonus nido %1").arg(set.year), this, "titBonus");
     QFont title = titBonus->font();
     title.setPointSizeF(title.pointSizeF() * 1.5);
     title.setBold(true);
@@ -95,13 +91,15 @@ TfrmBonusNido::TfrmBonusNido(Carvenna& app, const BonusSet& set, QWidget* parent
         }
     }
     const QVector<const BonusChild*> missing = set.MissingCodes();
-    lblRiepilogo = Wrapped(set.families.isEmpty()
-                               ? QStringLiteral("Nessun minore ha pagamenti di rette nel %1.").arg(set.year)
-                               : QStringLiteral("%1 di %2, %3.")
-                                     .arg(Counted(set.Children(), "minore", "minori"),
-                                          Counted(set.families.size(), "famiglia", "famiglie"),
-                                          Counted(pages, "pagina (un mese pagato)", "pagine, una per mese pagato")),
-                           this, "lblRiepilogo");
+    lblRiepilogo =
+        Wrapped(set.families.isEmpty()
+                    ? QStringLiteral("Nessun minore ha pagamenti di rette nel %1.").arg(set.year)
+                    : QStringLiteral("%1 di %2, %3.")
+                          .arg(Counted(set.Children(), QStringLiteral("minore"), QStringLiteral("minori")),
+                               Counted(set.families.size(), QStringLiteral("famiglia"), QStringLiteral("famiglie")),
+                               Counted(pages, QStringLiteral("pagina (un mese pagato)"),
+                                       QStringLiteral("pagine, una per mese pagato"))),
+                this, "lblRiepilogo");
     const QString problem = BonusHeadingProblem(m_heading);
     lblScuola = Wrapped(problem.isEmpty() ? QStringLiteral("Scuola: ") + m_heading.school.join(QStringLiteral(" - "))
                                           : QStringLiteral("Attenzione: ") + problem + u'.',
@@ -113,16 +111,16 @@ TfrmBonusNido::TfrmBonusNido(Carvenna& app, const BonusSet& set, QWidget* parent
     QStringList missingLines;
     for (const BonusChild* c : missing)
         missingLines << QStringLiteral("Scheda n. %1 - %2: %3").arg(c->card).arg(c->child, c->codeProblem);
-    lblMancanti = Wrapped(missing.isEmpty()
-                              ? QStringLiteral("Tutti i minori hanno il codice fiscale.")
-                              : QStringLiteral("Minori senza codice fiscale corretto (%1): completare la scheda "
-                                               "anagrafica e rifare l'attestazione.")
-                                    .arg(missing.size()),
-                          this, "lblMancanti");
+    lblMancanti =
+        Wrapped(missing.isEmpty() ? QStringLiteral("Tutti i minori hanno il codice fiscale.")
+                                  : QStringLiteral("Minori senza codice fiscale corretto (%1): completare la scheda "
+                                                   "anagrafica e rifare l'attestazione.")
+                                        .arg(missing.size()),
+                this, "lblMancanti");
     if (!missing.isEmpty())
         lblMancanti->setStyleSheet(QStringLiteral("color: #C00000;"));
-    lstMancanti = List(new BonusChildModel(missingLines, QVector<bool>(missingLines.size(), true), this), this,
-                       "lstMancanti");
+    lstMancanti =
+        List(new BonusChildModel(missingLines, QVector<bool>(missingLines.size(), true), this), this, "lstMancanti");
     lstMancanti->setVisible(!missing.isEmpty());
 
     btnAnteprima = CommandButton(QStringLiteral("Anteprima"), this, "btnAnteprima");
@@ -201,8 +199,8 @@ bool TfrmBonusNido::WritePdfs(const QVector<int>& which) {
     for (int i : which) {
         QString error;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const bool written = WriteDocumentPdf(PrepareBonusFamily(m_set.families[i], m_set.year, m_heading), PdfPath(i),
-                                              &error);
+        const bool written =
+            WriteDocumentPdf(PrepareBonusFamily(m_set.families[i], m_set.year, m_heading), PdfPath(i), &error);
         QApplication::restoreOverrideCursor();
         if (!written) {
             m_app.messages().Warning(QStringLiteral("Attenzione: non è stato possibile salvare l'attestazione di %1 "
@@ -218,10 +216,11 @@ bool TfrmBonusNido::WritePdfs(const QVector<int>& which) {
 void TfrmBonusNido::btnCreaPdfClick() {
     if (!WritePdfs(AllOf(m_set.families.size())))
         return;
-    m_app.messages().Information(QStringLiteral("%1 nella cartella %2.")
-                                     .arg(Counted(m_set.families.size(), "file PDF salvato", "file PDF salvati"),
-                                          QDir::toNativeSeparators(BonusFolder(m_app.ProgramFolder(), m_set.year))),
-                                 this);
+    m_app.messages().Information(
+        QStringLiteral("%1 nella cartella %2.")
+            .arg(Counted(m_set.families.size(), QStringLiteral("file PDF salvato"), QStringLiteral("file PDF salvati")),
+                 QDir::toNativeSeparators(BonusFolder(m_app.ProgramFolder(), m_set.year))),
+        this);
 }
 
 void TfrmBonusNido::btnEmailClick() {
@@ -240,21 +239,24 @@ void TfrmBonusNido::btnEmailClick() {
         QStringList children;
         for (const BonusChild& c : f.children)
             children << c.child;
-        QString body = QStringLiteral("Gentile %1,\n\nin allegato l'attestazione di pagamento delle rette del %2 per la "
-                                      "domanda del bonus asilo nido all'INPS (%3), una pagina per ogni mese pagato.\n\n"
-                                      "Cordiali saluti")
-                           .arg(f.payer)
-                           .arg(m_set.year)
-                           .arg(children.join(QStringLiteral(", ")));
+        QString body =
+            QStringLiteral("Gentile %1,\n\nin allegato l'attestazione di pagamento delle rette del %2 per la "
+                           "domanda del bonus asilo nido all'INPS (%3), una pagina per ogni mese pagato.\n\n"
+                           "Cordiali saluti")
+                .arg(f.payer)
+                .arg(m_set.year)
+                .arg(children.join(QStringLiteral(", ")));
         if (!school.isEmpty())
             body += QStringLiteral("\n") + school;
         QString error;
-        if (!m_app.shell().Compose({to, QStringLiteral("Attestazione di pagamento per il bonus nido %1").arg(m_set.year),
+        if (!m_app.shell().Compose({to,
+                                    QStringLiteral("Attestazione di pagamento per il bonus nido %1").arg(m_set.year),
                                     body, PdfPath(i)},
                                    &error)) {
-            failure = QStringLiteral("Attenzione: non è stato possibile aprire il programma di posta elettronica.\n\r\n\r"
-                                     "%1\n\r\n\rL'attestazione di %2 è stata salvata nel file %3.")
-                          .arg(error, f.payer, QDir::toNativeSeparators(PdfPath(i)));
+            failure =
+                QStringLiteral("Attenzione: non è stato possibile aprire il programma di posta elettronica.\n\r\n\r"
+                               "%1\n\r\n\rL'attestazione di %2 è stata salvata nel file %3.")
+                    .arg(error, f.payer, QDir::toNativeSeparators(PdfPath(i)));
             break;
         }
         sent << i;
@@ -270,11 +272,12 @@ void TfrmBonusNido::btnEmailClick() {
     QStringList names;
     for (int i : noAddress)
         names << m_set.families[i].payer;
-    m_app.messages().Information(QStringLiteral("Messaggi preparati: %1.\n\r\n\rPagatori senza indirizzo e-mail, le cui "
-                                                "attestazioni vengono ora stampate:\n\r%2")
-                                     .arg(sent.size())
-                                     .arg(names.join(QStringLiteral("\n\r"))),
-                                 this);
+    m_app.messages().Information(
+        QStringLiteral("Messaggi preparati: %1.\n\r\n\rPagatori senza indirizzo e-mail, le cui "
+                       "attestazioni vengono ora stampate:\n\r%2")
+            .arg(sent.size())
+            .arg(names.join(QStringLiteral("\n\r"))),
+        this);
     PrintFamilies(noAddress);
 }
 
@@ -285,7 +288,8 @@ void ShowNurseryBonus(Carvenna& app, QWidget* parent, int year, const QVector<qi
     const bool ok = LoadBonusSet(app.ProgramFolder(), year, cards, set, &error);
     QApplication::restoreOverrideCursor();
     if (!ok) {
-        app.messages().Warning(QStringLiteral("Attestazioni per il bonus nido non disponibili.\n\r\n\r") + error, parent);
+        app.messages().Warning(QStringLiteral("Attestazioni per il bonus nido non disponibili.\n\r\n\r") + error,
+                               parent);
         return;
     }
     TfrmBonusNido window(app, set, parent);

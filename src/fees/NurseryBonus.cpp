@@ -59,9 +59,8 @@ bool ReceiptDetails::Load(const QString& programFolder, const QHash<int, QSet<qi
 }
 
 bool BonusMonth::CashOnly() const {
-    return !payments.isEmpty() && std::all_of(payments.begin(), payments.end(), [](const BonusPayment& p) {
-        return p.kind == PaymentKind::Cash;
-    });
+    return !payments.isEmpty() && std::all_of(payments.begin(), payments.end(),
+                                              [](const BonusPayment& p) { return p.kind == PaymentKind::Cash; });
 }
 
 bool BonusMonth::AnyCash() const {
@@ -110,7 +109,7 @@ BonusChild BuildBonusChild(const RegistryRecord& card, qint64 cardNumber, const 
     if (code.isEmpty())
         out.codeProblem = MissingChildCodeText();
     else if (CheckTaxCode(code) != TaxCodeResult::Valid)
-        out.codeProblem = QStringLiteral("%1 (\"%2\" non è corretto)").arg(MissingChildCodeText(), code);
+        out.codeProblem = QStringLiteral("%1: \"%2\" non è corretto").arg(MissingChildCodeText(), code);
     else
         out.taxCode = code;
 
@@ -155,8 +154,8 @@ BonusChild BuildBonusChild(const RegistryRecord& card, qint64 cardNumber, const 
         for (BonusMonth& bm : out.months)
             if (bm.month.month == first.month()) {
                 const ReceiptDetail d = details.Of(r.fileYear, r.position);
-                bm.extras << BonusExtra{r.number, r.cause, r.date, r.amount, ReadPaymentText(d.method),
-                                        ClassifyPayment(d.method)};
+                bm.extras << BonusExtra{
+                    r.number, r.cause, r.date, r.amount, ReadPaymentText(d.method), ClassifyPayment(d.method)};
             }
     }
     return out;
@@ -172,15 +171,15 @@ BonusSet BuildBonusSet(const QVector<RegistryRecord>& cards, const QVector<int>&
         for (int i = 0; i < cards.size(); ++i)
             chosen << i;
     std::sort(chosen.begin(), chosen.end());
-    QHash<QString, int> familyOf;                  // payer key -> index into out.families
-    QHash<QPair<int, QString>, int> childOf;       // (family, child key) -> index into its children
+    QHash<QString, int> familyOf;            // payer key -> index into out.families
+    QHash<QPair<int, QString>, int> childOf; // (family, child key) -> index into its children
     for (int i : chosen) {
         const RegistryRecord& card = cards[i];
         if (TrimText(card.Armi).isEmpty())
             continue;
         const qint64 number = i + 1;
-        BonusChild child = BuildBonusChild(card, number, codes.Of(number, card.Armi), receipts.Of(card.Armi), details,
-                                           year, feeWords);
+        BonusChild child =
+            BuildBonusChild(card, number, codes.Of(number, card.Armi), receipts.Of(card.Armi), details, year, feeWords);
         if (child.months.isEmpty())
             continue;
         const QString payerKey = PayerKey(card.CodFisc);

@@ -5,8 +5,8 @@
 // payments of the month apart. Which receipt pays which month is the month rule's (FeeLedger): nothing
 // here decides it.
 #include "fees/FamilyAccount.h"
-#include "registry/ChildTaxCodes.h"
 #include "receipts/PaymentText.h"
+#include "registry/ChildTaxCodes.h"
 #include "summary/Statements.h"
 #include <QHash>
 #include <QSet>
@@ -73,8 +73,8 @@ QString MissingChildCodeText();
 struct BonusChild {
     qint64 card = 0; // 1-based
     QString child, birthPlace, birthDate;
-    QString taxCode;     // the child's code when kept and right; empty otherwise
-    QString codeProblem; // not empty when taxCode is: MissingChildCodeText(), or why the kept one is wrong
+    QString taxCode;             // the child's code when kept and right; empty otherwise
+    QString codeProblem;         // not empty when taxCode is: MissingChildCodeText(), or why the kept one is wrong
     QString payer, payerTaxCode; // the card's
     QVector<BonusMonth> months;  // the months of the year with something paid of the fee, in order
     qint64 TotalPaid() const;

@@ -16,8 +16,8 @@
 #include <QtTest>
 
 namespace {
-const QString kLuca = QStringLiteral("RSSLCU24C12H501K");  // male, born 12/03/2024
-const QString kAnna = QStringLiteral("RSSNNA25A50H501E");  // female, born 10/01/2025
+const QString kLuca = QStringLiteral("RSSLCU24C12H501K");    // male, born 12/03/2024
+const QString kAnna = QStringLiteral("RSSNNA25A50H501E");    // female, born 10/01/2025
 const QString kOmocode = QStringLiteral("RSSLCU24C1NH501Z"); // as kLuca, a day digit replaced by a letter
 const QString kParent = QStringLiteral("RSSMRA80A01H501U");
 
@@ -43,8 +43,15 @@ RegistryRecord Card(const QString& child) {
 QStringList Row(const QString& child, const QString& code, const QString& birth) {
     return {"Rossi Mario", kParent, "01/09/2027", "Retta", "12", "250", "31/08/2027", child, code, birth};
 }
-const QStringList kHeader = {"Genitore", "Codice fiscale", "Scadenza certificato medico", "Causale",
-                             "Numero iscrizione", "Quota", "Data scadenza", "Minore", "Codice fiscale minore",
+const QStringList kHeader = {"Genitore",
+                             "Codice fiscale",
+                             "Scadenza certificato medico",
+                             "Causale",
+                             "Numero iscrizione",
+                             "Quota",
+                             "Data scadenza",
+                             "Minore",
+                             "Codice fiscale minore",
                              "Data nascita minore"};
 } // namespace
 
@@ -61,20 +68,22 @@ private slots:
         QTest::addColumn<QString>("birth");
         QTest::addColumn<int>("state");
         QTest::addColumn<QString>("warning"); // a piece of the warning; empty: none
-        QTest::newRow("blank") << "" << "12/03/2024" << int(ChildCodeCheck::Missing) << "";
+        QTest::newRow("blank") << ""
+                               << "12/03/2024" << int(ChildCodeCheck::Missing) << "";
         QTest::newRow("matches") << kLuca << "12/03/2024" << int(ChildCodeCheck::Valid) << "";
         QTest::newRow("girl: day plus 40") << kAnna << "10/01/2025" << int(ChildCodeCheck::Valid) << "";
         QTest::newRow("letter for a digit") << kOmocode << "12/03/2024" << int(ChildCodeCheck::Valid) << "";
         QTest::newRow("birth date blank: not compared") << kLuca << "" << int(ChildCodeCheck::Valid) << "";
-        QTest::newRow("birth date free text: not compared") << kLuca << "marzo 2024" << int(ChildCodeCheck::Valid)
-                                                            << "";
+        QTest::newRow("birth date free text: not compared")
+            << kLuca << "marzo 2024" << int(ChildCodeCheck::Valid) << "";
         QTest::newRow("other day") << kLuca << "13/03/2024" << int(ChildCodeCheck::Valid)
                                    << "nascita il 12/03/..24 (maschio), mentre la scheda indica il 13/03/2024";
         QTest::newRow("other month") << kAnna << "10/02/2025" << int(ChildCodeCheck::Valid) << "(femmina)";
         QTest::newRow("other year") << kLuca << "12/03/2023" << int(ChildCodeCheck::Valid) << "12/03/2023";
-        QTest::newRow("wrong check letter") << "RSSLCU24C12H501X" << "12/03/2024" << int(ChildCodeCheck::Wrong)
-                                            << "";
-        QTest::newRow("short") << "RSSLCU24C12" << "" << int(ChildCodeCheck::Wrong) << "";
+        QTest::newRow("wrong check letter") << "RSSLCU24C12H501X"
+                                            << "12/03/2024" << int(ChildCodeCheck::Wrong) << "";
+        QTest::newRow("short") << "RSSLCU24C12"
+                               << "" << int(ChildCodeCheck::Wrong) << "";
     }
     void checkAgainstTheCard() {
         QFETCH(QString, code);
@@ -90,9 +99,7 @@ private slots:
             QVERIFY2(c.warning.contains(warning), qPrintable(c.warning));
     }
 
-    void normalisedAsTyped() {
-        QCOMPARE(NormaliseChildTaxCode(QStringLiteral(" rss lcu24c12h501k ")), kLuca);
-    }
+    void normalisedAsTyped() { QCOMPARE(NormaliseChildTaxCode(QStringLiteral(" rss lcu24c12h501k ")), kLuca); }
 
     // The code follows the card number; the child's name guards against a number reused for another child.
     void keptByCardWithTheChildAsGuard() {
@@ -160,10 +167,16 @@ private slots:
         QTest::addColumn<QString>("birth");
         QTest::addColumn<QString>("kept");
         QTest::addColumn<QString>("warning"); // a piece of the only warning; empty: none
-        QTest::newRow("right") << "rsslcu24c12h501k" << "12/03/2024" << kLuca << "";
-        QTest::newRow("blank") << "" << "12/03/2024" << "" << "";
+        QTest::newRow("right") << "rsslcu24c12h501k"
+                               << "12/03/2024" << kLuca << "";
+        QTest::newRow("blank") << ""
+                               << "12/03/2024"
+                               << ""
+                               << "";
         QTest::newRow("another birth date: kept, told") << kLuca << "2024-03-13" << kLuca << "13/03/2024";
-        QTest::newRow("wrong: left out, told") << "RSSLCU24C12H501X" << "12/03/2024" << ""
+        QTest::newRow("wrong: left out, told") << "RSSLCU24C12H501X"
+                                               << "12/03/2024"
+                                               << ""
                                                << "non è corretto: non importato";
     }
     void importRowChecksTheCode() {
@@ -218,8 +231,8 @@ private slots:
             ++failures;
             // A close that fails after the flushed batch cannot take the cards back: cards and codes are
             // then both there.
-            const bool closedLate = QByteArray(failed) == "close" &&
-                                    Bytes(folder + RegistryFileName).size() == 5 * RegistryRecord::Size;
+            const bool closedLate =
+                QByteArray(failed) == "close" && Bytes(folder + RegistryFileName).size() == 5 * RegistryRecord::Size;
             if (closedLate) {
                 ChildTaxCodes codes;
                 QVERIFY(codes.Load(ChildTaxCodesPath(folder)));
@@ -265,18 +278,37 @@ private slots:
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("line");
-        QTest::newRow("a month, the code known") << "Retta asilo nido" << "01/10/2026" << "31/10/2026" << kLuca
-                                                 << "Retta asilo nido ottobre 2026 - Rossi Luca, C.F. " + kLuca;
-        QTest::newRow("the cause names month and year") << "Retta ottobre 2026" << "01/10/2026" << "31/10/2026" << ""
+        QTest::newRow("a month, the code known")
+            << "Retta asilo nido"
+            << "01/10/2026"
+            << "31/10/2026" << kLuca << "Retta asilo nido ottobre 2026 - Rossi Luca, C.F. " + kLuca;
+        QTest::newRow("the cause names month and year") << "Retta ottobre 2026"
+                                                        << "01/10/2026"
+                                                        << "31/10/2026"
+                                                        << ""
                                                         << "Retta ottobre 2026 - Rossi Luca";
-        QTest::newRow("the cause names the month, not the year") << "Retta di Ottobre" << "01/10/2026" << "31/10/2026"
-                                                                 << "" << "Retta di Ottobre 2026 - Rossi Luca";
-        QTest::newRow("three months") << "Rette" << "01/09/2026" << "30/11/2026" << ""
+        QTest::newRow("the cause names the month, not the year") << "Retta di Ottobre"
+                                                                 << "01/10/2026"
+                                                                 << "31/10/2026"
+                                                                 << ""
+                                                                 << "Retta di Ottobre 2026 - Rossi Luca";
+        QTest::newRow("three months") << "Rette"
+                                      << "01/09/2026"
+                                      << "30/11/2026"
+                                      << ""
                                       << "Rette settembre-novembre 2026 - Rossi Luca";
-        QTest::newRow("across the new year") << "Rette" << "01/12/2026" << "31/01/2027" << ""
+        QTest::newRow("across the new year") << "Rette"
+                                             << "01/12/2026"
+                                             << "31/01/2027"
+                                             << ""
                                              << "Rette dicembre 2026-gennaio 2027 - Rossi Luca";
-        QTest::newRow("no period") << "Iscrizione" << "" << "" << kLuca << "Iscrizione - Rossi Luca, C.F. " + kLuca;
-        QTest::newRow("a period typed wrong stays as typed") << "Retta" << "01/13/2026" << "31/10/2026" << ""
+        QTest::newRow("no period") << "Iscrizione"
+                                   << ""
+                                   << "" << kLuca << "Iscrizione - Rossi Luca, C.F. " + kLuca;
+        QTest::newRow("a period typed wrong stays as typed") << "Retta"
+                                                             << "01/13/2026"
+                                                             << "31/10/2026"
+                                                             << ""
                                                              << "Retta - Rossi Luca dal 01/13/2026 al 31/10/2026";
     }
     void invoiceLine() {
@@ -311,7 +343,7 @@ private slots:
         ChildCodeIndex index;
         QVERIFY(index.Load(folder));
         QCOMPARE(index.Of(" rssmra80a01h501u", "ROSSI LUCA "), kLuca);
-        QCOMPARE(index.Of(kParent, "Rossi Anna"), QString()); // wrong check letter
+        QCOMPARE(index.Of(kParent, "Rossi Anna"), QString());            // wrong check letter
         QCOMPARE(index.Of("BNCSRA82B41F205O", "Rossi Luca"), QString()); // another payer's child
     }
 
@@ -322,23 +354,38 @@ private slots:
         QTest::addColumn<QString>("reference");
         QTest::addColumn<QString>("mandate");
         QTest::addColumn<QString>("written"); // PaymentText of what was read
-        QTest::newRow("transfer") << "Bonifico bancario del 07/12/2026, rif. 0012345" << "Bonifico bancario"
-                                  << QDate(2026, 12, 7) << "0012345" << ""
+        QTest::newRow("transfer") << "Bonifico bancario del 07/12/2026, rif. 0012345"
+                                  << "Bonifico bancario" << QDate(2026, 12, 7) << "0012345"
+                                  << ""
                                   << "Bonifico bancario del 07/12/2026, rif. 0012345";
-        QTest::newRow("direct debit") << "Addebito SDD del 05/11/2026, mandato NIDO-0001" << "Addebito SDD"
-                                      << QDate(2026, 11, 5) << "" << "NIDO-0001"
+        QTest::newRow("direct debit") << "Addebito SDD del 05/11/2026, mandato NIDO-0001"
+                                      << "Addebito SDD" << QDate(2026, 11, 5) << ""
+                                      << "NIDO-0001"
                                       << "Addebito SDD del 05/11/2026, mandato NIDO-0001";
         QTest::newRow("both references, letter case") << "addebito SDD DEL 05/11/2026, Mandato M1, RIF. E2E-9"
-                                                      << "addebito SDD" << QDate(2026, 11, 5) << "E2E-9" << "M1"
+                                                      << "addebito SDD" << QDate(2026, 11, 5) << "E2E-9"
+                                                      << "M1"
                                                       << "addebito SDD del 05/11/2026, rif. E2E-9, mandato M1";
-        QTest::newRow("date only") << "Bonifico del 01/10/2026" << "Bonifico" << QDate(2026, 10, 1) << "" << ""
+        QTest::newRow("date only") << "Bonifico del 01/10/2026"
+                                   << "Bonifico" << QDate(2026, 10, 1) << ""
+                                   << ""
                                    << "Bonifico del 01/10/2026";
-        QTest::newRow("as typed on the card") << "Bonifico bancario" << "Bonifico bancario" << QDate() << "" << ""
+        QTest::newRow("as typed on the card") << "Bonifico bancario"
+                                              << "Bonifico bancario" << QDate() << ""
+                                              << ""
                                               << "Bonifico bancario";
-        QTest::newRow("cash") << "Contanti" << "Contanti" << QDate() << "" << "" << "Contanti";
-        QTest::newRow("not a date") << "Bonifico del 31/02/2026" << "Bonifico del 31/02/2026" << QDate() << ""
-                                    << "" << "Bonifico del 31/02/2026";
-        QTest::newRow("blank") << "  " << "" << QDate() << "" << "" << "";
+        QTest::newRow("cash") << "Contanti"
+                              << "Contanti" << QDate() << ""
+                              << ""
+                              << "Contanti";
+        QTest::newRow("not a date") << "Bonifico del 31/02/2026"
+                                    << "Bonifico del 31/02/2026" << QDate() << ""
+                                    << ""
+                                    << "Bonifico del 31/02/2026";
+        QTest::newRow("blank") << "  "
+                               << "" << QDate() << ""
+                               << ""
+                               << "";
     }
     void paymentText() {
         QFETCH(QString, text);

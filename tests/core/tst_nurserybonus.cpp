@@ -48,8 +48,9 @@ void Read(const QVector<Typed>& typed, QVector<ChildReceipt>& receipts, ReceiptD
 }
 
 QString KindLetter(PaymentKind k) {
-    return k == PaymentKind::Cash ? QStringLiteral("C") : k == PaymentKind::Traceable ? QStringLiteral("T")
-                                                                                      : QStringLiteral("N");
+    return k == PaymentKind::Cash        ? QStringLiteral("C")
+           : k == PaymentKind::Traceable ? QStringLiteral("T")
+                                         : QStringLiteral("N");
 }
 
 // "mm paid/due #number amount kind[ credito], ... +#extra amount" for each page, pages joined by " | ".
@@ -80,7 +81,8 @@ private slots:
         QTest::addColumn<QVector<Typed>>("receipts");
         QTest::addColumn<QString>("pages");
         const QString transfer = QStringLiteral("Bonifico bancario del 03/10/2026, rif. A1");
-        QTest::newRow("partial") << QVector<Typed>{{2026, "1|05/10/2026|Retta ottobre|01/10/2026|31/10/2026|100,00|" + transfer}}
+        QTest::newRow("partial") << QVector<Typed>{{2026, "1|05/10/2026|Retta ottobre|01/10/2026|31/10/2026|100,00|" +
+                                                              transfer}}
                                  << "10 100,00/250,00 #1 100,00 T";
         QTest::newRow("two receipts for a month")
             << QVector<Typed>{{2026, "1|02/10/2026|Retta ottobre|01/10/2026|31/10/2026|150,00|Contanti"},
@@ -92,7 +94,8 @@ private slots:
         QTest::newRow("cash only") << QVector<Typed>{{2026, "1|05/10/2026|Retta|01/10/2026|31/10/2026|250,00|contanti"}}
                                    << "10 250,00/250,00 #1 250,00 C";
         QTest::newRow("no method on the receipt")
-            << QVector<Typed>{{2026, "1|05/10/2026|Retta|01/10/2026|31/10/2026|250,00|"}} << "10 250,00/250,00 #1 250,00 N";
+            << QVector<Typed>{{2026, "1|05/10/2026|Retta|01/10/2026|31/10/2026|250,00|"}}
+            << "10 250,00/250,00 #1 250,00 N";
         QTest::newRow("a receipt without period pays the month of its date")
             << QVector<Typed>{{2026, "1|05/03/2026|Retta marzo|||250,00|Bancomat"}} << "03 250,00/250,00 #1 250,00 T";
         QTest::newRow("extras apart; an extra in a month without fee paid has no page")
@@ -140,12 +143,14 @@ private slots:
         QCOMPARE(sdd.payerTaxCode, kParent);
         QCOMPARE(sdd.date, QDate(2026, 12, 11)); // the receipt's date; the payment's own is in its text
         QCOMPARE(sdd.payment.date, QDate(2026, 11, 5));
-        QCOMPARE(BonusPaymentText(sdd.payment, sdd.kind), QStringLiteral("Addebito SDD del 05/11/2026, mandato NIDO-0001"));
+        QCOMPARE(BonusPaymentText(sdd.payment, sdd.kind),
+                 QStringLiteral("Addebito SDD del 05/11/2026, mandato NIDO-0001"));
         QVERIFY(!c.months[0].AnyCash());
         const BonusPayment& cash = c.months[1].payments.first();
         QCOMPARE(BonusPaymentText(cash.payment, cash.kind), QStringLiteral("Contanti (non tracciabile)"));
         QVERIFY(c.months[1].CashOnly());
-        QCOMPARE(BonusPaymentText(PaymentFacts{}, PaymentKind::NotStated), QStringLiteral("Modalità non indicata sulla ricevuta"));
+        QCOMPARE(BonusPaymentText(PaymentFacts{}, PaymentKind::NotStated),
+                 QStringLiteral("Modalità non indicata sulla ricevuta"));
     }
 
     // A receipt paying more than its month: what the rule does with the rest is the document's too. When
@@ -176,9 +181,12 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("problem");
         QTest::newRow("right") << kLuca << kLuca << "";
-        QTest::newRow("none") << "" << "" << "codice fiscale del minore mancante";
-        QTest::newRow("wrong") << "RSSLCU24C12H501X" << ""
-                               << "codice fiscale del minore mancante (\"RSSLCU24C12H501X\" non è corretto)";
+        QTest::newRow("none") << ""
+                              << ""
+                              << "codice fiscale del minore mancante";
+        QTest::newRow("wrong") << "RSSLCU24C12H501X"
+                               << ""
+                               << "codice fiscale del minore mancante: \"RSSLCU24C12H501X\" non è corretto";
     }
     void childCode() {
         QFETCH(QString, kept);
@@ -200,18 +208,20 @@ private slots:
     // right code listed.
     void familiesOfASchool() {
         const QVector<RegistryRecord> cards{
-            Card("Rossi Mario", kParent, "Rossi Luca", "250"),         // 1
+            Card("Rossi Mario", kParent, "Rossi Luca", "250"),              // 1
             Card("Bianchi Sara", "BNCSRA82B41F205O", "Bianchi Leo", "200"), // 2: pays nothing
-            Card("Rossi Mario", kParent, "Rossi Anna", "150"),         // 3
-            Card("Verdi Ugo", "", "Verdi Ada", "250"),                 // 4
-            Card("Verdi Ugo", "", "Verdi Bruno", "250"),               // 5: no payer code, a family of its own
-            Card("rossi mario", kParent.toLower(), "ROSSI LUCA", "250"), // 6: Luca again, without a code
+            Card("Rossi Mario", kParent, "Rossi Anna", "150"),              // 3
+            Card("Verdi Ugo", "", "Verdi Ada", "250"),                      // 4
+            Card("Verdi Ugo", "", "Verdi Bruno", "250"),                    // 5: no payer code, a family of its own
+            Card("rossi mario", kParent.toLower(), "ROSSI LUCA", "250"),    // 6: Luca again, without a code
         };
         ChildReceipts receipts;
         ReceiptDetails details;
         qint64 pos = 0;
-        for (const auto& [child, amount] : QVector<QPair<QString, QString>>{
-                 {"Rossi Luca", "250,00"}, {"Rossi Anna", "150,00"}, {"Verdi Ada", "250,00"}, {"Verdi Bruno", "250,00"}}) {
+        for (const auto& [child, amount] : QVector<QPair<QString, QString>>{{"Rossi Luca", "250,00"},
+                                                                            {"Rossi Anna", "150,00"},
+                                                                            {"Verdi Ada", "250,00"},
+                                                                            {"Verdi Bruno", "250,00"}}) {
             ReceiptRecord r = TypedFeeReceipt(QString::number(++pos), "05/10/2026", "Retta", "01/10/2026", "31/10/2026",
                                               amount, child);
             receipts.Add(ReceiptTerms(r, 2026, pos));
@@ -261,14 +271,15 @@ private slots:
             return r;
         };
         const auto same = [](const ReceiptRecord& r) { return r; };
-        QVERIFY(!WriteReceiptYear(folder + "2026.ric",
-                                  QVector<ReceiptRecord>{
-                                      receipt("1", "05/10/2026", "01/10/2026", "31/10/2026", "Rossi Luca",
-                                              "Bonifico bancario del 03/10/2026, rif. X1"),
-                                      receipt("2", "05/10/2026", "01/10/2026", "31/10/2026", "Rossi Anna", "Contanti"),
-                                      receipt("3", "05/11/2026", "01/11/2026", "30/11/2026", "Altro Bimbo", "Contanti")},
-                                  same)
-                     .isEmpty());
+        QVERIFY(
+            !WriteReceiptYear(folder + "2026.ric",
+                              QVector<ReceiptRecord>{
+                                  receipt("1", "05/10/2026", "01/10/2026", "31/10/2026", "Rossi Luca",
+                                          "Bonifico bancario del 03/10/2026, rif. X1"),
+                                  receipt("2", "05/10/2026", "01/10/2026", "31/10/2026", "Rossi Anna", "Contanti"),
+                                  receipt("3", "05/11/2026", "01/11/2026", "30/11/2026", "Altro Bimbo", "Contanti")},
+                              same)
+                 .isEmpty());
         QVERIFY(!WriteReceiptYear(folder + "2027.ric",
                                   QVector<ReceiptRecord>{receipt("1", "10/01/2027", "01/12/2026", "31/12/2026",
                                                                  "Rossi Luca", "Bonifico bancario del 09/01/2027")},

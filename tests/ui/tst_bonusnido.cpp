@@ -68,9 +68,9 @@ RegistryRecord Card(const QString& payer, const QString& code, const QString& ch
     return c;
 }
 
-ReceiptRecord Paid(const QString& n, const QString& date, const QString& cause, const QString& from,
-                   const QString& to, const QString& amount, const QString& child, const QString& payer,
-                   const QString& code, const QString& method) {
+ReceiptRecord Paid(const QString& n, const QString& date, const QString& cause, const QString& from, const QString& to,
+                   const QString& amount, const QString& child, const QString& payer, const QString& code,
+                   const QString& method) {
     ReceiptRecord r = TypedFeeReceipt(n, date, cause, from, to, amount, child);
     r.Pagatore = payer;
     r.CodFisc = code;
@@ -107,18 +107,19 @@ class TestBonusNido : public QObject {
                                   {{1, "Rossi Luca", kLuca}, {2, "Bianchi Leo", "BNCLEO24D03F205X"}}));
         QVERIFY(SaveFiscalData(m_app->SettingsPath(), InvoiceSchool()));
         const QString transfer = QStringLiteral("Bonifico bancario del 03/10/2026, rif. A1");
-        const QVector<ReceiptRecord> receipts{
-            Paid("1", "05/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026", "250,00", "Rossi Luca", "Rossi Mario",
-                 kParent, transfer),
-            Paid("2", "05/10/2026", "Mensa ottobre", "01/10/2026", "31/10/2026", "40,00", "Rossi Luca", "Rossi Mario",
-                 kParent, "Contanti"),
-            Paid("3", "06/11/2026", "Retta novembre", "01/11/2026", "30/11/2026", "100,00", "Rossi Luca",
-                 "Rossi Mario", kParent, "Contanti"),
-            Paid("4", "07/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026", "250,00", "Rossi Anna", "Rossi Mario",
-                 kParent, "Contanti"),
-            Paid("5", "08/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026", "250,00", "Bianchi Leo",
-                 "Bianchi Sara", "BNCSRA82B41F205O", "Addebito SDD del 05/10/2026, mandato NIDO-0002")};
-        QVERIFY(!WriteReceiptYear(m_tp->Path("2026.ric"), receipts, [](const ReceiptRecord& r) { return r; }).isEmpty());
+        const QVector<ReceiptRecord> receipts{Paid("1", "05/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026",
+                                                   "250,00", "Rossi Luca", "Rossi Mario", kParent, transfer),
+                                              Paid("2", "05/10/2026", "Mensa ottobre", "01/10/2026", "31/10/2026",
+                                                   "40,00", "Rossi Luca", "Rossi Mario", kParent, "Contanti"),
+                                              Paid("3", "06/11/2026", "Retta novembre", "01/11/2026", "30/11/2026",
+                                                   "100,00", "Rossi Luca", "Rossi Mario", kParent, "Contanti"),
+                                              Paid("4", "07/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026",
+                                                   "250,00", "Rossi Anna", "Rossi Mario", kParent, "Contanti"),
+                                              Paid("5", "08/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026",
+                                                   "250,00", "Bianchi Leo", "Bianchi Sara", "BNCSRA82B41F205O",
+                                                   "Addebito SDD del 05/10/2026, mandato NIDO-0002")};
+        QVERIFY(
+            !WriteReceiptYear(m_tp->Path("2026.ric"), receipts, [](const ReceiptRecord& r) { return r; }).isEmpty());
     }
 
     void FillCard(TfrmTiratori* w, const QString& child, const QString& birth, const QString& code) {
@@ -223,6 +224,42 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w->ui.txtFinePor);
     }
 
+    // The codes' file failing at each of its calls while a card is saved: the file stays as it was, the
+    // office is told which part was saved; the run that goes through keeps the new code.
+    void editorWithTheCodesFileFailing() {
+        TfrmTiratori* w = m_app->tiratori();
+        w->show();
+        FillCard(w, "Rossi Luca", "12/03/2024", kLuca);
+        w->ui.cmdSalva->click();
+        QCOMPARE(m_tp->messages.TakeTexts(), QStringList{kInserted});
+        const QString codesPath = ChildTaxCodesPath(Folder());
+        const QByteArray before = Bytes(codesPath);
+        int failures = 0;
+        for (int n = 1;; ++n) {
+            QVERIFY(w->ShowCard(1));
+            w->ui.txtCodFiscMinore->setText(QStringLiteral("RSSNNA25A50H501E"));
+            const char* failed = nullptr;
+            {
+                FaultyFileOps faults;
+                faults.Arm(n, n % 2 ? ENOSPC : EIO);
+                w->ui.cmdSalva->click();
+                failed = faults.failed;
+            }
+            const QStringList said = m_tp->messages.TakeTexts();
+            if (!failed) {
+                QVERIFY(said.contains(kUpdated));
+                break;
+            }
+            ++failures;
+            QCOMPARE(said.size(), 1);
+            QVERIFY2(Bytes(codesPath) == before, failed);
+        }
+        QVERIFY(failures >= 4);
+        ChildTaxCodes codes;
+        QVERIFY(codes.Load(codesPath));
+        QCOMPARE(codes.Of(1, "Rossi Luca"), QStringLiteral("RSSNNA25A50H501E"));
+    }
+
     // The whole school from the year window: the list, the PDFs read back, one print, the e-mails.
     void schoolFromTheYearWindow() {
         School();
@@ -245,36 +282,39 @@ private slots:
                                     "Rossi Luca (C.F. RSSLCU24C12H501K) - pagatore Rossi Mario - 2 mesi - € 350,00",
                                     "Rossi Anna (codice fiscale del minore mancante) - pagatore Rossi Mario - 1 mese - "
                                     "€ 250,00",
-                                    "Bianchi Leo (codice fiscale del minore mancante (\"BNCLEO24D03F205X\" non è "
-                                    "corretto)) - pagatore Bianchi Sara - 1 mese - € 250,00"}));
+                                    "Bianchi Leo (codice fiscale del minore mancante: \"BNCLEO24D03F205X\" non è "
+                                    "corretto) - pagatore Bianchi Sara - 1 mese - € 250,00"}));
                 QCOMPARE(red, (QVector<bool>{false, true, true}));
                 QCOMPARE(w->lstMancanti->model()->rowCount(), 2);
                 QVERIFY(w->lstMancanti->isVisibleTo(w));
                 QVERIFY(w->lblMancanti->text().startsWith("Minori senza codice fiscale corretto (2)"));
-                QCOMPARE(w->lblRiepilogo->text(), QStringLiteral("3 minori di 2 famiglie, 4 pagine, una per mese pagato."));
+                QCOMPARE(w->lblRiepilogo->text(),
+                         QStringLiteral("3 minori di 2 famiglie, 4 pagine, una per mese pagato."));
                 QVERIFY2(w->lblScuola->text().contains("Asilo Nido Il Girasole"), qPrintable(w->lblScuola->text()));
 
                 w->btnCreaPdf->click();
                 const QString folder = Folder() + QStringLiteral("PDF/Bonus_nido/2026/");
-                QCOMPARE(m_tp->messages.TakeTexts(),
-                         QStringList{QStringLiteral("2 file PDF salvati nella cartella %1.")
-                                         .arg(QDir::toNativeSeparators(folder))});
+                QCOMPARE(
+                    m_tp->messages.TakeTexts(),
+                    QStringList{
+                        QStringLiteral("2 file PDF salvati nella cartella %1.").arg(QDir::toNativeSeparators(folder))});
                 QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
-                         (QStringList{"Bonus_nido_2026_Bianchi_Sara.pdf", "Bonus_nido_2026_Rossi_Mario.pdf"}));
-                const QStringList rossi = PdfPages(folder + "Bonus_nido_2026_Rossi_Mario.pdf");
+                         (QStringList{"Bonus_nido_2026_Bianchi_Sara_BNCSRA82B41F205O.pdf",
+                                      "Bonus_nido_2026_Rossi_Mario_RSSMRA80A01H501U.pdf"}));
+                const QStringList rossi = PdfPages(folder + "Bonus_nido_2026_Rossi_Mario_RSSMRA80A01H501U.pdf");
                 QCOMPARE(rossi.size(), 3); // Luca October and November, Anna October
                 for (const QString& page : rossi) {
-                    for (const char* text : {"Asilo Nido Il Girasole", "P. IVA 01234567897",
-                                             "Attestazione di pagamento per il bonus nido",
-                                             "Genitore che ha pagato: Rossi Mario, codice fiscale RSSMRA80A01H501U",
-                                             "Timbro e firma della scuola"})
+                    for (const char* text :
+                         {"Asilo Nido Il Girasole", "P. IVA 01234567897", "Attestazione di pagamento per il bonus nido",
+                          "Genitore che ha pagato: Rossi Mario, codice fiscale RSSMRA80A01H501U",
+                          "Timbro e firma della scuola"})
                         QVERIFY2(page.contains(QLatin1String(text)), qPrintable(text + (" in: " + page)));
                 }
                 QVERIFY(rossi[0].contains("Mese di riferimento: ottobre 2026"));
                 QVERIFY(rossi[0].contains("Codice fiscale del minore: RSSLCU24C12H501K"));
                 QVERIFY2(rossi[0].contains("1 05/10/2026 250,00 Bonifico bancario del 03/10/2026, rif. A1"),
                          qPrintable(rossi[0]));
-                QVERIFY(rossi[0].contains("2 05/10/2026 40,00 Mensa ottobre Contanti (non tracciabile)"));
+                QVERIFY(rossi[0].contains("2 05/10/2026 40,00 Mensa ottobre - Contanti (non tracciabile)"));
                 QVERIFY(!rossi[0].contains("contanti: il pagamento non è tracciabile"));
                 QVERIFY(rossi[1].contains("Mese di riferimento: novembre 2026"));
                 QVERIFY(rossi[1].contains("pagata in parte: 100,00 di 250,00"));
@@ -282,7 +322,7 @@ private slots:
                 QVERIFY(rossi[1].contains("Altri servizi pagati nel mese, non compresi nella retta Nessuno."));
                 QVERIFY(rossi[2].contains("Minore: Rossi Anna"));
                 QVERIFY(rossi[2].contains("Codice fiscale del minore: codice fiscale del minore mancante"));
-                const QStringList bianchi = PdfPages(folder + "Bonus_nido_2026_Bianchi_Sara.pdf");
+                const QStringList bianchi = PdfPages(folder + "Bonus_nido_2026_Bianchi_Sara_BNCSRA82B41F205O.pdf");
                 QCOMPARE(bianchi.size(), 1);
                 QVERIFY(bianchi[0].contains("Addebito SDD del 05/10/2026, mandato NIDO-0002"));
 
@@ -297,7 +337,7 @@ private slots:
                 QCOMPARE(m_tp->messages.TakeTexts(), QStringList{"Messaggi preparati: 2."});
                 QCOMPARE(m_tp->shell.mails.size(), 2);
                 QCOMPARE(m_tp->shell.mails[0].to, QStringLiteral("rossi@example.it"));
-                QVERIFY(m_tp->shell.mails[0].attachment.endsWith("Bonus_nido_2026_Rossi_Mario.pdf"));
+                QVERIFY(m_tp->shell.mails[0].attachment.endsWith("Bonus_nido_2026_Rossi_Mario_RSSMRA80A01H501U.pdf"));
                 QVERIFY(m_tp->shell.mails[0].body.contains("Rossi Luca, Rossi Anna"));
                 QCOMPARE(m_tp->shell.mails[1].to, QStringLiteral("bianchi@example.it"));
                 w->reject();
