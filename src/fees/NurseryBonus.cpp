@@ -10,24 +10,6 @@
 
 namespace fees {
 
-namespace {
-int MonthIndex(const FeeMonth& m) {
-    return m.year * 12 + (m.month - 1);
-}
-
-FeeMonth MonthOf(const QDate& d) {
-    return FeeMonth{d.year(), d.month()};
-}
-
-// Whether the receipt's own period (or, without one, its date) covers `m`: a share outside it is money
-// carried from another month.
-bool PaysOwnMonth(const ChildReceipt& r, const FeeMonth& m) {
-    const FeeMonth first = r.from.isValid() ? MonthOf(r.from) : MonthOf(r.date);
-    const FeeMonth last = r.from.isValid() ? MonthOf(r.to) : first;
-    return MonthIndex(first) <= MonthIndex(m) && MonthIndex(m) <= MonthIndex(last);
-}
-} // namespace
-
 bool ReceiptDetails::Load(const QString& programFolder, const QHash<int, QSet<qint64>>& positions, QString* error) {
     const QString folder = FolderWithSlash(programFolder);
     const QVector<FieldSpec>& layout = ReceiptRecord::Layout();
@@ -115,10 +97,6 @@ BonusChild BuildBonusChild(const RegistryRecord& card, qint64 cardNumber, const 
 
     const CardTerms terms{out.child, CardFee(card), TrimText(card.Ente)};
     const ChildAccount account = Allocate(receipts, terms, FeeMonth{year, 1}, FeeMonth{year, 12}, feeWords);
-    // The receipts by where they are stored, to tell a share from a credit and to read the extras.
-    QHash<QPair<int, qint64>, const ChildReceipt*> byPlace;
-    for (const ChildReceipt& r : receipts)
-        byPlace.insert({r.fileYear, r.position}, &r);
     for (const MonthDue& m : account.months) {
         if (m.paid <= 0)
             continue;
@@ -136,8 +114,7 @@ BonusChild BuildBonusChild(const RegistryRecord& card, qint64 cardNumber, const 
             p.payerTaxCode = d.taxCode;
             p.payment = ReadPaymentText(d.method);
             p.kind = ClassifyPayment(d.method);
-            const ChildReceipt* r = byPlace.value({part.fileYear, part.position});
-            p.credit = r && !PaysOwnMonth(*r, m.month);
+            p.credit = part.credit; // the month rule says when a share is money carried from another period
             bm.payments << p;
         }
         out.months << bm;

@@ -1,6 +1,6 @@
 // The nursery-bonus documents' content: which months get a page and what each says, straight from the
 // month rule (partial payments, two receipts for a month, a period over several months, money carried
-// from another receipt), the payment's kind and its date and references, the extras apart, the child's
+// from another receipt's period), the payment's kind, its date and references, the extras apart, the child's
 // code or its absence; the families of a school, and the whole set read from a program folder.
 #include "../support/FeeReceipts.h"
 #include "../support/ReceiptYear.h"
@@ -104,6 +104,10 @@ private slots:
                               {2026, "3|06/10/2026|Pre-scuola|||15,50|Bonifico"},
                               {2026, "4|05/11/2026|Mensa novembre|01/11/2026|30/11/2026|40,00|Contanti"}}
             << "10 250,00/250,00 #1 250,00 T +#2 40,00 +#3 15,50";
+        QTest::newRow("money left from October pays November, as a credit of the receipt")
+            << QVector<Typed>{{2026, "31|05/10/2026|Retta ottobre|01/10/2026|31/10/2026|300,00|Bonifico"},
+                              {2026, "32|05/11/2026|Retta novembre|01/11/2026|30/11/2026|200,00|Contanti"}}
+            << "10 250,00/250,00 #31 250,00 T | 11 250,00/250,00 #31 50,00 T credito, #32 200,00 C";
         QTest::newRow("a cancelled receipt pays nothing")
             << QVector<Typed>{{2026, "1|05/10/2026|ANNULLATA: Retta ottobre|01/10/2026|31/10/2026|250,00|Contanti"}}
             << "";
@@ -151,29 +155,6 @@ private slots:
         QVERIFY(c.months[1].CashOnly());
         QCOMPARE(BonusPaymentText(PaymentFacts{}, PaymentKind::NotStated),
                  QStringLiteral("Modalità non indicata sulla ricevuta"));
-    }
-
-    // A receipt paying more than its month: what the rule does with the rest is the document's too. When
-    // the rule carries it to the next month, that share is marked as a credit of the receipt.
-    void moneyCarriedFromAnotherReceipt() {
-        QVector<ChildReceipt> read;
-        ReceiptDetails details;
-        Read({{2026, "31|05/10/2026|Retta ottobre|01/10/2026|31/10/2026|300,00|Bonifico"}}, read, details);
-        const RegistryRecord card = Card("Rossi Mario", kParent, "Rossi Luca", "250");
-        const ChildAccount rule = Allocate(read, CardTerms{"Rossi Luca", CardFee(card), card.Ente}, FeeMonth{2026, 1},
-                                           FeeMonth{2026, 12}, DefaultFeeWords());
-        const BonusChild c = BuildBonusChild(card, 1, kLuca, read, details, 2026, DefaultFeeWords());
-        QVERIFY(!c.months.isEmpty());
-        QCOMPARE(Pages(c).section(QStringLiteral(" | "), 0, 0), QStringLiteral("10 250,00/250,00 #31 250,00 T"));
-        const MonthDue* november = rule.Month(FeeMonth{2026, 11});
-        QVERIFY(november);
-        if (november->paid > 0) {
-            QCOMPARE(c.months.size(), 2);
-            QCOMPARE(c.months[1].paid, november->paid);
-            QVERIFY(c.months[1].payments.first().credit);
-        } else {
-            QCOMPARE(c.months.size(), 1); // the rest stays a credit on the account, on no month's page
-        }
     }
 
     void childCode_data() {
