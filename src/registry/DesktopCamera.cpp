@@ -5,7 +5,13 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 
-DesktopCamera::DesktopCamera(QObject* parent) : Camera(parent) {}
+struct DesktopCamera::Capture {
+    std::unique_ptr<QMediaCaptureSession> session;
+    std::unique_ptr<QVideoSink> sink;
+    std::unique_ptr<QCamera> camera;
+};
+
+DesktopCamera::DesktopCamera(QObject* parent) : Camera(parent), m_capture(std::make_unique<Capture>()) {}
 
 DesktopCamera::~DesktopCamera() {
     Deactivate();
@@ -25,23 +31,24 @@ bool DesktopCamera::Activate(QString* error) {
             *error = QStringLiteral("nessuna webcam");
         return false;
     }
-    m_session = std::make_unique<QMediaCaptureSession>();
-    m_sink = std::make_unique<QVideoSink>();
-    m_camera = std::make_unique<QCamera>(device);
-    m_session->setCamera(m_camera.get());
-    m_session->setVideoSink(m_sink.get());
+    Capture& c = *m_capture;
+    c.session = std::make_unique<QMediaCaptureSession>();
+    c.sink = std::make_unique<QVideoSink>();
+    c.camera = std::make_unique<QCamera>(device);
+    c.session->setCamera(c.camera.get());
+    c.session->setVideoSink(c.sink.get());
     // The sink may report frames from the back end's thread: the queued connection copies each one
     // into the window on the user-interface thread.
-    connect(m_sink.get(), &QVideoSink::videoFrameChanged, this, &DesktopCamera::OnFrame, Qt::QueuedConnection);
-    connect(m_camera.get(), &QCamera::errorOccurred, this, [this](QCamera::Error e, const QString& text) {
+    connect(c.sink.get(), &QVideoSink::videoFrameChanged, this, &DesktopCamera::OnFrame, Qt::QueuedConnection);
+    connect(c.camera.get(), &QCamera::errorOccurred, this, [this](QCamera::Error e, const QString& text) {
         if (e == QCamera::NoError)
             return;
         Deactivate();
         emit Failed(text);
     });
-    m_camera->start();
-    if (m_camera && m_camera->error() != QCamera::NoError) {
-        const QString text = m_camera->errorString();
+    c.camera->start();
+    if (c.camera && c.camera->error() != QCamera::NoError) {
+        const QString text = c.camera->errorString();
         Deactivate();
         if (error)
             *error = text;
@@ -51,21 +58,26 @@ bool DesktopCamera::Activate(QString* error) {
 }
 
 void DesktopCamera::Deactivate() {
-    if (m_camera)
-        m_camera->stop();
-    if (m_sink)
-        m_sink->disconnect(this);
-    m_session.reset();
-    m_camera.reset();
-    m_sink.reset();
+    Capture& c = *m_capture;
+    if (c.camera)
+        c.camera->stop();
+    if (c.sink)
+        c.sink->disconnect(this);
+    c.session.reset();
+    c.camera.reset();
+    c.sink.reset();
 }
 
 bool DesktopCamera::IsActive() const {
-    return m_camera != nullptr;
+    return m_capture->camera != nullptr;
+}
+
+QString DesktopCamera::MissingSupport() const {
+    return QString();
 }
 
 void DesktopCamera::OnFrame(const QVideoFrame& frame) {
-    if (!m_camera)
+    if (!m_capture->camera)
         return; // a frame queued before the camera was switched off
     const QImage image = frame.toImage();
     if (!image.isNull())

@@ -3,9 +3,6 @@
 #include "registry/Camera.h"
 #include <memory>
 
-class QCamera;
-class QMediaCaptureSession;
-class QVideoSink;
 class QVideoFrame;
 
 class DesktopCamera : public Camera {
@@ -18,11 +15,13 @@ public:
     bool Activate(QString* error = nullptr) override;
     void Deactivate() override;
     bool IsActive() const override;
+    QString MissingSupport() const override;
 
 private:
     void OnFrame(const QVideoFrame& frame);
 
-    std::unique_ptr<QMediaCaptureSession> m_session;
-    std::unique_ptr<QVideoSink> m_sink;
-    std::unique_ptr<QCamera> m_camera;
+    // The Qt Multimedia objects while capturing; declared here only, so that a build without Qt
+    // Multimedia compiles this class too (DesktopCameraNone.cpp).
+    struct Capture;
+    std::unique_ptr<Capture> m_capture;
 };

@@ -3,7 +3,7 @@ list(APPEND CORE_SOURCES
     ${CUR}/Attachments.h ${CUR}/Attachments.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/Camera.h
-    ${CUR}/DesktopCamera.h ${CUR}/DesktopCamera.cpp
+    ${CUR}/DesktopCamera.h
     ${CUR}/PhotoView.h ${CUR}/PhotoView.cpp
     ${CUR}/PhotoFiles.h ${CUR}/PhotoFiles.cpp
     ${CUR}/PhotoActions.h ${CUR}/PhotoActions.cpp
@@ -16,3 +16,9 @@ list(APPEND UI_RESOURCE_FILES
     registry/art/cam_fotocamera.svg
     registry/art/allega_gomma.svg
     registry/art/allega_istruzioni.svg)
+# The camera through Qt Multimedia where the build has it; otherwise the webcam window says it is missing.
+if(TARGET Qt6::Multimedia)
+    list(APPEND UI_SOURCES ${CUR}/DesktopCamera.cpp)
+else()
+    list(APPEND UI_SOURCES ${CUR}/DesktopCameraNone.cpp)
+endif()
