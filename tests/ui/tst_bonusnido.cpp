@@ -251,8 +251,16 @@ private slots:
                 break;
             }
             ++failures;
-            QCOMPARE(said.size(), 1);
-            QVERIFY2(Bytes(codesPath) == before, failed);
+            // Told saved only when the code is saved too; otherwise the file is as it was.
+            ChildTaxCodes codes;
+            QVERIFY(codes.Load(codesPath));
+            if (said.contains(kUpdated)) {
+                QCOMPARE(codes.Of(1, "Rossi Luca"), QStringLiteral("RSSNNA25A50H501E"));
+                QFile back(codesPath);
+                QVERIFY(back.open(QIODevice::WriteOnly | QIODevice::Truncate) && back.write(before) == before.size());
+            } else {
+                QVERIFY2(Bytes(codesPath) == before, qPrintable(said.join(" | ")));
+            }
         }
         QVERIFY(failures >= 4);
         ChildTaxCodes codes;

@@ -49,7 +49,9 @@ private slots:
         QString error;
         std::optional<report::ReportTemplate> rep = LoadReceiptTemplate(&error);
         QVERIFY2(rep, qPrintable(error));
-        QVERIFY2(FillReceiptRecord(*rep, Receipt(), QImage(), &error, code) && rep->Prepare(&error), qPrintable(error));
+        QImage logo(40, 40, QImage::Format_RGB32);
+        logo.fill(Qt::white);
+        QVERIFY2(FillReceiptRecord(*rep, Receipt(), logo, &error, code) && rep->Prepare(&error), qPrintable(error));
         const QString pdf = m_dir.filePath(QStringLiteral("ricevuta.pdf"));
         QVERIFY2(report::SavePdf(rep->Prepared(), pdf, &error), qPrintable(error));
         const pdftext::Document doc = pdftext::Read(pdf);
