@@ -6,6 +6,10 @@ include(GNUInstallDirs)
 # package.sh builds the two programs itself.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 install(TARGETS carvenna carvenna_setpassword RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET carvenna_camera)
+    # The webcam's back end, which the program looks for in bin/../lib/carvenna.
+    install(TARGETS carvenna_camera LIBRARY DESTINATION lib/carvenna)
+endif()
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/packaging/carvenna.desktop.in CARVENNA_DESKTOP)
 string(REPLACE "@EXEC@" "carvenna" CARVENNA_DESKTOP "${CARVENNA_DESKTOP}")
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/carvenna.desktop "${CARVENNA_DESKTOP}")

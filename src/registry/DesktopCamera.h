@@ -1,12 +1,10 @@
 #pragma once
-// The desktop camera: Qt Multimedia's default video input, captured into a video sink.
+// The desktop camera: the system's default video input, through the capture back end, which is loaded
+// only the first time the camera is asked for (see CameraBackend.h).
 #include "registry/Camera.h"
 #include <memory>
 
-class QCamera;
-class QMediaCaptureSession;
-class QVideoSink;
-class QVideoFrame;
+class CameraBackend;
 
 class DesktopCamera : public Camera {
     Q_OBJECT
@@ -20,9 +18,10 @@ public:
     bool IsActive() const override;
 
 private:
-    void OnFrame(const QVideoFrame& frame);
+    /// The back end, loaded on first use; null when it cannot be loaded (then there is no camera).
+    CameraBackend* Backend() const;
 
-    std::unique_ptr<QMediaCaptureSession> m_session;
-    std::unique_ptr<QVideoSink> m_sink;
-    std::unique_ptr<QCamera> m_camera;
+    mutable std::unique_ptr<CameraBackend> m_backend;
+    mutable bool m_tried = false;
+    mutable QString m_loadError;
 };

@@ -89,6 +89,23 @@ private slots:
             all.append(char(b));
         QCOMPARE(ToWin1252(FromWin1252(all)), all);
     }
+    // Runs of text are converted several bytes at a time: every byte must still get its own character
+    // wherever it stands, in runs of every length around the block sizes, and the rest of the run too.
+    void win1252EveryByteEveryPlace() {
+        for (int len = 1; len <= 40; ++len)
+            for (int b = 0; b < 256; ++b)
+                for (int at = 0; at < len; ++at) {
+                    QByteArray bytes(len, 'a');
+                    bytes[at] = char(b);
+                    QString expected(len, u'a');
+                    expected[at] = FromWin1252(bytes.constData() + at, 1).at(0);
+                    QString out(len, u'#');
+                    FromWin1252Into(bytes.constData(), len, out.data());
+                    if (out != expected)
+                        QFAIL(qPrintable(QStringLiteral("byte %1 at %2 of %3: %4").arg(b).arg(at).arg(len).arg(out)));
+                    QCOMPARE(FromWin1252(bytes), expected);
+                }
+    }
 
     void fieldEncode_data() {
         QTest::addColumn<int>("width");
