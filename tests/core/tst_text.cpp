@@ -42,6 +42,14 @@ private slots:
         QTest::newRow("digits and signs") << "a1-Z9"
                                           << "A1-Z9"
                                           << "a1-z9";
+        // Long texts are folded several characters at a time: the neighbours of A-Z and a-z, characters
+        // beyond Latin-1 (a fullwidth A, a Polish L) and a tail shorter than a block must be kept or folded
+        // one by one all the same.
+        QTest::newRow("block edges")
+            << QStringLiteral("@AZ[`az{\u00C0\uFF21\u0141 Rossi MARIO Niccol\u00F2 XY")
+            << QStringLiteral("@AZ[`AZ{\u00C0\uFF21\u0141 ROSSI MARIO NICCOL\u00F2 XY")
+            << QStringLiteral("@az[`az{\u00C0\uFF21\u0141 rossi mario niccol\u00F2 xy");
+        QTest::newRow("empty") << QString() << QString() << QString();
     }
     void caseFolding() {
         QFETCH(QString, in);
