@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Carvenna needs to build, run and test; skips what is there.
-# Usage: scripts/install-deps.sh [run|test|package|look]
+# Usage: scripts/install-deps.sh [run|test|package|windows|look]
 # look: the tools to drive and photograph the program under a virtual screen by hand (xdotool, xwd).
 set -euo pipefail
 mode=${1:-run}
@@ -18,6 +18,12 @@ if [ "$mode" = test ]; then
 fi
 if [ "$mode" = package ]; then
     pkgs+=(dpkg-dev)
+fi
+if [ "$mode" = windows ]; then
+    # The Windows setup (package-windows.sh): the mingw-w64 compilers, the Qt host tools of the same
+    # version as the Windows Qt built from source, Wine to run the Windows programs, NSIS for the setup.
+    pkgs+=(dpkg-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev-tools
+           wine wine64 nsis xz-utils)
 fi
 if [ "$mode" = look ]; then
     pkgs+=(xvfb xauth xdotool x11-apps netpbm poppler-utils)

@@ -200,7 +200,15 @@ QList<GuideSection> BuildSections() {
               "il motivo. Scrivere la data di addebito o sceglierla con Calendario (un giorno lavorativo bancario, "
               "almeno il successivo) e "
               "premere Crea file SDD: il file viene salvato nella cartella SDD (SDD_anno_mese_n.xml) ed è da "
-              "caricare nel sito della banca. Stampa elenco stampa l'elenco con gli IBAN mascherati.")}},
+              "caricare nel sito della banca. Stampa elenco stampa l'elenco con gli IBAN mascherati."),
+          QStringLiteral(
+              "Il messaggio finale indica il percorso completo del file e l'ultimo giorno utile per consegnarlo "
+              "alla banca (almeno un giorno lavorativo prima della data di addebito); Apri cartella mostra la "
+              "cartella. Il registro SDD/Registro_SDD.txt ricorda quali mesi sono in ogni file: in Rette del mese "
+              "quei mesi risultano In addebito SDD, non vengono messi in un altro file, non compaiono nei "
+              "solleciti né tra le rette non pagate. Un file non ancora consegnato alla banca si ritira con Ritira "
+              "file: i suoi mesi tornano da pagare e i mandati al primo addebito tornano FRST. Un addebito "
+              "respinto dalla banca, letto in Movimenti bancari, libera il suo mese.")}},
         {GuideTopic::MovimentiBancari,
          QStringLiteral("Movimenti bancari"),
          {QStringLiteral(
@@ -208,7 +216,9 @@ QList<GuideSection> BuildSections() {
               "camt.053, oppure CSV o foglio di lavoro del servizio home banking; per questi si possono correggere "
               "le colonne con Cambia colonna). Ogni accredito viene abbinato al minore e ai mesi che paga: "
               "abbinato, da verificare, non abbinato o già registrato. Per correggere un abbinamento, selezionare "
-              "il movimento, scegliere la scheda e premere Abbina alla scheda."),
+              "il movimento, scegliere la scheda e premere Abbina alla scheda. Un bonifico la cui causale nomina "
+              "i mesi (RETTA NOVEMBRE, ott 2026, 10/2026) paga prima quei mesi; senza mesi nella causale paga i "
+              "più vecchi da pagare. La colonna Abbinato per dice come sono stati scelti scheda e mesi."),
           QStringLiteral(
               "Emetti ricevute emette in una sola volta le ricevute dei movimenti spuntati, con la data valuta e "
               "il metodo Bonifico bancario o Addebito SDD. Un movimento già trasformato in ricevuta non viene più "

@@ -103,7 +103,9 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
                         this, "lblPagatore");
     QString totals = QStringLiteral("Dovuto: € %1   Pagato: € %2   Da pagare: € %3")
                          .arg(AmountText(account.TotalDue()), AmountText(account.TotalPaid()),
-                              AmountText(account.TotalOwed()));
+                              AmountText(account.TotalToAsk()));
+    if (account.TotalHeld() > 0)
+        totals += QStringLiteral("   In addebito SDD: € ") + AmountText(account.TotalHeld());
     if (account.TotalCredit() > 0)
         totals += QStringLiteral("   Credito: € ") + AmountText(account.TotalCredit());
     lblTotali = NamedLabel(totals, this, "lblTotali");
@@ -185,8 +187,8 @@ void TfrmEstrattoConto::btnEmailClick() {
     QString body = QStringLiteral("Gentile %1,\n\nin allegato l'estratto conto delle rette fino a %2 %3.")
                        .arg(m_account.payer, m_account.upTo.Name())
                        .arg(m_account.upTo.year);
-    if (m_account.TotalOwed() > 0)
-        body += QStringLiteral(" Risultano ancora da pagare € %1.").arg(AmountText(m_account.TotalOwed()));
+    if (m_account.TotalToAsk() > 0)
+        body += QStringLiteral(" Risultano ancora da pagare € %1.").arg(AmountText(m_account.TotalToAsk()));
     body += QStringLiteral("\n\nCordiali saluti");
     const QString school = TrimText(h.school.value(0));
     if (!school.isEmpty())

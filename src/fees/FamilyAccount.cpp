@@ -1,5 +1,6 @@
 #include "fees/FamilyAccount.h"
 #include "fees/Reminders.h"
+#include "payments/SddRegister.h"
 #include "storage/Text.h"
 #include <QFileInfo>
 #include <QSet>
@@ -28,6 +29,12 @@ qint64 FamilyAccount::TotalPaid() const {
 }
 qint64 FamilyAccount::TotalOwed() const {
     return SumSections(*this, &ChildAccount::TotalOwed);
+}
+qint64 FamilyAccount::TotalHeld() const {
+    return SumSections(*this, &ChildAccount::TotalHeld);
+}
+qint64 FamilyAccount::TotalToAsk() const {
+    return SumSections(*this, &ChildAccount::TotalToAsk);
 }
 qint64 FamilyAccount::TotalCredit() const {
     return SumSections(*this, &ChildAccount::TotalCredit);
@@ -71,7 +78,7 @@ qint64 CardFee(const RegistryRecord& card) {
 }
 
 FamilyAccount BuildFamilyAccount(const QVector<RegistryRecord>& cards, int index, const ChildReceipts& receipts,
-                                 const FeeMonth& upTo, const QStringList& feeWords) {
+                                 const FeeMonth& upTo, const QStringList& feeWords, const DebitHolds& holds) {
     FamilyAccount out;
     out.upTo = upTo;
     if (index < 0 || index >= cards.size())
@@ -95,7 +102,8 @@ FamilyAccount BuildFamilyAccount(const QVector<RegistryRecord>& cards, int index
             // No child, no months: the range ends before it starts.
             s.to = s.from.month == 1 ? FeeMonth{s.from.year - 1, 12} : FeeMonth{s.from.year, s.from.month - 1};
         } else {
-            s.account = Allocate(receipts.Of(s.child), CardTerms{s.child, CardFee(c), s.cause}, s.from, s.to, feeWords);
+            s.account = Allocate(receipts.Of(s.child), CardTerms{s.child, CardFee(c), s.cause}, s.from, s.to, feeWords,
+                                 holds.Of(s.child));
             if (CardFee(c) <= 0)
                 s.problem = s.fee.isEmpty() ? QStringLiteral("quota mancante") : QStringLiteral("quota non valida");
         }
@@ -131,10 +139,14 @@ QVector<AccountRow> AccountRows(const FamilyAccount& a) {
         for (const MonthDue& m : s.account.months) {
             QStringList receipts;
             for (const MonthPart& p : m.parts)
-                receipts << ReceiptText(p.number, p.date) + QStringLiteral(": ") + AmountText(p.amount);
+                receipts << ReceiptText(p.number, p.date) + (p.credit ? QStringLiteral(" (credito)") : QString()) +
+                                QStringLiteral(": ") + AmountText(p.amount);
+            // A month a pending direct debit asks is not to pay again: the file says so instead.
+            if (m.held > 0)
+                receipts << QStringLiteral("in addebito SDD: %1 (%2)").arg(m.heldBy, AmountText(m.held));
             rows << AccountRow{AccountRow::Month,
                                {m.month.Name() + u' ' + QString::number(m.month.year), AmountText(m.due),
-                                receipts.join(QStringLiteral("; ")), AmountText(m.paid), AmountText(m.Owed())}};
+                                receipts.join(QStringLiteral("; ")), AmountText(m.paid), AmountText(m.ToAsk())}};
         }
         for (const Credit& c : s.account.credits)
             rows << AccountRow{AccountRow::Credit,
@@ -148,12 +160,12 @@ QVector<AccountRow> AccountRows(const FamilyAccount& a) {
         if (!s.account.months.isEmpty())
             rows << AccountRow{AccountRow::Subtotal,
                                {QStringLiteral("Totale ") + s.child, AmountText(s.account.TotalDue()), QString(),
-                                AmountText(s.account.TotalPaid()), AmountText(s.account.TotalOwed())}};
+                                AmountText(s.account.TotalPaid()), AmountText(s.account.TotalToAsk())}};
     }
     rows << AccountRow{AccountRow::Total,
                        {QStringLiteral("Totale famiglia"), AmountText(a.TotalDue()),
                         a.TotalCredit() > 0 ? QStringLiteral("credito: ") + AmountText(a.TotalCredit()) : QString(),
-                        AmountText(a.TotalPaid()), AmountText(a.TotalOwed())}};
+                        AmountText(a.TotalPaid()), AmountText(a.TotalToAsk())}};
     if (!a.reminders.isEmpty()) {
         rows << AccountRow{AccountRow::RemindersHeading,
                            {QStringLiteral("Solleciti inviati"), QString(), QString(), QString(), QString()}};
@@ -204,7 +216,10 @@ bool LoadFamilyAccount(const QString& programFolder, qint64 card, const FeeMonth
     QString why;
     if (!receipts.Load(folder, years, &children, &why))
         return fail(QStringLiteral("Impossibile leggere l'archivio delle ricevute: %1").arg(why));
-    out = BuildFamilyAccount(cards, index, receipts, upTo, ReadFeeWords(folder));
+    DebitHolds holds;
+    if (!payments::LoadDebitHolds(folder, holds, &why))
+        return fail(QStringLiteral("Impossibile leggere il registro degli addebiti SDD: %1").arg(why));
+    out = BuildFamilyAccount(cards, index, receipts, upTo, ReadFeeWords(folder), holds);
     if (!out.taxCode.isEmpty())
         out.reminders = ReadReminderNotes(folder, years, out.taxCode);
     return true;

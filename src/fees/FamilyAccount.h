@@ -38,6 +38,8 @@ struct FamilyAccount {
     qint64 TotalDue() const;
     qint64 TotalPaid() const;
     qint64 TotalOwed() const;
+    qint64 TotalHeld() const;
+    qint64 TotalToAsk() const;
     qint64 TotalCredit() const;
 };
 
@@ -73,13 +75,16 @@ QVector<int> AccountYears(const QVector<RegistryRecord>& cards, const QVector<in
 /// can be issued (blank, zero, not an amount).
 qint64 CardFee(const RegistryRecord& card);
 
-/// The account of card `index` (0-based) and its siblings up to `upTo`, from receipts already read.
+/// The account of card `index` (0-based) and its siblings up to `upTo`, from receipts already read and
+/// the pending direct debits.
 FamilyAccount BuildFamilyAccount(const QVector<RegistryRecord>& cards, int index, const ChildReceipts& receipts,
-                                 const FeeMonth& upTo, const QStringList& feeWords);
+                                 const FeeMonth& upTo, const QStringList& feeWords,
+                                 const DebitHolds& holds = DebitHolds());
 
 /// Reads the registry, the receipts of the years needed, the fee words and the reminders' journals of
 /// `programFolder` and builds the account of card `card` (1-based) up to `upTo`. False, with an Italian
-/// `error`, when the registry or a year's file cannot be read or the card is not there.
+/// `error`, when the registry, a year's file or the direct-debit register cannot be read or the card is
+/// not there.
 bool LoadFamilyAccount(const QString& programFolder, qint64 card, const FeeMonth& upTo, FamilyAccount& out,
                        QString* error);
 

@@ -253,6 +253,20 @@ qint64 ChildAccount::TotalOwed() const {
     return TotalDue() - TotalPaid();
 }
 
+qint64 ChildAccount::TotalHeld() const {
+    qint64 t = 0;
+    for (const MonthDue& m : months)
+        t += m.held;
+    return t;
+}
+
+qint64 ChildAccount::TotalToAsk() const {
+    qint64 t = 0;
+    for (const MonthDue& m : months)
+        t += m.ToAsk();
+    return t;
+}
+
 qint64 ChildAccount::TotalCredit() const {
     qint64 t = 0;
     for (const Credit& c : credits)
@@ -268,7 +282,7 @@ const MonthDue* ChildAccount::Month(const FeeMonth& m) const {
 }
 
 ChildAccount Allocate(const QVector<ChildReceipt>& receipts, const CardTerms& card, const FeeMonth& from,
-                      const FeeMonth& to, const QStringList& feeWords) {
+                      const FeeMonth& to, const QStringList& feeWords, const QVector<DebitHold>& holds) {
     ChildAccount out;
     const qint64 fee = qMax<qint64>(0, card.fee);
     const QString key = ChildKey(card.child);
@@ -301,6 +315,16 @@ ChildAccount Allocate(const QVector<ChildReceipt>& receipts, const CardTerms& ca
             m.parts << MonthPart{r->fileYear, r->position, r->number, r->date, take};
             left -= take;
         }
+        // What is left over pays the next months still owed, in order, as far as the account goes.
+        for (int i = MonthIndex(last) + 1; i <= MonthIndex(to) && left > 0 && fee > 0; ++i) {
+            MonthDue& m = paid[i];
+            const qint64 take = qMin(left, fee - m.paid);
+            if (take <= 0)
+                continue;
+            m.paid += take;
+            m.parts << MonthPart{r->fileYear, r->position, r->number, r->date, take, true};
+            left -= take;
+        }
         if (left > 0)
             out.credits << Credit{*r, left};
     }
@@ -308,9 +332,34 @@ ChildAccount Allocate(const QVector<ChildReceipt>& receipts, const CardTerms& ca
         MonthDue m = paid.value(i);
         m.month = FromIndex(i);
         m.due = fee;
+        HoldMonth(m, card.child, holds);
         out.months << m;
     }
     return out;
+}
+
+void HoldMonth(MonthDue& m, const QString& child, const QVector<DebitHold>& holds) {
+    const QString key = ChildKey(child);
+    m.held = 0;
+    m.heldBy.clear();
+    // A pending direct debit holds what receipts have not paid of its month.
+    for (const DebitHold& h : holds) {
+        if (MonthIndex(h.month) != MonthIndex(m.month) || key.isEmpty() || ChildKey(h.child) != key || h.amount <= 0)
+            continue;
+        const qint64 hold = qMin(h.amount, m.Owed() - m.held);
+        if (hold <= 0)
+            continue;
+        m.held += hold;
+        m.heldBy += (m.heldBy.isEmpty() ? QString() : QStringLiteral(", ")) + h.file;
+    }
+}
+
+void DebitHolds::Add(const DebitHold& h) {
+    m_byChild[ChildKey(h.child)] << h;
+}
+
+QVector<DebitHold> DebitHolds::Of(const QString& child) const {
+    return m_byChild.value(ChildKey(child));
 }
 
 std::pair<FeeMonth, FeeMonth> AccountRange(const QString& enrolmentStart, const QString& enrolmentEnd,
@@ -330,10 +379,21 @@ QString AmountText(qint64 tenThousandths) {
 }
 
 QString MonthStateText(const MonthDue& m) {
+    if (m.held > 0 && m.paid < m.due)
+        return QStringLiteral("In addebito SDD: ") + m.heldBy;
     if (m.paid <= 0)
         return QStringLiteral("Da emettere");
-    if (m.paid < m.due)
-        return QStringLiteral("Pagata in parte: %1 di %2").arg(AmountText(m.paid), AmountText(m.due));
+    if (m.paid < m.due) {
+        QStringList credit;
+        for (const MonthPart& p : m.parts)
+            if (p.credit && !credit.contains(p.number))
+                credit << p.number;
+        QString text = QStringLiteral("Pagata in parte: %1 di %2").arg(AmountText(m.paid), AmountText(m.due));
+        if (!credit.isEmpty())
+            text += (credit.size() == 1 ? QStringLiteral(" (credito ricevuta n. ") : QStringLiteral(" (credito ricevute n. ")) +
+                    credit.join(QStringLiteral(", ")) + u')';
+        return text;
+    }
     QStringList numbers;
     for (const MonthPart& p : m.parts)
         if (!numbers.contains(p.number))

@@ -4,9 +4,10 @@
 //
 // A receipt pays a child's fees when it names the child (ChildKey), is not cancelled and its cause is a
 // fee cause. Its amount fills the fees of the months its period covers, in order from its first month,
-// each up to the card's fee; what is left after the period's last month is a credit. A receipt without
-// a period pays the month of its date. Receipts are taken in the order they were stored: by year file,
-// then by position in it.
+// each up to the card's fee; what is left after the period's last month is a credit, which pays the
+// next months still owed, in order. A receipt without a period pays the month of its date. Receipts are
+// taken in the order they were stored: by year file, then by position in it. A month whose fee is in a
+// direct-debit file still pending is held by it: not paid, and not asked again.
 #include "fees/MonthFees.h"
 #include <QDate>
 #include <QHash>
@@ -79,6 +80,26 @@ struct MonthPart {
     QString number;
     QDate date;
     qint64 amount = 0; // ten-thousandths
+    bool credit = false; // what was left over from the receipt's own period
+};
+
+/// A month's fee asked by a direct-debit file that is still pending (not withdrawn, returned or lapsed).
+struct DebitHold {
+    QString child;   // as the card names it (ChildKey folds it)
+    FeeMonth month;
+    qint64 amount = 0; // ten-thousandths, as the file asks it
+    QString file;      // "SDD_2026_11_1.xml"
+};
+
+/// The pending debits by child.
+class DebitHolds {
+public:
+    void Add(const DebitHold& h);
+    QVector<DebitHold> Of(const QString& child) const;
+    bool IsEmpty() const { return m_byChild.isEmpty(); }
+
+private:
+    QHash<QString, QVector<DebitHold>> m_byChild;
 };
 
 /// One month of a child's account.
@@ -87,7 +108,12 @@ struct MonthDue {
     qint64 due = 0;  // the card's fee
     qint64 paid = 0; // never more than due
     QVector<MonthPart> parts;
+    qint64 held = 0;   // asked by a pending direct debit, never more than due - paid
+    QString heldBy;    // the files that ask it
+    /// What has not been paid yet, asked or not.
     qint64 Owed() const { return due - paid; }
+    /// What may still be asked: neither paid nor in a pending direct debit.
+    qint64 ToAsk() const { return qMax<qint64>(0, due - paid - held); }
     bool FullyPaid() const { return due > 0 && paid >= due; }
 };
 
@@ -107,11 +133,14 @@ struct CardTerms {
 /// A child's account over a range of months.
 struct ChildAccount {
     QVector<MonthDue> months;           // from the first to the last month asked, in order
-    QVector<Credit> credits;            // every receipt with money left over, in receipt order
+    QVector<Credit> credits;            // money left over after the last month asked, in receipt order
     QVector<ChildReceipt> unreadable;   // fee receipts that pay nothing: amount or period not readable
     qint64 TotalDue() const;
     qint64 TotalPaid() const;
     qint64 TotalOwed() const;
+    qint64 TotalHeld() const;
+    /// What may still be asked: owed less what pending direct debits ask.
+    qint64 TotalToAsk() const;
     qint64 TotalCredit() const;
     /// The month, or nullptr when it is outside the range.
     const MonthDue* Month(const FeeMonth& m) const;
@@ -119,16 +148,23 @@ struct ChildAccount {
 
 /// Applies the rule to `receipts` (one child's; others and non-fee receipts are left out here) for the
 /// months `from` to `to` (inclusive; empty when `to` is before `from`). Receipts are allocated over every
-/// month their periods cover, so a month outside the range still takes its share before the next.
+/// month their periods cover, so a month outside the range still takes its share before the next. What
+/// a receipt leaves over pays the months after its period still owed, in order, up to `to`; the rest
+/// is a credit. Then each month's `holds` (the child's pending direct debits) hold what is still owed.
 ChildAccount Allocate(const QVector<ChildReceipt>& receipts, const CardTerms& card, const FeeMonth& from,
-                      const FeeMonth& to, const QStringList& feeWords);
+                      const FeeMonth& to, const QStringList& feeWords, const QVector<DebitHold>& holds = {});
+
+/// Sets what `holds` (pending direct debits) hold of month `m` of `child`: each, up to what receipts
+/// have not paid yet. Allocate applies it to every month it returns.
+void HoldMonth(MonthDue& m, const QString& child, const QVector<DebitHold>& holds);
 
 /// The months of a card's account up to `upTo`: from the enrolment start's month (blank or unreadable:
 /// September of `upTo`'s school year) to `upTo` or the enrolment end's month, whichever is first.
 std::pair<FeeMonth, FeeMonth> AccountRange(const QString& enrolmentStart, const QString& enrolmentEnd,
                                            const FeeMonth& upTo);
 
-/// The month's state text for the list: "Da emettere", "Pagata in parte: 100,00 di 250,00", "Già pagata:
+/// The month's state text for the list: "Da emettere", "In addebito SDD: SDD_2026_11_1.xml", "Pagata in
+/// parte: 100,00 di 250,00", "Pagata in parte: 50,00 di 250,00 (credito ricevuta n. 31)", "Già pagata:
 /// ricevuta n. 12" or "Già pagata: ricevute n. 12, 15".
 QString MonthStateText(const MonthDue& m);
 

@@ -1,5 +1,6 @@
 #include "fees/MonthFees.h"
 #include "fees/FeeLedger.h"
+#include "payments/SddRegister.h"
 #include "receipts/Cancellation.h"
 #include "receipts/AmountWords.h"
 #include "receipts/ReceiptAmount.h"
@@ -96,7 +97,7 @@ void Assess(FeeLine& line) {
     month.due = line.due;
     month.paid = line.paid;
     for (const QString& n : line.paidNumbers)
-        month.parts << MonthPart{0, 0, n, QDate(), 0};
+        month.parts << MonthPart{0, 0, n, QDate(), 0, line.creditNumbers.contains(n)};
     if (line.due > 0 && line.paid >= line.due) {
         line.state = LineState::Paid;
         line.reason.clear();
@@ -116,6 +117,15 @@ void Assess(FeeLine& line) {
     else if (!FeeEuroCents(line.fee))
         reason = QStringLiteral("quota non valida");
     line.reason = line.dateProblem.isEmpty() ? reason : line.dateProblem;
+    if (line.held > 0 && line.due > 0) {
+        // The bank is asked for it already: nothing to issue or debit until the file is settled.
+        line.state = LineState::InDebit;
+        line.ticked = false;
+        month.held = line.held;
+        month.heldBy = line.heldBy;
+        line.stateText = MonthStateText(month);
+        return;
+    }
     if (!line.reason.isEmpty())
         line.state = LineState::Blocked;
     else
@@ -123,6 +133,22 @@ void Assess(FeeLine& line) {
     if (line.state == LineState::Blocked)
         line.ticked = false;
     line.stateText = line.due > 0 ? MonthStateText(month) : QStringLiteral("Da emettere");
+}
+
+void HoldLines(QVector<FeeLine>& lines, const DebitHolds& holds, const FeeMonth& m) {
+    for (FeeLine& line : lines) {
+        MonthDue month;
+        month.month = m;
+        month.due = FeeAmount(line.fee);
+        month.paid = line.paid;
+        HoldMonth(month, line.child, holds.Of(line.child));
+        const bool wasIssuable = Issuable(line);
+        line.held = month.held;
+        line.heldBy = month.heldBy;
+        Assess(line);
+        if (!wasIssuable && Issuable(line))
+            line.ticked = true; // a month freed again comes ticked, as the list offers it
+    }
 }
 
 MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, const FeeMonth& m) {
@@ -182,15 +208,25 @@ MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, 
         return out;
     }
     out.receipts = receipts.ScannedIn(m.year);
+    DebitHolds holds;
+    if (!payments::LoadDebitHolds(folder, holds, &out.error)) {
+        out.outcome = ListOutcome::DebitsUnreadable;
+        return out;
+    }
     const QStringList words = ReadFeeWords(programFolder);
     for (FeeLine& line : out.lines) {
         if (line.child.isEmpty())
             continue;
         const MonthDue month =
-            Allocate(receipts.Of(line.child), CardTerms{line.child, FeeAmount(line.fee), line.cause}, m, m, words)
+            Allocate(receipts.Of(line.child), CardTerms{line.child, FeeAmount(line.fee), line.cause}, m, m, words,
+                     holds.Of(line.child))
                 .months.value(0);
         line.paid = month.paid;
+        line.held = month.held;
+        line.heldBy = month.heldBy;
         for (const MonthPart& p : month.parts) {
+            if (p.credit && !line.creditNumbers.contains(p.number))
+                line.creditNumbers << p.number;
             if (line.paidNumber.isEmpty()) {
                 line.paidNumber = p.number;
                 line.paidPosition = p.fileYear == m.year ? p.position : 0;
@@ -249,6 +285,8 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
             countBefore = count;
             res.issued.clear();
             res.paidMeanwhile.clear();
+            res.heldMeanwhile.clear();
+            res.heldBy.clear();
             // Receipts stored since the list was read, under the same lock as the batch: a month
             // another workstation has just issued is not issued twice.
             const QStringList words = req.feeWords.isEmpty() ? DefaultFeeWords() : req.feeWords;
@@ -274,6 +312,13 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
                 }
                 return false;
             };
+            // A month put in a direct-debit file meanwhile is asked of the bank already.
+            DebitHolds holds;
+            QString registerError;
+            if (!payments::LoadDebitHolds(QFileInfo(yearPath).absolutePath(), holds, &registerError)) {
+                raw.SetError(registerError);
+                return false;
+            }
             QByteArray buf;
             for (int idx : which) {
                 const FeeLine& line = lines.at(idx);
@@ -281,6 +326,16 @@ IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, co
                     continue;
                 if (paidNow(line)) {
                     res.paidMeanwhile << idx;
+                    continue;
+                }
+                MonthDue month;
+                month.month = req.month;
+                month.due = line.due;
+                month.paid = line.paid;
+                HoldMonth(month, line.child, holds.Of(line.child));
+                if (month.held > 0) {
+                    res.heldMeanwhile << idx;
+                    res.heldBy << month.heldBy;
                     continue;
                 }
                 FeeReceipt(line, req, req.numberingStart + count + res.issued.size()).Encode(buf);
@@ -321,6 +376,12 @@ void ApplyIssued(QVector<FeeLine>& lines, const IssueResult& r) {
         Assess(l);
         l.ticked = true;
     }
+    for (int k = 0; k < r.heldMeanwhile.size(); ++k) {
+        FeeLine& l = lines[r.heldMeanwhile[k]];
+        l.held = Owed(l);
+        l.heldBy = r.heldBy.value(k);
+        Assess(l);
+    }
     for (int idx : r.paidMeanwhile) {
         FeeLine& l = lines[idx];
         l.state = LineState::Paid;
@@ -333,7 +394,7 @@ void ApplyIssued(QVector<FeeLine>& lines, const IssueResult& r) {
 QVector<int> UnpaidLines(const QVector<FeeLine>& lines) {
     QVector<int> which;
     for (int i = 0; i < lines.size(); ++i)
-        if (lines[i].state != LineState::Paid)
+        if (lines[i].state != LineState::Paid && lines[i].state != LineState::InDebit)
             which << i;
     return which;
 }

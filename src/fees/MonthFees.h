@@ -50,7 +50,8 @@ std::optional<std::pair<QString, QString>> FeeEuroCents(const QString& fee);
 /// cannot be issued.
 qint64 FeeAmount(const QString& fee);
 
-enum class LineState { ToIssue, Partial, Paid, Blocked };
+// InDebit: a direct-debit file still pending asks the month; it is neither issued nor debited again.
+enum class LineState { ToIssue, Partial, Paid, Blocked, InDebit };
 
 /// One card of the month's list.
 struct FeeLine {
@@ -68,6 +69,9 @@ struct FeeLine {
     qint64 paid = 0;         // what fee receipts pay of the month
     QStringList paidNumbers;       // every receipt that pays the month, in the order they pay it
     QVector<qint64> paidPositions; // the paying receipts stored in the month's year file, 1-based
+    QStringList creditNumbers;     // the receipts whose credit pays part of the month
+    qint64 held = 0;               // what a pending direct debit asks of the month
+    QString heldBy;                // its file ("SDD_2026_11_1.xml")
     QString stateText;       // "Da emettere", "Pagata in parte: ...", "Già pagata: ricevuta n. ..."
 };
 
@@ -77,12 +81,18 @@ bool Issuable(const FeeLine& line);
 qint64 Owed(const FeeLine& line);
 
 /// Sets the state of a line from its data and what is paid of the month: paid when the receipts cover
-/// the fee; otherwise blocked, with the reason, when an enrolment date cannot be read, the parent, the
+/// the fee; in debit when a pending direct-debit file asks the rest; otherwise blocked, with the reason, when an enrolment date cannot be read, the parent, the
 /// tax code or the child is blank or the fee cannot be issued; paid in part or to issue otherwise. Also
 /// sets the tax code warning and the state's text. A blocked or paid line loses its tick.
 void Assess(FeeLine& line);
 
-enum class ListOutcome { Listed, RegistryMissing, RegistryUnreadable, YearUnreadable };
+class DebitHolds;
+
+/// Sets again what pending direct debits hold of month `m` in each line (HoldMonth) and its state: after
+/// a direct-debit file was written or withdrawn, the list shows it without being read again.
+void HoldLines(QVector<FeeLine>& lines, const DebitHolds& holds, const FeeMonth& m);
+
+enum class ListOutcome { Listed, RegistryMissing, RegistryUnreadable, YearUnreadable, DebitsUnreadable };
 
 /// The month's list.
 struct MonthList {
@@ -90,12 +100,14 @@ struct MonthList {
     qint64 cards = 0;       // cards in the registry
     qint64 receipts = 0;    // receipts in the year's file when it was read
     ListOutcome outcome = ListOutcome::Listed;
+    QString error; // DebitsUnreadable: the register's problem, naming its line
 };
 
 /// Reads the registry of `programFolder` and lists every card whose enrolment covers `m` or cannot be
 /// read, each with what fee receipts pay of the month (the month rule of FeeLedger, over the receipts of
 /// `yearPath`, of the year before and of the year after, stored beside it) and its state: paid (with the
-/// receipts' numbers), paid in part, blocked or to issue; lines to issue and paid in part come ticked.
+/// receipts' numbers), in debit (a pending file of the direct-debit register asks it), paid in part,
+/// blocked or to issue; lines to issue and paid in part come ticked.
 /// Nothing is written: a missing year file counts as no receipt and is not created.
 MonthList BuildMonthList(const QString& programFolder, const QString& yearPath, const FeeMonth& m);
 
@@ -118,23 +130,27 @@ struct IssueResult {
     bool ok = false;
     QVector<int> issued;        // indexes into the lines, in the order written
     QVector<int> paidMeanwhile; // lines another workstation issued since the list was read: skipped
+    QVector<int> heldMeanwhile; // lines another workstation put in a direct-debit file since: skipped
+    QStringList heldBy;         // the file of each of heldMeanwhile
     qint64 firstNumber = 0, firstPosition = 0;
     QString error;
 };
 
 /// Appends the receipts of `which` (indexes of issuable lines) to `yearPath` in one locked action:
 /// numbers are the numbering start plus the record count under the lock, consecutive. A fee receipt
-/// stored meanwhile by another workstation for the same child and month drops its line from the batch.
+/// stored meanwhile by another workstation for the same child and month drops its line from the batch, and
+/// so does a direct-debit file that asks the month (a register that cannot be read stops the batch).
 /// On any failure the file is as it was before and nothing counts as issued.
 IssueResult IssueFees(const QString& yearPath, const QVector<FeeLine>& lines, const QVector<int>& which,
                       const IssueRequest& req);
 
 /// The lines after a batch: issued lines are paid by their new receipt (number and position appended)
-/// and stay ticked, ready to print; lines another workstation paid meanwhile are paid and unticked;
-/// lines paid before the batch are unticked.
+/// and stay ticked, ready to print; lines another workstation paid meanwhile are paid and unticked, those
+/// it put in a direct-debit file are in debit; lines paid before the batch are unticked.
 void ApplyIssued(QVector<FeeLine>& lines, const IssueResult& r);
 
-/// The lines not fully paid (to issue, paid in part or blocked), in list order.
+/// The lines not fully paid and not in a pending direct debit (to issue, paid in part or blocked), in
+/// list order.
 QVector<int> UnpaidLines(const QVector<FeeLine>& lines);
 /// What a line still owes, as the lists show it: the fee as typed when nothing is paid, else the rest.
 QString OwedText(const FeeLine& line);

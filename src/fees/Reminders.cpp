@@ -1,4 +1,5 @@
 #include "fees/Reminders.h"
+#include "payments/SddRegister.h"
 #include "storage/FixedField.h"
 #include "storage/ReceiptFile.h"
 #include "storage/RecordFile.h"
@@ -38,7 +39,8 @@ QString ReminderLetter::MonthsText() const {
 }
 
 ReminderSet BuildReminders(const QVector<RegistryRecord>& cards, const QVector<qint64>& chosen,
-                           const ChildReceipts& receipts, const FeeMonth& upTo, const QStringList& feeWords) {
+                           const ChildReceipts& receipts, const FeeMonth& upTo, const QStringList& feeWords,
+                           const DebitHolds& holds) {
     ReminderSet out;
     out.upTo = upTo;
     QSet<QString> payersDone;
@@ -62,7 +64,7 @@ ReminderSet BuildReminders(const QVector<RegistryRecord>& cards, const QVector<q
         if (payersDone.contains(key))
             continue;
         payersDone.insert(key);
-        const FamilyAccount account = BuildFamilyAccount(cards, int(number - 1), receipts, upTo, feeWords);
+        const FamilyAccount account = BuildFamilyAccount(cards, int(number - 1), receipts, upTo, feeWords, holds);
         ReminderLetter letter;
         letter.payer = account.payer;
         letter.taxCode = account.taxCode;
@@ -76,8 +78,8 @@ ReminderSet BuildReminders(const QVector<RegistryRecord>& cards, const QVector<q
             letter.unreadable += s.account.unreadable;
             ReminderChild child{s.card, s.child, {}};
             for (const MonthDue& m : s.account.months)
-                if (m.Owed() > 0)
-                    child.months << OwedMonth{m.month, m.due, m.Owed()};
+                if (m.ToAsk() > 0)
+                    child.months << OwedMonth{m.month, m.due, m.ToAsk()};
             if (!child.months.isEmpty())
                 letter.children << child;
         }
@@ -117,7 +119,10 @@ bool LoadReminders(const QString& programFolder, const QVector<qint64>& chosen, 
     QString why;
     if (!receipts.Load(folder, AccountYears(cards, family, upTo), &children, &why))
         return fail(QStringLiteral("Impossibile leggere l'archivio delle ricevute: %1").arg(why));
-    out = BuildReminders(cards, chosen, receipts, upTo, ReadFeeWords(folder));
+    DebitHolds holds;
+    if (!payments::LoadDebitHolds(folder, holds, &why))
+        return fail(QStringLiteral("Impossibile leggere il registro degli addebiti SDD: %1").arg(why));
+    out = BuildReminders(cards, chosen, receipts, upTo, ReadFeeWords(folder), holds);
     return true;
 }
 

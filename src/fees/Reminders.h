@@ -50,8 +50,10 @@ struct ReminderSet {
 /// Groups the chosen cards (1-based numbers) by payer and builds one letter per payer from its family
 /// account up to `upTo`. Cards with a fee of 0, no tax code or no child, and payers who owe nothing,
 /// are listed in `skipped` with the reason.
+/// Months held by a pending direct debit (`holds`) are not reminded: the bank has been asked for them.
 ReminderSet BuildReminders(const QVector<RegistryRecord>& cards, const QVector<qint64>& chosen,
-                           const ChildReceipts& receipts, const FeeMonth& upTo, const QStringList& feeWords);
+                           const ChildReceipts& receipts, const FeeMonth& upTo, const QStringList& feeWords,
+                           const DebitHolds& holds = DebitHolds());
 
 /// BuildReminders over the registry and the receipts of `programFolder`. False with an Italian `error`
 /// when a file cannot be read.

@@ -274,13 +274,23 @@ void TfrmRetteMese::LoadList() {
     m_list = BuildMonthList(m_app.ProgramFolder(), lblFile->text(), m);
     QApplication::restoreOverrideCursor();
     m_listedCount = m_list.receipts;
-    QVector<FeeLine> lines = m_list.outcome == ListOutcome::YearUnreadable ? QVector<FeeLine>() : m_list.lines;
+    QVector<FeeLine> lines = m_list.outcome == ListOutcome::YearUnreadable ||
+                                     m_list.outcome == ListOutcome::DebitsUnreadable
+                                 ? QVector<FeeLine>()
+                                 : m_list.lines;
     m_model->SetLines(std::move(lines));
     grdRette->resizeColumnsToContents();
     grdRette->setColumnWidth(RetteModel::ColTick, 36);
     if (m_model->rowCount() > 0)
         grdRette->selectRow(0);
     switch (m_list.outcome) {
+    case ListOutcome::DebitsUnreadable:
+        m_app.messages().Warning(QStringLiteral("Attenzione: ") + m_list.error +
+                                     QStringLiteral(".\n\r\n\rL'elenco del mese non viene mostrato finché il "
+                                                    "registro non si legge: nessun mese viene dato per pagato o "
+                                                    "da pagare a caso."),
+                                 this);
+        return;
     case ListOutcome::RegistryUnreadable:
     case ListOutcome::YearUnreadable:
         m_app.messages().Warning(ArchiveAccessError(), this);
@@ -305,21 +315,23 @@ void TfrmRetteMese::LoadList() {
 
 void TfrmRetteMese::UpdateCount() {
     const QVector<FeeLine>& lines = m_model->Lines();
-    int paid = 0, blocked = 0, partial = 0;
+    int paid = 0, blocked = 0, partial = 0, debiting = 0;
     for (const FeeLine& l : lines) {
         paid += l.state == LineState::Paid;
         partial += l.state == LineState::Partial;
         blocked += l.state == LineState::Blocked;
+        debiting += l.state == LineState::InDebit;
     }
     const QVector<int> ticked = m_model->TickedIssuable();
-    lblConteggio->setText(QStringLiteral("Schede: %1   Pagate: %2   In parte: %6   Non emettibili: %3   Da emettere "
-                                         "spuntate: %4 (€ %5)")
+    lblConteggio->setText(QStringLiteral("Schede: %1   Pagate: %2   In parte: %6   In addebito SDD: %7   Non emettibili: "
+                                         "%3   Da emettere spuntate: %4 (€ %5)")
                               .arg(lines.size())
                               .arg(paid)
                               .arg(blocked)
                               .arg(ticked.size())
                               .arg(FormatTotal(OwedTotal(lines, ticked)))
-                              .arg(partial));
+                              .arg(partial)
+                              .arg(debiting));
 }
 
 int TfrmRetteMese::CurrentRow() const {
@@ -565,11 +577,13 @@ void TfrmRetteMese::btnFattureClick() {
 void TfrmRetteMese::btnAddebitiSddClick() {
     QVector<int> ticked;
     const QVector<FeeLine>& lines = m_model->Lines();
+    // The lines already in a pending file go too, to be listed as left out with the file's name.
     for (int i = 0; i < lines.size(); ++i)
-        if (lines[i].ticked)
+        if (lines[i].ticked || lines[i].state == LineState::InDebit)
             ticked << i;
     TfrmAddebitiSdd dlg(m_app, lines, ticked, Month(), this);
     dlg.exec();
+    LoadList(); // a file written or withdrawn there changes the months' states here
 }
 
 void TfrmRetteMese::btnMovimentiClick() {

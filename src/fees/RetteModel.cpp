@@ -104,6 +104,8 @@ QVariant RetteModel::data(const QModelIndex& index, int role) const {
             return QBrush(QColor(Qt::darkGreen));
         if (l.state == LineState::Partial)
             return QBrush(QColor(0xB0, 0x60, 0x00));
+        if (l.state == LineState::InDebit)
+            return QBrush(QColor(0x1F, 0x4E, 0xA8)); // asked of the bank: blue, neither owed nor paid
         return {};
     case Qt::DecorationRole:
         if (c == ColCode && l.taxCodeWarning)

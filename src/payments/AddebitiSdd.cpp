@@ -4,6 +4,7 @@
 #include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
 #include "payments/Mandates.h"
+#include "payments/SddRegister.h"
 #include "payments/PaymentSettings.h"
 #include "app/Printing.h"
 #include "report/ReportPainter.h"
@@ -14,7 +15,9 @@
 #include "validators/Iban.h"
 #include "widgets/Calendario.h"
 #include <QAbstractTableModel>
+#include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +27,7 @@
 #include <QStringListModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <iterator>
 
 // The debits of the plan: payer, child, IBAN masked, sequence, amount.
 class SddPlanModel : public QAbstractTableModel {
@@ -108,6 +112,14 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     lstEscluse->setModel(m_leftOut);
     lblTotale = new QLabel(this);
     lblTotale->setObjectName(QStringLiteral("lblTotale"));
+    lstFile = new QListView(this);
+    lstFile->setObjectName(QStringLiteral("lstFile"));
+    lstFile->setUniformItemSizes(true);
+    lstFile->setMaximumHeight(80);
+    lstFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_files = new QStringListModel(this);
+    lstFile->setModel(m_files);
+    btnRitira = NamedButton(QStringLiteral("Ritira file"), this, "btnRitira");
     btnScadenza = NamedButton(QStringLiteral("Calendario"), this, "btnScadenza");
     btnCrea = NamedButton(QStringLiteral("Crea file SDD"), this, "btnCrea");
     btnStampa = NamedButton(QStringLiteral("Stampa elenco"), this, "btnStampa");
@@ -137,6 +149,13 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     lblEscluse->setObjectName(QStringLiteral("lblEscluse"));
     page->addWidget(lblEscluse);
     page->addWidget(lstEscluse);
+    auto* lblFileMese = new QLabel(QStringLiteral("File SDD del mese:"), this);
+    lblFileMese->setObjectName(QStringLiteral("lblFileMese"));
+    page->addWidget(lblFileMese);
+    auto* files = new QHBoxLayout;
+    files->addWidget(lstFile, 1);
+    files->addWidget(btnRitira, 0, Qt::AlignTop);
+    page->addLayout(files);
     page->addLayout(commands);
     resize(900, 600);
 
@@ -144,8 +163,13 @@ TfrmAddebitiSdd::TfrmAddebitiSdd(Carvenna& app, const QVector<fees::FeeLine>& li
     connect(btnScadenza, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnScadenzaClick);
     connect(btnCrea, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnCreaClick);
     connect(btnStampa, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnStampaClick);
+    connect(btnRitira, &QPushButton::clicked, this, &TfrmAddebitiSdd::btnRitiraClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     Replan();
+    // Tab in the order of the screen, top to bottom.
+    QWidget* chain[] = {txtScadenza, btnScadenza, grdAddebiti, lstEscluse, lstFile, btnRitira, btnCrea, btnStampa, btnChiudi};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
     TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
 }
 
@@ -154,6 +178,13 @@ TfrmAddebitiSdd::~TfrmAddebitiSdd() = default;
 void TfrmAddebitiSdd::Replan() {
     payments::Mandates mandates;
     mandates.Load(m_app.Path(QLatin1String(payments::MandatesFileName)));
+    // The month rule with the register as it is now: a file just written or withdrawn changes the lines.
+    fees::DebitHolds holds;
+    QString error;
+    const bool registerRead = payments::LoadDebitHolds(m_app.ProgramFolder(), holds, &error);
+    if (registerRead)
+        fees::HoldLines(m_lines, holds, m_month);
+    ShowFiles();
     m_model->Set(nullptr);
     m_plan = payments::PlanCollections(m_lines, m_ticked, mandates, m_month);
     m_model->Set(&m_plan.collections);
@@ -165,7 +196,75 @@ void TfrmAddebitiSdd::Replan() {
                            .arg(m_plan.collections.size())
                            .arg(FormatTotal(m_plan.Total()))
                            .arg(m_plan.leftOut.size()));
-    btnCrea->setEnabled(!m_plan.collections.isEmpty());
+    btnCrea->setEnabled(!m_plan.collections.isEmpty() && registerRead);
+    if (!registerRead)
+        lblTotale->setText(QStringLiteral("Attenzione: ") + error + QStringLiteral(": nessun file può essere creato."));
+}
+
+void TfrmAddebitiSdd::ShowFiles() {
+    payments::SddRegister reg;
+    QStringList lines;
+    m_fileNames.clear();
+    if (reg.Load(m_app.ProgramFolder())) {
+        for (const payments::SddRegisterFile& f : reg.FilesOf(m_month)) {
+            const QVector<payments::SddRegisterDebit> debits = reg.DebitsOf(f.name);
+            qint64 total = 0;
+            QMap<QString, int> states;
+            for (const payments::SddRegisterDebit& d : debits) {
+                total += d.amount;
+                ++states[payments::DebitStatusText(reg.StatusOf(d))];
+            }
+            QStringList state;
+            if (f.withdrawn)
+                state << QStringLiteral("ritirato il ") + FormatDate(f.withdrawnOn);
+            else
+                for (auto it = states.constBegin(); it != states.constEnd(); ++it)
+                    state << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
+            lines << QStringLiteral("%1   addebito il %2   %3 per € %4   %5")
+                         .arg(f.name, FormatDate(f.due), Counted(debits.size(), QStringLiteral("addebito"),
+                                                                 QStringLiteral("addebiti")))
+                         .arg(FormatTotal(total), state.join(QStringLiteral(", ")));
+            m_fileNames << f.name;
+        }
+    }
+    m_files->setStringList(lines);
+    btnRitira->setEnabled(!lines.isEmpty());
+    if (!lines.isEmpty())
+        lstFile->setCurrentIndex(m_files->index(int(lines.size()) - 1));
+}
+
+void TfrmAddebitiSdd::btnRitiraClick() {
+    const int row = lstFile->currentIndex().row();
+    if (row < 0 || row >= m_fileNames.size()) {
+        m_app.messages().Warning(QStringLiteral("Selezionare il file da ritirare."), this);
+        return;
+    }
+    const QString name = m_fileNames[row];
+    payments::SddRegister reg;
+    QString problem;
+    if (!reg.Load(m_app.ProgramFolder(), &problem) ||
+        !(problem = reg.WithdrawProblem(name, m_app.clock().Today())).isEmpty()) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: il file non può essere ritirato: ") + problem + u'.', this);
+        return;
+    }
+    if (!m_app.messages().Ask(QStringLiteral("Ritirare il file %1?\n\r\n\rVa ritirato solo se non è ancora stato "
+                                             "consegnato alla banca: i suoi mesi tornano da pagare e i mandati al "
+                                             "primo addebito tornano FRST.")
+                                  .arg(name),
+                              this))
+        return;
+    QString error;
+    if (!payments::WithdrawSddFile(m_app.ProgramFolder(), name, m_app.clock().Today(), &error)) {
+        m_app.messages().Error(QStringLiteral("Attenzione: il file non è stato ritirato; nulla è cambiato.\n\r\n\r") +
+                                   error,
+                               this);
+        return;
+    }
+    m_app.messages().Information(QStringLiteral("Il file %1 è stato ritirato: i suoi addebiti sono di nuovo da "
+                                                "inviare.")
+                                     .arg(name),
+                                 this);
+    Replan();
 }
 
 void TfrmAddebitiSdd::btnScadenzaClick() {
@@ -216,14 +315,15 @@ void TfrmAddebitiSdd::btnCreaClick() {
     m_written = r.path;
     const QString total = FormatTotal(m_plan.Total());
     const int count = int(m_plan.collections.size());
-    m_app.messages().Information(QStringLiteral("Creato il file %1 con %2 addebiti per € %3, da consegnare alla "
-                                                "banca entro la data di addebito.")
-                                     .arg(QStringLiteral("SDD/") + QFileInfo(r.path).fileName())
-                                     .arg(count)
-                                     .arg(total),
-                                 this);
-    Replan(); // the first collections are now made: the next file is RCUR
-    btnCrea->setEnabled(false);
+    const QString text =
+        QStringLiteral("Creato il file %1 con %2 per € %3.\n\r\n\rIl file deve arrivare alla banca entro il %4, "
+                       "almeno un giorno lavorativo prima della data di addebito del %5.")
+            .arg(QDir::toNativeSeparators(QFileInfo(r.path).absoluteFilePath()),
+                 Counted(count, QStringLiteral("addebito"), QStringLiteral("addebiti")), total,
+                 FormatDate(payments::LatestDeliveryDate(due)), FormatDate(due));
+    Replan(); // its lines are now in the file: a second press finds nothing left to send
+    if (m_app.messages().Choose(text, {QStringLiteral("Apri cartella"), QStringLiteral("OK")}, 1, this) == 0)
+        m_app.shell().Open(QDir::toNativeSeparators(QFileInfo(r.path).absolutePath()));
 }
 
 void TfrmAddebitiSdd::btnStampaClick() {

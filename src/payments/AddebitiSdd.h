@@ -31,6 +31,8 @@ public:
     QListView* lstEscluse;
     QLabel* lblTotale;
     QPushButton* btnScadenza; ///< the date picker for the due date
+    QListView* lstFile;       ///< the month's files in the register, with their state
+    QPushButton* btnRitira;   ///< withdraws the selected file, not yet given to the bank
     QPushButton* btnCrea;
     QPushButton* btnStampa;
     QPushButton* btnChiudi;
@@ -43,9 +45,11 @@ private slots:
     void btnScadenzaClick();
     void btnCreaClick();
     void btnStampaClick();
+    void btnRitiraClick();
 
 private:
     void Replan();
+    void ShowFiles();
     Carvenna& m_app;
     QVector<fees::FeeLine> m_lines;
     QVector<int> m_ticked;
@@ -53,6 +57,8 @@ private:
     payments::SddPlan m_plan;
     SddPlanModel* m_model;
     QStringListModel* m_leftOut;
+    QStringListModel* m_files;
+    QStringList m_fileNames; // the register's names, one per line of lstFile
     QString m_written;
     std::optional<report::ReportTemplate> frxReport;
 };

@@ -95,14 +95,14 @@ bool SaveMandate(const QString& path, const Mandate& m, QString* error) {
     return doc.Save(path, error);
 }
 
-bool MarkFirstCollections(const QString& path, const QStringList& taxCodes, QString* error) {
+bool MarkFirstCollections(const QString& path, const QStringList& taxCodes, QString* error, bool done) {
     if (taxCodes.isEmpty())
         return true;
     IniDocument doc;
     if (!doc.Load(path, error))
         return false;
     for (const QString& code : taxCodes)
-        doc.Set(code, kFirst, YesNo(true));
+        doc.Set(code, kFirst, YesNo(done));
     return doc.Save(path, error);
 }
 

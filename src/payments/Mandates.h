@@ -47,7 +47,9 @@ QString CheckMandate(const Mandate& m, const Mandates& all, const QDate& today);
 /// Writes one payer's mandate (its four keys) into `path`, keeping every other line. All or nothing.
 bool SaveMandate(const QString& path, const Mandate& m, QString* error = nullptr);
 
-/// Marks the first collection done for `taxCodes` in one save of `path`. All or nothing.
-bool MarkFirstCollections(const QString& path, const QStringList& taxCodes, QString* error = nullptr);
+/// Marks the first collection done (or, with `done` false, not done: the next debit is FRST again) for
+/// `taxCodes` in one save of `path`. All or nothing.
+bool MarkFirstCollections(const QString& path, const QStringList& taxCodes, QString* error = nullptr,
+                          bool done = true);
 
 } // namespace payments

@@ -1,4 +1,5 @@
 #include "payments/MovimentiBancari.h"
+#include "payments/SddRegister.h"
 #include "widgets/NamedControls.h"
 #include "app/Guida.h"
 #include "app/KeyboardReach.h"
@@ -29,7 +30,7 @@ using namespace payments;
 // The statement's credits with their proposals; the first column ticks what "Emetti ricevute" issues.
 class MovementsModel : public QAbstractTableModel {
 public:
-    enum Column { ColTick, ColDate, ColAmount, ColPayer, ColText, ColMatch, ColState, ColCount };
+    enum Column { ColTick, ColDate, ColAmount, ColPayer, ColText, ColMatch, ColState, ColRule, ColCount };
     MovementsModel(const QVector<Movement>& credits, const QVector<DueCard>& cards, QObject* parent)
         : QAbstractTableModel(parent), m_credits(credits), m_cards(cards) {}
     QVector<Proposal> proposals;
@@ -79,6 +80,8 @@ public:
             return m_cards[p.card].line.child + QStringLiteral(": ") + months.join(QStringLiteral(", "));
         }
         case ColState: return MatchStateText(p.state);
+        case ColRule: // what found the card, and which rule chose the months
+            return p.card < 0 ? QString() : p.how + QStringLiteral("; ") + p.monthsBy;
         default: return QString();
         }
     }
@@ -92,7 +95,8 @@ public:
     QVariant headerData(int s, Qt::Orientation o, int role) const override {
         if (o != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        static const char* names[] = {"", "Data", "Importo", "Chi ha pagato", "Causale", "Minore e mesi", "Stato"};
+        static const char* names[] = {"",      "Data",          "Importo", "Chi ha pagato", "Causale", "Minore e mesi",
+                                      "Stato", "Abbinato per"};
         return QString::fromUtf8(names[s]);
     }
 
@@ -126,7 +130,13 @@ TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::
                       CsvRole::Credit, CsvRole::Debit, CsvRole::Payer, CsvRole::Currency})
         cmbRuolo->addItem(CsvRoleName(r), int(r));
     btnColonna = NamedButton(QStringLiteral("Cambia colonna"), this, "btnColonna");
-    m_cards = LoadDueCards(app.ProgramFolder(), month);
+    QString dueError;
+    m_cards = LoadDueCards(app.ProgramFolder(), month, &dueError);
+    if (!dueError.isEmpty())
+        app.messages().Warning(QStringLiteral("Attenzione: %1\n\r\n\rNessun movimento può essere abbinato finché "
+                                              "l'archivio non si legge.")
+                                   .arg(dueError),
+                               parent);
     m_model = new MovementsModel(m_data.credits, m_cards, this);
     grdMovimenti = new QTableView(this);
     grdMovimenti->setObjectName(QStringLiteral("grdMovimenti"));
@@ -199,6 +209,8 @@ TfrmMovimentiBancari::TfrmMovimentiBancari(Carvenna& app, int year, const fees::
     connect(btnEmetti, &QPushButton::clicked, this, &TfrmMovimentiBancari::btnEmettiClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &TfrmMovimentiBancari::UpdateCount);
+    connect(grdMovimenti->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TfrmMovimentiBancari::grdMovimentiRowChanged);
     for (QWidget* w : std::initializer_list<QWidget*>{cmbColonna, cmbRuolo, btnColonna})
         w->setEnabled(false);
     Show(StatementData{});
@@ -275,6 +287,19 @@ void TfrmMovimentiBancari::btnColonnaClick() {
 
 void TfrmMovimentiBancari::Show(const StatementData& data) {
     m_data = data;
+    if (!m_data.credits.isEmpty() || !m_data.returns.isEmpty()) {
+        // What the statement says of our direct debits goes into their register first: a returned
+        // debit frees its month (and a returned FRST stays FRST) before the months are matched.
+        StatementNote note;
+        QString error;
+        if (!NoteStatement(m_app.ProgramFolder(), m_data, &note, &error))
+            m_app.messages().Warning(QStringLiteral("Attenzione: gli esiti degli addebiti SDD non sono stati "
+                                                    "registrati.\n\r\n\r") +
+                                         error,
+                                     this);
+        else // a debit returned, or one the statement shows lapsed, is owed again
+            m_cards = LoadDueCards(m_app.ProgramFolder(), m_month);
+    }
     m_model->proposals = MatchMovements(m_data.credits, m_cards, UsedMovements(m_app.ProgramFolder(), m_year));
     m_model->Reset();
     QStringList returns;
@@ -305,6 +330,16 @@ void TfrmMovimentiBancari::UpdateCount() {
                               .arg(accepted)
                               .arg(FormatTotal(total)));
     btnEmetti->setEnabled(accepted > 0);
+}
+
+void TfrmMovimentiBancari::grdMovimentiRowChanged() {
+    // The card offered is the selected movement's own, never the one of the row seen before.
+    const int row = grdMovimenti->currentIndex().row();
+    const int card = row >= 0 && row < m_model->proposals.size() ? m_model->proposals[row].card : -1;
+    const int at = card >= 0 ? cmbScheda->findData(card) : -1;
+    cmbScheda->setCurrentIndex(at);
+    if (at < 0)
+        cmbScheda->setEditText(QString());
 }
 
 void TfrmMovimentiBancari::btnAbbinaClick() {

@@ -41,6 +41,7 @@ public:
     const payments::StatementData& Data() const { return m_data; }
 
 private slots:
+    void grdMovimentiRowChanged();
     void btnApriClick();
     void btnColonnaClick();
     void btnAbbinaClick();

@@ -1,5 +1,6 @@
 #include "payments/PaymentMatch.h"
 #include "payments/SddFile.h"
+#include "payments/SddRegister.h"
 #include "receipts/Cancellation.h"
 #include "storage/Dates.h"
 #include "storage/ReceiptFile.h"
@@ -19,22 +20,40 @@ QString JournalPath(const QString& folder, int year) {
     return folder + QStringLiteral("Storico/%1.movimenti.log").arg(year);
 }
 
-// The months `amount` reaches among the owed ones still free, oldest first; `exact` when it pays them whole.
+int Key(const fees::FeeMonth& m) {
+    return m.year * 100 + m.month;
+}
+
+// The months `amount` reaches among the owed ones still free: those of `first` (named by the payer)
+// before the others, each group oldest first; `exact` when it pays them whole. A transfer skips the
+// months a pending direct debit holds unless the payer names them (`skipHeld`).
 QVector<fees::FeeMonth> Reach(const QVector<fees::MonthDue>& owed, const QHash<QString, qint64>& taken,
-                              const QString& childKey, qint64 amount, bool* exact, int fromMonth = 0) {
+                              const QString& childKey, qint64 amount, bool* exact, int fromMonth = 0,
+                              const QVector<fees::FeeMonth>& first = {}, bool skipHeld = false) {
+    QVector<const fees::MonthDue*> order;
+    for (const fees::MonthDue& m : owed)
+        if (std::any_of(first.begin(), first.end(), [&](const fees::FeeMonth& f) { return Key(f) == Key(m.month); }))
+            order << &m;
+    for (const fees::MonthDue& m : owed)
+        if (!order.contains(&m))
+            order << &m;
     QVector<fees::FeeMonth> months;
     qint64 left = amount;
-    for (const fees::MonthDue& m : owed) {
-        if (m.month.year * 100 + m.month.month < fromMonth)
+    for (const fees::MonthDue* m : order) {
+        if (Key(m->month) < fromMonth)
             continue; // a collection pays the month it was made for
-        const qint64 free = m.Owed() - taken.value(childKey + QString::number(m.month.year * 100 + m.month.month));
+        const bool named = std::any_of(first.begin(), first.end(), [&](const fees::FeeMonth& f) { return Key(f) == Key(m->month); });
+        if (skipHeld && m->held > 0 && !named)
+            continue;
+        const qint64 free = m->Owed() - taken.value(childKey + QString::number(Key(m->month)));
         if (free <= 0)
             continue;
         if (left <= 0)
             break;
-        months << m.month;
+        months << m->month;
         left -= free;
     }
+    std::sort(months.begin(), months.end(), [](const fees::FeeMonth& a, const fees::FeeMonth& b) { return Key(a) < Key(b); });
     *exact = left == 0 && !months.isEmpty();
     return months;
 }
@@ -48,6 +67,68 @@ QString MatchStateText(MatchState s) {
     case MatchState::AlreadyRecorded: return QString::fromUtf8("già registrato");
     }
     return QString();
+}
+
+QVector<fees::FeeMonth> MonthsNamed(const QString& text, const QDate& paid) {
+    static const char* abbreviations[] = {"gen", "feb", "mar", "apr", "mag", "giu",
+                                          "lug", "ago", "set", "ott", "nov", "dic"};
+    // Letters and digits folded (accents dropped, lower case); everything else separates words.
+    QString folded;
+    for (QChar c : text.normalized(QString::NormalizationForm_KD)) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue;
+        folded += c.isLetterOrNumber() || c == u'/' || c == u'-' || c == u'.' ? c.toLower() : QChar(u' ');
+    }
+    const auto nearest = [&](int month) {
+        const QDate ref = paid.isValid() ? paid : QDate(2000, 1, 1);
+        fees::FeeMonth best{ref.year(), month};
+        int bestDistance = 1000;
+        for (int y = ref.year() - 1; y <= ref.year() + 1; ++y) {
+            const int distance = std::abs((y * 12 + month) - (ref.year() * 12 + ref.month()));
+            if (distance < bestDistance) { // the earlier year wins a tie: it is tried first
+                bestDistance = distance;
+                best = fees::FeeMonth{y, month};
+            }
+        }
+        return best;
+    };
+    QVector<fees::FeeMonth> out;
+    const auto add = [&](const fees::FeeMonth& m) {
+        if (!std::any_of(out.begin(), out.end(), [&](const fees::FeeMonth& x) { return Key(x) == Key(m); }))
+            out << m;
+    };
+    static const QRegularExpression word(QStringLiteral("[a-z]+"));
+    static const QRegularExpression yearAfter(QStringLiteral("^[ ./-]*(\\d{4}|\\d{2})(?![\\d/])"));
+    for (auto it = word.globalMatch(folded); it.hasNext();) {
+        const auto w = it.next();
+        const QString name = w.captured(0);
+        int month = 0;
+        for (int i = 1; i <= 12 && month == 0; ++i)
+            if (name == fees::FeeMonth{2000, i}.Name() || name == QLatin1String(abbreviations[i - 1]) ||
+                (i == 9 && name == QLatin1String("sett")))
+                month = i;
+        if (month == 0)
+            continue;
+        const auto y = yearAfter.match(folded.mid(w.capturedEnd()));
+        if (y.hasMatch()) {
+            const int year = y.captured(1).size() == 2 ? 2000 + y.captured(1).toInt() : y.captured(1).toInt();
+            if (year >= 2000 && year <= 2099) {
+                add(fees::FeeMonth{year, month});
+                continue;
+            }
+        }
+        add(nearest(month));
+    }
+    // Month and year in figures, not part of a full date ("07/12/2026" names no month here).
+    static const QRegularExpression figures(QStringLiteral("(?<![\\d/.-])(\\d{1,2})[/.-](\\d{4})(?![\\d/.-]\\d|\\d)"));
+    for (auto it = figures.globalMatch(folded); it.hasNext();) {
+        const auto f = it.next();
+        const int month = f.captured(1).toInt(), year = f.captured(2).toInt();
+        if (month >= 1 && month <= 12 && year >= 2000 && year <= 2099)
+            add(fees::FeeMonth{year, month});
+    }
+    std::sort(out.begin(), out.end(), [](const fees::FeeMonth& a, const fees::FeeMonth& b) { return Key(a) < Key(b); });
+    return out;
 }
 
 QString MovementKey(const Movement& m) {
@@ -78,6 +159,9 @@ QVector<DueCard> LoadDueCards(const QString& programFolder, const fees::FeeMonth
     fees::ChildReceipts receipts;
     if (!receipts.Load(programFolder, {upTo.year - 1, upTo.year}, &children, error))
         return {};
+    fees::DebitHolds holds;
+    if (!LoadDebitHolds(programFolder, holds, error))
+        return {};
     const QStringList words = fees::ReadFeeWords(programFolder);
     for (int i = 0; i < cards.size(); ++i) {
         const RegistryRecord& c = cards[i];
@@ -97,7 +181,7 @@ QVector<DueCard> LoadDueCards(const QString& programFolder, const fees::FeeMonth
             const auto [from, to] = fees::AccountRange(c.InizioTes, c.FineTes, upTo);
             const fees::ChildAccount acc =
                 fees::Allocate(receipts.Of(d.line.child), fees::CardTerms{d.line.child, fee, d.line.cause}, from, to,
-                               words);
+                               words, holds.Of(d.line.child));
             for (const fees::MonthDue& m : acc.months)
                 if (m.Owed() > 0)
                     d.owed << m;
@@ -107,14 +191,40 @@ QVector<DueCard> LoadDueCards(const QString& programFolder, const fees::FeeMonth
     return out;
 }
 
+namespace {
+bool Among(const QVector<fees::FeeMonth>& months, const fees::FeeMonth& m) {
+    return std::any_of(months.begin(), months.end(), [&](const fees::FeeMonth& x) { return Key(x) == Key(m); });
+}
+
+// Which rule chose `months`: the direct debit's month, the months the text names, or the oldest owed.
+QString MonthsRule(const QVector<fees::FeeMonth>& named, const QVector<fees::FeeMonth>& months, bool debit) {
+    if (debit)
+        return QStringLiteral("mese dell'addebito SDD");
+    if (!named.isEmpty() && std::any_of(months.begin(), months.end(), [&](const fees::FeeMonth& m) { return Among(named, m); }))
+        return QStringLiteral("mesi nella causale");
+    if (!named.isEmpty())
+        return QStringLiteral("mesi della causale non dovuti: i più vecchi da pagare");
+    return QStringLiteral("mesi più vecchi da pagare");
+}
+
+QString MonthNames(const QVector<fees::FeeMonth>& months) {
+    QStringList names;
+    for (const fees::FeeMonth& m : months)
+        names << m.Name() + u' ' + QString::number(m.year);
+    return names.join(QStringLiteral(", "));
+}
+} // namespace
+
 void AssignCard(Proposal& p, const Movement& m, const QVector<DueCard>& cards, int card) {
     p.card = card;
     bool exact = false;
-    p.months = Reach(cards[card].owed, {}, fees::ChildKey(cards[card].line.child), m.amount, &exact);
+    const QVector<fees::FeeMonth> named = MonthsNamed(m.remittance, m.value);
+    p.months = Reach(cards[card].owed, {}, fees::ChildKey(cards[card].line.child), m.amount, &exact, 0, named, true);
     if (p.months.isEmpty() && !cards[card].owed.isEmpty())
         p.months << cards[card].owed.first().month;
     p.state = MatchState::Matched;
     p.how = QStringLiteral("scelto a mano");
+    p.monthsBy = MonthsRule(named, p.months, false);
     p.note.clear();
     p.accepted = !p.months.isEmpty();
 }
@@ -207,14 +317,17 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
             out << p;
             continue;
         }
+        // A transfer pays the months its text names first; a collection the month it was made for.
+        const QVector<fees::FeeMonth> named = fromMonth > 0 ? QVector<fees::FeeMonth>() : MonthsNamed(m.remittance, m.value);
+        const bool transfer = fromMonth == 0;
         // Among siblings, the one whose owed months the amount pays exactly.
         int chosen = candidates.first();
         bool exact = false;
         QVector<fees::FeeMonth> months;
         for (int c : candidates) {
             bool e = false;
-            QVector<fees::FeeMonth> reach =
-                Reach(cards[c].owed, taken, fees::ChildKey(cards[c].line.child), m.amount, &e, fromMonth);
+            QVector<fees::FeeMonth> reach = Reach(cards[c].owed, taken, fees::ChildKey(cards[c].line.child), m.amount,
+                                                  &e, fromMonth, named, transfer);
             if (reach.isEmpty() && fromMonth > 0) // the month collected is paid already: the oldest owed
                 reach = Reach(cards[c].owed, taken, fees::ChildKey(cards[c].line.child), m.amount, &e);
             if (e || (months.isEmpty() && !reach.isEmpty()) || c == candidates.first()) {
@@ -227,7 +340,21 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
         }
         p.card = chosen;
         p.months = months;
-        if (months.isEmpty()) {
+        p.monthsBy = MonthsRule(named, months, !transfer);
+        // A named month that a pending direct debit asks: the bank may collect it too.
+        QStringList heldFiles;
+        for (const fees::MonthDue& d : cards[chosen].owed)
+            if (transfer && d.held > 0 && Among(months, d.month) && !heldFiles.contains(d.heldBy))
+                heldFiles << d.heldBy;
+        const bool namedOwed = std::any_of(months.begin(), months.end(), [&](const fees::FeeMonth& x) { return Among(named, x); });
+        if (!heldFiles.isEmpty()) {
+            p.state = MatchState::ToCheck;
+            p.note = QStringLiteral("il mese è già in addebito SDD (%1): verificare che non venga pagato due volte")
+                         .arg(heldFiles.join(QStringLiteral(", ")));
+        } else if (!named.isEmpty() && !namedOwed && !months.isEmpty()) {
+            p.state = MatchState::ToCheck;
+            p.note = QStringLiteral("la causale indica %1, che non risulta da pagare").arg(MonthNames(named));
+        } else if (months.isEmpty()) {
             p.state = MatchState::ToCheck;
             p.note = QStringLiteral("la scheda non ha mesi da pagare");
         } else if (!exact) {
@@ -243,11 +370,16 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
         // What this movement pays is no longer free for the next ones.
         qint64 left = m.amount;
         const QString child = fees::ChildKey(cards[chosen].line.child);
-        for (const fees::MonthDue& d : cards[chosen].owed) {
-            const bool paid = std::any_of(p.months.begin(), p.months.end(), [&](const fees::FeeMonth& x) {
-                return x.year == d.month.year && x.month == d.month.month;
-            });
-            if (!paid || left <= 0)
+        // In the order Reach took them: the named months, then the others.
+        QVector<fees::MonthDue> inOrder;
+        for (const fees::MonthDue& d : cards[chosen].owed)
+            if (Among(named, d.month))
+                inOrder << d;
+        for (const fees::MonthDue& d : cards[chosen].owed)
+            if (!Among(named, d.month))
+                inOrder << d;
+        for (const fees::MonthDue& d : inOrder) {
+            if (!Among(p.months, d.month) || left <= 0)
                 continue;
             const QString k = child + QString::number(d.month.year * 100 + d.month.month);
             const qint64 part = qMin(left, d.Owed() - taken.value(k));

@@ -240,6 +240,13 @@ QDate EarliestDueDate(const QDate& today) {
     return d;
 }
 
+QDate LatestDeliveryDate(const QDate& due) {
+    QDate d = due.addDays(-1);
+    while (IsBankHoliday(d))
+        d = d.addDays(-1);
+    return d;
+}
+
 SddPlan PlanCollections(const QVector<fees::FeeLine>& lines, const QVector<int>& which, const Mandates& mandates,
                         const fees::FeeMonth& m) {
     SddPlan plan;
@@ -248,6 +255,10 @@ SddPlan PlanCollections(const QVector<fees::FeeLine>& lines, const QVector<int>&
         auto leave = [&](const QString& reason) { plan.leftOut.push_back({idx, line.parent, line.child, reason}); };
         if (line.state == fees::LineState::Paid) {
             leave(QStringLiteral("già pagata"));
+            continue;
+        }
+        if (line.state == fees::LineState::InDebit) {
+            leave(QStringLiteral("già in addebito SDD: ") + line.heldBy);
             continue;
         }
         if (!fees::Issuable(line)) {
@@ -358,37 +369,6 @@ QString NextSddPath(const QString& programFolder, const fees::FeeMonth& m) {
         if (!QFileInfo::exists(path))
             return path;
     }
-}
-
-SddWriteResult WriteSddFile(const QString& programFolder, const SddHeader& header, const SddPlan& plan,
-                            PaymentSettings::SddFormat format) {
-    SddWriteResult r;
-    if (plan.collections.isEmpty()) {
-        r.error = QStringLiteral("nessun addebito da inviare");
-        return r;
-    }
-    if (!QDir().mkpath(programFolder + QStringLiteral("SDD"))) {
-        r.error = QStringLiteral("impossibile creare la cartella SDD");
-        return r;
-    }
-    fees::FeeMonth month{header.dueDate.year(), header.dueDate.month()};
-    if (!plan.collections.isEmpty())
-        if (const auto ref = ParseEndToEndId(plan.collections.first().endToEnd))
-            month = ref->month;
-    const QString path = NextSddPath(programFolder, month);
-    if (!SaveWholeFile(path, BuildSddXml(header, plan, format), &r.error))
-        return r;
-    QStringList first;
-    for (const SddCollection& c : plan.collections)
-        if (c.sequence == Sequence::First && !first.contains(c.taxCode))
-            first << c.taxCode;
-    if (!MarkFirstCollections(programFolder + QLatin1String(MandatesFileName), first, &r.error)) {
-        QFile::remove(path);
-        return r;
-    }
-    r.ok = true;
-    r.path = path;
-    return r;
 }
 
 } // namespace payments

@@ -68,6 +68,9 @@ bool IsBankHoliday(const QDate& d);
 /// The first bank working day after `today`: the earliest due date the window offers.
 QDate EarliestDueDate(const QDate& today);
 
+/// The last day the file can reach the bank for `due`: the bank working day before it.
+QDate LatestDeliveryDate(const QDate& due);
+
 /// What the file's group header and payment blocks need besides the collections.
 struct SddHeader {
     PaymentSettings creditor;
@@ -94,9 +97,10 @@ struct SddWriteResult {
     QString error; // why nothing was written
 };
 
-/// Writes the file whole into the folder SDD, then marks the first collection done in the mandates file
-/// for the payers collected FRST. When the flags cannot be saved the new file is removed again, so a
-/// file at the bank always has its flags and a failed one none.
+/// Writes the file whole into the folder SDD under the next number free on the disk and in the register,
+/// marks the first collection done in the mandates file for the payers collected FRST, and notes its
+/// debits in the register (SddRegister), under the register's lock: all or nothing. Refuses, writing
+/// nothing, when the register cannot be read or a month of the plan is already in a pending file.
 SddWriteResult WriteSddFile(const QString& programFolder, const SddHeader& header, const SddPlan& plan,
                             PaymentSettings::SddFormat format);
 

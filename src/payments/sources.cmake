@@ -5,6 +5,7 @@ list(APPEND CORE_SOURCES
 list(APPEND CORE_SOURCES
     ${CUR}/Mandates.h ${CUR}/Mandates.cpp
     ${CUR}/SddFile.h ${CUR}/SddFile.cpp
+    ${CUR}/SddRegister.h ${CUR}/SddRegister.cpp
     ${CUR}/Statement.h ${CUR}/Statement.cpp
     ${CUR}/PaymentMatch.h ${CUR}/PaymentMatch.cpp)
 list(APPEND UI_SOURCES

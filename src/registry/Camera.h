@@ -19,6 +19,8 @@ public:
     /// Stops capturing; harmless when not capturing.
     virtual void Deactivate() = 0;
     virtual bool IsActive() const = 0;
+    /// Why this build of the program cannot capture at all (empty: it can, when a camera is there).
+    virtual QString MissingSupport() const { return QString(); }
 
 signals:
     /// A new frame, already copied, delivered on the user-interface thread.

@@ -1,5 +1,6 @@
 #include "registry/DesktopCamera.h"
 #include "registry/CameraBackend.h"
+#include <QDebug>
 
 DesktopCamera::DesktopCamera(QObject* parent) : Camera(parent) {}
 
@@ -10,11 +11,16 @@ DesktopCamera::~DesktopCamera() {
 CameraBackend* DesktopCamera::Backend() const {
     if (!m_tried) {
         m_tried = true;
-        m_backend.reset(CreateCameraBackend(&m_loadError));
+        m_backend.reset(CreateCameraBackend(&m_missing));
         if (m_backend) {
             auto* self = const_cast<DesktopCamera*>(this);
             m_backend->frameReady = [self](const QImage& frame) { emit self->FrameReady(frame); };
             m_backend->failed = [self](const QString& text) { emit self->Failed(text); };
+        } else {
+            // The reason is for whoever installs the program; the user is told what to do instead.
+            qWarning().noquote() << "webcam:" << m_missing;
+            m_missing = QStringLiteral("La webcam non è disponibile in questa installazione di Carvenna: la foto si "
+                                       "può caricare da un file.");
         }
     }
     return m_backend.get();
@@ -29,7 +35,7 @@ bool DesktopCamera::Activate(QString* error) {
     CameraBackend* b = Backend();
     if (!b) {
         if (error)
-            *error = m_loadError;
+            *error = m_missing;
         return false;
     }
     return b->Activate(error);
@@ -42,4 +48,8 @@ void DesktopCamera::Deactivate() {
 
 bool DesktopCamera::IsActive() const {
     return m_backend && m_backend->IsActive();
+}
+
+QString DesktopCamera::MissingSupport() const {
+    return Backend() ? QString() : m_missing;
 }

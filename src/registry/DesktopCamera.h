@@ -16,12 +16,13 @@ public:
     bool Activate(QString* error = nullptr) override;
     void Deactivate() override;
     bool IsActive() const override;
+    QString MissingSupport() const override;
 
 private:
-    /// The back end, loaded on first use; null when it cannot be loaded (then there is no camera).
+    /// The back end, loaded on first use; null when it cannot be had (then there is no camera).
     CameraBackend* Backend() const;
 
     mutable std::unique_ptr<CameraBackend> m_backend;
     mutable bool m_tried = false;
-    mutable QString m_loadError;
+    mutable QString m_missing; // why there is no back end
 };

@@ -1,21 +1,11 @@
 #include "registry/SheetConvert.h"
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
 // A large workbook takes LibreOffice a while; one that has not finished in two minutes is not coming.
 constexpr int kConversionLimitMs = 120000;
 } // namespace
-
-QString FindOffice() {
-    for (const char* name : {"soffice", "libreoffice"}) {
-        const QString found = QStandardPaths::findExecutable(QLatin1String(name));
-        if (!found.isEmpty())
-            return found;
-    }
-    return QString();
-}
 
 bool ConvertSheetToCsv(ProgramRunner& runner, const QString& office, const QString& path, const QString& outFolder,
                        QString* csvPath, QString* error) {

@@ -70,7 +70,8 @@ void TfrmWebCam::btnAccendiClick() {
     if (m_on)
         return;
     if (!camCamera || !camCamera->Available()) {
-        m_app.messages().Plain(NoCameraMessage(), this);
+        const QString missing = camCamera ? camCamera->MissingSupport() : QString();
+        m_app.messages().Plain(missing.isEmpty() ? NoCameraMessage() : missing, this);
         return;
     }
     if (!camCamera->Activate()) {

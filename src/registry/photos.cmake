@@ -17,7 +17,9 @@ list(APPEND UI_RESOURCE_FILES
     registry/art/allega_gomma.svg
     registry/art/allega_istruzioni.svg)
 # The webcam's capture back end over Qt Multimedia (CameraModule.cpp): a module loaded on first use where
-# CARVENNA_CAMERA_MODULE is on, else built into the program; the top CMakeLists.txt makes the choice.
+# CARVENNA_CAMERA_MODULE is on, else built into the program; none where the build has no Qt Multimedia
+# (the webcam window then says it is missing). The top CMakeLists.txt makes the choice.
 set(CAMERA_MODULE_SOURCES ${CUR}/CameraBackend.h ${CUR}/CameraModule.cpp)
 set(CAMERA_LOAD_SOURCES ${CUR}/CameraBackendLoad.cpp)
 set(CAMERA_LINKED_SOURCES ${CUR}/CameraBackendLinked.cpp)
+set(CAMERA_NONE_SOURCES ${CUR}/CameraBackendNone.cpp)

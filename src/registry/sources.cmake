@@ -17,3 +17,9 @@ list(APPEND CORE_SOURCES
     ${CUR}/ColumnGuess.h ${CUR}/ColumnGuess.cpp
     ${CUR}/CardImport.h ${CUR}/CardImport.cpp)
 list(APPEND UI_SOURCES ${CUR}/ImportaSchede.h ${CUR}/ImportaSchede.cpp)
+# Where LibreOffice is found differs between systems, one file per system.
+if(WIN32)
+    list(APPEND CORE_SOURCES ${CUR}/FindOfficeWin.cpp)
+else()
+    list(APPEND CORE_SOURCES ${CUR}/FindOfficePosix.cpp)
+endif()

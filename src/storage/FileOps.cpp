@@ -1,7 +1,5 @@
 #include "storage/FileOps.h"
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
+#include "storage/SystemFile.h"
 
 namespace {
 FileOps g_real;
@@ -9,23 +7,23 @@ FileOps* g_current = &g_real;
 } // namespace
 
 int FileOps::Open(const char* path, int flags, mode_t mode) {
-    return ::open(path, flags, mode);
+    return SystemFile::Open(path, flags, int(mode));
 }
 ssize_t FileOps::Pwrite(int fd, const void* data, size_t size, off_t offset) {
-    return ::pwrite(fd, data, size, offset);
+    return ssize_t(SystemFile::WriteAt(fd, data, qint64(size), qint64(offset)));
 }
 int FileOps::Fsync(int fd) {
-    return ::fsync(fd);
+    return SystemFile::Flush(fd);
 }
 int FileOps::Close(int fd) {
-    return ::close(fd);
+    return SystemFile::Close(fd);
 }
 int FileOps::Rename(const char* from, const char* to) {
-    return ::rename(from, to);
+    return SystemFile::Replace(from, to);
 }
 
 int FileOps::Ftruncate(int fd, off_t length) {
-    return ::ftruncate(fd, length);
+    return SystemFile::Truncate(fd, qint64(length));
 }
 
 FileOps& FileOps::Current() {

@@ -1,4 +1,5 @@
 #include "storage/HistoryJournal.h"
+#include "storage/SystemFile.h"
 #include "storage/FixedField.h"
 #include "storage/RecordFile.h"
 #include "storage/SaveFile.h"
@@ -10,9 +11,6 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr int kIndexEntry = 16; // position and line offset, 8 bytes each, little endian
@@ -29,24 +27,24 @@ QString IndexPath(const QString& journal) {
 // one that misses an entry is removed, so the reader then goes through the journal itself.
 void AppendIndex(const QString& journal, qint64 position, qint64 offset) {
     const QByteArray path = QFile::encodeName(IndexPath(journal));
-    int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+    int fd = SystemFile::Open(path.constData(), O_RDWR | SystemFile::kOpenFlags, 0);
     if (fd < 0 && errno == ENOENT && offset == 0)
-        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        fd = SystemFile::Open(path.constData(), O_RDWR | O_CREAT | SystemFile::kOpenFlags, 0666);
     if (fd < 0)
         return;
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0;
+    const qint64 size = SystemFile::Size(fd);
+    bool ok = size >= 0;
     if (ok) {
         char entry[kIndexEntry];
         qToLittleEndian<qint64>(position, entry);
         qToLittleEndian<qint64>(offset, entry + 8);
         // Whole entries only: one cut short before is written over.
-        const off_t at = st.st_size / kIndexEntry * kIndexEntry;
-        ok = ::pwrite(fd, entry, kIndexEntry, at) == kIndexEntry;
+        const qint64 at = size / kIndexEntry * kIndexEntry;
+        ok = SystemFile::WriteAt(fd, entry, kIndexEntry, at) == kIndexEntry;
     }
-    ::close(fd);
+    SystemFile::Close(fd);
     if (!ok)
-        ::unlink(path.constData());
+        SystemFile::Remove(path.constData());
 }
 
 QString NewId() {

@@ -2,16 +2,13 @@
 #include "storage/ReceiptFile.h"
 #include "storage/RecordFile.h"
 #include "storage/FileOps.h"
+#include "storage/SystemFile.h"
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QSysInfo>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 const char kTimeFormat[] = "yyyy-MM-dd HH:mm:ss";
@@ -59,7 +56,8 @@ QByteArray CheckCode(const QByteArray& body) {
 }
 
 QString Errno(const char* what, const QString& path) {
-    return QStringLiteral("%1 %2: %3").arg(QLatin1String(what), path, QString::fromLocal8Bit(strerror(errno)));
+    return QStringLiteral("%1 %2: %3")
+        .arg(QLatin1String(what), QDir::toNativeSeparators(path), QString::fromLocal8Bit(strerror(errno)));
 }
 } // namespace
 
@@ -69,9 +67,7 @@ QString WorkstationName() {
 }
 
 QString CurrentUserName() {
-    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
-    return QStringLiteral("?");
+    return SystemFile::UserName();
 }
 
 QString JournalFolder(const QString& archivePath) {
@@ -111,18 +107,17 @@ JournalFailure JournalLines::Append(const QString& path, const QByteArray& lines
         return fail(JournalFailure::Unavailable, QStringLiteral("cannot create %1").arg(folder));
     FileOps& ops = FileOps::Current();
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ops.Open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ops.Open(native.constData(), O_RDWR | O_CREAT | SystemFile::kOpenFlags, 0666);
     if (fd < 0)
         return fail(JournalFailure::Unavailable, Errno("open", path));
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const qint64 size = SystemFile::IsRegular(fd) ? SystemFile::Size(fd) : -1;
+    if (size < 0) {
         ops.Close(fd);
         return fail(JournalFailure::Unavailable, QStringLiteral("%1 is not a file").arg(path));
     }
-    const off_t size = st.st_size;
     QByteArray bytes = lines;
     char last = '\n';
-    if (size > 0 && ::pread(fd, &last, 1, size - 1) != 1)
+    if (size > 0 && SystemFile::ReadAt(fd, &last, 1, size - 1) != 1)
         last = '\0';
     if (last != '\n')
         bytes.prepend("!\n");

@@ -59,6 +59,7 @@ int ListFinder::Find(const QStringList& lines, int selected, const QString& keyA
 }
 
 #include <cstring>
+#include <string_view>
 
 namespace {
 inline char FoldByte(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
@@ -93,7 +94,8 @@ bool RecordMatcher::Matches(const char* record) const {
         char folded[256];
         for (int k = 0; k < len; ++k)
             folded[k] = FoldByte(text[b + k]);
-        if (memmem(folded, size_t(len), c.folded.constData(), size_t(c.folded.size())))
+        if (std::string_view(folded, size_t(len))
+                .find(std::string_view(c.folded.constData(), size_t(c.folded.size()))) != std::string_view::npos)
             ++found;
     }
     return found >= m_filled;

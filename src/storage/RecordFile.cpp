@@ -1,19 +1,18 @@
 #include "storage/RecordFile.h"
 #include "storage/FileOps.h"
 #include "storage/SaveFile.h"
+#include "storage/SystemFile.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // The lock covers one byte far beyond any real data, so readers are never blocked and the
 // file never grows because of it.
-constexpr off_t kSentinel = off_t(1) << 40;
+constexpr qint64 kSentinel = qint64(1) << 40;
 qint64 g_shortWrite = -1;
 
 QString Errno(const char* what) {
@@ -32,17 +31,6 @@ bool IsMixOf(const QByteArray& current, const QByteArray& old, const QByteArray&
         if (current[i] != old[i] && current[i] != fresh[i])
             return false;
     return true;
-}
-
-// Makes the intent file's name durable before the record changes. Some shared folders cannot
-// flush a folder; the record is then written all the same.
-void FlushFolderOf(const QString& path) {
-    const int dir =
-        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
 }
 } // namespace
 
@@ -72,7 +60,7 @@ bool RecordFile::OpenOrCreate(const QString& path) {
     m_error.clear();
     const QByteArray native = QFile::encodeName(path);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        m_fd = FileOps::Current().Open(native.constData(), O_RDWR | O_CLOEXEC, 0);
+        m_fd = FileOps::Current().Open(native.constData(), O_RDWR | SystemFile::kOpenFlags, 0);
         if (m_fd >= 0)
             break;
         // Something is there but cannot be opened (read-only, a folder...): never replace it.
@@ -83,7 +71,7 @@ bool RecordFile::OpenOrCreate(const QString& path) {
             continue; // another workstation created it since the open: open that one
         if (errno != ENOENT)
             return Fail(Errno("open"));
-        m_fd = FileOps::Current().Open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = FileOps::Current().Open(native.constData(), O_RDWR | O_CREAT | O_EXCL | SystemFile::kOpenFlags, 0666);
         if (m_fd >= 0)
             break;
         if (errno != EEXIST) // another workstation created it a moment ago: open that one
@@ -91,8 +79,7 @@ bool RecordFile::OpenOrCreate(const QString& path) {
     }
     if (m_fd < 0)
         return Fail(Errno("open"));
-    struct stat st;
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!SystemFile::IsRegular(m_fd)) {
         FileOps::Current().Close(m_fd);
         m_fd = -1;
         return Fail(QStringLiteral("not a regular file"));
@@ -110,16 +97,16 @@ bool RecordFile::OpenOrCreate(const QString& path) {
 }
 
 qint64 RecordFile::RecordCount() {
-    struct stat st;
     if (m_fd < 0) {
         Fail(QStringLiteral("file not open"));
         return -1;
     }
-    if (::fstat(m_fd, &st) != 0) {
+    const qint64 size = SystemFile::Size(m_fd);
+    if (size < 0) {
         Fail(Errno("stat"));
         return -1;
     }
-    return qint64(st.st_size) / m_size;
+    return size / m_size;
 }
 
 bool RecordFile::ReadRaw(qint64 index, QByteArray& out) {
@@ -130,7 +117,7 @@ bool RecordFile::ReadRaw(qint64 index, QByteArray& out) {
     out.resize(m_size);
     qint64 done = 0;
     while (done < m_size) {
-        const ssize_t n = ::pread(m_fd, out.data() + done, size_t(m_size - done), off_t(index * m_size + done));
+        const qint64 n = SystemFile::ReadAt(m_fd, out.data() + done, m_size - done, index * m_size + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -166,25 +153,17 @@ bool RecordFile::WriteAt(qint64 offset, const QByteArray& data) {
 }
 
 bool RecordFile::Lock(bool on, bool wait, bool* busy) {
-    // POSIX record locks do not nest: only the outermost holder takes and releases the byte.
+    // Byte locks do not nest: only the outermost holder takes and releases the byte.
     if (on && m_lockDepth++ > 0)
         return true;
     if (!on && --m_lockDepth > 0)
         return true;
-    struct flock fl;
-    std::memset(&fl, 0, sizeof fl);
-    fl.l_type = on ? F_WRLCK : F_UNLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kSentinel;
-    fl.l_len = 1;
-    while (::fcntl(m_fd, wait ? F_SETLKW : F_SETLK, &fl) != 0) {
-        if (errno != EINTR) {
-            if (busy && (errno == EAGAIN || errno == EACCES))
-                *busy = true;
-            if (on)
-                m_lockDepth = 0;
-            return Fail(Errno("lock"));
-        }
+    if (SystemFile::LockByte(m_fd, kSentinel, on, wait) != 0) {
+        if (busy && (errno == EAGAIN || errno == EACCES))
+            *busy = true;
+        if (on)
+            m_lockDepth = 0;
+        return Fail(Errno("lock"));
     }
     return !on || FollowReplacedFile(wait, busy);
 }
@@ -194,34 +173,23 @@ bool RecordFile::Lock(bool on, bool wait, bool* busy) {
 // the file now under the name and takes that one's lock, so its write is not lost with the old file.
 bool RecordFile::FollowReplacedFile(bool wait, bool* busy) {
     const QByteArray native = QFile::encodeName(m_path);
-    struct flock fl;
-    std::memset(&fl, 0, sizeof fl);
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kSentinel;
-    fl.l_len = 1;
     for (int tries = 0; !native.isEmpty() && tries < 5; ++tries) {
-        struct stat mine, named;
-        if (::fstat(m_fd, &mine) != 0 || ::stat(native.constData(), &named) != 0 ||
-            (mine.st_dev == named.st_dev && mine.st_ino == named.st_ino))
+        if (SystemFile::StillNamed(m_fd, native.constData()))
             return true; // still the archive (or the name is gone: nothing better to follow)
-        const int fd = FileOps::Current().Open(native.constData(), O_RDWR | O_CLOEXEC, 0);
+        const int fd = FileOps::Current().Open(native.constData(), O_RDWR | SystemFile::kOpenFlags, 0);
         if (fd < 0)
             break;
         FileOps::Current().Close(m_fd); // lets the old file's lock go
         m_fd = fd;
-        fl.l_type = F_WRLCK;
-        while (::fcntl(m_fd, wait ? F_SETLKW : F_SETLK, &fl) != 0) {
-            if (errno != EINTR) {
-                if (busy && (errno == EAGAIN || errno == EACCES))
-                    *busy = true;
-                m_lockDepth = 0;
-                return Fail(Errno("lock"));
-            }
+        if (SystemFile::LockByte(m_fd, kSentinel, true, wait) != 0) {
+            if (busy && (errno == EAGAIN || errno == EACCES))
+                *busy = true;
+            m_lockDepth = 0;
+            return Fail(Errno("lock"));
         }
     }
     // The name cannot be followed: give up the lock rather than write into a file no longer read.
-    fl.l_type = F_UNLCK;
-    ::fcntl(m_fd, F_SETLK, &fl);
+    SystemFile::LockByte(m_fd, kSentinel, false, false);
     m_lockDepth = 0;
     return Fail(QStringLiteral("the archive was replaced while waiting for it"));
 }
@@ -256,10 +224,10 @@ bool RecordFile::AppendBatchRaw(const std::function<bool(qint64, QByteArray&)>& 
     if (m_fd < 0)
         return Fail(QStringLiteral("file not open"));
     return Locked([&] {
-        struct stat st;
-        if (::fstat(m_fd, &st) != 0)
+        const qint64 size = SystemFile::Size(m_fd);
+        if (size < 0)
             return Fail(Errno("stat"));
-        const qint64 count = qint64(st.st_size) / m_size;
+        const qint64 count = size / m_size;
         QByteArray recs;
         if (!build(count, recs))
             return false;
@@ -274,9 +242,9 @@ bool RecordFile::AppendBatchRaw(const std::function<bool(qint64, QByteArray&)>& 
         // so that a failed batch leaves the file exactly as it was.
         QByteArray tail;
         const qint64 start = count * m_size;
-        if (st.st_size > start) {
-            tail.resize(int(st.st_size - start));
-            if (::pread(m_fd, tail.data(), size_t(tail.size()), off_t(start)) != tail.size())
+        if (size > start) {
+            tail.resize(int(size - start));
+            if (SystemFile::ReadAt(m_fd, tail.data(), tail.size(), start) != tail.size())
                 return Fail(Errno("read"));
         }
         if (WriteAt(start, recs) && (FileOps::Current().Fsync(m_fd) == 0 || Fail(Errno("flush")))) {
@@ -286,7 +254,7 @@ bool RecordFile::AppendBatchRaw(const std::function<bool(qint64, QByteArray&)>& 
         }
         const QString err = m_error;
         // Cut back to the size before the batch; the bytes it replaced go back where they were.
-        if (FileOps::Current().Ftruncate(m_fd, off_t(st.st_size)) != 0 || (!tail.isEmpty() && !WriteAt(start, tail)))
+        if (FileOps::Current().Ftruncate(m_fd, off_t(size)) != 0 || (!tail.isEmpty() && !WriteAt(start, tail)))
             return Fail(err + QStringLiteral("; ") + Errno("cut back"));
         FileOps::Current().Fsync(m_fd);
         return Fail(err);
@@ -322,7 +290,8 @@ bool RecordFile::WriteIntent(qint64 offset, const QByteArray& old, const QByteAr
     QString error;
     if (!SaveWholeFile(IntentPath(m_path), intent, &error))
         return Fail(error);
-    FlushFolderOf(m_path);
+    // The intent file's name is made durable before the record changes.
+    SystemFile::FlushFolder(QFileInfo(m_path).absolutePath());
     return true;
 }
 
@@ -332,7 +301,8 @@ bool RecordFile::SettleInterruptedOverwrite() {
     const QString intentPath = IntentPath(m_path);
     QFile f(intentPath);
     if (!f.open(QIODevice::ReadOnly))
-        return !f.exists() || Fail(QStringLiteral("cannot read %1: %2").arg(intentPath, f.errorString()));
+        return !f.exists() ||
+               Fail(QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(intentPath), f.errorString()));
     const QByteArray intent = f.read(kIntentHead + 2 * qint64(m_size) + 1);
     f.close();
     // A damaged intent file cannot come from a save (it is written whole or not at all): it is
@@ -355,7 +325,7 @@ bool RecordFile::SettleInterruptedOverwrite() {
         }
     }
     if (!QFile::remove(intentPath) && QFile::exists(intentPath))
-        return Fail(QStringLiteral("cannot remove %1").arg(intentPath));
+        return Fail(QStringLiteral("cannot remove %1").arg(QDir::toNativeSeparators(intentPath)));
     return true;
 }
 
@@ -404,8 +374,7 @@ bool RecordFile::Scan(const std::function<bool(qint64, const char*)>& visit) {
         block.resize(n * m_size);
         qint64 done = 0;
         while (done < block.size()) {
-            const ssize_t r =
-                ::pread(m_fd, block.data() + done, size_t(block.size() - done), off_t(first * m_size + done));
+            const qint64 r = SystemFile::ReadAt(m_fd, block.data() + done, block.size() - done, first * m_size + done);
             if (r < 0 && errno == EINTR)
                 continue;
             if (r < 0)

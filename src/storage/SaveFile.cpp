@@ -1,5 +1,6 @@
 #include "storage/SaveFile.h"
 #include "storage/FileOps.h"
+#include "storage/SystemFile.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -7,8 +8,6 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -29,7 +28,9 @@ SaveFile::~SaveFile() {
 
 bool SaveFile::Fail(const char* what) {
     const int err = errno;
-    m_error = QStringLiteral("%1 %2: %3").arg(QLatin1String(what), m_path, QString::fromLocal8Bit(strerror(err)));
+    // The path as the system writes it (backslashes on Windows), since the text may reach the user.
+    m_error = QStringLiteral("%1 %2: %3")
+                  .arg(QLatin1String(what), QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(strerror(err)));
     Cancel();
     return false;
 }
@@ -68,7 +69,7 @@ bool SaveFile::Open() {
     }
     for (int attempt = 0; attempt < 8 && m_fd < 0; ++attempt) {
         m_temp = target + ".new" + QByteArray::number(QRandomGenerator::global()->generate() % 1000000);
-        m_fd = FileOps::Current().Open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        m_fd = FileOps::Current().Open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | SystemFile::kOpenFlags, mode);
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
@@ -77,7 +78,7 @@ bool SaveFile::Open() {
         return Fail("cannot create a new file for");
     }
     if (exists)
-        ::fchmod(m_fd, mode); // the umask must not narrow a shared file's permissions
+        SystemFile::KeepMode(m_fd, mode); // the umask must not narrow a shared file's permissions
     struct stat created;
     if (::fstat(m_fd, &created) == 0)
         RemoveStaleNewFiles(m_path, QDateTime::fromSecsSinceEpoch(created.st_mtime, Qt::UTC));
@@ -103,12 +104,10 @@ bool SaveFile::Write(const QByteArray& bytes) {
         }
         done += n;
     }
-#if defined(__linux__)
     // A large file is flushed at Commit: its blocks start for the disk now, while the caller builds
     // the next ones, so that the flush waits only for the last. A hint: its failure changes nothing.
     if (done >= kEarlyWriteback)
-        ::sync_file_range(m_fd, off_t(m_written), off_t(done), SYNC_FILE_RANGE_WRITE);
-#endif
+        SystemFile::StartWriteBack(m_fd, m_written, done);
     m_written += done;
     return true;
 }
@@ -133,11 +132,11 @@ bool SaveFile::Commit() {
 
 void SaveFile::Cancel() {
     if (m_fd >= 0) {
-        ::close(m_fd);
+        SystemFile::Close(m_fd);
         m_fd = -1;
     }
     if (!m_temp.isEmpty()) {
-        ::unlink(m_temp.constData());
+        SystemFile::Remove(m_temp.constData());
         m_temp.clear();
     }
 }
@@ -151,13 +150,15 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
 }
 
 bool CopyWholeFile(const QString& from, const QString& to, QString* error) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) {
+    const int fd = SystemFile::Open(QFile::encodeName(from).constData(), O_RDONLY | SystemFile::kOpenFlags, 0);
+    if (fd < 0) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(from, in.errorString());
+            *error = QStringLiteral("%1: %2").arg(from, QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
-    return CopyWholeFile(in.handle(), from, to, error);
+    const bool ok = CopyWholeFile(fd, from, to, error);
+    SystemFile::Close(fd);
+    return ok;
 }
 
 bool CopyWholeFile(int from, const QString& fromName, const QString& to, QString* error) {
@@ -172,7 +173,7 @@ bool CopyWholeFile(int from, const QString& fromName, const QString& to, QString
     QByteArray block;
     for (qint64 offset = 0;;) {
         block.resize(1 << 20);
-        const ssize_t n = ::pread(from, block.data(), size_t(block.size()), off_t(offset));
+        const qint64 n = SystemFile::ReadAt(from, block.data(), block.size(), offset);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

@@ -3,6 +3,7 @@ list(APPEND CORE_SOURCES
     ${CUR}/FixedField.h ${CUR}/FixedField.cpp
     ${CUR}/ColumnLine.h ${CUR}/ColumnLine.cpp
     ${CUR}/FileOps.h ${CUR}/FileOps.cpp
+    ${CUR}/SystemFile.h
     ${CUR}/SaveFile.h ${CUR}/SaveFile.cpp
     ${CUR}/RecordFile.h ${CUR}/RecordFile.cpp
     ${CUR}/ReceiptFile.h ${CUR}/ReceiptFile.cpp
@@ -18,3 +19,9 @@ list(APPEND CORE_SOURCES
     ${CUR}/HistoryJournal.h ${CUR}/HistoryJournal.cpp
     ${CUR}/PrintJournal.h ${CUR}/PrintJournal.cpp
     ${CUR}/AuditedSave.h ${CUR}/AuditedSave.cpp)
+# The file calls that differ between systems, one file per system.
+if(WIN32)
+    list(APPEND CORE_SOURCES ${CUR}/SystemFileWin.cpp)
+else()
+    list(APPEND CORE_SOURCES ${CUR}/SystemFilePosix.cpp)
+endif()

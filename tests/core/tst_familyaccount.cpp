@@ -52,7 +52,8 @@ QVector<ReceiptRecord> SchoolReceipts() {
                         "Rossi Luca"),
         TypedFeeReceipt("2", "03/11/2026", "Retta novembre", "01/11/2026", "30/11/2026", "100,00", "Rossi Luca"),
         TypedFeeReceipt("3", "01/09/2026", "Iscrizione", "01/09/2026", "30/06/2027", "1000,00", "Rossi Luca"),
-        // Anna: October overpaid (credit 100,00), one receipt whose amount cannot be read.
+        // Anna: October overpaid by 100,00, which pays part of November; one receipt whose amount cannot
+        // be read.
         TypedFeeReceipt("4", "02/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026", "300,00", " rossi anna "),
         TypedFeeReceipt("5", "02/11/2026", "Retta novembre", "01/11/2026", "30/11/2026", "dieci", "Rossi Anna"),
         // Leo: cancelled, so his December is owed.
@@ -135,13 +136,16 @@ private slots:
         QCOMPARE(luca.account.months[2].paid, Euro(100));
         QCOMPARE(luca.account.months[2].parts.value(0).date, QDate(2026, 11, 3));
         QCOMPARE(luca.account.months[3].paid, qint64(0));
-        QCOMPARE(anna.account.TotalCredit(), Euro(100));
+        // The credit left by October pays November in part and is no longer a credit.
+        QCOMPARE(anna.account.TotalCredit(), qint64(0));
+        QCOMPARE(anna.account.months[1].paid, Euro(100));
+        QVERIFY(anna.account.months[1].parts.value(0).credit);
         QCOMPARE(anna.account.unreadable.size(), 1);
         QCOMPARE(anna.account.unreadable[0].number, QStringLiteral("5"));
         QCOMPARE(a.TotalDue(), Euro(1000 + 600));
-        QCOMPARE(a.TotalPaid(), Euro(600 + 200));
-        QCOMPARE(a.TotalOwed(), Euro(400 + 400));
-        QCOMPARE(a.TotalCredit(), Euro(100));
+        QCOMPARE(a.TotalPaid(), Euro(600 + 300));
+        QCOMPARE(a.TotalOwed(), Euro(400 + 300));
+        QCOMPARE(a.TotalCredit(), qint64(0));
 
         // Up to October: only what was due by then.
         const FamilyAccount oct = BuildFamilyAccount(School(), 2, LoadedReceipts(dir.path()), FeeMonth{2026, 10},
@@ -149,6 +153,7 @@ private slots:
         QCOMPARE(oct.sections[0].child, QStringLiteral("Rossi Anna"));
         QCOMPARE(oct.TotalOwed(), qint64(0));
         QCOMPARE(oct.TotalDue(), Euro(500 + 200));
+        QCOMPARE(oct.TotalCredit(), Euro(100)); // no later month asked yet: still a credit
     }
 
     void cardsWithoutAccount() {
@@ -172,7 +177,8 @@ private slots:
         QCOMPARE(rossi.taxCode.trimmed().toUpper(), kTaxCode);
         QCOMPARE(rossi.children.size(), 2);
         QCOMPARE(rossi.children[0].child, QStringLiteral("Rossi Anna"));
-        QCOMPARE(rossi.Total(), Euro(800));
+        QCOMPARE(rossi.Total(), Euro(700)); // Anna's October credit pays 100,00 of her November
+        QCOMPARE(rossi.children[0].months[0].owed, Euro(100));
         QCOMPARE(rossi.MonthsText(), QStringLiteral("Rossi Anna: novembre 2026, dicembre 2026; Rossi Luca: "
                                                     "novembre 2026, dicembre 2026"));
         QCOMPARE(rossi.children[1].months[0].owed, Euro(150)); // the rest of November
@@ -348,14 +354,14 @@ private slots:
         QVERIFY2(LoadFamilyAccount(dir.path(), 3, FeeMonth{2026, 12}, a, &error), qPrintable(error));
         QCOMPARE(a.sections.size(), 2);
         QCOMPARE(a.sections[0].child, QStringLiteral("Rossi Anna"));
-        QCOMPARE(a.TotalOwed(), Euro(800));
+        QCOMPARE(a.TotalOwed(), Euro(700)); // Anna's October credit pays part of her November
         QCOMPARE(a.reminders.size(), 1);
         QCOMPARE(a.reminders[0].amount, Euro(150));
 
         ReminderSet set;
         QVERIFY2(LoadReminders(dir.path(), {1, 2}, FeeMonth{2026, 12}, set, &error), qPrintable(error));
         QCOMPARE(set.letters.size(), 2);
-        QCOMPARE(set.letters[0].Total(), Euro(800));
+        QCOMPARE(set.letters[0].Total(), Euro(700));
 
         QVERIFY(!LoadFamilyAccount(dir.path(), 99, FeeMonth{2026, 12}, a, &error));
         QCOMPARE(error, QStringLiteral("La scheda n. 99 non è nell'anagrafica."));

@@ -11,6 +11,7 @@
 using namespace fees;
 
 Q_DECLARE_METATYPE(QVector<fees::ChildReceipt>)
+Q_DECLARE_METATYPE(QVector<fees::DebitHold>)
 
 namespace {
 
@@ -105,17 +106,21 @@ private slots:
             << QVector<ChildReceipt>{Rec("98", "20/12/2025", "Retta gennaio", "01/01/2026", "31/01/2026", "250,00",
                                          kChild, 2025)}
             << 1 << Euro(250) << "Già pagata: ricevuta n. 98" << qint64(0) << 0;
-        QTest::newRow("overpaid: credit")
+        // What is paid beyond October pays November, so none of it is left as credit.
+        QTest::newRow("overpaid: the next month takes it")
             << QVector<ChildReceipt>{Rec("12", "02/10/2026", "Retta", oct1, oct31, "300,00")} << 10 << Euro(250)
-            << "Già pagata: ricevuta n. 12" << Euro(50) << 0;
+            << "Già pagata: ricevuta n. 12" << qint64(0) << 0;
+        QTest::newRow("overpaid in December: credit beyond the range")
+            << QVector<ChildReceipt>{Rec("12", "02/12/2026", "Retta", "01/12/2026", "31/12/2026", "300,00")} << 12
+            << Euro(250) << "Già pagata: ricevuta n. 12" << Euro(50) << 0;
         QTest::newRow("two receipts for one month")
             << QVector<ChildReceipt>{Rec("15", "20/10/2026", "Retta saldo", oct1, oct31, "150,00"),
                                      Rec("12", "02/10/2026", "Retta acconto", oct1, oct31, "100,00")}
             << 10 << Euro(250) << "Già pagata: ricevute n. 12, 15" << qint64(0) << 0;
-        QTest::newRow("second receipt beyond the fee is credit")
+        QTest::newRow("second receipt beyond the fee pays the next month")
             << QVector<ChildReceipt>{Rec("12", "02/10/2026", "Retta", oct1, oct31, "250,00"),
                                      Rec("15", "20/10/2026", "Retta", oct1, oct31, "250,00")}
-            << 10 << Euro(250) << "Già pagata: ricevuta n. 12" << Euro(250) << 0;
+            << 11 << Euro(250) << "Già pagata: ricevuta n. 15" << qint64(0) << 0;
         QTest::newRow("a sibling's receipt") << QVector<ChildReceipt>{Rec("12", "02/10/2026", "Retta", oct1, oct31,
                                                                           "250,00", "Rossi Anna")}
                                              << 10 << qint64(0) << "Da emettere" << qint64(0) << 0;
@@ -174,6 +179,109 @@ private slots:
                                             FeeMonth{2026, 12}, DefaultFeeWords());
         QCOMPARE(later.TotalPaid(), Euro(250));
         QCOMPARE(later.TotalCredit(), qint64(0));
+    }
+
+    // A credit pays the next months still owed, in order, in the rule itself: the letter, its QR code
+    // and the month's batch then ask only the rest. Fee 250,00; account from September to `to`.
+    void creditPaysNextMonths_data() {
+        QTest::addColumn<QVector<ChildReceipt>>("receipts");
+        QTest::addColumn<int>("to");    // the account's last month, of 2026
+        QTest::addColumn<int>("month"); // the month looked at
+        QTest::addColumn<qint64>("paid");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<qint64>("credit");
+        const ChildReceipt oct300 = Rec("31", "05/10/2026", "Retta ottobre", "01/10/2026", "31/10/2026", "300,00");
+        // The case seen: 300,00 for a 250,00 October left November asking 250,00 beside a credit of 50,00.
+        QTest::newRow("overpaid October pays part of November")
+            << QVector<ChildReceipt>{oct300} << 11 << 11 << Euro(50)
+            << "Pagata in parte: 50,00 di 250,00 (credito ricevuta n. 31)" << qint64(0);
+        QTest::newRow("the rest issued later completes it")
+            << QVector<ChildReceipt>{oct300, Rec("45", "02/11/2026", "Retta novembre", "01/11/2026", "30/11/2026",
+                                                 "200,00")}
+            << 12 << 11 << Euro(250) << "Già pagata: ricevute n. 31, 45" << qint64(0);
+        QTest::newRow("a month already paid is skipped")
+            << QVector<ChildReceipt>{Rec("20", "01/10/2026", "Retta novembre", "01/11/2026", "30/11/2026", "250,00"),
+                                     oct300}
+            << 12 << 12 << Euro(50) << "Pagata in parte: 50,00 di 250,00 (credito ricevuta n. 31)" << qint64(0);
+        QTest::newRow("a large credit pays whole months, the rest stays credit")
+            << QVector<ChildReceipt>{Rec("31", "05/10/2026", "Retta", "01/10/2026", "31/10/2026", "800,00")} << 12
+            << 12 << Euro(250) << "Già pagata: ricevuta n. 31" << Euro(50);
+        QTest::newRow("never a month before the receipt's")
+            << QVector<ChildReceipt>{Rec("31", "05/11/2026", "Retta", "01/11/2026", "30/11/2026", "300,00")} << 12
+            << 10 << qint64(0) << "Da emettere" << qint64(0);
+        QTest::newRow("not past the account's last month")
+            << QVector<ChildReceipt>{oct300} << 10 << 10 << Euro(250) << "Già pagata: ricevuta n. 31" << Euro(50);
+        QTest::newRow("a cancelled receipt gives no credit")
+            << QVector<ChildReceipt>{Rec("31", "05/10/2026", "annullata: Retta ottobre", "01/10/2026", "31/10/2026",
+                                         "300,00")}
+            << 11 << 11 << qint64(0) << "Da emettere" << qint64(0);
+        QTest::newRow("another purpose's receipt gives no credit")
+            << QVector<ChildReceipt>{Rec("31", "05/10/2026", "Buoni pasto", "01/10/2026", "31/10/2026", "300,00")}
+            << 11 << 11 << qint64(0) << "Da emettere" << qint64(0);
+    }
+    void creditPaysNextMonths() {
+        QFETCH(QVector<ChildReceipt>, receipts);
+        QFETCH(int, to);
+        QFETCH(int, month);
+        QFETCH(qint64, paid);
+        QFETCH(QString, state);
+        QFETCH(qint64, credit);
+        const ChildAccount a = Allocate(receipts, CardTerms{kChild, Euro(250), kCardCause}, FeeMonth{2026, 9},
+                                        FeeMonth{2026, to}, DefaultFeeWords());
+        const MonthDue* m = a.Month(FeeMonth{2026, month});
+        QVERIFY(m);
+        QCOMPARE(m->paid, paid);
+        QCOMPARE(MonthStateText(*m), state);
+        QCOMPARE(m->ToAsk(), Euro(250) - paid);
+        QCOMPARE(a.TotalCredit(), credit);
+        // The month's answer does not depend on how far the account goes beyond it.
+        const ChildAccount longer = Allocate(receipts, CardTerms{kChild, Euro(250), kCardCause}, FeeMonth{2026, 9},
+                                             FeeMonth{2027, 6}, DefaultFeeWords());
+        QCOMPARE(longer.Month(FeeMonth{2026, month})->paid, paid);
+    }
+
+    // A month asked by a pending direct-debit file is held: not paid, but not asked again either.
+    void debitHolds_data() {
+        QTest::addColumn<QVector<ChildReceipt>>("receipts");
+        QTest::addColumn<QVector<DebitHold>>("holds");
+        QTest::addColumn<qint64>("held");
+        QTest::addColumn<qint64>("toAsk");
+        QTest::addColumn<QString>("state");
+        const DebitHold nov{kChild, FeeMonth{2026, 11}, Euro(250), QStringLiteral("SDD_2026_11_1.xml")};
+        QTest::newRow("pending file") << QVector<ChildReceipt>{} << QVector<DebitHold>{nov} << Euro(250) << qint64(0)
+                                      << "In addebito SDD: SDD_2026_11_1.xml";
+        QTest::newRow("its collection's receipt pays it")
+            << QVector<ChildReceipt>{Rec("50", "05/12/2026", "Retta novembre", "01/11/2026", "30/11/2026", "250,00")}
+            << QVector<DebitHold>{nov} << qint64(0) << qint64(0) << "Già pagata: ricevuta n. 50";
+        QTest::newRow("the rest of a month paid in part")
+            << QVector<ChildReceipt>{Rec("40", "03/11/2026", "Retta", "01/11/2026", "30/11/2026", "100,00")}
+            << QVector<DebitHold>{DebitHold{kChild, FeeMonth{2026, 11}, Euro(150), "SDD_2026_11_1.xml"}} << Euro(150)
+            << qint64(0) << "In addebito SDD: SDD_2026_11_1.xml";
+        QTest::newRow("another child's file") << QVector<ChildReceipt>{}
+                                              << QVector<DebitHold>{DebitHold{"Rossi Anna", FeeMonth{2026, 11},
+                                                                              Euro(250), "SDD_2026_11_1.xml"}}
+                                              << qint64(0) << Euro(250) << "Da emettere";
+        QTest::newRow("another month's file") << QVector<ChildReceipt>{}
+                                              << QVector<DebitHold>{DebitHold{kChild, FeeMonth{2026, 10}, Euro(250),
+                                                                              "SDD_2026_10_1.xml"}}
+                                              << qint64(0) << Euro(250) << "Da emettere";
+        QTest::newRow("a debit for less leaves the rest to ask")
+            << QVector<ChildReceipt>{} << QVector<DebitHold>{DebitHold{kChild, FeeMonth{2026, 11}, Euro(200), "F.xml"}}
+            << Euro(200) << Euro(50) << "In addebito SDD: F.xml";
+    }
+    void debitHolds() {
+        QFETCH(QVector<ChildReceipt>, receipts);
+        QFETCH(QVector<DebitHold>, holds);
+        QFETCH(qint64, held);
+        QFETCH(qint64, toAsk);
+        QFETCH(QString, state);
+        const ChildAccount a = Allocate(receipts, CardTerms{kChild, Euro(250), kCardCause}, FeeMonth{2026, 9},
+                                        FeeMonth{2026, 12}, DefaultFeeWords(), holds);
+        const MonthDue* m = a.Month(FeeMonth{2026, 11});
+        QCOMPARE(m->held, held);
+        QCOMPARE(m->ToAsk(), toAsk);
+        QCOMPARE(MonthStateText(*m), state);
+        QCOMPARE(a.TotalToAsk(), a.TotalOwed() - a.TotalHeld());
     }
 
     void accountRange_data() {

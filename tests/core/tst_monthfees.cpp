@@ -3,6 +3,7 @@
 // file call of the batch.
 #include "../support/FaultyFileOps.h"
 #include "fees/MonthFees.h"
+#include "payments/SddRegister.h"
 #include "storage/Text.h"
 #include <QFile>
 #include <QProcess>
@@ -216,8 +217,12 @@ private slots:
                                       Paid("7", "  ROSSI luca ", "15/02/2026", "15/03/2026"),
                                       // the sister's receipt does not pay Anna's month
                                       Paid("8", "Rossi Annalisa", "01/03/2026", "31/03/2026"),
-                                      // ends the day before the month: not paid
-                                      Paid("9", "Sala Bice", "01/02/2026", "28/02/2026"),
+                                      // ends the day before the month, for its fee exactly: not paid
+                                      [] {
+                                          ReceiptRecord r = Paid("9", "Sala Bice", "01/02/2026", "28/02/2026");
+                                          r.Intero = QStringLiteral("95,00");
+                                          return r;
+                                      }(),
                                       // a period that cannot be read pays nothing
                                       Paid("10", "Sala Bice", "01/03/2026", "31/3/2026"),
                                       // a later receipt of the same month: the first one is shown
@@ -445,6 +450,75 @@ private slots:
         QCOMPARE(all.size(), 2);
         QCOMPARE(all[1].NumRic, QStringLiteral("2"));
         QCOMPARE(all[1].Praticante, QStringLiteral("Bianchi Ivo"));
+    }
+
+    // A month another workstation put in a direct-debit file after the list was read is not issued as a
+    // receipt too; a register that cannot be read stops both the list and the batch.
+    void debitedMeanwhileIsSkipped() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + u'/', year = folder + QStringLiteral("2026.ric");
+        QVERIFY(WriteCards(folder, {
+                                       {"Rossi Mario", "RSSMRA80A01H501U", "Rossi Luca", "125,50", "", ""},
+                                       {"Bianchi Anna", "BNCNNA80A41F205X", "Bianchi Ivo", "80", "", ""},
+                                   }));
+        QVERIFY(WriteYear(year, {}));
+        const FeeMonth march{2026, 3};
+        const MonthList list = BuildMonthList(folder, year, march);
+        const int rossi = list.lines[0].child == QStringLiteral("Rossi Luca") ? 0 : 1;
+        payments::SddPlan plan;
+        payments::SddCollection c;
+        c.card = list.lines[rossi].card;
+        c.child = QStringLiteral("Rossi Luca");
+        c.taxCode = QStringLiteral("RSSMRA80A01H501U");
+        c.amount = list.lines[rossi].due;
+        c.endToEnd = payments::EndToEndId(march, c.card, c.child);
+        c.signedOn = QDate(2026, 1, 10);
+        plan.collections << c;
+        payments::SddHeader h;
+        h.dueDate = QDate(2026, 3, 10);
+        h.created = QDateTime(QDate(2026, 3, 2), QTime(9, 0));
+        const payments::SddWriteResult w = payments::WriteSddFile(folder, h, plan, PaymentSettings::SddFormat::Iso);
+        QVERIFY2(w.ok, qPrintable(w.error));
+        const QByteArray registerBytes = [&] {
+            QFile f(folder + QLatin1String(payments::SddRegisterName));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+
+        // The register damaged: nothing is issued, and the list is not shown on a guess.
+        {
+            QFile f(folder + QLatin1String(payments::SddRegisterName));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(QByteArray(registerBytes).replace("Rossi Luca", "Rossi Lucas"));
+        }
+        const IssueResult refused = IssueFees(year, list.lines, Ticked(list), Request(march, list.receipts));
+        QVERIFY(!refused.ok);
+        QVERIFY2(refused.error.contains("riga 2"), qPrintable(refused.error));
+        QCOMPARE(ReadYear(year).size(), 0);
+        const MonthList unread = BuildMonthList(folder, year, march);
+        QCOMPARE(unread.outcome, ListOutcome::DebitsUnreadable);
+        QVERIFY(unread.error.contains("riga 2"));
+        {
+            QFile f(folder + QLatin1String(payments::SddRegisterName));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(registerBytes);
+        }
+
+        QVector<FeeLine> lines = list.lines;
+        const IssueResult r = IssueFees(year, lines, Ticked(list), Request(march, list.receipts));
+        QVERIFY(r.ok);
+        QCOMPARE(r.issued.size(), 1);
+        QCOMPARE(r.heldMeanwhile, QVector<int>{rossi});
+        QCOMPARE(r.heldBy, QStringList{"SDD_2026_03_1.xml"});
+        QCOMPARE(ReadYear(year).size(), 1);
+        QCOMPARE(ReadYear(year)[0].Praticante, QStringLiteral("Bianchi Ivo"));
+        ApplyIssued(lines, r);
+        QCOMPARE(lines[rossi].state, LineState::InDebit);
+        QCOMPARE(lines[rossi].stateText, QStringLiteral("In addebito SDD: SDD_2026_03_1.xml"));
+        // Read again, the list says the same.
+        const MonthList after = BuildMonthList(folder, year, march);
+        QCOMPARE(after.lines[rossi].state, LineState::InDebit);
+        QCOMPARE(after.lines[rossi].stateText, QStringLiteral("In addebito SDD: SDD_2026_03_1.xml"));
+        QVERIFY(!after.lines[rossi].ticked);
     }
 
     // Every file call of the batch made to fail in turn, with a full disk and a failing network folder:

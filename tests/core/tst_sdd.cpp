@@ -3,6 +3,7 @@
 // that sets the first-collection flags only with the file, under a failure at every file call.
 #include "../support/FaultyFileOps.h"
 #include "payments/SddFile.h"
+#include "payments/SddRegister.h"
 #include "storage/IniFile.h"
 #include <QDir>
 #include <QFile>
@@ -266,7 +267,8 @@ private slots:
         QVERIFY(!Validate(xml, "broken.xml").isEmpty());
     }
 
-    // Two files of a month get _1 and _2; the FRST payers are marked in the mandates, the others kept.
+    // A month's file gets _1 and marks the FRST payers in the mandates, keeping the others; the same lines
+    // are never written to a second file; a file already on the disk keeps its number.
     void writeNumbersAndMarks() {
         QTemporaryDir dir;
         const QString folder = dir.path() + QLatin1Char('/');
@@ -282,7 +284,15 @@ private slots:
         QVERIFY(back.Of("BNCLRA90A41F205I")->firstDone);
         QCOMPARE(IniRead(mandates, "RSSMRA85T10A562S", "Primo addebito"), QString("SI"));
         const SddWriteResult b = WriteSddFile(folder, Header(), SamplePlan(), PaymentSettings::SddFormat::Iso);
-        QCOMPARE(b.path, folder + "SDD/SDD_2026_10_2.xml");
+        QVERIFY(!b.ok);
+        QVERIFY(b.path.isEmpty());
+        // A file put in the folder by hand is not overwritten: the next month's file of the same number is
+        // written beside it under the next one.
+        QVERIFY(QFile::copy(a.path, folder + "SDD/SDD_2026_10_2.xml"));
+        QFile::remove(folder + QLatin1String(SddRegisterName));
+        const SddWriteResult c = WriteSddFile(folder, Header(), SamplePlan(), PaymentSettings::SddFormat::Iso);
+        QVERIFY2(c.ok, qPrintable(c.error));
+        QCOMPARE(c.path, folder + "SDD/SDD_2026_10_3.xml");
     }
 
     // A failure at any file call: either the file and its flags, or neither.
@@ -302,7 +312,7 @@ private slots:
                     r = WriteSddFile(folder, Header(), SamplePlan(), PaymentSettings::SddFormat::Cbi);
                     hit = faults.failed != nullptr;
                 }
-                const QStringList files = QDir(folder + "SDD").entryList(QDir::Files | QDir::Hidden);
+                const QStringList files = QDir(folder + "SDD").entryList({"*.xml", ".*"}, QDir::Files | QDir::Hidden);
                 if (r.ok) {
                     QCOMPARE(files, QStringList{"SDD_2026_10_1.xml"});
                     Mandates back;

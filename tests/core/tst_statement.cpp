@@ -295,6 +295,109 @@ private slots:
         QVERIFY(hand.accepted);
     }
 
+    // The months a payer writes in the remittance text.
+    void monthsNamed_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDate>("paid");
+        QTest::addColumn<QStringList>("months"); // mm/yyyy
+        const QDate dec3(2026, 12, 3);
+        QTest::newRow("name") << "RETTA NOVEMBRE LOMBARDI PIETRO" << dec3 << QStringList{"11/2026"};
+        QTest::newRow("abbreviation and year") << "ott 2026" << dec3 << QStringList{"10/2026"};
+        QTest::newRow("figures") << "retta 10/2026" << dec3 << QStringList{"10/2026"};
+        QTest::newRow("two names") << "settembre e ottobre" << dec3 << QStringList{"09/2026", "10/2026"};
+        QTest::newRow("abbreviation with a point") << "Retta Sett. 2026 Luca" << dec3 << QStringList{"09/2026"};
+        QTest::newRow("figures with dashes") << "rette 09-2026 e 10-2026" << dec3 << QStringList{"09/2026", "10/2026"};
+        QTest::newRow("January paid in December") << "RETTA GENNAIO" << QDate(2026, 12, 20) << QStringList{"01/2027"};
+        QTest::newRow("December paid in January") << "retta dicembre" << QDate(2027, 1, 10) << QStringList{"12/2026"};
+        QTest::newRow("a full date names no month") << "Bonifico del 07/12/2026" << dec3 << QStringList{};
+        QTest::newRow("a name that begins like a month") << "MARCO SETTIMI" << dec3 << QStringList{};
+        QTest::newRow("no month") << "Retta Lombardi Pietro" << dec3 << QStringList{};
+        QTest::newRow("accents and letter case") << QString::fromUtf8("RETTA DI NOVEMBRE, già") << dec3
+                                                 << QStringList{"11/2026"};
+    }
+    void monthsNamed() {
+        QFETCH(QString, text);
+        QFETCH(QDate, paid);
+        QFETCH(QStringList, months);
+        QStringList got;
+        for (const fees::FeeMonth& m : MonthsNamed(text, paid))
+            got << m.TwoDigits() + u'/' + QString::number(m.year);
+        QCOMPARE(got, months);
+    }
+
+    // Which months a transfer pays: those its text names first, the oldest owed only when it names none;
+    // a month in a pending direct debit only for its own collection, a transfer naming it is to check.
+    void monthsATransferPays_data() {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("amount");
+        QTest::addColumn<bool>("collection");
+        QTest::addColumn<QVector<int>>("months");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("note");
+        // Gialli Pio owes October, November and December; Lombardi Pietro owes November (in the file
+        // SDD_2026_11_1.xml) and December.
+        QTest::newRow("the case seen: named November, not the oldest")
+            << 5 << "RETTA NOVEMBRE GIALLI PIO" << qint64(2500000) << false << QVector<int>{11}
+            << int(MatchState::Matched) << "mesi nella causale" << "";
+        QTest::newRow("no month named: the oldest") << 5 << "bonifico Gialli Pio" << qint64(2500000) << false
+                                                     << QVector<int>{10} << int(MatchState::Matched)
+                                                     << "mesi più vecchi da pagare" << "";
+        QTest::newRow("two months named") << 5 << "Gialli Pio ottobre e dicembre" << qint64(5000000) << false
+                                          << QVector<int>{10, 12} << int(MatchState::Matched) << "mesi nella causale"
+                                          << "";
+        QTest::newRow("named month and more money: then the oldest") << 5 << "Gialli Pio 12/2026" << qint64(5000000)
+                                                                     << false << QVector<int>{10, 12}
+                                                                     << int(MatchState::Matched)
+                                                                     << "mesi nella causale" << "";
+        QTest::newRow("a named month not owed") << 5 << "Gialli Pio retta settembre" << qint64(2500000) << false
+                                                << QVector<int>{10} << int(MatchState::ToCheck)
+                                                << "mesi della causale non dovuti: i più vecchi da pagare"
+                                                << "settembre 2026";
+        QTest::newRow("a transfer naming a month in debit") << 6 << "retta novembre Lombardi Pietro"
+                                                            << qint64(2500000) << false << QVector<int>{11}
+                                                            << int(MatchState::ToCheck) << "mesi nella causale"
+                                                            << "SDD_2026_11_1.xml";
+        QTest::newRow("a transfer naming none skips it") << 6 << "retta Lombardi Pietro" << qint64(2500000) << false
+                                                         << QVector<int>{12} << int(MatchState::Matched)
+                                                         << "mesi più vecchi da pagare" << "";
+        QTest::newRow("its own collection pays it") << 6 << "" << qint64(2500000) << true << QVector<int>{11}
+                                                    << int(MatchState::Matched) << "mese dell'addebito SDD" << "";
+    }
+    void monthsATransferPays() {
+        QFETCH(int, card);
+        QFETCH(QString, text);
+        QFETCH(qint64, amount);
+        QFETCH(bool, collection);
+        QFETCH(QVector<int>, months);
+        QFETCH(int, state);
+        QFETCH(QString, rule);
+        QFETCH(QString, note);
+        QVector<DueCard> cards = School();
+        cards << Card(7, "Lombardi Anna", "LMBNNA80A41H501U", "Lombardi Pietro", 2500000, {11, 12});
+        cards[6].owed[0].held = 2500000;
+        cards[6].owed[0].heldBy = "SDD_2026_11_1.xml";
+        Movement m;
+        m.value = m.booked = QDate(2026, 12, 10);
+        m.amount = amount;
+        m.payer = "Qualcuno";
+        m.remittance = text;
+        if (collection) {
+            m.endToEnd = EndToEndId(fees::FeeMonth{2026, 11}, 7, "Lombardi Pietro");
+            m.directDebit = true;
+        }
+        const Proposal p = MatchMovements({m}, cards, {}).value(0);
+        QCOMPARE(p.card, card);
+        QVector<int> got;
+        for (const fees::FeeMonth& f : p.months)
+            got << f.month;
+        QCOMPARE(got, months);
+        QCOMPARE(int(p.state), state);
+        QCOMPARE(p.monthsBy, rule);
+        QVERIFY2(note.isEmpty() ? p.note.isEmpty() : p.note.contains(note), qPrintable(p.note));
+    }
+
     // Receipts issued as the month batch fills them; the movements noted; a second statement finds them used.
     void issue() {
         QTemporaryDir dir;

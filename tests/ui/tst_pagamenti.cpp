@@ -2,6 +2,7 @@
 // SDD" from "Rette del mese" with its file, its left-out lines and the creditor data it needs.
 #include "../report/PdfText.h"
 #include "ModalHelper.h"
+#include "MonthWindows.h"
 #include "TestPlatform.h"
 #include "TestPrinting.h"
 #include "app/Avvio.h"
@@ -9,6 +10,8 @@
 #include "app/Password.h"
 #include "fees/RetteMese.h"
 #include "fees/RetteModel.h"
+#include "fees/FamilyAccount.h"
+#include "fees/Reminders.h"
 #include "payments/AddebitiSdd.h"
 #include "payments/MandatoSdd.h"
 #include "payments/MovimentiBancari.h"
@@ -114,6 +117,21 @@ class tst_pagamenti : public QObject {
         QTest::mouseClick(m_app->menuRicevute()->ui.btnRetteMese, Qt::LeftButton);
         return helper->Handled() && inner;
     }
+
+    bool InRetteMese(const std::function<void(TfrmRetteMese*)>& act) {
+        return ::InRetteMese(*m_app, this, act, QStringLiteral("2026"), 120000);
+    }
+    template <class T> bool From(QPushButton* button, const std::function<void(T*)>& act) {
+        return FromButton<T>(this, button, act);
+    }
+    static QString StateOf(TfrmRetteMese* w, const QString& child) { return MonthStateOf(w, child); }
+    static const fees::FeeLine* LineOf(TfrmRetteMese* w, const QString& child) {
+        for (const fees::FeeLine& l : w->Model().Lines())
+            if (l.child == child)
+                return &l;
+        return nullptr;
+    }
+
 
 private slots:
     void init() {
@@ -247,17 +265,34 @@ private slots:
             QVERIFY(d->WrittenFile().isEmpty());
             d->txtScadenza->setText("14/12/2026");
             Look(d, "addebitisdd.png");
+            d->btnStampa->click(); // the list of what is about to be sent
+            m_tp->messages.choices.enqueue(0); // "Apri cartella"
             d->btnCrea->click();
             written = d->WrittenFile();
-            // Once written, Rossi's collections are RCUR and the button is off until the window is opened again.
-            QCOMPARE(d->grdAddebiti->model()->index(1, 3).data().toString(), QStringLiteral("RCUR"));
+            // Once written, its lines are in the file: a second press has nothing left to send.
+            QCOMPARE(d->grdAddebiti->model()->rowCount(), 0);
+            QCOMPARE(d->lstEscluse->model()->rowCount(), 4);
+            QVERIFY(d->lstEscluse->model()->index(0, 0).data().toString().endsWith(
+                QString::fromUtf8("già in addebito SDD: SDD_2026_12_1.xml")));
             QVERIFY(!d->btnCrea->isEnabled());
-            d->btnStampa->click();
+            QCOMPARE(d->lstFile->model()->rowCount(), 1);
+            QVERIFY2(d->lstFile->model()->index(0, 0).data().toString().startsWith(
+                         QString::fromUtf8("SDD_2026_12_1.xml   addebito il 14/12/2026   3 addebiti per € 700,00   "
+                                           "3 in attesa")),
+                     qPrintable(d->lstFile->model()->index(0, 0).data().toString()));
         }));
         texts = m_tp->messages.TakeTexts();
         QCOMPARE(texts.size(), 2);
         QVERIFY2(texts[0].contains("giorno lavorativo"), qPrintable(texts[0]));
-        QVERIFY2(texts[1].startsWith("Creato il file SDD/SDD_2026_12_1.xml con 3 addebiti per "), qPrintable(texts[1]));
+        // The file's full path, the last day it can reach the bank, and a way to open its folder.
+        const QString full = QDir::toNativeSeparators(m_tp->Path("SDD/SDD_2026_12_1.xml"));
+        QCOMPARE(texts[1], QString::fromUtf8("Creato il file %1 con 3 addebiti per € 700,00.\n\r\n\rIl file deve "
+                                             "arrivare alla banca entro il 11/12/2026, almeno un giorno lavorativo "
+                                             "prima della data di addebito del 14/12/2026.")
+                               .arg(full));
+        QCOMPARE(m_tp->messages.lastButtons, QStringList({"Apri cartella", "OK"}));
+        QCOMPARE(m_tp->shell.opened, QStringList{QDir::toNativeSeparators(m_tp->Path("SDD"))});
+        QCOMPARE(QDir(m_tp->Path("SDD")).entryList({"*.xml"}), QStringList{"SDD_2026_12_1.xml"});
         QCOMPARE(written, m_tp->Path("SDD/SDD_2026_12_1.xml"));
         const QString xml = QString::fromUtf8(Bytes(written));
         QVERIFY(xml.contains("<BODY:PhyMsgTpCd>INC-SDDC-01</BODY:PhyMsgTpCd>"));
@@ -375,6 +410,172 @@ private slots:
         }));
     }
 
+    // A month in a pending file is shown as such and asked no more; a withdrawn file frees it and its FRST;
+    // a return on the statement frees it again and keeps FRST; the card offered follows the movement.
+    void monthInADebitFile() {
+        QVERIFY(payments::SaveMandate(Mandates(), {"RSSMRA85T10A562S", "IT60X0542811101000000123456", "M-ROSSI",
+                                                   QDate(2026, 9, 1), false}));
+        QVERIFY(payments::SaveMandate(Mandates(), {"BNCLRA90A41F205I", "DE89370400440532013000", "M-BIANCHI",
+                                                   QDate(2025, 9, 1), true}));
+        WriteCreditor(PaymentSettings::SddFormat::Cbi);
+        QVERIFY(IniWrite(m_app->SettingsPath(), ReceiptSettings::NumberingSection(), ReceiptSettings::NumberingStartKey(),
+                         QStringLiteral("1")));
+        const auto create = [&](TfrmRetteMese* w) {
+            QVERIFY(From<TfrmAddebitiSdd>(w->btnAddebitiSdd, [&](TfrmAddebitiSdd* d) {
+                d->txtScadenza->setText("14/12/2026");
+                d->btnCrea->click();
+                QVERIFY(!d->WrittenFile().isEmpty());
+            }));
+        };
+        QVERIFY(InRetteMese([&](TfrmRetteMese* w) {
+            create(w);
+            // Back in the list: the three debited months have their own state, colour and count.
+            QCOMPARE(StateOf(w, "Rossi Luca"), QStringLiteral("In addebito SDD: SDD_2026_12_1.xml"));
+            QCOMPARE(StateOf(w, "Bianchi Zoe"), QStringLiteral("In addebito SDD: SDD_2026_12_1.xml"));
+            QCOMPARE(StateOf(w, "Neri Ugo"), QStringLiteral("Da emettere"));
+            const QVector<fees::FeeLine>& lines = w->Model().Lines();
+            for (int i = 0; i < lines.size(); ++i)
+                if (lines[i].child == "Rossi Luca") {
+                    QCOMPARE(w->Model().index(i, RetteModel::ColState).data(Qt::ForegroundRole).value<QBrush>().color(),
+                             QColor(0x1F, 0x4E, 0xA8));
+                    QVERIFY(!lines[i].ticked);
+                }
+            QVERIFY2(w->lblConteggio->text().contains("In addebito SDD: 3"), qPrintable(w->lblConteggio->text()));
+            // Not owed in the unpaid list: Neri alone.
+            const QVector<int> unpaid = fees::UnpaidLines(lines);
+            QCOMPARE(unpaid.size(), 1);
+            QCOMPARE(lines[unpaid[0]].child, QStringLiteral("Neri Ugo"));
+            Look(w, "rettemese_in_addebito.png");
+        }));
+        m_tp->messages.TakeTexts();
+        // The reminders and the family account ask nothing of a debited month.
+        fees::ReminderSet set;
+        QString error;
+        QVERIFY2(fees::LoadReminders(m_tp->platform.programFolder, {1, 3, 4}, fees::FeeMonth{2026, 12}, set, &error),
+                 qPrintable(error));
+        QCOMPARE(set.letters.size(), 1);
+        QCOMPARE(set.letters[0].payer, QStringLiteral("Neri Paolo"));
+        fees::FamilyAccount account;
+        QVERIFY(fees::LoadFamilyAccount(m_tp->platform.programFolder, 1, fees::FeeMonth{2026, 12}, account, &error));
+        QCOMPARE(account.TotalToAsk(), qint64(0));
+        QCOMPARE(account.TotalHeld(), qint64(4500000));
+
+        // Withdrawn before it reached the bank: the months free again, Rossi FRST again.
+        QVERIFY(InRetteMese([&](TfrmRetteMese* w) {
+            QVERIFY(From<TfrmAddebitiSdd>(w->btnAddebitiSdd, [&](TfrmAddebitiSdd* d) {
+                QCOMPARE(d->grdAddebiti->model()->rowCount(), 0);
+                QCOMPARE(d->lstEscluse->model()->rowCount(), 4);
+                Look(d, "addebitisdd_file_in_attesa.png");
+                m_tp->messages.answers.enqueue(true);
+                d->btnRitira->click();
+                QCOMPARE(d->grdAddebiti->model()->rowCount(), 3);
+                QCOMPARE(d->grdAddebiti->model()->index(1, 3).data().toString(), QStringLiteral("FRST"));
+                QVERIFY(d->btnCrea->isEnabled());
+                QVERIFY(d->lstFile->model()->index(0, 0).data().toString().contains("ritirato il 10/12/2026"));
+            }));
+            QCOMPARE(StateOf(w, "Rossi Luca"), QStringLiteral("Da emettere"));
+            QVERIFY(LineOf(w, "Rossi Luca")->ticked);
+        }));
+        QStringList texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].startsWith("Ritirare il file SDD_2026_12_1.xml?"), qPrintable(texts[0]));
+        QCOMPARE(QDir(m_tp->Path("SDD")).entryList({"*.xml"}), QStringList{"SDD_2026_12_1_ritirato.xml"});
+        payments::Mandates ms;
+        QVERIFY(ms.Load(Mandates()));
+        QVERIFY(!ms.Of("RSSMRA85T10A562S")->firstDone);
+
+        // A new file; the statement collects Bianchi, returns Rossi Luca's FRST, and Neri pays by transfer.
+        QVERIFY(InRetteMese([&](TfrmRetteMese* w) { create(w); }));
+        m_tp->messages.TakeTexts();
+        auto entry = [](const char* amount, const char* ind, const char* ref, const QString& e2e, const char* payer,
+                        const char* text, const char* extra = "") {
+            return QByteArray("<Ntry><Amt Ccy=\"EUR\">") + amount + "</Amt><CdtDbtInd>" + ind + "</CdtDbtInd><Sts>"
+                   "BOOK</Sts><BookgDt><Dt>2026-12-14</Dt></BookgDt><ValDt><Dt>2026-12-14</Dt></ValDt><AcctSvcrRef>" +
+                   ref + "</AcctSvcrRef><NtryDtls><TxDtls><Refs><EndToEndId>" + e2e.toUtf8() + "</EndToEndId></Refs>"
+                   "<RltdPties><Dbtr><Nm>" + payer + "</Nm></Dbtr></RltdPties><RmtInf><Ustrd>" + text + "</Ustrd>"
+                   "</RmtInf>" + extra + "</TxDtls></NtryDtls></Ntry>";
+        };
+        const fees::FeeMonth dec{2026, 12};
+        const QByteArray xml =
+            "<?xml version=\"1.0\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\"><BkToCstmrStmt>"
+            "<GrpHdr><MsgId>1</MsgId><CreDtTm>2026-12-15T08:00:00</CreDtTm></GrpHdr><Stmt><Id>1</Id><Acct><Id><IBAN>"
+            "IT60X0542811101000000123456</IBAN></Id><Ccy>EUR</Ccy></Acct>" +
+            entry("250.00", "CRDT", "A1", payments::EndToEndId(dec, 3, "Bianchi Zoe"), "Bianchi Lara", "Retta") +
+            entry("250.00", "DBIT", "A2", payments::EndToEndId(dec, 1, "Rossi Luca"), "Rossi Mario", "Retta",
+                  "<RtrInf><Rsn><Cd>AM04</Cd></Rsn></RtrInf>") +
+            entry("180.00", "CRDT", "A3", "NOTPROVIDED", "Zio Carlo", "RETTA DICEMBRE NERI UGO") +
+            entry("99.00", "CRDT", "A4", "NOTPROVIDED", "Sconosciuto", "regalo") +
+            "</Stmt></BkToCstmrStmt></Document>";
+        QFile f(m_tp->Path("estratto.xml"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(xml);
+        f.close();
+        QVERIFY(InRetteMese([&](TfrmRetteMese* w) {
+            QVERIFY(From<TfrmMovimentiBancari>(w->btnMovimenti, [&](TfrmMovimentiBancari* d) {
+                m_tp->fileDialogs.answers.enqueue(m_tp->Path("estratto.xml"));
+                d->btnApri->click();
+                QAbstractItemModel* m = d->grdMovimenti->model();
+                QCOMPARE(m->rowCount(), 3);
+                QCOMPARE(m->index(0, 5).data().toString(), QStringLiteral("Bianchi Zoe: 12/2026"));
+                QCOMPARE(m->index(0, 7).data().toString(), QStringLiteral("addebito SDD; mese dell'addebito SDD"));
+                QCOMPARE(m->index(1, 5).data().toString(), QStringLiteral("Neri Ugo: 12/2026"));
+                QCOMPARE(m->index(1, 7).data().toString(), QStringLiteral("nome del minore; mesi nella causale"));
+                // The card offered follows the selected movement, and none for a movement nobody can tell.
+                d->grdMovimenti->setCurrentIndex(m->index(1, 1));
+                QCOMPARE(d->cmbScheda->currentText(), QStringLiteral("Neri Ugo (Neri Paolo)"));
+                d->grdMovimenti->setCurrentIndex(m->index(0, 1));
+                QCOMPARE(d->cmbScheda->currentText(), QStringLiteral("Bianchi Zoe (Bianchi Lara)"));
+                d->grdMovimenti->setCurrentIndex(m->index(2, 1));
+                QCOMPARE(d->cmbScheda->currentText(), QString());
+                Look(d, "movimenti_scheda_del_movimento.png");
+                m_tp->messages.answers.enqueue(true);
+                d->btnEmetti->click();
+            }));
+            // The returned month is owed again; the collected one and the transfer are paid.
+            QCOMPARE(StateOf(w, "Rossi Luca"), QStringLiteral("Da emettere"));
+            QVERIFY(StateOf(w, "Bianchi Zoe").startsWith(QString::fromUtf8("Già pagata")));
+            QVERIFY(StateOf(w, "Neri Ugo").startsWith(QString::fromUtf8("Già pagata")));
+            QCOMPARE(StateOf(w, "Rossi Anna"), QStringLiteral("In addebito SDD: SDD_2026_12_2.xml"));
+            Look(w, "rettemese_dopo_estratto.png");
+            // The next file takes Rossi Luca again, FRST since his first collection came back.
+            QVERIFY(From<TfrmAddebitiSdd>(w->btnAddebitiSdd, [&](TfrmAddebitiSdd* d) {
+                QCOMPARE(d->grdAddebiti->model()->rowCount(), 1);
+                QCOMPARE(d->grdAddebiti->model()->index(0, 1).data().toString(), QStringLiteral("Rossi Luca"));
+                QCOMPARE(d->grdAddebiti->model()->index(0, 3).data().toString(), QStringLiteral("FRST"));
+            }));
+        }));
+        texts = m_tp->messages.TakeTexts();
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts[1], QStringLiteral("Emesse 2 ricevute: dalla n. 1 alla n. 2."));
+    }
+
+    // A credit pays the next month in the month rule: the list says so and the batch asks the rest.
+    void creditInTheMonthWindow() {
+        ReceiptFile year;
+        QVERIFY(year.OpenOrCreate(m_tp->Path("2026.ric")));
+        // Receipt 31 paid 300,00 for Neri Ugo's November fee of 180,00.
+        ReceiptRecord r;
+        r.NumRic = "31";
+        r.Data = "05/11/2026";
+        r.Sport = "Retta novembre 2026";
+        r.Dal = "01/11/2026";
+        r.Al = "30/11/2026";
+        r.Intero = "300,00";
+        r.Importo = "300";
+        r.Cents = "00";
+        r.Praticante = "Neri Ugo";
+        QVERIFY(year.AppendRecord(r));
+        year.Close();
+        QVERIFY(InRetteMese([&](TfrmRetteMese* w) {
+            QCOMPARE(StateOf(w, "Neri Ugo"), QStringLiteral("Pagata in parte: 120,00 di 180,00 (credito ricevuta n. 31)"));
+            const fees::FeeLine* neri = LineOf(w, "Neri Ugo");
+            QVERIFY(neri->ticked);
+            QCOMPARE(fees::OwedText(*neri), QStringLiteral("60,00"));
+            const fees::IssueRequest req{fees::FeeMonth{2026, 12}, QDate(2026, 12, 10)};
+            QCOMPARE(fees::FeeReceipt(*neri, req, 32).Intero.trimmed(), QStringLiteral("60,00"));
+        }));
+    }
+
     // A month of a generated school of 80: mandates for half of the payers, the SDD file of the month, a
     // statement made from that file's collections (one returned) and a few transfers, the receipts issued,
     // and the month's list afterwards.
@@ -406,12 +607,14 @@ private slots:
             QCOMPARE(d->grdAddebiti->model()->rowCount(), 40);
             QCOMPARE(d->lstEscluse->model()->rowCount(), 40);
             Look(d, "month_addebiti.png");
+            collected = d->Plan().collections; // once written, the plan has nothing left to send
             d->btnCrea->click();
-            collected = d->Plan().collections;
         }));
         QStringList texts = m_tp->messages.TakeTexts();
         QCOMPARE(texts.size(), 1);
-        QVERIFY2(texts[0].startsWith("Creato il file SDD/SDD_2026_12_1.xml con 40 addebiti"), qPrintable(texts[0]));
+        QVERIFY2(texts[0].startsWith("Creato il file " + QDir::toNativeSeparators(m_tp->Path("SDD/SDD_2026_12_1.xml")) +
+                                     " con 40 addebiti"),
+                 qPrintable(texts[0]));
         // The bank's statement: 39 collections credited as one entry, one returned, 10 transfers of payers
         // without a mandate naming their child, one unknown transfer.
         QByteArray tx, entries;
