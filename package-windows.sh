@@ -205,6 +205,10 @@ build_libs() {
         -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF
     build_lib libxlsxwriter "$(fetch libxlsxwriter)"
     build_lib qrencode "$(fetch qrencode)" -DWITH_TOOLS=OFF -DWITHOUT_PNG=ON
+    # The libraries' pkg-config files link zlib as -lz: its import library under that name too.
+    [ -f "$PREFIX/lib/libz.dll.a" ] || cp "$PREFIX/lib/libzlib.dll.a" "$PREFIX/lib/libz.dll.a"
+    # qrencode installs its DLL beside the import library; Windows looks for it beside the programs.
+    [ ! -f "$PREFIX/lib/libqrencode.dll" ] || mv "$PREFIX/lib/libqrencode.dll" "$PREFIX/bin/"
 }
 
 build_carvenna() {

@@ -1,7 +1,10 @@
 #include "einvoice/CreditNote.h"
 #include "einvoice/FiscalData.h"
+#include "receipts/Cancellation.h"
+#include "storage/ReceiptFile.h"
 #include "storage/SaveFile.h"
 #include "storage/Text.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
@@ -129,10 +132,8 @@ bool CreditNoteWriter::Write(const RegisterEntry& invoice, const QDate& today, Q
     if (QString e = CheckFiscalData(school); !e.isEmpty())
         return fail(e);
     const QString folder = InvoiceFolder(m_folder);
-    delete m_lock;
-    m_lock = new RegisterLock(m_folder);
     QString why;
-    if (!m_lock->Acquire(lockWaitMs, &why))
+    if (!HoldRegister(lockWaitMs, &why))
         return fail(why);
 
     // Read under the lock: another workstation may have credited the invoice meanwhile.
@@ -140,6 +141,7 @@ bool CreditNoteWriter::Write(const RegisterEntry& invoice, const QDate& today, Q
     QVector<RegisterEntry> reg;
     if (!ReadRegister(regPath, reg, &why))
         return fail(RegisterUnreadable(why));
+    SetAsideUnregisteredFiles(m_folder, reg);
     const std::optional<RegisterEntry> standing = InvoiceToCredit(reg, invoice.year, invoice.position);
     if (!standing || standing->file != invoice.file)
         return fail(QStringLiteral("La fattura %1 è già stornata da una nota di credito.").arg(invoice.file));
@@ -194,6 +196,61 @@ bool CreditNoteWriter::Write(const RegisterEntry& invoice, const QDate& today, Q
     // The number only saves a search next time: a taken number is skipped anyway.
     SaveNextProgressivo(m_settings, progressivo + 1);
     return true;
+}
+
+bool CreditNoteWriter::HoldRegister(int lockWaitMs, QString* error) {
+    if (m_lock)
+        return true; // already ours, since an earlier step of the same cancellation
+    // The lock lives in FatturaPA/, made here as the first invoice batch makes it.
+    if (!QDir().mkpath(InvoiceFolder(m_folder))) {
+        if (error)
+            *error = QStringLiteral("La cartella %1 non può essere creata.").arg(InvoiceFolder(m_folder));
+        return false;
+    }
+    auto* lock = new RegisterLock(m_folder);
+    if (!lock->Acquire(lockWaitMs, error)) {
+        delete lock;
+        return false;
+    }
+    m_lock = lock;
+    return true;
+}
+
+bool CreditNoteWriter::WriteForCancellation(const QString& year, qint64 position,
+                                            const std::optional<RegisterEntry>& expected, const QDate& today,
+                                            QString* error, int lockWaitMs) {
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    QString why;
+    if (!HoldRegister(lockWaitMs, &why))
+        return fail(why);
+    // Read under the lock: another workstation may have invoiced or credited the receipt since the office
+    // was asked; the office must then be asked again.
+    QVector<RegisterEntry> reg;
+    if (!ReadRegister(RegisterPath(m_folder), reg, &why))
+        return fail(RegisterUnreadable(why));
+    const std::optional<RegisterEntry> standing = InvoiceToCredit(reg, year, position);
+    if (standing && (!expected || expected->file != standing->file))
+        return fail(QStringLiteral("Nel frattempo un'altra postazione ha emesso la fattura elettronica %1 per questa "
+                                   "ricevuta. Ripetere \"Annulla ricevuta\" per emettere anche la nota di credito.")
+                        .arg(standing->file));
+    if (!standing && expected)
+        return fail(QStringLiteral("La fattura %1 è già stornata da una nota di credito.").arg(expected->file));
+    return !standing || Write(*standing, today, error, lockWaitMs);
+}
+
+bool CreditNoteWriter::UndoUnlessCancelled(const QString& yearFile, qint64 position, QString* error) {
+    if (!m_written)
+        return true;
+    ReceiptFile file;
+    ReceiptRecord stored;
+    const bool read = file.OpenOrCreate(yearFile) && file.ReadRecord(position - 1, stored);
+    if (!file.Close() || !read || IsCancelled(stored))
+        return true; // the credit note stays: cancelling the receipt again completes without a second one
+    return Undo(error);
 }
 
 bool CreditNoteWriter::Undo(QString* error) {

@@ -37,15 +37,31 @@ public:
     /// Writes the credit note of `invoice` dated `today` and adds its line to the register. On failure
     /// nothing is left behind and `error` says why.
     bool Write(const RegisterEntry& invoice, const QDate& today, QString* error, int lockWaitMs = 15000);
+    /// The register held for the cancellation of the receipt at `position` of `year`: takes the register's
+    /// lock, kept until the writer is destroyed (so no invoice is written for the receipt before its
+    /// cancellation is saved), checks that the invoice standing for it is still `expected` (what the office
+    /// was told of: none, or that invoice) and writes that invoice's credit note, if any. False, with
+    /// `error`, when the lock cannot be had, the register cannot be read, an invoice was written or
+    /// credited meanwhile, or the credit note cannot be written: then nothing is written.
+    bool WriteForCancellation(const QString& year, qint64 position, const std::optional<RegisterEntry>& expected,
+                              const QDate& today, QString* error, int lockWaitMs = 15000);
     /// Takes the credit note back: the register as it was before, the file removed. False when that
     /// failed too (then the register keeps the credit note and the next cancellation of the receipt
     /// completes without a second one).
     bool Undo(QString* error = nullptr);
+    /// The receipt's cancellation failed: the credit note is taken back, unless the receipt at `position`
+    /// (1-based) of `yearFile` is stored cancelled all the same or cannot be read, since a save reported
+    /// as failed may still have reached the archive. False when taking it back failed.
+    bool UndoUnlessCancelled(const QString& yearFile, qint64 position, QString* error = nullptr);
+    /// True once a credit note is written and not taken back.
+    bool Written() const { return m_written; }
 
     /// The credit note as registered (after a successful Write).
     const RegisterEntry& Entry() const { return m_entry; }
 
 private:
+    bool HoldRegister(int lockWaitMs, QString* error);
+
     QString m_folder, m_settings;
     RegisterEntry m_entry;
     QByteArray m_oldRegister;

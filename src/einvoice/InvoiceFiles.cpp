@@ -1,5 +1,6 @@
 #include "einvoice/InvoiceFiles.h"
 #include "einvoice/LatinText.h"
+#include "receipts/Cancellation.h"
 #include "storage/IniFile.h"
 #include "storage/SaveFile.h"
 #include "storage/Text.h"
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -192,11 +194,35 @@ int FreeProgressivo(const QString& folder, const QString& transmitter, int from)
     int next = from;
     while (next <= 99999) {
         const QString base = folder + QStringLiteral("IT%1_%2").arg(transmitter, ProgressivoText(next));
-        if (!QFileInfo::exists(base + QStringLiteral(".xml")) && !QFileInfo::exists(base + QStringLiteral(".zip")))
+        // A file set aside as never registered keeps its number.
+        const QString aside = folder + QStringLiteral("Non_registrate/") + QFileInfo(base).fileName() +
+                              QStringLiteral(".xml");
+        if (!QFileInfo::exists(base + QStringLiteral(".xml")) && !QFileInfo::exists(base + QStringLiteral(".zip")) &&
+            !QFileInfo::exists(aside))
             break;
         ++next;
     }
     return next;
+}
+
+QString UnregisteredFolder(const QString& programFolder) {
+    return InvoiceFolder(programFolder) + QStringLiteral("Non_registrate/");
+}
+
+void SetAsideUnregisteredFiles(const QString& programFolder, const QVector<RegisterEntry>& reg) {
+    static const QRegularExpression invoiceName(QStringLiteral("^IT[A-Z0-9]+_[0-9A-Za-z]{5}\\.xml$"));
+    QSet<QString> registered;
+    for (const RegisterEntry& e : reg)
+        registered.insert(e.file);
+    const QDir folder(InvoiceFolder(programFolder));
+    for (const QString& name : folder.entryList({QStringLiteral("*.xml")}, QDir::Files)) {
+        if (registered.contains(name) || !invoiceName.match(name).hasMatch())
+            continue;
+        // Kept, not removed: what an interrupted batch wrote can still be looked at.
+        const QString aside = UnregisteredFolder(programFolder);
+        if (QDir().mkpath(aside) && !QFileInfo::exists(aside + name))
+            QFile::rename(folder.filePath(name), aside + name);
+    }
 }
 
 std::optional<InvoicePayer> LoadPayer(const QString& bookPath, const QString& code) {
@@ -374,10 +400,30 @@ InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& se
     int next = school.progressivo;
     result.nextProgressivo = next;
     QVector<RegisterEntry> registered; // a rejected invoice written again is linked to its new file
-    ReadRegister(RegisterPath(programFolder), registered);
+    if (ReadRegister(RegisterPath(programFolder), registered))
+        SetAsideUnregisteredFiles(programFolder, registered);
+    // The receipts as stored now, under the lock that a cancellation holds until it is saved: a receipt
+    // cancelled since the batch was planned gets no invoice.
+    QVector<ReceiptRecord> stored;
+    const QString yearFile = programFolder + year + QStringLiteral(".ric");
+    if (QFileInfo::exists(yearFile)) {
+        ReceiptFile receipts;
+        if (receipts.OpenOrCreate(yearFile))
+            receipts.ReadAll(stored);
+        receipts.Close();
+    }
     QVector<RegisterEntry> entries;
     for (const InvoiceJob& job : jobs) {
         QString error;
+        if (job.position >= 1 && job.position <= stored.size()) {
+            const ReceiptRecord& now = stored[job.position - 1];
+            if (TrimText(now.NumRic) == TrimText(job.receipt.NumRic) && IsCancelled(now)) {
+                result.refused << QStringLiteral("Ricevuta n. %1: annullata nel frattempo da un'altra postazione, la fattura "
+                                                 "non è stata emessa.")
+                                      .arg(TrimText(job.receipt.NumRic));
+                continue;
+            }
+        }
         // A name already taken belongs to a file that an interrupted run wrote but did not register,
         // or to a package.
         next = FreeProgressivo(folder, school.TransmitterCode(), next);

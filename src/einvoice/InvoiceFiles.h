@@ -100,8 +100,16 @@ struct InvoiceJob {
 };
 
 /// The next free transmission number from `from` on: numbers whose invoice (.xml) or package (.zip)
-/// file is in `folder` are taken.
+/// file is in `folder`, or set aside in its Non_registrate/, are taken.
 int FreeProgressivo(const QString& folder, const QString& transmitter, int from);
+
+/// FatturaPA/Non_registrate/ of `programFolder`: invoice files that were written but never registered.
+QString UnregisteredFolder(const QString& programFolder);
+/// Moves the invoice files of FatturaPA/ that `reg` does not name (a batch stopped between writing a
+/// file and registering it) into Non_registrate/, so that the folder holds what the register says and a
+/// file never registered is not sent by mistake; their numbers stay taken. Called under the register's
+/// lock, by every writer before it writes.
+void SetAsideUnregisteredFiles(const QString& programFolder, const QVector<RegisterEntry>& reg);
 
 struct InvoiceBatchResult {
     QStringList files;   // written, in order

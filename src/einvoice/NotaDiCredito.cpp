@@ -1,7 +1,5 @@
 #include "einvoice/NotaDiCredito.h"
 #include "app/Carvenna.h"
-#include "receipts/Cancellation.h"
-#include "storage/ReceiptFile.h"
 #include <QFileInfo>
 
 CancellationCredit::CancellationCredit(Carvenna& app, QWidget* parent, const QString& yearFile, qint64 position)
@@ -34,35 +32,29 @@ bool CancellationCredit::Ask() {
 }
 
 bool CancellationCredit::Write() {
-    if (!m_invoice)
-        return true;
+    // The register stays held until this object goes, so that no invoice is written for the receipt before
+    // its cancellation is saved; a receipt invoiced meanwhile is not cancelled without its credit note.
     m_writer = std::make_unique<CreditNoteWriter>(m_app.ProgramFolder(), m_app.SettingsPath());
     QString why;
-    if (!m_writer->Write(*m_invoice, m_app.clock().Today(), &why)) {
+    if (!m_writer->WriteForCancellation(m_year, m_position, m_invoice, m_app.clock().Today(), &why)) {
         m_app.messages().Error(
-            QStringLiteral("Attenzione: la nota di credito non è stata scritta e la ricevuta non è stata "
-                           "annullata.\n\r\n\r%1")
-                .arg(why),
+            m_invoice ? QStringLiteral("Attenzione: la nota di credito non è stata scritta e la ricevuta non è stata "
+                                       "annullata.\n\r\n\r%1")
+                            .arg(why)
+                      : QStringLiteral("Attenzione: la ricevuta non è stata annullata.\n\r\n\r%1").arg(why),
             m_parent);
         return false;
     }
-    m_written = true;
+    m_written = m_writer->Written();
     return true;
 }
 
 void CancellationCredit::Undo() {
     if (!m_written)
         return;
-    // A save reported as failed may still have reached the archive: the credit note follows what is
-    // stored. When that cannot be read it stays, since cancelling again completes without a second one.
-    ReceiptFile file;
-    ReceiptRecord stored;
-    const bool read = file.OpenOrCreate(m_yearFile) && file.ReadRecord(m_position - 1, stored);
-    if (!file.Close() || !read || IsCancelled(stored))
-        return;
     QString why;
-    if (m_writer->Undo(&why)) {
-        m_written = false;
+    if (m_writer->UndoUnlessCancelled(m_yearFile, m_position, &why)) {
+        m_written = m_writer->Written();
         return;
     }
     // The register keeps the credit note; cancelling the receipt again completes it without a second one.

@@ -85,25 +85,27 @@ QString CheckMandate(const Mandate& m, const Mandates& all, const QDate& today) 
 }
 
 bool SaveMandate(const QString& path, const Mandate& m, QString* error) {
-    IniDocument doc;
-    if (!doc.Load(path, error))
-        return false;
-    doc.Set(m.taxCode, kIban, m.iban);
-    doc.Set(m.taxCode, kId, m.id);
-    doc.Set(m.taxCode, kSigned, FormatDate(m.signedOn));
-    doc.Set(m.taxCode, kFirst, YesNo(m.firstDone));
-    return doc.Save(path, error);
+    return UpdateIniFile(
+        path,
+        [&](IniDocument& doc) {
+            doc.Set(m.taxCode, kIban, m.iban);
+            doc.Set(m.taxCode, kId, m.id);
+            doc.Set(m.taxCode, kSigned, FormatDate(m.signedOn));
+            doc.Set(m.taxCode, kFirst, YesNo(m.firstDone));
+        },
+        error);
 }
 
 bool MarkFirstCollections(const QString& path, const QStringList& taxCodes, QString* error, bool done) {
     if (taxCodes.isEmpty())
         return true;
-    IniDocument doc;
-    if (!doc.Load(path, error))
-        return false;
-    for (const QString& code : taxCodes)
-        doc.Set(code, kFirst, YesNo(done));
-    return doc.Save(path, error);
+    return UpdateIniFile(
+        path,
+        [&](IniDocument& doc) {
+            for (const QString& code : taxCodes)
+                doc.Set(code, kFirst, YesNo(done));
+        },
+        error);
 }
 
 } // namespace payments

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <functional>
 
 namespace payments {
 namespace {
@@ -56,6 +57,17 @@ QVector<fees::FeeMonth> Reach(const QVector<fees::MonthDue>& owed, const QHash<Q
     std::sort(months.begin(), months.end(), [](const fees::FeeMonth& a, const fees::FeeMonth& b) { return Key(a) < Key(b); });
     *exact = left == 0 && !months.isEmpty();
     return months;
+}
+
+// Whether `r` is the receipt a journal line noted: the payer's tax code and the date the line keeps, or, on
+// lines written before those columns, the amount.
+bool IsMovementReceipt(const ReceiptRecord& r, const QStringList& line) {
+    if (line.size() >= 6)
+        return TrimText(r.Data) == line[4] && UpperAZ(TrimText(r.CodFisc)) == UpperAZ(line[5]);
+    if (line.size() < 4)
+        return true;
+    const qint64 cents = (line[3].toLongLong() + 50) / 100;
+    return TrimText(r.Intero) == QStringLiteral("%1,%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
 }
 } // namespace
 
@@ -391,30 +403,46 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
     return out;
 }
 
+namespace {
+// The keys of the journal `lines` whose receipt is still there, with its number, not cancelled and its own
+// (after a restore, or a batch whose receipts a crash kept from the file, a later receipt takes the same
+// place and number); `read` gives the receipt at a 1-based position.
+void CollectUsed(const QByteArray& journal, const std::function<bool(qint64, ReceiptRecord&)>& read,
+                 QSet<QString>& used) {
+    for (const QByteArray& raw : journal.split('\n')) {
+        const QStringList parts = QString::fromUtf8(raw).trimmed().split(u'\t');
+        if (parts.size() < 3)
+            continue; // a torn last line
+        ReceiptRecord r;
+        if (!read(parts[1].toLongLong(), r) || TrimText(r.NumRic) != parts[2] || IsCancelled(r) ||
+            !IsMovementReceipt(r, parts))
+            continue;
+        used.insert(parts[0]);
+    }
+}
+
+QByteArray ReadJournal(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The movements used in the journal of `year`, looked up in <year>.ric opened apart.
+void CollectUsedOfYear(const QString& programFolder, int year, QSet<QString>& used) {
+    const QByteArray journal = ReadJournal(JournalPath(programFolder, year));
+    const QString path = programFolder + QStringLiteral("%1.ric").arg(year);
+    if (journal.isEmpty() || !QFileInfo::exists(path))
+        return; // no movement used, or receipts that are gone
+    ReceiptFile receipts;
+    if (receipts.OpenOrCreate(path))
+        CollectUsed(journal, [&](qint64 p, ReceiptRecord& r) { return receipts.ReadRecord(p - 1, r); }, used);
+    receipts.Close();
+}
+} // namespace
+
 QSet<QString> UsedMovements(const QString& programFolder, int year) {
     QSet<QString> used;
-    for (int y : {year - 1, year}) {
-        QFile f(JournalPath(programFolder, y));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QList<QByteArray> lines = f.readAll().split('\n');
-        f.close();
-        ReceiptFile receipts;
-        const bool open = QFileInfo::exists(programFolder + QStringLiteral("%1.ric").arg(y)) &&
-                          receipts.OpenOrCreate(programFolder + QStringLiteral("%1.ric").arg(y));
-        for (const QByteArray& raw : lines) {
-            const QStringList parts = QString::fromUtf8(raw).trimmed().split(u'\t');
-            if (parts.size() < 3 || !open)
-                continue; // a torn last line, or receipts that are gone
-            // Counted while the receipt it made is still there, with its number, and not cancelled.
-            ReceiptRecord r;
-            if (!receipts.ReadRecord(parts[1].toLongLong() - 1, r) || TrimText(r.NumRic) != parts[2] || IsCancelled(r))
-                continue;
-            used.insert(parts[0]);
-        }
-        if (open)
-            receipts.Close();
-    }
+    for (int y : {year - 1, year})
+        CollectUsedOfYear(programFolder, y, used);
     return used;
 }
 
@@ -459,17 +487,38 @@ PaymentIssue IssuePayments(const QString& programFolder, int year, const QVector
         [&](qint64 count, QByteArray& recs) {
             countBefore = count;
             res.issued.clear();
+            // The movements used as the journals say now, under the lock: another workstation may have
+            // recorded the same statement since this one was matched. This year's receipts are read through
+            // the locked file itself, since closing a second descriptor of it would let the lock go.
+            QByteArray all = ReadJournal(journal);
+            QSet<QString> used;
+            CollectUsedOfYear(programFolder, year - 1, used);
+            CollectUsed(
+                all,
+                [&](qint64 p, ReceiptRecord& r) {
+                    QByteArray bytes;
+                    if (p < 1 || p > count || !raw.ReadRaw(p - 1, bytes))
+                        return false;
+                    r = ReceiptRecord::Decode(bytes.constData());
+                    return true;
+                },
+                used);
             QByteArray buf, notes;
             for (int i = 0; i < proposals.size(); ++i) {
                 const Proposal& p = proposals[i];
                 if (!p.accepted || p.card < 0 || p.state == MatchState::AlreadyRecorded || p.months.isEmpty() ||
-                    credits[i].value.year() != year)
+                    credits[i].value.year() != year || used.contains(MovementKey(credits[i])))
                     continue;
                 const qint64 number = numberingStart + count + res.issued.size();
-                PaymentReceipt(cards[p.card], credits[i], p.months, receiver, number).Encode(buf);
+                const ReceiptRecord receipt = PaymentReceipt(cards[p.card], credits[i], p.months, receiver, number);
+                receipt.Encode(buf);
                 recs += buf;
-                notes += (MovementKey(credits[i]) + u'\t' + QString::number(count + res.issued.size() + 1) + u'\t' +
-                          QString::number(number) + u'\t' + QString::number(credits[i].amount) + u'\n')
+                // Key, position, number, amount, and what tells the receipt from one that later takes its place.
+                notes += QStringList{MovementKey(credits[i]), QString::number(count + res.issued.size() + 1),
+                                     QString::number(number), QString::number(credits[i].amount),
+                                     TrimText(receipt.Data), UpperAZ(TrimText(receipt.CodFisc))}
+                             .join(u'\t')
+                             .append(u'\n')
                              .toUtf8();
                 res.issued << i;
             }
@@ -477,14 +526,8 @@ PaymentIssue IssuePayments(const QString& programFolder, int year, const QVector
                 return false;
             // The journal first, whole, under the same lock: an entry whose receipt never got written
             // does not count, since its receipt is looked up before a movement is called used.
-            QFile old(journal);
-            QByteArray all;
-            if (old.exists() && old.open(QIODevice::ReadOnly)) {
-                all = old.readAll();
-                old.close();
-                if (!all.isEmpty() && !all.endsWith('\n'))
-                    all += '\n';
-            }
+            if (!all.isEmpty() && !all.endsWith('\n'))
+                all += '\n';
             QString error;
             if (!SaveWholeFile(journal, all + notes, &error)) {
                 raw.SetError(error);

@@ -55,7 +55,8 @@ QVector<Proposal> MatchMovements(const QVector<Movement>& credits, const QVector
 void AssignCard(Proposal& p, const Movement& m, const QVector<DueCard>& cards, int card);
 
 /// The keys of the movements already used, from the journal of `year` and the year before, each counted
-/// only while its receipt is still stored and not cancelled.
+/// only while its receipt is still stored, not cancelled and its own (the receipt the journal names by
+/// position and number, with the payer's tax code and date the journal keeps).
 QSet<QString> UsedMovements(const QString& programFolder, int year);
 
 /// The receipt of a payment: as the month batch fills it for the card (FeeReceipt), with the movement's

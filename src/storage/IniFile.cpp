@@ -1,4 +1,5 @@
 #include "storage/IniFile.h"
+#include "storage/RecordFile.h"
 #include "storage/SaveFile.h"
 #include "storage/Text.h"
 #include <QFile>
@@ -176,4 +177,28 @@ void IniDocument::Set(const QString& section, const QString& key, const QString&
 
 bool IniDocument::Save(const QString& path, QString* error) const {
     return SaveWholeFile(path, Encode(m_lines, m_utf8), error);
+}
+
+bool UpdateIniFile(const QString& path, const std::function<void(IniDocument&)>& change, QString* error) {
+    // A lock file beside the settings, which nothing else opens: a lock on the settings file itself would
+    // go with the first close of any descriptor of it in this process, such as the load's.
+    RecordFile lock(1);
+    if (!lock.OpenOrCreate(path + QStringLiteral(".lock"))) {
+        if (error)
+            *error = lock.ErrorString();
+        return false;
+    }
+    QString why;
+    const bool ok = lock.Locked([&] {
+        IniDocument doc;
+        if (!doc.Load(path, &why))
+            return false;
+        change(doc);
+        return doc.Save(path, &why);
+    });
+    // Closing the lock's descriptor changes nothing on the disk: the save is done or not.
+    lock.Close();
+    if (!ok && error)
+        *error = why.isEmpty() ? lock.ErrorString() : why;
+    return ok;
 }

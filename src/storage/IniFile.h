@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 /// Reads `key` of `section`; a missing file, section or key gives an empty text.
 /// `ok` (optional) is false only when an existing file cannot be read.
@@ -35,3 +36,8 @@ private:
     QStringList m_lines;
     bool m_utf8 = false;
 };
+
+/// Loads `path`, lets `change` alter it and saves it, with the same update of every other workstation
+/// held off from the load to the save (by the lock of <path>.lock, a file kept beside it), so that two workstations changing a shared file at once both keep their change. False, with
+/// `error`, when the file cannot be locked, read or saved; the file is then as it was.
+bool UpdateIniFile(const QString& path, const std::function<void(IniDocument&)>& change, QString* error = nullptr);
