@@ -11,6 +11,10 @@ scripts/build.sh carvenna carvenna_setpassword guida_pdf
 echo "Installing into $target ..."
 mkdir -p "$target"
 install -m 755 build/carvenna "$target/carvenna"
+# The webcam's back end, loaded beside the program when the webcam is opened.
+if [ -e build/carvenna_camera.so ]; then
+    install -m 755 build/carvenna_camera.so "$target/carvenna_camera.so"
+fi
 # The guide's PDF, opened by "Visualizza guida in formato PDF"; rewritten with each install.
 install -m 644 build/Guida.pdf "$target/Guida.pdf"
 # The password file is written only once: later installs keep the password the office chose.

@@ -6,6 +6,10 @@ include(GNUInstallDirs)
 # package.sh builds the two programs itself.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 install(TARGETS carvenna carvenna_setpassword RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET carvenna_camera)
+    # The webcam's back end, which the program looks for in bin/../lib/carvenna.
+    install(TARGETS carvenna_camera LIBRARY DESTINATION lib/carvenna)
+endif()
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/packaging/carvenna.desktop.in CARVENNA_DESKTOP)
 string(REPLACE "@EXEC@" "carvenna" CARVENNA_DESKTOP "${CARVENNA_DESKTOP}")
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/carvenna.desktop "${CARVENNA_DESKTOP}")
@@ -31,8 +35,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Carvenna <segreteria@carvenna.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the X11 platform plugin, the SVG plugins, Qt's
-# Italian texts, the fonts the documents name, the camera's media back end and the desktop opener.
+# Italian texts, the fonts the documents name, the camera's media back end, the spreadsheet and ZIP libraries
+# (opened when first used) and the desktop opener.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n, fonts-liberation, fonts-dejavu-core, \
+    "qt6-qpa-plugins, libqt6svg6, libxlsxwriter4, libzip4, qt6-translations-l10n, fonts-liberation, fonts-dejavu-core, \
 gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, xdg-utils")
 include(CPack)

@@ -238,6 +238,42 @@ QList<GuideSection> BuildSections() {
               "Un movimento già trasformato in ricevuta non viene più "
               "proposto. Gli addebiti respinti o stornati sono elencati in basso con il motivo: i loro mesi "
               "restano da pagare.")}},
+        {GuideTopic::CodiceFiscaleMinore,
+         QStringLiteral("Codice fiscale del minore"),
+         {QStringLiteral(
+              "Nella scheda anagrafica, accanto alla data di nascita del minore, il campo Codice fiscale minore "
+              "raccoglie il codice fiscale del bambino: serve alle attestazioni per il bonus nido, alle ricevute, "
+              "alle fatture e alle attestazioni annuali. Il pulsante accanto al campo controlla il codice. Salva "
+              "non accetta un codice errato (si può lasciare il campo vuoto); se il codice è giusto ma la data di "
+              "nascita che contiene non è quella della scheda, la scheda viene salvata e un avviso lo segnala."),
+          QStringLiteral(
+              "Il codice resta legato alla sua scheda anche quando si cambiano i dati della scheda o il genitore "
+              "che paga; ogni fratello ha il suo, e Duplica lascia il campo vuoto. I codici sono conservati nel "
+              "file Codici_Fiscali_Minori.ini accanto all'archivio anagrafico e fanno parte delle copie di "
+              "sicurezza. Importa schede legge la colonna \"Codice fiscale minore\".")}},
+        {GuideTopic::BonusNido,
+         QStringLiteral("Bonus nido"),
+         {QStringLiteral(
+              "Per il bonus asilo nido l'INPS chiede, per ogni mese, un documento della scuola con: la scuola e il "
+              "suo codice fiscale o partita IVA, il minore e il suo codice fiscale, il mese, l'importo pagato per "
+              "il mese con gli altri servizi (mensa, pre e post scuola) indicati a parte, il genitore che ha "
+              "pagato con il suo codice fiscale e come ha pagato (modalità, data, riferimento)."),
+          QStringLiteral(
+              "Il pulsante Bonus nido della finestra dell'anno prepara l'Attestazione di pagamento per il bonus "
+              "nido di ogni minore con pagamenti nell'anno scritto: una pagina per ogni mese con la retta pagata, "
+              "con le ricevute che la pagano (anche in parte o con il credito di un'altra ricevuta), la modalità "
+              "di pagamento con la sua data e il riferimento quando la ricevuta li riporta, e la firma della "
+              "scuola. I dati della scuola vengono da Dati fiscali. Un mese pagato in contanti è indicato come "
+              "tale: l'INPS non accetta i pagamenti non tracciabili. Un mese non pagato non ha pagina."),
+          QStringLiteral(
+              "Crea PDF salva un file per famiglia nella cartella PDF/Bonus_nido/<anno> del programma; Stampa "
+              "stampa tutte le attestazioni in un unico lavoro; Invia per e-mail prepara un messaggio per ogni "
+              "pagatore con la sua attestazione allegata (chi non ha l'indirizzo viene stampato). I minori senza "
+              "codice fiscale, o con un codice errato, sono elencati in rosso: l'attestazione viene fatta lo "
+              "stesso e dice \"codice fiscale del minore mancante\"; completare la scheda e rifarla."),
+          QStringLiteral(
+              "Da Estratto conto, il pulsante Bonus nido mostra le attestazioni dei minori della famiglia per "
+              "l'anno indicato accanto, da stampare o inviare.")}},
     };
 }
 
@@ -275,14 +311,14 @@ QString GuideSectionsText(const QList<GuideTopic>& topics) {
 QList<GuideTopic> ReceiptAreaTopics() {
     return {GuideTopic::RetteMese,        GuideTopic::EstrattoConto,    GuideTopic::Solleciti,
             GuideTopic::AddebitiSdd,      GuideTopic::MovimentiBancari, GuideTopic::DatiFiscali,
-            GuideTopic::FatturaElettronica, GuideTopic::RegistroFatture,
+            GuideTopic::FatturaElettronica, GuideTopic::RegistroFatture, GuideTopic::BonusNido,
             GuideTopic::AnnullaRicevuta,  GuideTopic::Storico,          GuideTopic::Posta,
             GuideTopic::EsportaCome};
 }
 
 QList<GuideTopic> RegistryAreaTopics() {
-    return {GuideTopic::ImportaSchede, GuideTopic::EstrattoConto, GuideTopic::MandatoSdd, GuideTopic::Storico,
-            GuideTopic::EsportaCome};
+    return {GuideTopic::ImportaSchede, GuideTopic::CodiceFiscaleMinore, GuideTopic::EstrattoConto,
+            GuideTopic::MandatoSdd, GuideTopic::Storico, GuideTopic::EsportaCome};
 }
 
 QList<GuideTopic> SummaryAreaTopics() {

@@ -24,6 +24,8 @@ enum class GuideTopic {
     MandatoSdd,
     AddebitiSdd,
     MovimentiBancari,
+    CodiceFiscaleMinore,
+    BonusNido,
 };
 
 struct GuideSection {

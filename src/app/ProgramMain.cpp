@@ -19,23 +19,6 @@ QByteArray Key(const char* context, const char* source, const char* comment) {
     return QByteArray(context) + '\x1f' + source + '\x1f' + (comment ? comment : "");
 }
 
-// Lets `mark` run once, on the first paint of a window.
-class FirstFrameFilter : public QObject {
-public:
-    explicit FirstFrameFilter(std::function<void()> mark, QObject* parent) : QObject(parent), m_mark(std::move(mark)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
-            parent()->removeEventFilter(this);
-            deleteLater();
-            m_mark();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_mark;
-};
-
 } // namespace
 
 bool TsTranslator::LoadTs(const QString& path) {
@@ -94,10 +77,6 @@ void InstallItalian(QApplication& qapp) {
     ours->setParent(&qapp);
     if (ours->LoadTs(QStringLiteral(":/app/translations/carvenna_qt_it.ts")))
         qapp.installTranslator(ours);
-}
-
-void OnFirstFrame(QApplication& qapp, const std::function<void()>& mark) {
-    qapp.installEventFilter(new FirstFrameFilter(mark, &qapp));
 }
 
 int RunCarvenna(QApplication& qapp, const std::function<void()>& firstFrame) {

@@ -1,5 +1,6 @@
 #pragma once
 // The whole start of the program, shared by main() and the start-up benchmark.
+#include "app/FirstFrame.h"
 #include <QHash>
 #include <QTranslator>
 #include <functional>
@@ -25,8 +26,5 @@ void InstallItalian(QApplication& qapp);
 
 /// Runs the program in `qapp`: chooses and prepares the program folder from the command line and the
 /// environment, starts the windows and runs the event loop. `firstFrame`, when given, is called as the
-/// first window starts painting (the start-up benchmark's mark).
+/// first window's first frame has been painted (the start-up benchmark's mark).
 int RunCarvenna(QApplication& qapp, const std::function<void()>& firstFrame = {});
-
-/// Calls `mark` once, when the first top-level window of `qapp` starts painting.
-void OnFirstFrame(QApplication& qapp, const std::function<void()>& mark);

@@ -16,7 +16,7 @@ list(APPEND UI_SOURCES
 include(${CUR}/shell.cmake OPTIONAL)
 list(APPEND UI_RESOURCE_FILES app/art/chiave.svg)
 # The program's start: program folder, translations, services and the first window (main.cpp calls it).
-list(APPEND UI_SOURCES ${CUR}/ProgramMain.h ${CUR}/ProgramMain.cpp)
+list(APPEND UI_SOURCES ${CUR}/ProgramMain.h ${CUR}/ProgramMain.cpp ${CUR}/FirstFrame.h)
 list(APPEND UI_RESOURCE_FILES app/translations/carvenna_qt_it.ts)
 # The mail hand-off differs between systems, one file per system.
 if(WIN32)

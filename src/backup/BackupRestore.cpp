@@ -81,6 +81,8 @@ QString BackupFileInfo::Contents() const {
         return QStringLiteral("password");
     if (name.compare(QLatin1String("Mandati_SDD.ini"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("mandati SDD");
+    if (name.compare(QLatin1String("Codici_Fiscali_Minori.ini"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("codici fiscali dei minori");
     return QString();
 }
 

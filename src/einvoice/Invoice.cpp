@@ -101,8 +101,38 @@ QString InvoiceRefusal(const ReceiptRecord& r) {
     return CheckPayerCode(r.CodFisc);
 }
 
+QString InvoiceLineText(const ReceiptRecord& receipt, const QString& childTaxCode) {
+    static const char* const kMonths[] = {"gennaio", "febbraio", "marzo",     "aprile",  "maggio",   "giugno",
+                                          "luglio",  "agosto",   "settembre", "ottobre", "novembre", "dicembre"};
+    QString text = TrimText(receipt.Sport);
+    QString typedPeriod; // a period that is not two valid dates stays at the end as typed
+    const QDate from = ParseDate(TrimText(receipt.Dal)), to = ParseDate(TrimText(receipt.Al));
+    if (from.isValid() && to.isValid() && from <= to) {
+        // The months of the period, unless the cause already names them; the year, unless it says it.
+        const QString lower = text.toLower();
+        const QString first = QString::fromLatin1(kMonths[from.month() - 1]);
+        const QString last = QString::fromLatin1(kMonths[to.month() - 1]);
+        const bool sameMonth = from.year() == to.year() && from.month() == to.month();
+        if (!lower.contains(first) || !(sameMonth || lower.contains(last)))
+            text += u' ' + (sameMonth                  ? first
+                            : from.year() == to.year() ? first + u'-' + last
+                                                       : first + u' ' + QString::number(from.year()) + u'-' + last);
+        if (!lower.contains(QString::number(to.year())))
+            text += u' ' + QString::number(to.year());
+        text = TrimText(text);
+    } else if (!TrimText(receipt.Dal).isEmpty() || !TrimText(receipt.Al).isEmpty()) {
+        typedPeriod = QStringLiteral(" dal %1 al %2").arg(TrimText(receipt.Dal), TrimText(receipt.Al));
+    }
+    if (const QString child = TrimText(receipt.Praticante); !child.isEmpty()) {
+        text += QStringLiteral(" - ") + child;
+        if (!TrimText(childTaxCode).isEmpty())
+            text += QStringLiteral(", C.F. ") + TrimText(childTaxCode);
+    }
+    return text + typedPeriod;
+}
+
 std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecord& receipt, const InvoicePayer& payer,
-                                    int progressivo, QString* error) {
+                                    int progressivo, QString* error, const QString& childTaxCode) {
     Invoice inv;
     QString err;
     const QString number = TrimText(receipt.NumRic);
@@ -185,14 +215,9 @@ std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecor
     inv.datiBollo = stampDue && school.bolloVirtuale;
 
     InvoiceLine fee;
-    QString text = TrimText(receipt.Sport);
-    if (QString child = TrimText(receipt.Praticante); !child.isEmpty())
-        text += QStringLiteral(" - ") + child;
     fee.dal = ParseDate(receipt.Dal);
     fee.al = ParseDate(receipt.Al);
-    if (!TrimText(receipt.Dal).isEmpty() || !TrimText(receipt.Al).isEmpty())
-        text += QStringLiteral(" dal %1 al %2").arg(TrimText(receipt.Dal), TrimText(receipt.Al));
-    fee.descrizione = field(QStringLiteral("Causale"), text, 1000, true);
+    fee.descrizione = field(QStringLiteral("Causale"), InvoiceLineText(receipt, childTaxCode), 1000, true);
     if (!fee.dal.isValid() || !fee.al.isValid() || fee.al < fee.dal)
         fee.dal = fee.al = QDate(); // the period stays in the description only
     fee.cents = *cents;

@@ -78,10 +78,15 @@ std::optional<std::pair<QString, QString>> SplitSurnameName(const QString& fullN
 /// asks it before asking about the payer, and building an invoice refuses on the same answer.
 QString InvoiceRefusal(const ReceiptRecord& receipt);
 
-/// Builds the invoice of `receipt`. On failure returns nothing and `error` gets a message for the
-/// office that names the receipt and the field.
+/// The fee line's description: the receipt's cause with the months and year of its period when the cause
+/// does not name them ("Retta asilo nido ottobre 2026"), " - " and the child, then ", C.F. " and the
+/// child's tax code when known. A period that is not two valid dates stays as typed (" dal ... al ...").
+QString InvoiceLineText(const ReceiptRecord& receipt, const QString& childTaxCode);
+
+/// Builds the invoice of `receipt`; `childTaxCode` (empty when not known) is named in the fee line. On
+/// failure returns nothing and `error` gets a message for the office that names the receipt and the field.
 std::optional<Invoice> BuildInvoice(const FiscalData& school, const ReceiptRecord& receipt, const InvoicePayer& payer,
-                                    int progressivo, QString* error);
+                                    int progressivo, QString* error, const QString& childTaxCode = QString());
 
 /// The invoice as a FatturaPA XML document, UTF-8.
 QByteArray InvoiceXml(const Invoice& inv);

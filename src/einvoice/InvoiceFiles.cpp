@@ -427,7 +427,7 @@ InvoiceBatchResult WriteInvoices(const QString& programFolder, const QString& se
         // A name already taken belongs to a file that an interrupted run wrote but did not register,
         // or to a package.
         next = FreeProgressivo(folder, school.TransmitterCode(), next);
-        std::optional<Invoice> inv = BuildInvoice(school, job.receipt, job.payer, next, &error);
+        std::optional<Invoice> inv = BuildInvoice(school, job.receipt, job.payer, next, &error, job.childTaxCode);
         if (!inv) {
             result.refused << error;
             continue;

@@ -96,6 +96,7 @@ struct InvoiceJob {
     ReceiptRecord receipt;
     qint64 position = 0;
     InvoicePayer payer;
+    QString childTaxCode; // of the receipt's child, named in the fee line; empty when not known
 };
 
 /// The next free transmission number from `from` on: numbers whose invoice (.xml) or package (.zip)

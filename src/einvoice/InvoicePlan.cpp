@@ -1,4 +1,5 @@
 #include "einvoice/InvoicePlan.h"
+#include "registry/ChildTaxCodes.h"
 #include "storage/ReceiptFile.h"
 #include "storage/Text.h"
 #include "validators/PayerCode.h"
@@ -55,6 +56,8 @@ InvoicePlan::Failure InvoicePlan::Load(const QString& programFolder, const QStri
     QVector<ReceiptRecord> receipts;
     if (!ReadReceipts(yearFile, positions, receipts))
         return Failure::Archive;
+    // The children's codes for the fee lines: a registry or codes file that cannot be read leaves them out.
+    m_childCodes.Load(programFolder);
     QVector<RegisterEntry> reg;
     if (!ReadRegister(RegisterPath(programFolder), reg))
         return Failure::Register;
@@ -161,7 +164,8 @@ QVector<InvoiceJob> InvoicePlan::Jobs() const {
     QVector<InvoiceJob> jobs;
     for (const Item& item : m_items)
         if (item.ready && !item.skipped && item.refused.isEmpty())
-            jobs << InvoiceJob{item.receipt, item.position, m_payers.value(item.code)};
+            jobs << InvoiceJob{item.receipt, item.position, m_payers.value(item.code),
+                               m_childCodes.Of(item.receipt.CodFisc, item.receipt.Praticante)};
     return jobs;
 }
 

@@ -2,6 +2,7 @@
 // The plan of an invoice batch before any file is written: which of the chosen receipts get an
 // invoice, which are refused and why, which were invoiced before, and whose name and address the
 // office must still give. The window only asks the questions the plan puts and shows the outcome.
+#include "registry/ChildTaxCodes.h"
 #include "einvoice/InvoiceFiles.h"
 #include <QHash>
 #include <QList>
@@ -70,5 +71,6 @@ private:
     QHash<qint64, RegisterEntry> m_invoiced; // register lines of this year by position (the last one)
     QHash<QString, RegistryRecord> m_cards;  // the newest card of each payer code
     QHash<QString, InvoicePayer> m_payers;   // payers known in this batch
+    ChildCodeIndex m_childCodes;             // the children's tax codes, for the fee lines
     int m_cursor = 0;
 };

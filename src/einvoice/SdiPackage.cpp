@@ -1,10 +1,10 @@
 #include "einvoice/SdiPackage.h"
+#include "einvoice/ZipApi.h"
 #include "einvoice/FiscalData.h"
 #include "storage/SaveFile.h"
 #include <QFile>
 #include <QHash>
 #include <QSet>
-#include <zip.h>
 
 std::optional<QByteArray> ZipArchive(const QVector<QPair<QString, QByteArray>>& files, QString* error) {
     auto fail = [error](const QString& why) -> std::optional<QByteArray> {
@@ -12,51 +12,55 @@ std::optional<QByteArray> ZipArchive(const QVector<QPair<QString, QByteArray>>& 
             *error = why;
         return std::nullopt;
     };
+    QString why;
+    const ZipApi* z = ZipFunctions(&why);
+    if (!z)
+        return fail(why);
     zip_error_t zerr;
-    zip_error_init(&zerr);
+    z->zip_error_init(&zerr);
     // The archive is built in memory and saved whole by the caller.
-    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &zerr);
+    zip_source_t* buffer = z->zip_source_buffer_create(nullptr, 0, 0, &zerr);
     if (!buffer)
-        return fail(QString::fromUtf8(zip_error_strerror(&zerr)));
-    zip_t* za = zip_open_from_source(buffer, ZIP_TRUNCATE, &zerr);
+        return fail(QString::fromUtf8(z->zip_error_strerror(&zerr)));
+    zip_t* za = z->zip_open_from_source(buffer, ZIP_TRUNCATE, &zerr);
     if (!za) {
-        zip_source_free(buffer);
-        return fail(QString::fromUtf8(zip_error_strerror(&zerr)));
+        z->zip_source_free(buffer);
+        return fail(QString::fromUtf8(z->zip_error_strerror(&zerr)));
     }
-    zip_source_keep(buffer);
+    z->zip_source_keep(buffer);
     for (const auto& [name, bytes] : files) {
-        zip_source_t* s = zip_source_buffer(za, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        zip_source_t* s = z->zip_source_buffer(za, bytes.constData(), zip_uint64_t(bytes.size()), 0);
         const QByteArray utf8 = name.toUtf8();
-        zip_int64_t index = s ? zip_file_add(za, utf8.constData(), s, ZIP_FL_ENC_UTF_8) : -1;
+        zip_int64_t index = s ? z->zip_file_add(za, utf8.constData(), s, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             if (s)
-                zip_source_free(s);
-            const QString why = QString::fromUtf8(zip_strerror(za));
-            zip_discard(za);
-            zip_source_free(buffer);
+                z->zip_source_free(s);
+            const QString why = QString::fromUtf8(z->zip_strerror(za));
+            z->zip_discard(za);
+            z->zip_source_free(buffer);
             return fail(why);
         }
-        zip_set_file_compression(za, zip_uint64_t(index), ZIP_CM_DEFLATE, 9);
+        z->zip_set_file_compression(za, zip_uint64_t(index), ZIP_CM_DEFLATE, 9);
     }
-    if (zip_close(za) != 0) {
-        const QString why = QString::fromUtf8(zip_strerror(za));
-        zip_discard(za);
-        zip_source_free(buffer);
+    if (z->zip_close(za) != 0) {
+        const QString why = QString::fromUtf8(z->zip_strerror(za));
+        z->zip_discard(za);
+        z->zip_source_free(buffer);
         return fail(why);
     }
     QByteArray out;
-    if (zip_source_open(buffer) == 0) {
-        zip_source_seek(buffer, 0, SEEK_END);
-        const zip_int64_t size = zip_source_tell(buffer);
-        zip_source_seek(buffer, 0, SEEK_SET);
+    if (z->zip_source_open(buffer) == 0) {
+        z->zip_source_seek(buffer, 0, SEEK_END);
+        const zip_int64_t size = z->zip_source_tell(buffer);
+        z->zip_source_seek(buffer, 0, SEEK_SET);
         if (size > 0) {
             out.resize(qsizetype(size));
-            if (zip_source_read(buffer, out.data(), zip_uint64_t(size)) != size)
+            if (z->zip_source_read(buffer, out.data(), zip_uint64_t(size)) != size)
                 out.clear();
         }
-        zip_source_close(buffer);
+        z->zip_source_close(buffer);
     }
-    zip_source_free(buffer);
+    z->zip_source_free(buffer);
     if (out.isEmpty())
         return fail(QStringLiteral("archivio ZIP non leggibile"));
     return out;

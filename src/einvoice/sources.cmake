@@ -6,9 +6,12 @@ list(APPEND CORE_SOURCES
     ${CUR}/InvoiceFiles.h ${CUR}/InvoiceFiles.cpp
     ${CUR}/InvoicePlan.h ${CUR}/InvoicePlan.cpp
     ${CUR}/CreditNote.h ${CUR}/CreditNote.cpp
-    ${CUR}/SdiPackage.h ${CUR}/SdiPackage.cpp
+    ${CUR}/SdiPackage.h ${CUR}/SdiPackage.cpp ${CUR}/ZipApi.h
     ${CUR}/SdiNotice.h ${CUR}/SdiNotice.cpp
     ${CUR}/StampDuty.h ${CUR}/StampDuty.cpp)
+# libzip opened on first use or linked (the top CMakeLists.txt chooses, CARVENNA_LIBS_ON_USE).
+set(ZIP_LOAD_SOURCES ${CUR}/ZipApiLoad.cpp)
+set(ZIP_LINKED_SOURCES ${CUR}/ZipApiLinked.cpp)
 # The courtesy copy of an invoice, laid out for the report engine.
 list(APPEND REPORT_SOURCES
     ${CUR}/CourtesyCopy.h ${CUR}/CourtesyCopy.cpp

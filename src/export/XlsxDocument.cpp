@@ -1,4 +1,5 @@
 #include "export/XlsxDocument.h"
+#include "export/XlsxApi.h"
 #include "storage/Dates.h"
 #include "storage/SaveFile.h"
 #include "storage/Text.h"
@@ -6,7 +7,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <xlsxwriter.h>
 
 namespace {
 constexpr qint64 kProgressRows = 2000;
@@ -19,8 +19,13 @@ bool Fail(QString* error, const QString& text) {
     return false;
 }
 
+// The library's functions, once the writer has checked that they are there.
+const XlsxApi& Xlsx() {
+    return *XlsxFunctions();
+}
+
 QString LxwError(lxw_error e) {
-    return QString::fromUtf8(lxw_strerror(e));
+    return QString::fromUtf8(Xlsx().lxw_strerror(e));
 }
 
 // The cell as the sheet holds it: trimmed, control characters (pasted line breaks, tabs) as blanks,
@@ -48,10 +53,10 @@ struct Workbook {
     lxw_workbook* wb = nullptr;
     ~Workbook() {
         if (wb)
-            workbook_close(wb);
+            Xlsx().workbook_close(wb);
     }
     lxw_error Close() {
-        lxw_error e = workbook_close(wb);
+        lxw_error e = Xlsx().workbook_close(wb);
         wb = nullptr;
         return e;
     }
@@ -79,6 +84,9 @@ bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVec
                        const ExportCellText& cell, QString* error, const ExportProgress& progress) {
     if (!CheckExportTarget(path, error))
         return false;
+    QString missing;
+    if (!XlsxFunctions(&missing))
+        return Fail(error, missing);
     if (rows + 1 > kMaxRows)
         return Fail(
             error,
@@ -95,37 +103,37 @@ bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVec
     options.constant_memory = LXW_TRUE;
     options.tmpdir = tmpdir.data();
     Workbook book;
-    book.wb = workbook_new_opt(file.constData(), &options);
+    book.wb = Xlsx().workbook_new_opt(file.constData(), &options);
     if (!book.wb)
         return Fail(error, QStringLiteral("Impossibile creare la cartella di lavoro"));
     const QByteArray name = CellUtf8(sheetName).left(31);
-    lxw_worksheet* ws = workbook_add_worksheet(book.wb, name.isEmpty() ? nullptr : name.constData());
+    lxw_worksheet* ws = Xlsx().workbook_add_worksheet(book.wb, name.isEmpty() ? nullptr : name.constData());
     if (!ws)
         return Fail(error, QStringLiteral("Nome del foglio non valido: %1").arg(sheetName));
 
-    lxw_format* header = workbook_add_format(book.wb);
-    format_set_bold(header);
-    format_set_num_format(header, "@");
-    lxw_format* text = workbook_add_format(book.wb);
-    format_set_num_format(text, "@");
-    lxw_format* date = workbook_add_format(book.wb);
-    format_set_num_format(date, "dd/mm/yyyy");
-    format_set_align(date, LXW_ALIGN_LEFT);
-    lxw_format* count = workbook_add_format(book.wb);
-    format_set_num_format(count, "0");
-    lxw_format* amount = workbook_add_format(book.wb);
-    format_set_num_format(amount, "[$\xE2\x82\xAC-410] #,##0.00");
+    lxw_format* header = Xlsx().workbook_add_format(book.wb);
+    Xlsx().format_set_bold(header);
+    Xlsx().format_set_num_format(header, "@");
+    lxw_format* text = Xlsx().workbook_add_format(book.wb);
+    Xlsx().format_set_num_format(text, "@");
+    lxw_format* date = Xlsx().workbook_add_format(book.wb);
+    Xlsx().format_set_num_format(date, "dd/mm/yyyy");
+    Xlsx().format_set_align(date, LXW_ALIGN_LEFT);
+    lxw_format* count = Xlsx().workbook_add_format(book.wb);
+    Xlsx().format_set_num_format(count, "0");
+    lxw_format* amount = Xlsx().workbook_add_format(book.wb);
+    Xlsx().format_set_num_format(amount, "[$\xE2\x82\xAC-410] #,##0.00");
 
     const int cols = int(columns.size());
     for (int c = 0; c < cols; ++c) {
         lxw_format* f = columns[c].kind == CellKind::Text ? text : nullptr;
-        if (lxw_error e = worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), WidthInCharacters(columns[c].width), f))
+        if (lxw_error e = Xlsx().worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), WidthInCharacters(columns[c].width), f))
             return Fail(error, LxwError(e));
     }
-    worksheet_freeze_panes(ws, 1, 0);
+    Xlsx().worksheet_freeze_panes(ws, 1, 0);
 
     for (int c = 0; c < cols; ++c)
-        if (lxw_error e = worksheet_write_string(ws, 0, lxw_col_t(c), CellUtf8(columns[c].header).constData(), header))
+        if (lxw_error e = Xlsx().worksheet_write_string(ws, 0, lxw_col_t(c), CellUtf8(columns[c].header).constData(), header))
             return Fail(error, LxwError(e));
 
     for (qint64 r = 0; r < rows; ++r) {
@@ -138,15 +146,15 @@ bool WriteXlsxDocument(const QString& path, const QString& sheetName, const QVec
             std::optional<double> number;
             std::optional<QDate> day;
             if (columns[c].kind == CellKind::Amount && (number = ReadAmountCell(value))) {
-                e = worksheet_write_number(ws, row, lxw_col_t(c), *number, amount);
+                e = Xlsx().worksheet_write_number(ws, row, lxw_col_t(c), *number, amount);
             } else if (columns[c].kind == CellKind::Count && !value.contains(u',') &&
                        (value == QLatin1String("0") || !value.startsWith(u'0')) && (number = ReadAmountCell(value))) {
-                e = worksheet_write_number(ws, row, lxw_col_t(c), *number, count);
+                e = Xlsx().worksheet_write_number(ws, row, lxw_col_t(c), *number, count);
             } else if (columns[c].kind == CellKind::Date && (day = ReadDateCell(value))) {
                 lxw_datetime dt{day->year(), day->month(), day->day(), 0, 0, 0.0};
-                e = worksheet_write_datetime(ws, row, lxw_col_t(c), &dt, date);
+                e = Xlsx().worksheet_write_datetime(ws, row, lxw_col_t(c), &dt, date);
             } else {
-                e = worksheet_write_string(ws, row, lxw_col_t(c), CellUtf8(value).constData(), text);
+                e = Xlsx().worksheet_write_string(ws, row, lxw_col_t(c), CellUtf8(value).constData(), text);
             }
             if (e)
                 return Fail(error, LxwError(e));

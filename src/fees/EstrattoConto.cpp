@@ -4,6 +4,7 @@
 #include "receipts/ReceiptAmount.h"
 #include "app/KeyboardReach.h"
 #include "app/Carvenna.h"
+#include "fees/BonusNido.h"
 #include "printing/MailDocument.h"
 #include "app/Printing.h"
 #include "receipts/ReceiptSettings.h"
@@ -17,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -137,9 +139,22 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
     btnStampa = CommandButton(QStringLiteral("Stampa"), this, "btnStampa");
     btnEmail = CommandButton(QStringLiteral("Invia per e-mail"), this, "btnEmail");
     btnChiudi = CommandButton(QStringLiteral("Chiudi"), this, "btnChiudi");
+    // The family's nursery-bonus documents: until April the year before, when parents send them to INPS.
+    btnBonusNido = CommandButton(QStringLiteral("Bonus nido"), this, "btnBonusNido");
+    btnBonusNido->setToolTip(QStringLiteral("Attestazioni di pagamento per il bonus nido dei minori della famiglia"));
+    spnAnnoBonus = new QSpinBox(this);
+    spnAnnoBonus->setObjectName(QStringLiteral("spnAnnoBonus"));
+    spnAnnoBonus->setRange(2000, 2999);
+    const QDate today = app.clock().Today();
+    spnAnnoBonus->setValue(today.month() <= 4 ? today.year() - 1 : today.year());
+    spnAnnoBonus->setMinimumHeight(32);
+    spnAnnoBonus->setToolTip(QStringLiteral("Anno delle attestazioni per il bonus nido"));
     auto* commands = new QHBoxLayout;
     for (QPushButton* b : {btnAnteprima, btnStampa, btnEmail})
         commands->addWidget(b);
+    commands->addSpacing(12);
+    commands->addWidget(btnBonusNido);
+    commands->addWidget(spnAnnoBonus);
     commands->addStretch(1);
     commands->addWidget(btnChiudi);
     auto* page = new QVBoxLayout(this);
@@ -154,6 +169,7 @@ TfrmEstrattoConto::TfrmEstrattoConto(Carvenna& app, const FamilyAccount& account
     connect(btnAnteprima, &QPushButton::clicked, this, &TfrmEstrattoConto::btnAnteprimaClick);
     connect(btnStampa, &QPushButton::clicked, this, &TfrmEstrattoConto::btnStampaClick);
     connect(btnEmail, &QPushButton::clicked, this, &TfrmEstrattoConto::btnEmailClick);
+    connect(btnBonusNido, &QPushButton::clicked, this, &TfrmEstrattoConto::btnBonusNidoClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     grdConto->setFocus();
     TabLeavesViews(this); // Tab leaves the tables instead of walking their cells
@@ -196,6 +212,13 @@ void TfrmEstrattoConto::btnEmailClick() {
         body += QStringLiteral("\n") + school;
     MailDocument(m_app, this, PrepareAccount(m_account, h),
                  {m_account.taxCode, QStringLiteral("Estratto conto rette %1").arg(m_account.upTo.year), body});
+}
+
+void TfrmEstrattoConto::btnBonusNidoClick() {
+    QVector<qint64> cards;
+    for (const AccountSection& s : m_account.sections)
+        cards << s.card;
+    ShowNurseryBonus(m_app, this, spnAnnoBonus->value(), cards);
 }
 
 void ShowFamilyAccount(Carvenna& app, QWidget* parent, qint64 card, const FeeMonth& upTo) {

@@ -10,6 +10,7 @@
 class Carvenna;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTableView;
 class AccountTableModel;
 
@@ -28,6 +29,8 @@ public:
     QPushButton* btnStampa;
     QPushButton* btnEmail;
     QPushButton* btnChiudi;
+    QPushButton* btnBonusNido;
+    QSpinBox* spnAnnoBonus;
 
     const fees::FamilyAccount& Account() const { return m_account; }
     /// The account as it is printed and sent.
@@ -37,6 +40,7 @@ private slots:
     void btnAnteprimaClick();
     void btnStampaClick();
     void btnEmailClick();
+    void btnBonusNidoClick();
 
 private:
     Carvenna& m_app;

@@ -9,7 +9,6 @@ using report::HAlign;
 
 namespace fees {
 
-namespace {
 void SchoolHeading(PageWriter& w, const DocumentHeading& h) {
     bool first = true;
     for (const QString& line : h.school) {
@@ -25,7 +24,6 @@ QString DateLine(const DocumentHeading& h) {
     const QString date = h.date.toString(QStringLiteral("dd/MM/yyyy"));
     return TrimText(h.place).isEmpty() ? date : TrimText(h.place) + QStringLiteral(", ") + date;
 }
-} // namespace
 
 QString AccountPdfName(const FamilyAccount& a) {
     return report::PdfFileName({QStringLiteral("Estratto_conto"), a.payer, QString::number(a.upTo.year)});

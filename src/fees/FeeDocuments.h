@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QStringList>
 
+class PageWriter;
+
 namespace fees {
 
 /// What every printed account and letter shares.
@@ -14,6 +16,11 @@ struct DocumentHeading {
     QString place;      // where the letter is written; blank: left out
     QDate date;
 };
+
+/// The school's lines at the top of a page, the first larger and in bold, then a rule.
+void SchoolHeading(PageWriter& w, const DocumentHeading& h);
+/// "<place>, dd/mm/yyyy", or the date alone without a place.
+QString DateLine(const DocumentHeading& h);
 
 /// "Estratto_conto_<payer>_<year>.pdf".
 QString AccountPdfName(const FamilyAccount& account);

@@ -1,5 +1,6 @@
 #include "fees/PageWriter.h"
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 
 using namespace report;
@@ -19,7 +20,8 @@ ReportFont FontOf(double points, bool bold) {
     return f;
 }
 
-// Metrics in template units: an image device at 96 dots per inch.
+// Metrics in template units: an image device at 96 dots per inch. The metrics of each size and weight
+// are made once: paragraphs measure every word, and a batch of documents lays out thousands of them.
 double TextWidth(const QString& text, const ReportFont& font) {
     static QImage device = [] {
         QImage i(1, 1, QImage::Format_RGB32);
@@ -27,7 +29,12 @@ double TextWidth(const QString& text, const ReportFont& font) {
         i.setDotsPerMeterY(3780);
         return i;
     }();
-    return QFontMetricsF(MakeFont(font), &device).horizontalAdvance(text);
+    static QHash<QPair<double, bool>, QFontMetricsF> metrics;
+    const QPair<double, bool> key{font.height, font.bold};
+    auto it = metrics.find(key);
+    if (it == metrics.end())
+        it = metrics.insert(key, QFontMetricsF(MakeFont(font), &device));
+    return it->horizontalAdvance(text);
 }
 } // namespace
 
@@ -103,6 +110,10 @@ void PageWriter::Row(const QStringList& cells, const QVector<double>& widthsMm, 
     }
     double x = Mm(kMarginMm);
     for (int i = 0; i < cells.size() && i < widthsMm.size(); ++i) {
+        if (cells[i].isEmpty()) { // nothing to print: no object to paint
+            x += Mm(widthsMm[i]);
+            continue;
+        }
         ReportObject o = Memo(QRectF(x, m_y + Mm(0.5), Mm(widthsMm[i]), pitch - Mm(0.5)), cells[i], points, bold);
         o.gapX = Mm(1);
         o.hAlign = aligns.value(i, HAlign::Left);
@@ -110,6 +121,48 @@ void PageWriter::Row(const QStringList& cells, const QVector<double>& widthsMm, 
         x += Mm(widthsMm[i]);
     }
     m_y += pitch;
+}
+
+void PageWriter::WrappedRow(const QStringList& cells, const QVector<double>& widthsMm,
+                            const QVector<HAlign>& aligns, int wrap, double points) {
+    const ReportFont font = FontOf(points, false);
+    // The cell's inner width (its gaps left out), with the same margin as Paragraph for the printer's metrics.
+    const double width = (Mm(widthsMm.value(wrap)) - 2 * Mm(1)) * 0.9;
+    QStringList lines;
+    QString line;
+    const auto push = [&](const QString& word) {
+        const QString longer = line.isEmpty() ? word : line + u' ' + word;
+        if (line.isEmpty() || TextWidth(longer, font) <= width) {
+            line = longer;
+            return;
+        }
+        lines << line;
+        line = word;
+    };
+    for (QString word : cells.value(wrap).split(u' ', Qt::SkipEmptyParts)) {
+        // A word wider than the cell goes in pieces that fit.
+        while (TextWidth(word, font) > width && word.size() > 1) {
+            int n = word.size() - 1;
+            while (n > 1 && TextWidth(word.left(n), font) > width)
+                --n;
+            push(word.left(n));
+            lines << line;
+            line.clear();
+            word = word.mid(n);
+        }
+        push(word);
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        lines << line;
+    QStringList first = cells;
+    first[wrap] = lines.first();
+    Row(first, widthsMm, aligns, false, false, points);
+    for (int i = 1; i < lines.size(); ++i) {
+        QStringList more;
+        for (int c = 0; c < cells.size(); ++c)
+            more << (c == wrap ? lines[i] : QString());
+        Row(more, widthsMm, aligns, false, false, points);
+    }
 }
 
 void PageWriter::Rule() {

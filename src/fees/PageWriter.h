@@ -21,6 +21,10 @@ public:
     /// alignment; a grey band behind it when `shaded`.
     void Row(const QStringList& cells, const QVector<double>& widthsMm, const QVector<report::HAlign>& aligns,
              bool bold = false, bool shaded = false, double points = 9);
+    /// Row, with the text of column `wrap` wrapped at word boundaries to its width (a word too long for
+    /// it is cut into pieces): the other cells on the first line, that column's further lines below.
+    void WrappedRow(const QStringList& cells, const QVector<double>& widthsMm, const QVector<report::HAlign>& aligns,
+                    int wrap, double points = 9);
     /// A thin rule across the text width.
     void Rule();
     /// Empty space.

@@ -499,7 +499,9 @@ void TfrmRetteMese::btnStampaClick() {
     QString error;
     report::PreparedReport doc;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool ok = PrepareReceipts(receipts, ReceiptLogo(m_app.ProgramFolder()), doc, &error, duplicates);
+    ChildCodeIndex childCodes; // the children's tax codes; a file that cannot be read prints names alone
+    childCodes.Load(m_app.ProgramFolder());
+    bool ok = PrepareReceipts(receipts, ReceiptLogo(m_app.ProgramFolder()), doc, &error, duplicates, &childCodes);
     QApplication::restoreOverrideCursor();
     doc.fileName = report::PdfFileName({QStringLiteral("Ricevute"), QString::number(m_year), Month().TwoDigits()});
     const Printing::Result result = ok ? m_app.printing().Preview(doc, this, &error) : Printing::Result::Failed;

@@ -9,11 +9,14 @@ list(APPEND UI_SOURCES
 # The family account and the reminders in core, their windows and the payment QR code.
 list(APPEND CORE_SOURCES
     ${CUR}/FamilyAccount.h ${CUR}/FamilyAccount.cpp
-    ${CUR}/Reminders.h ${CUR}/Reminders.cpp)
+    ${CUR}/Reminders.h ${CUR}/Reminders.cpp
+    ${CUR}/NurseryBonus.h ${CUR}/NurseryBonus.cpp)
 list(APPEND REPORT_SOURCES
     ${CUR}/PaymentQr.h ${CUR}/PaymentQr.cpp
     ${CUR}/PageWriter.h ${CUR}/PageWriter.cpp
-    ${CUR}/FeeDocuments.h ${CUR}/FeeDocuments.cpp)
+    ${CUR}/FeeDocuments.h ${CUR}/FeeDocuments.cpp
+    ${CUR}/BonusDocuments.h ${CUR}/BonusDocuments.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/EstrattoConto.h ${CUR}/EstrattoConto.cpp
-    ${CUR}/Solleciti.h ${CUR}/Solleciti.cpp)
+    ${CUR}/Solleciti.h ${CUR}/Solleciti.cpp
+    ${CUR}/BonusNido.h ${CUR}/BonusNido.cpp)

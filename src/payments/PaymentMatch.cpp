@@ -466,9 +466,9 @@ ReceiptRecord PaymentReceipt(const DueCard& card, const Movement& m, const QVect
     line.paid = 0;
     // The payment method names the day the money came and the bank's reference, so the receipt shows
     // which payment it is for; the receipt itself is dated the day it is issued.
-    PaymentDetails paid;
+    PaymentFacts paid;
     paid.method = m.directDebit ? QStringLiteral("Addebito SDD") : QStringLiteral("Bonifico bancario");
-    paid.paid = m.value.isValid() ? m.value : m.booked;
+    paid.date = m.value.isValid() ? m.value : m.booked;
     paid.mandate = m.directDebit ? mandate : QString();
     paid.reference = m.directDebit && !TrimText(m.endToEnd).isEmpty() ? TrimText(m.endToEnd) : PaymentReference(m);
     line.method = PaymentText(paid);

@@ -1,7 +1,7 @@
 #include "printing/ReceiptBatchPrint.h"
 
 bool PrepareReceipts(const QVector<ReceiptRecord>& receipts, const QImage& logo, report::PreparedReport& out,
-                     QString* error, const QVector<bool>& duplicates) {
+                     QString* error, const QVector<bool>& duplicates, const ChildCodeIndex* childCodes) {
     std::optional<report::ReportTemplate> rep = LoadReceiptTemplate(error);
     if (!rep)
         return false;
@@ -17,7 +17,8 @@ bool PrepareReceipts(const QVector<ReceiptRecord>& receipts, const QImage& logo,
         if (!rep->SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
             return false;
     for (int i = 0; i < receipts.size(); ++i) {
-        if (!FillReceiptTexts(*rep, receipts[i], error) ||
+        const QString code = childCodes ? childCodes->Of(receipts[i].CodFisc, receipts[i].Praticante) : QString();
+        if (!FillReceiptTexts(*rep, receipts[i], error, code) ||
             !MarkReceiptDuplicate(*rep, duplicates.value(i), error) || !rep->Prepare(error))
             return false;
         const report::PreparedReport& one = rep->Prepared();

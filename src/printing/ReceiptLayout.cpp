@@ -1,6 +1,8 @@
 #include "printing/ReceiptLayout.h"
 #include "receipts/DefaultLogo.h"
+#include "report/PreparedReport.h"
 #include "storage/Text.h"
+#include <QFontMetricsF>
 #include <QImageReader>
 #include <QPair>
 
@@ -18,14 +20,21 @@ QImage ReceiptLogo(const QString& programFolder) {
     return logo.isNull() ? DefaultLogo() : logo;
 }
 
-bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo, QString* error) {
+bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo, QString* error,
+                       const QString& childTaxCode) {
     for (const QString& suffix : {QString(), QStringLiteral("_B")})
         if (!rep.SetPicture(QStringLiteral("imgLogo") + suffix, logo, error))
             return false;
-    return FillReceiptTexts(rep, r, error);
+    return FillReceiptTexts(rep, r, error, childTaxCode);
 }
 
-bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error) {
+QString ReceiptChildText(const QString& child, const QString& childTaxCode) {
+    const QString name = TrimText(child);
+    return name.isEmpty() || TrimText(childTaxCode).isEmpty() ? name
+                                                              : name + QStringLiteral(" - C.F. ") + TrimText(childTaxCode);
+}
+
+bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error, const QString& childTaxCode) {
     auto t = [](const QString& s) { return TrimText(s); };
     const QList<QPair<const char*, QString>> memos = {
         {"txtNumRic", QStringLiteral("Ricevuta n. ") + t(r.NumRic)},
@@ -39,7 +48,7 @@ bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QStri
         {"txtSport", t(r.Sport)},
         {"txtDal", t(r.Dal)},
         {"txtAl", t(r.Al)},
-        {"txtPraticante", t(r.Praticante)},
+        {"txtPraticante", ReceiptChildText(r.Praticante, childTaxCode)},
         {"txtLuogoNasc", t(r.LuogoNasc)},
         {"txtDataNasc", t(r.DataNasc)},
         {"txtIndirizzo", t(r.Indirizzo)},
@@ -51,6 +60,29 @@ bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QStri
         for (const auto& m : memos)
             if (!rep.SetText(QLatin1String(m.first) + suffix, m.second, error))
                 return false;
+    // The child's name with its tax code may be longer than its box: the text is made smaller to fit
+    // whole rather than cut (never below 7 pixels), and takes the template's size again when it fits.
+    static const double kSize = [] {
+        std::optional<report::ReportTemplate> t = LoadReceiptTemplate();
+        const report::ReportObject* o = t ? t->FindObject(QStringLiteral("txtPraticante")) : nullptr;
+        return o ? o->font.height : -12.0;
+    }();
+    static const QImage device = [] {
+        QImage i(1, 1, QImage::Format_RGB32); // the template's units: 96 dots per inch
+        i.setDotsPerMeterX(3780);
+        i.setDotsPerMeterY(3780);
+        return i;
+    }();
+    for (const QString& suffix : {QString(), QStringLiteral("_B")}) {
+        report::ReportObject* o = rep.FindObject(QStringLiteral("txtPraticante") + suffix);
+        if (!o)
+            continue;
+        o->font.height = kSize;
+        const double room = o->rect.width() - 2 * o->gapX;
+        const double width = QFontMetricsF(report::MakeFont(o->font), &device).horizontalAdvance(o->Text());
+        if (width > room && width > 0)
+            o->font.height = qMin(-7.0, kSize * room / width);
+    }
     return true;
 }
 

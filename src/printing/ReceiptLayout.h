@@ -17,12 +17,17 @@ QImage ReadLogo(const QString& path);
 QImage ReceiptLogo(const QString& programFolder);
 
 /// Fills both copies of the receipt template `rep` from `r` and `logo`: the one rule of what each text
-/// of a printed receipt shows, for a stored receipt and for the editor's screen alike.
+/// of a printed receipt shows, for a stored receipt and for the editor's screen alike. The child's tax
+/// code, when known, follows the child's name.
 bool FillReceiptRecord(report::ReportTemplate& rep, const ReceiptRecord& r, const QImage& logo,
-                       QString* error = nullptr);
+                       QString* error = nullptr, const QString& childTaxCode = QString());
 
 /// Fills only the texts of both copies from `r`, leaving the logo as it is.
-bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error = nullptr);
+bool FillReceiptTexts(report::ReportTemplate& rep, const ReceiptRecord& r, QString* error = nullptr,
+                      const QString& childTaxCode = QString());
+
+/// The child as the receipt prints it: "Rossi Luca - C.F. RSSLCU24C12H501K", or the name alone.
+QString ReceiptChildText(const QString& child, const QString& childTaxCode);
 
 /// Writes "DUPLICATO" into the free space of both copies when `duplicate`, else leaves it empty.
 /// A batch print of many receipts calls it after FillReceiptRecord for each one.

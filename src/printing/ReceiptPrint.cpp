@@ -1,6 +1,7 @@
 #include "printing/ReceiptPrint.h"
 #include "app/Carvenna.h"
 #include "app/Printing.h"
+#include "registry/ChildTaxCodes.h"
 #include "report/PreparedReport.h"
 #include "report/ReportPainter.h"
 #include "storage/PrintJournal.h"
@@ -51,7 +52,12 @@ void RunReceiptPrint(Carvenna& app, report::ReportTemplate* rep, const QImage& l
         page->SetOrientation(report::Orientation::Portrait);
         rep->fileName = ReceiptPdfName(shown->record.NumRic, shown->yearFile);
         // The screen's receipt fills the template as a stored one does: one rule for both prints.
-        if (FillReceiptRecord(*rep, shown->record, logo, &error) && MarkReceiptDuplicate(*rep, duplicate, &error) &&
+        // The child's tax code kept beside the registry; when it cannot be read the name prints alone.
+        ChildCodeIndex codes;
+        codes.Load(app.ProgramFolder());
+        const QString childCode = codes.Of(shown->record.CodFisc, shown->record.Praticante);
+        if (FillReceiptRecord(*rep, shown->record, logo, &error, childCode) &&
+            MarkReceiptDuplicate(*rep, duplicate, &error) &&
             rep->Prepare(&error))
             result = preview ? app.printing().Preview(rep->Prepared(), window, &error)
                              : app.printing().Print(rep->Prepared(), window, &error);

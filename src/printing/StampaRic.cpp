@@ -1,6 +1,7 @@
 #include "printing/StampaRic.h"
 #include "app/Carvenna.h"
 #include "printing/MailDocument.h"
+#include "registry/ChildTaxCodes.h"
 #include "printing/ReceiptPrint.h"
 #include "report/ReportPainter.h"
 #include "storage/Text.h"
@@ -29,7 +30,10 @@ void TfrmStampaRic::btnEmailClick() {
     const ReceiptRecord& e = shown->record;
     page->SetOrientation(report::Orientation::Portrait);
     rep->fileName = ReceiptPdfName(e.NumRic, shown->yearFile);
-    if (!FillReceiptRecord(*rep, e, ui.imgLogo->pixmap().toImage(), &error) || !rep->Prepare(&error)) {
+    ChildCodeIndex codes;
+    codes.Load(m_app.ProgramFolder());
+    if (!FillReceiptRecord(*rep, e, ui.imgLogo->pixmap().toImage(), &error, codes.Of(e.CodFisc, e.Praticante)) ||
+        !rep->Prepare(&error)) {
         m_app.messages().Warning(ReceiptPrintWarning(), this);
         return;
     }

@@ -3,6 +3,7 @@
 #include "app/Guida.h"
 #include "einvoice/DatiFiscali.h"
 #include "einvoice/FattureElettroniche.h"
+#include "fees/BonusNido.h"
 #include "fees/RetteMese.h"
 #include "widgets/DigitsFilter.h"
 #include "storage/Text.h"
@@ -31,6 +32,7 @@ TfrmMenuRicevute::TfrmMenuRicevute(Carvenna& app, QWidget* parent) : QWidget(par
     connect(ui.imgEsci, &QToolButton::clicked, this, &QWidget::close);
     connect(ui.btnDatiFiscali, &QPushButton::clicked, this, &TfrmMenuRicevute::btnDatiFiscaliClick);
     connect(ui.btnFattureElettroniche, &QPushButton::clicked, this, &TfrmMenuRicevute::btnFattureElettronicheClick);
+    connect(ui.btnBonusNido, &QPushButton::clicked, this, &TfrmMenuRicevute::btnBonusNidoClick);
 }
 
 void TfrmMenuRicevute::showEvent(QShowEvent* e) {
@@ -120,4 +122,14 @@ void TfrmMenuRicevute::btnFattureElettronicheClick() {
     }
     TfrmFattureElettroniche w(m_app, TrimText(ui.txtAnnoPreventivi->text()), this);
     w.exec();
+}
+
+// The nursery-bonus documents of every family for the year typed.
+void TfrmMenuRicevute::btnBonusNidoClick() {
+    if (ui.txtAnnoPreventivi->text().size() != 4 || TrimText(ui.txtAnnoPreventivi->text()).toInt() < 1) {
+        m_app.messages().Warning(QString::fromUtf8(kFourDigits), this);
+        ui.txtAnnoPreventivi->setFocus();
+        return;
+    }
+    ShowNurseryBonus(m_app, this, TrimText(ui.txtAnnoPreventivi->text()).toInt(), {});
 }

@@ -27,6 +27,7 @@ private slots:
     void imgGuidaClick();
     void btnDatiFiscaliClick();
     void btnFattureElettronicheClick();
+    void btnBonusNidoClick();
 
 private:
     bool txtAnnoPreventiviKeyDown(QKeyEvent* key);

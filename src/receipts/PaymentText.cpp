@@ -3,29 +3,43 @@
 #include "storage/Text.h"
 #include <QRegularExpression>
 
-QString PaymentText(const PaymentDetails& d) {
-    QString text = TrimText(d.method);
-    if (d.paid.isValid())
-        text += QStringLiteral(" del ") + FormatDate(d.paid);
-    if (!TrimText(d.mandate).isEmpty())
-        text += QStringLiteral(", mandato ") + TrimText(d.mandate);
-    if (!TrimText(d.reference).isEmpty())
-        text += QStringLiteral(", rif. ") + TrimText(d.reference);
-    return text;
+QString PaymentText(const PaymentFacts& f) {
+    QString out = TrimText(f.method);
+    if (f.date.isValid())
+        out += QStringLiteral(" del ") + FormatDate(f.date);
+    if (!TrimText(f.reference).isEmpty())
+        out += QStringLiteral(", rif. ") + TrimText(f.reference);
+    if (!TrimText(f.mandate).isEmpty())
+        out += QStringLiteral(", mandato ") + TrimText(f.mandate);
+    return out;
 }
 
-std::optional<PaymentDetails> ParsePaymentText(const QString& text) {
-    static const QRegularExpression re(
-        QStringLiteral("^(.+?) del (\\d\\d/\\d\\d/\\d{4})(?:, mandato (.+?))?(?:, rif\\. (.+))?$"));
-    const QRegularExpressionMatch m = re.match(TrimText(text));
-    if (!m.hasMatch())
-        return std::nullopt;
-    PaymentDetails d;
-    d.method = m.captured(1);
-    d.paid = ParseDate(m.captured(2));
-    if (!d.paid.isValid())
-        return std::nullopt;
-    d.mandate = m.captured(3);
-    d.reference = m.captured(4);
-    return d;
+PaymentFacts ReadPaymentText(const QString& text) {
+    PaymentFacts f;
+    QString rest = TrimText(text).simplified();
+    // The references come last, each after a comma: taken off from the end, whatever their order.
+    static const QRegularExpression tail(QStringLiteral(",\\s*(rif\\.?|riferimento|mandato)\\s*:?\\s*([^,]*)$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    for (;;) {
+        const auto m = tail.match(rest);
+        if (!m.hasMatch())
+            break;
+        const QString value = TrimText(m.captured(2));
+        if (m.captured(1).startsWith(u'm', Qt::CaseInsensitive))
+            f.mandate = value;
+        else
+            f.reference = value;
+        rest = TrimText(rest.left(m.capturedStart()));
+    }
+    static const QRegularExpression dated(QStringLiteral("^(.*\\S)\\s+del\\s+(\\d{2}/\\d{2}/\\d{4})$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (const auto m = dated.match(rest); m.hasMatch()) {
+        const QDate d = ParseDate(m.captured(2));
+        if (d.isValid()) {
+            f.date = d;
+            rest = m.captured(1);
+        }
+    }
+    f.method = rest;
+    return f;
 }

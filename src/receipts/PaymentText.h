@@ -1,22 +1,22 @@
 #pragma once
-// The payment method text of a receipt for money that came through the bank: how it was paid, the day
-// it was paid and the bank's reference, so that the payment can be traced from the document
-// ("Bonifico bancario del 07/12/2026, rif. 2026120700123"). Written by the batches, read back by the
-// documents that need the payment's day.
+// A receipt's payment text ("Modalità pagamento") with the payment's own date and reference in it:
+// "Bonifico bancario del 07/12/2026, rif. 0012345", "Addebito SDD del 05/11/2026, mandato NIDO-0001".
+// The receipts written from a bank statement or a direct debit write it, and the documents that show
+// how a month was paid read it back, through this one pair.
 #include <QDate>
 #include <QString>
-#include <optional>
 
-struct PaymentDetails {
-    QString method;    // "Bonifico bancario", "Addebito SDD"
-    QDate paid;        // the day the bank booked the money to the school
-    QString mandate;   // a direct debit's mandate id; empty for a transfer
-    QString reference; // the bank's reference or the debit's end-to-end id; may be empty
+struct PaymentFacts {
+    QString method;    ///< "Bonifico bancario", "Contanti", ...: the text before the date and the references
+    QDate date;        ///< the payment's own date; invalid when the text does not say it
+    QString reference; ///< the bank's reference ("rif."); empty when not said
+    QString mandate;   ///< the direct-debit mandate ("mandato"); empty when not said
 };
 
-/// "<method> del dd/mm/yyyy", then ", mandato <id>" and ", rif. <reference>" when they are known. An
-/// invalid date is left out. Blanks around each part are removed.
-QString PaymentText(const PaymentDetails& d);
+/// The text of `facts`: the method, then " del <dd/mm/yyyy>" when the date is known, then ", rif. <reference>"
+/// and ", mandato <id>" when known.
+QString PaymentText(const PaymentFacts& facts);
 
-/// The parts of a text PaymentText made; nothing for a text it did not make (a method typed by hand).
-std::optional<PaymentDetails> ParsePaymentText(const QString& text);
+/// Reads a payment text as PaymentText writes it, letter case and extra blanks ignored. A text in any
+/// other form is all method, with no date and no reference.
+PaymentFacts ReadPaymentText(const QString& text);

@@ -16,6 +16,7 @@ list(APPEND CORE_SOURCES ${CUR}/ReceiptAmount.h ${CUR}/ReceiptAmount.cpp ${CUR}/
 list(APPEND CORE_SOURCES ${CUR}/Cancellation.h ${CUR}/Cancellation.cpp)
 # A card's payer and child copied into a receipt, for the payer import and a month's fees.
 list(APPEND CORE_SOURCES ${CUR}/CardPayer.h ${CUR}/CardPayer.cpp)
-# The school's lines on every document, the payment text of a bank payment and the date of a batch.
-list(APPEND CORE_SOURCES ${CUR}/SchoolLines.h ${CUR}/SchoolLines.cpp ${CUR}/PaymentText.h ${CUR}/PaymentText.cpp
-    ${CUR}/BatchDate.h ${CUR}/BatchDate.cpp)
+# The payment text with the payment's date and references, written by the batches and read by the documents.
+list(APPEND CORE_SOURCES ${CUR}/PaymentText.h ${CUR}/PaymentText.cpp)
+# The school's lines on every document and the date of a batch.
+list(APPEND CORE_SOURCES ${CUR}/SchoolLines.h ${CUR}/SchoolLines.cpp ${CUR}/BatchDate.h ${CUR}/BatchDate.cpp)

@@ -1,10 +1,14 @@
 #include "registry/CardImport.h"
 #include "registry/CardFields.h"
+#include "registry/ChildTaxCodes.h"
 #include "registry/FeeFormat.h"
 #include "storage/Dates.h"
+#include "storage/SaveFile.h"
 #include "storage/Text.h"
 #include "validators/PayerCode.h"
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
@@ -125,8 +129,11 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
         return r;
     }
     QString texts[kImportFieldCount];
+    QString childCode;
     for (int c = 0; c < values.size(); ++c) {
         const int f = mapping[c];
+        if (f == kChildTaxCodeColumn)
+            childCode += values[c];
         if (f < 0 || f >= kImportFieldCount)
             continue;
         // Every card field is one line in the editor: a note written on several lines is joined.
@@ -186,6 +193,16 @@ ImportRow CheckImportRow(const QStringList& values, const QVector<int>& mapping,
         else
             r.wrongCode = false;
     }
+
+    // The child's code is checked as the editor checks it: a wrong one stays out, a mismatch is told.
+    childCode = NormaliseChildTaxCode(childCode);
+    const ChildCodeCheck child = CheckChildTaxCode(childCode, texts[InizioPor]);
+    if (child.state == ChildCodeCheck::Wrong)
+        r.warnings << child.problem + QStringLiteral(": non importato");
+    else
+        r.childTaxCode = childCode;
+    if (!child.warning.isEmpty())
+        r.warnings << child.warning;
 
     // Stored as the editor stores: each text cut to its field's width, which is told.
     const auto& layout = RegistryRecord::Layout();
@@ -261,9 +278,15 @@ ImportOutcome AppendImportedCards(const QString& programFolder, const QVector<Im
         return out;
     }
     RecordFile& raw = file.Raw();
+    const QString codesPath = ChildTaxCodesPath(programFolder);
+    bool codesSaved = false;
+    QByteArray codesBefore;
+    bool codesExisted = false;
+    QVector<ChildTaxCode> codes;
     // The registry is read again under the lock: a card another workstation added since the check counts too.
-    const bool ok = raw.AppendBatchRaw(
-        [&](qint64, QByteArray& recs) {
+    const auto batch = [&] {
+        return raw.AppendBatchRaw([&](qint64 countBefore, QByteArray& recs) {
+            codes.clear();
             QVector<ImportRow> checked = rows;
             if (skipExisting) {
                 QSet<QString> keys;
@@ -283,10 +306,42 @@ ImportOutcome AppendImportedCards(const QString& programFolder, const QVector<Im
                 r.card.Encode(buf);
                 recs += buf;
                 ++out.appended;
+                if (!r.childTaxCode.isEmpty())
+                    codes << ChildTaxCode{countBefore + out.appended, TrimText(r.card.Armi), r.childTaxCode};
             }
+            // The codes go first, under the registry's lock, keyed by the numbers the cards are about
+            // to get; the file's old bytes are kept to put it back if the cards cannot be written.
+            if (codes.isEmpty())
+                return true;
+            codesExisted = QFileInfo::exists(codesPath);
+            if (codesExisted) {
+                QFile old(codesPath);
+                if (!old.open(QIODevice::ReadOnly))
+                    return raw.SetError(QStringLiteral("%1: %2").arg(codesPath, old.errorString()));
+                codesBefore = old.readAll();
+                if (old.error() != QFile::NoError)
+                    return raw.SetError(QStringLiteral("%1: %2").arg(codesPath, old.errorString()));
+            }
+            QString error;
+            if (!SaveChildTaxCodes(codesPath, codes, &error))
+                return raw.SetError(error);
+            codesSaved = true;
             return true;
-        },
-        &out.first);
+        }, &out.first);
+    };
+    const bool ok = raw.Locked([&] {
+        if (batch())
+            return true;
+        if (codesSaved) {
+            const QString error = raw.ErrorString();
+            if (codesExisted)
+                SaveWholeFile(codesPath, codesBefore);
+            else
+                QFile::remove(codesPath);
+            raw.SetError(error);
+        }
+        return false;
+    });
     const bool closed = file.Close();
     out.ok = ok && closed;
     if (!out.ok) {

@@ -28,6 +28,7 @@ struct ImportRow {
     bool existing = false; ///< a card with the same tax code and child is already in the registry
     bool repeated = false; ///< an earlier row of the same file has the same tax code and child
     bool wrongCode = false; ///< the tax code or VAT number fails its check: imported after a question
+    QString childTaxCode;   ///< the child's tax code, kept beside the registry (a wrong one is left out)
     bool Good() const { return errors.isEmpty(); }
 };
 
@@ -52,7 +53,8 @@ struct ImportOutcome {
     int skipped = 0; ///< good rows left out because the card was already there
     QString error;
 };
-/// Appends the good rows to the registry of `programFolder` in one locked batch: all of them or,
-/// on any failure, none. With `skipExisting`, rows whose card is already in the registry (looked up
+/// Appends the good rows to the registry of `programFolder` in one locked batch, with their children's
+/// tax codes saved beside it under the same lock: all of them or, on any failure, none (the codes'
+/// file is put back as it was). With `skipExisting`, rows whose card is already in the registry (looked up
 /// under the lock) or earlier in the file are left out.
 ImportOutcome AppendImportedCards(const QString& programFolder, const QVector<ImportRow>& rows, bool skipExisting);

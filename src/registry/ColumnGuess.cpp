@@ -66,6 +66,11 @@ const Alias kAliases[] = {
     {"cf", CodFisc},
     {"c f", CodFisc},
     {"codice fiscale genitore", CodFisc},
+    {"codice fiscale minore", kChildTaxCodeColumn},
+    {"codice fiscale del minore", kChildTaxCodeColumn},
+    {"cf minore", kChildTaxCodeColumn},
+    {"c f minore", kChildTaxCodeColumn},
+    {"cod fisc minore", kChildTaxCodeColumn},
     {"partita iva", CodFisc},
     {"codice fiscale partita iva", CodFisc},
     {"persona delegata", Gruppo},
@@ -174,6 +179,10 @@ const Pair kPairs[] = {
 };
 } // namespace
 
+QString ChildTaxCodeCaption() {
+    return QStringLiteral("Codice fiscale minore");
+}
+
 QVector<int> GuessMapping(const QStringList& header) {
     static const QHash<QString, int> aliases = [] {
         QHash<QString, int> h;
@@ -206,7 +215,9 @@ QVector<int> GuessMapping(const QStringList& header) {
             continue;
         const bool place = words.contains(QLatin1String("luogo")) || words.contains(QLatin1String("a"));
         const bool date = words.contains(QLatin1String("data")) || words.contains(QLatin1String("il"));
-        const int field = place ? Porto : date ? InizioPor : Armi;
+        const bool code = words.contains(QLatin1String("fiscale")) || words.contains(QLatin1String("cf")) ||
+                          (words.contains(QLatin1String("c")) && words.contains(QLatin1String("f")));
+        const int field = code ? kChildTaxCodeColumn : place ? Porto : date ? InizioPor : Armi;
         if (!taken.contains(field)) {
             mapping[c] = field;
             taken.insert(field);

@@ -1,85 +1,55 @@
 #include "registry/DesktopCamera.h"
-#include <QCamera>
-#include <QMediaCaptureSession>
-#include <QMediaDevices>
-#include <QVideoFrame>
-#include <QVideoSink>
+#include "registry/CameraBackend.h"
+#include <QDebug>
 
-struct DesktopCamera::Capture {
-    std::unique_ptr<QMediaCaptureSession> session;
-    std::unique_ptr<QVideoSink> sink;
-    std::unique_ptr<QCamera> camera;
-};
-
-DesktopCamera::DesktopCamera(QObject* parent) : Camera(parent), m_capture(std::make_unique<Capture>()) {}
+DesktopCamera::DesktopCamera(QObject* parent) : Camera(parent) {}
 
 DesktopCamera::~DesktopCamera() {
     Deactivate();
 }
 
+CameraBackend* DesktopCamera::Backend() const {
+    if (!m_tried) {
+        m_tried = true;
+        m_backend.reset(CreateCameraBackend(&m_missing));
+        if (m_backend) {
+            auto* self = const_cast<DesktopCamera*>(this);
+            m_backend->frameReady = [self](const QImage& frame) { emit self->FrameReady(frame); };
+            m_backend->failed = [self](const QString& text) { emit self->Failed(text); };
+        } else {
+            // The reason is for whoever installs the program; the user is told what to do instead.
+            qWarning().noquote() << "webcam:" << m_missing;
+            m_missing = QStringLiteral("La webcam non è disponibile in questa installazione di Carvenna: la foto si "
+                                       "può caricare da un file.");
+        }
+    }
+    return m_backend.get();
+}
+
 bool DesktopCamera::Available() const {
-    // Only real video inputs count: a back end's test pattern is not a camera.
-    return !QMediaDevices::videoInputs().isEmpty();
+    CameraBackend* b = Backend();
+    return b && b->Available();
 }
 
 bool DesktopCamera::Activate(QString* error) {
-    if (IsActive())
-        return true;
-    const QCameraDevice device = QMediaDevices::defaultVideoInput();
-    if (QMediaDevices::videoInputs().isEmpty() || device.isNull()) {
+    CameraBackend* b = Backend();
+    if (!b) {
         if (error)
-            *error = QStringLiteral("nessuna webcam");
+            *error = m_missing;
         return false;
     }
-    Capture& c = *m_capture;
-    c.session = std::make_unique<QMediaCaptureSession>();
-    c.sink = std::make_unique<QVideoSink>();
-    c.camera = std::make_unique<QCamera>(device);
-    c.session->setCamera(c.camera.get());
-    c.session->setVideoSink(c.sink.get());
-    // The sink may report frames from the back end's thread: the queued connection copies each one
-    // into the window on the user-interface thread.
-    connect(c.sink.get(), &QVideoSink::videoFrameChanged, this, &DesktopCamera::OnFrame, Qt::QueuedConnection);
-    connect(c.camera.get(), &QCamera::errorOccurred, this, [this](QCamera::Error e, const QString& text) {
-        if (e == QCamera::NoError)
-            return;
-        Deactivate();
-        emit Failed(text);
-    });
-    c.camera->start();
-    if (c.camera && c.camera->error() != QCamera::NoError) {
-        const QString text = c.camera->errorString();
-        Deactivate();
-        if (error)
-            *error = text;
-        return false;
-    }
-    return true;
+    return b->Activate(error);
 }
 
 void DesktopCamera::Deactivate() {
-    Capture& c = *m_capture;
-    if (c.camera)
-        c.camera->stop();
-    if (c.sink)
-        c.sink->disconnect(this);
-    c.session.reset();
-    c.camera.reset();
-    c.sink.reset();
+    if (m_backend)
+        m_backend->Deactivate();
 }
 
 bool DesktopCamera::IsActive() const {
-    return m_capture->camera != nullptr;
+    return m_backend && m_backend->IsActive();
 }
 
 QString DesktopCamera::MissingSupport() const {
-    return QString();
-}
-
-void DesktopCamera::OnFrame(const QVideoFrame& frame) {
-    if (!m_capture->camera)
-        return; // a frame queued before the camera was switched off
-    const QImage image = frame.toImage();
-    if (!image.isNull())
-        emit FrameReady(image);
+    return Backend() ? QString() : m_missing;
 }

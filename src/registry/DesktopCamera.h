@@ -1,9 +1,10 @@
 #pragma once
-// The desktop camera: Qt Multimedia's default video input, captured into a video sink.
+// The desktop camera: the system's default video input, through the capture back end, which is loaded
+// only the first time the camera is asked for (see CameraBackend.h).
 #include "registry/Camera.h"
 #include <memory>
 
-class QVideoFrame;
+class CameraBackend;
 
 class DesktopCamera : public Camera {
     Q_OBJECT
@@ -18,10 +19,10 @@ public:
     QString MissingSupport() const override;
 
 private:
-    void OnFrame(const QVideoFrame& frame);
+    /// The back end, loaded on first use; null when it cannot be had (then there is no camera).
+    CameraBackend* Backend() const;
 
-    // The Qt Multimedia objects while capturing; declared here only, so that a build without Qt
-    // Multimedia compiles this class too (DesktopCameraNone.cpp).
-    struct Capture;
-    std::unique_ptr<Capture> m_capture;
+    mutable std::unique_ptr<CameraBackend> m_backend;
+    mutable bool m_tried = false;
+    mutable QString m_missing; // why there is no back end
 };

@@ -260,6 +260,7 @@ void TfrmImportaSchede::ShowSheet() {
         combo->addItem(QStringLiteral("(non importare)"), kNoField);
         for (int f = 0; f < kImportFieldCount; ++f)
             combo->addItem(CardFieldCaption(f), f);
+        combo->addItem(ChildTaxCodeCaption(), kChildTaxCodeColumn);
         // Wide enough for the longest caption, in the box and in its open list.
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         combo->view()->setMinimumWidth(combo->sizeHint().width());

@@ -15,6 +15,8 @@
 #include "widgets/FieldKeys.h"
 #include "registry/CardFields.h"
 #include "registry/CardPhoto.h"
+#include "registry/ChildTaxCodes.h"
+#include "fees/MonthFees.h"
 #include "registry/FeeFormat.h"
 #include "registry/ImportaSchede.h"
 #include "payments/MandatoSdd.h"
@@ -67,7 +69,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
         ui.txtCitta,    ui.txtCap,   ui.txtNazione,  ui.txtCodFisc,      ui.txtGruppo,    ui.txtProfessione,
         ui.txtStudio,   ui.txtEnte,  ui.txtEmail,    ui.txtTel,          ui.txtCel,       ui.txtTessera,
         ui.txtQuota,    ui.txtInizioTes, ui.txtFineTes, ui.txtArmi,      ui.txtPorto,     ui.txtInizioPor,
-        ui.txtFinePor,  ui.txtNote};
+        ui.txtCodFiscMinore, ui.txtFinePor, ui.txtNote};
     const int ringSize = int(std::size(ring));
     for (int i = 0; i < ringSize; ++i)
         m_keys->SetNext(ring[i], ring[(i + 1) % ringSize]);
@@ -88,6 +90,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
         ShowRecord(RegistryRecord::Decode(bytes.constData()));
         ui.lblPosizione->setText(QString::number(position));
         LoadCardPhoto();
+        LoadChildTaxCode();
     };
     m_editor = new RecordEditor(app, this, ui.lblPosizione, std::move(o));
 
@@ -95,6 +98,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
     ui.txtQuota->installEventFilter(this); // leaving it formats the fee
     NormaliseWhileTyping(ui.txtSesso, true);
     NormaliseWhileTyping(ui.txtCodFisc, true);
+    NormaliseWhileTyping(ui.txtCodFiscMinore, true);
     NormaliseWhileTyping(ui.txtEmail, false);
     ui.imgBianco->setPixmap(QPixmap::fromImage(Placeholder()));
 
@@ -131,6 +135,7 @@ TfrmTiratori::TfrmTiratori(Carvenna& app, QWidget* parent)
         ShowFamilyAccount(app, this, card, fees::FeeMonth{today.year(), today.month()});
     });
     connect(ui.btnCodFisc, &QToolButton::clicked, this, &TfrmTiratori::btnCodFiscClick);
+    connect(ui.btnCodFiscMinore, &QToolButton::clicked, this, &TfrmTiratori::btnCodFiscMinoreClick);
     // The payer's direct-debit mandate, after the specified commands: a panel of its own under the photo's.
     auto* shpComandi7 = new QFrame(ui.panCentro);
     shpComandi7->setObjectName(QStringLiteral("shpComandi7"));
@@ -226,6 +231,8 @@ void TfrmTiratori::ClearCard() {
     ui.txtQuota->setText(QStringLiteral("0,00"));
     for (QLabel* l : HiddenLabels(ui))
         l->clear();
+    ui.txtCodFiscMinore->clear();
+    m_childCode = ChildTaxCode();
     m_photo = QImage();
     m_photoChanged = false;
     ShowPhoto(Placeholder());
@@ -331,6 +338,9 @@ void TfrmTiratori::cmdDuplicaClick() {
     }
     for (QLabel* l : HiddenLabels(ui))
         l->clear();
+    // The new card is usually a brother or sister: the child's tax code is never the same.
+    ui.txtCodFiscMinore->clear();
+    m_childCode = ChildTaxCode();
     ui.lblPosizione->clear();
     m_editor->Forget();
     m_photoStamp.clear();
@@ -359,6 +369,20 @@ void TfrmTiratori::cmdSalvaClick() {
         }
     }
 
+    // The child's tax code: a code the rule refuses is not stored; one that is right but does not match
+    // the child's birth date is stored, and the office is told after the save.
+    const QString childCode = NormaliseChildTaxCode(ui.txtCodFiscMinore->text());
+    ui.txtCodFiscMinore->setText(childCode);
+    const ChildCodeCheck childCheck = CheckChildTaxCode(childCode, ui.txtInizioPor->text());
+    if (childCheck.state == ChildCodeCheck::Wrong) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: %1.\n\r\n\rCorreggerlo, o lasciare il campo vuoto per "
+                                                "salvare la scheda senza.")
+                                     .arg(childCheck.problem),
+                                 this);
+        ui.txtCodFiscMinore->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
     const QString shown = TrimText(ui.lblPosizione->text());
     const RegistryRecord rec = RecordFromScreen();
     bool photoSaved = true;
@@ -375,6 +399,8 @@ void TfrmTiratori::cmdSalvaClick() {
         if (m_photoChanged || !CardPhotoExists(m_app.ProgramFolder(), n))
             photoSaved = SaveCardPhoto();
         m_photoStamp = PhotoStamp(n); // what the next save over this card expects to find
+        if (!SaveChildTaxCode(n, rec.Armi, childCode))
+            return;
         m_app.messages().Information(
             QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."), this);
     } else {
@@ -387,10 +413,48 @@ void TfrmTiratori::cmdSalvaClick() {
         ui.lblPosizione->setText(QString::number(n));
         m_editor->Remember(Encoded(rec));
         photoSaved = SaveCardPhoto();
+        if (!SaveChildTaxCode(n, rec.Armi, childCode))
+            return;
         m_app.messages().Information(QStringLiteral("La scheda corrente è stata inserita in archivio."), this);
     }
     if (!photoSaved)
         m_app.messages().Warning(PhotoNotSaved(), this);
+    if (!childCheck.warning.isEmpty())
+        m_app.messages().Warning(QStringLiteral("Attenzione: %1. Controllare la data di nascita o il codice fiscale "
+                                                "del minore.")
+                                     .arg(childCheck.warning),
+                                 this);
+}
+
+// ---- The child's tax code ------------------------------------------------------------------
+
+void TfrmTiratori::LoadChildTaxCode() {
+    const qint64 n = CardNumber(ui.lblPosizione);
+    ChildTaxCodes codes;
+    m_childCode = ChildTaxCode();
+    // A file that cannot be read shows no code; the save then tells the office it cannot keep one.
+    if (n > 0 && codes.Load(ChildTaxCodesPath(m_app.ProgramFolder())))
+        m_childCode = ChildTaxCode{n, TrimText(ui.txtArmi->text()), codes.Of(n, ui.txtArmi->text())};
+    ui.txtCodFiscMinore->setText(m_childCode.code);
+}
+
+bool TfrmTiratori::SaveChildTaxCode(qint64 card, const QString& child, const QString& code) {
+    const ChildTaxCode wanted{card, TrimText(child), code};
+    // Nothing to write when the code and the child it belongs to are as stored (or there is no code at all).
+    if (m_childCode.card == card && m_childCode.code == code && fees::ChildKey(m_childCode.child) == fees::ChildKey(child))
+        return true;
+    if (m_childCode.card != card && code.isEmpty())
+        return true;
+    QString error;
+    if (!SaveChildTaxCodes(ChildTaxCodesPath(m_app.ProgramFolder()), {wanted}, &error)) {
+        m_app.messages().Warning(QStringLiteral("Attenzione: la scheda è stata salvata in archivio, ma non è stato "
+                                                "possibile salvare il codice fiscale del minore.\n\r\n\r%1")
+                                     .arg(error),
+                                 this);
+        return false;
+    }
+    m_childCode = wanted;
+    return true;
 }
 
 // ---- Other commands ------------------------------------------------------------------------
@@ -419,6 +483,10 @@ void TfrmTiratori::cmdMandatoClick() {
 
 void TfrmTiratori::btnCodFiscClick() {
     RecordEditor::CheckTaxCode(m_app, this, TrimText(ui.txtCodFisc->text()));
+}
+
+void TfrmTiratori::btnCodFiscMinoreClick() {
+    RecordEditor::CheckTaxCode(m_app, this, NormaliseChildTaxCode(ui.txtCodFiscMinore->text()));
 }
 
 void TfrmTiratori::btnEmailClick() {
@@ -462,6 +530,7 @@ bool TfrmTiratori::ShowCard(qint64 position) {
     ShowRecord(card);
     ui.lblPosizione->setText(QString::number(position));
     LoadCardPhoto();
+    LoadChildTaxCode();
     return true;
 }
 

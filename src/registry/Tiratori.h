@@ -10,6 +10,7 @@
 //   Photo() is the picture shown (what SaveCardPhoto writes). Both setters mark the photo as
 //   changed in this window, so the next Save writes the photo file; MarkPhotoChanged() does the
 //   same for a caller that draws into imgFoto some other way.
+#include "registry/ChildTaxCodes.h"
 #include "ui_Tiratori.h"
 #include <QImage>
 #include <QWidget>
@@ -85,6 +86,7 @@ private slots:
     void cmdStoricoClick();
     void cmdImportaClick();
     void btnCodFiscClick();
+    void btnCodFiscMinoreClick();
     void cmdMandatoClick();
     void btnEmailClick();
     void txtQuotaExit();
@@ -101,6 +103,11 @@ private slots:
 
 private:
     void ConnectPhotoCommands();
+    /// Shows the tax code kept for the child of the card number in lblPosizione.
+    void LoadChildTaxCode();
+    /// Keeps `code` for card `card` and its child when it differs from what is kept; false, after
+    /// telling the office, when the file cannot be written.
+    bool SaveChildTaxCode(qint64 card, const QString& child, const QString& code);
     /// What the card's photo file holds now, to notice another workstation's new photo.
     QByteArray PhotoStamp(qint64 cardNumber) const;
     void ShowPhoto(const QImage& photo);
@@ -111,4 +118,5 @@ private:
     bool m_photoChanged = false;
     RecordEditor* m_editor;
     QByteArray m_photoStamp; // the photo file as it was when the card was loaded or saved
+    ChildTaxCode m_childCode; // the child's code as kept for the card shown (card 0: none loaded)
 };

@@ -3,7 +3,7 @@ list(APPEND CORE_SOURCES
     ${CUR}/Attachments.h ${CUR}/Attachments.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/Camera.h
-    ${CUR}/DesktopCamera.h
+    ${CUR}/DesktopCamera.h ${CUR}/DesktopCamera.cpp ${CUR}/CameraBackend.h
     ${CUR}/PhotoView.h ${CUR}/PhotoView.cpp
     ${CUR}/PhotoFiles.h ${CUR}/PhotoFiles.cpp
     ${CUR}/PhotoActions.h ${CUR}/PhotoActions.cpp
@@ -16,9 +16,10 @@ list(APPEND UI_RESOURCE_FILES
     registry/art/cam_fotocamera.svg
     registry/art/allega_gomma.svg
     registry/art/allega_istruzioni.svg)
-# The camera through Qt Multimedia where the build has it; otherwise the webcam window says it is missing.
-if(TARGET Qt6::Multimedia)
-    list(APPEND UI_SOURCES ${CUR}/DesktopCamera.cpp)
-else()
-    list(APPEND UI_SOURCES ${CUR}/DesktopCameraNone.cpp)
-endif()
+# The webcam's capture back end over Qt Multimedia (CameraModule.cpp): a module loaded on first use where
+# CARVENNA_CAMERA_MODULE is on, else built into the program; none where the build has no Qt Multimedia
+# (the webcam window then says it is missing). The top CMakeLists.txt makes the choice.
+set(CAMERA_MODULE_SOURCES ${CUR}/CameraBackend.h ${CUR}/CameraModule.cpp)
+set(CAMERA_LOAD_SOURCES ${CUR}/CameraBackendLoad.cpp)
+set(CAMERA_LINKED_SOURCES ${CUR}/CameraBackendLinked.cpp)
+set(CAMERA_NONE_SOURCES ${CUR}/CameraBackendNone.cpp)

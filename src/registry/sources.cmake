@@ -1,6 +1,7 @@
 # Registry editor and its fields.
 list(APPEND CORE_SOURCES
-    ${CUR}/FeeFormat.h ${CUR}/FeeFormat.cpp)
+    ${CUR}/FeeFormat.h ${CUR}/FeeFormat.cpp
+    ${CUR}/ChildTaxCodes.h ${CUR}/ChildTaxCodes.cpp)
 list(APPEND UI_SOURCES
     ${CUR}/CardPhoto.h ${CUR}/CardPhoto.cpp
     ${CUR}/Tiratori.h ${CUR}/Tiratori.cpp ${CUR}/Tiratori.ui)

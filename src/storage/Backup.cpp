@@ -38,7 +38,8 @@ QStringList FilesToCopy(const QString& programFolder) {
     QStringList names = dir.entryList({QStringLiteral("*.ric")}, QDir::Files, QDir::Name);
     static const QRegularExpression year(QStringLiteral("^\\d{4}\\.ric$"), QRegularExpression::CaseInsensitiveOption);
     names = names.filter(year);
-    for (const char* fixed : {RegistryFileName, "Mandati_SDD.ini", "Trelvani.ini", "unins000.dll"})
+    for (const char* fixed : {RegistryFileName, "Mandati_SDD.ini", "Codici_Fiscali_Minori.ini", "Trelvani.ini",
+                              "unins000.dll"})
         if (QFileInfo(dir.filePath(QLatin1String(fixed))).isFile())
             names << QLatin1String(fixed);
     // The journals of changes and prints: what restores a record to an earlier version.

@@ -11,7 +11,8 @@ struct BackupResult {
     QString error;      // what failed, when Failed
 };
 
-/// Copies the year files (<yyyy>.ric), the registry file, Mandati_SDD.ini, Trelvani.ini, unins000.dll and the journals
+/// Copies the year files (<yyyy>.ric), the registry file, Mandati_SDD.ini, Codici_Fiscali_Minori.ini, Trelvani.ini,
+/// unins000.dll and the journals
 /// Storico/*.log of `programFolder` (with a trailing '/') into Backup/<yyyy-mm-dd>/ for `today`, unless that day
 /// already has its copy. The copy is written completely into a work folder and only then renamed
 /// into place, so a day's folder is always whole. After a copy, day folders older than the last

@@ -43,7 +43,7 @@ ColumnLineBuilder::ColumnLineBuilder(const LineColumn* columns, int count, const
         const LineColumn& c = columns[i];
         const FieldSpec& f = layout[c.field];
         Q_ASSERT(IsWin1252(c.label.toString()));
-        Column col{ToWin1252(c.label.toString()), f.offset, f.width, c.width, -1};
+        Column col{ToWin1252(c.label.toString()), c.label.toString(), f.offset, f.width, c.width, -1};
         // Up to the first column of free width every column starts at the same place in every line.
         fixed = fixed && c.width > 0;
         if (fixed) {
@@ -54,6 +54,7 @@ ColumnLineBuilder::ColumnLineBuilder(const LineColumn* columns, int count, const
         }
         m_columns.append(col);
     }
+    m_headText = FromWin1252(m_head);
 }
 
 void ColumnLineBuilder::AppendLineBytes(const char* record, QByteArray& out) const {
@@ -93,7 +94,41 @@ void ColumnLineBuilder::AppendLineBytes(const char* record, QByteArray& out) con
 }
 
 QString ColumnLineBuilder::Line(const char* record) const {
-    m_scratch.resize(0);
-    AppendLineBytes(record, m_scratch);
-    return FromWin1252(m_scratch.constData(), int(m_scratch.size()));
+    // As AppendLineBytes, but straight into the line's text: the head's labels and blanks in one copy,
+    // then each field's bytes converted into place. No byte copy of the line is made first.
+    constexpr int kMaxColumns = 16;
+    const int count = int(m_columns.size());
+    if (count > kMaxColumns) {
+        QByteArray bytes;
+        AppendLineBytes(record, bytes);
+        return FromWin1252(bytes);
+    }
+    std::pair<int, int> range[kMaxColumns];
+    qsizetype length = m_head.size();
+    for (int i = 0; i < count; ++i) {
+        const Column& c = m_columns[i];
+        std::pair<int, int>& t = range[i];
+        t = StoredTextRange(record + c.offset, c.width);
+        if (c.columnWidth > 0)
+            t.second = std::min(t.second, t.first + c.columnWidth);
+        if (i >= m_headColumns)
+            length += c.label.size() + (c.columnWidth > 0 ? c.columnWidth : t.second - t.first);
+    }
+    QString line(length, Qt::Uninitialized);
+    QChar* const begin = line.data();
+    std::copy_n(m_headText.constData(), m_headText.size(), begin);
+    for (int i = 0; i < m_headColumns; ++i) {
+        const Column& c = m_columns[i];
+        const auto [b, e] = range[i];
+        FromWin1252Into(record + c.offset + 1 + b, e - b, begin + c.at);
+    }
+    QChar* w = begin + m_headText.size();
+    for (int i = m_headColumns; i < count; ++i) {
+        const Column& c = m_columns[i];
+        const auto [b, e] = range[i];
+        w = std::copy_n(c.labelText.constData(), c.labelText.size(), w);
+        FromWin1252Into(record + c.offset + 1 + b, e - b, w);
+        w = std::fill_n(w + (e - b), std::max(0, c.columnWidth - (e - b)), QChar(u' '));
+    }
+    return line;
 }

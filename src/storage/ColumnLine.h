@@ -33,6 +33,7 @@ public:
 private:
     struct Column {
         QByteArray label; // Windows-1252
+        QString labelText;
         int offset;       // of the field in the record
         int width;        // of the stored field
         int columnWidth;
@@ -41,5 +42,5 @@ private:
     QVector<Column> m_columns;
     int m_headColumns = 0; // the columns laid out in m_head
     QByteArray m_head;
-    mutable QByteArray m_scratch; // Line's bytes, kept so that a line costs one allocation
+    QString m_headText; // m_head as text, copied whole into each line
 };

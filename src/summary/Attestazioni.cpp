@@ -1,5 +1,6 @@
 #include "receipts/ReceiptAmount.h"
 #include "summary/Attestazioni.h"
+#include "registry/ChildTaxCodes.h"
 #include "app/Carvenna.h"
 #include "einvoice/FiscalData.h"
 #include "app/Guida.h"
@@ -125,6 +126,12 @@ QString TfrmAttestazioni::ExcludedText(const QVector<ExcludedReceipt>& excluded)
 void TfrmAttestazioni::FormShow() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_statements = BuildYearStatements(TrimText(ui.lblFile->text()), m_year);
+    // The children's codes kept beside the registry; one that cannot be read is simply not printed.
+    ChildCodeIndex childCodes;
+    childCodes.Load(m_app.ProgramFolder());
+    for (StatementGroup& g : m_statements.groups)
+        if (!g.missingTaxCode)
+            g.childTaxCode = childCodes.Of(g.taxCode, g.child);
     QApplication::restoreOverrideCursor();
 
     m_rows->SetGroups(m_statements.groups);

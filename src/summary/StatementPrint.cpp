@@ -33,7 +33,8 @@ QStringList Details(const StatementGroup& g) {
     QStringList lines;
     lines << QStringLiteral("Pagatore:  ") + g.payer;
     lines << QStringLiteral("Codice fiscale del pagatore:  ") + g.TaxCodeText();
-    lines << QStringLiteral("Minore:  ") + (g.child.isEmpty() ? QStringLiteral("non indicato") : g.child);
+    lines << QStringLiteral("Minore:  ") + (g.child.isEmpty() ? QStringLiteral("non indicato") : g.child) +
+                 (g.childTaxCode.isEmpty() ? QString() : QStringLiteral(" - codice fiscale ") + g.childTaxCode);
     QString birth;
     if (!g.birthPlace.isEmpty())
         birth += QStringLiteral("nato/a a ") + g.birthPlace;

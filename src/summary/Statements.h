@@ -30,6 +30,7 @@ struct StatementReceipt {
 struct StatementGroup {
     QString payer, taxCode, child, birthPlace, birthDate; // as the latest receipt holds them
     bool missingTaxCode = false;                          // grouped by payer name instead
+    QString childTaxCode; // the child's code kept beside the registry, when known (filled by the caller)
     QVector<StatementReceipt> receipts;
     qint64 total = 0, traceable = 0, cash = 0, notStated = 0; // ten-thousandths of a euro
 

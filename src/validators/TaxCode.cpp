@@ -57,3 +57,40 @@ TaxCodeResult CheckTaxCode(const QString& code) {
         return TaxCodeResult::Wrong;
     return TaxCodeResult::Valid;
 }
+
+namespace {
+// A digit of the date, or the letter that stands for it in a code given to two people otherwise alike.
+int BirthDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    static const char16_t letters[] = u"LMNPQRSTUV";
+    for (int d = 0; d < 10; ++d)
+        if (letters[d] == u)
+            return d;
+    return -1;
+}
+} // namespace
+
+std::optional<TaxCodeBirth> TaxCodeBirthData(const QString& code) {
+    if (code.size() != 16)
+        return std::nullopt;
+    const int y1 = BirthDigit(code.at(6)), y2 = BirthDigit(code.at(7));
+    const int d1 = BirthDigit(code.at(9)), d2 = BirthDigit(code.at(10));
+    static const QString months = QStringLiteral("ABCDEHLMPRST");
+    const int month = months.indexOf(code.at(8)) + 1;
+    if (y1 < 0 || y2 < 0 || d1 < 0 || d2 < 0 || month <= 0)
+        return std::nullopt;
+    TaxCodeBirth b;
+    b.year2 = y1 * 10 + y2;
+    b.month = month;
+    int day = d1 * 10 + d2;
+    if (day > 40) {
+        b.female = true;
+        day -= 40;
+    }
+    if (day < 1 || day > 31)
+        return std::nullopt;
+    b.day = day;
+    return b;
+}

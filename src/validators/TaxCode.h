@@ -24,3 +24,16 @@ std::optional<QChar> TaxCodeCheckLetter(const QString& code);
 /// Checks `code` as given, without trimming or case folding. Only the check letter is verified:
 /// the pattern of letters and digits, the date and the place code are not examined.
 TaxCodeResult CheckTaxCode(const QString& code);
+
+/// The birth data a person's tax code carries in characters 7 to 11: the year's last two digits, the
+/// month (letters A B C D E H L M P R S T) and the day, plus 40 for a woman. Digits replaced by letters
+/// (L to V for 0 to 9, given to codes that would otherwise be the same) are read back as digits.
+struct TaxCodeBirth {
+    int year2 = 0; ///< 0 to 99
+    int month = 0; ///< 1 to 12
+    int day = 0;   ///< 1 to 31
+    bool female = false;
+};
+/// The birth data of `code` (16 characters, upper case); nothing when those characters cannot be read
+/// as a month and a day.
+std::optional<TaxCodeBirth> TaxCodeBirthData(const QString& code);

@@ -191,7 +191,7 @@ private slots:
                            doc + "DatiBollo/BolloVirtuale=",
                            line + "PrezzoUnitario=77.47",
                            line + "Natura=N4",
-                           line + "Descrizione=Retta mensile - ROSSI LUCA dal 01/03/2026 al 31/03/2026",
+                           line + "Descrizione=Retta mensile marzo 2026 - ROSSI LUCA",
                            line + "DataInizioPeriodo=2026-03-01",
                            line + "DataFinePeriodo=2026-03-31",
                            sum + "RiferimentoNormativo=Esente art. 10, n. 21, DPR 633/72",
@@ -234,7 +234,7 @@ private slots:
             << school << latin << latinPayer
             << QStringList{buyer + "DatiAnagrafici/Anagrafica/Cognome=D'Angelò",
                            buyer + "DatiAnagrafici/Anagrafica/Nome=Nicolò", buyer + "Sede/Comune=Forlì",
-                           line + "Descrizione=Retta mensile - D'ANGELÒ NICOLÒ dal 01/03/2026 al 31/03/2026",
+                           line + "Descrizione=Retta mensile marzo 2026 - D'ANGELÒ NICOLÒ",
                            "FatturaElettronicaBody/DatiPagamento/DettaglioPagamento/ModalitaPagamento=MP01"}
             << QString();
 
@@ -248,7 +248,7 @@ private slots:
         QTest::newRow("ř spelled r, the note says so")
             << school << czech << czechPayer
             << QStringList{buyer + "DatiAnagrafici/Anagrafica/Cognome=Dvorák",
-                           line + "Descrizione=Retta dell'asilo - marzo - DVORÁK ANTONÍN dal 01/03/2026 al 31/03/2026",
+                           line + "Descrizione=Retta dell'asilo - marzo 2026 - DVORÁK ANTONÍN",
                            "FatturaElettronicaBody/DatiPagamento/DettaglioPagamento/ModalitaPagamento="}
             << QStringLiteral("Cognome del pagatore: \"Dvořák\" scritto come \"Dvorák\"");
 

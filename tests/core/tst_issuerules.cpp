@@ -3,7 +3,6 @@
 // date of a batch against the last stored receipt, and what "Dati fiscali" keeps of what was typed.
 #include "einvoice/FiscalData.h"
 #include "receipts/BatchDate.h"
-#include "receipts/PaymentText.h"
 #include "receipts/SchoolLines.h"
 #include "storage/IniFile.h"
 #include "storage/ReceiptFile.h"
@@ -96,52 +95,6 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(bool, write);
         QCOMPARE(KeepShownReceiverLines(kept, shown, School()), write);
-    }
-
-    void paymentText_data() {
-        QTest::addColumn<QString>("method");
-        QTest::addColumn<QDate>("paid");
-        QTest::addColumn<QString>("mandate");
-        QTest::addColumn<QString>("reference");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("transfer") << "Bonifico bancario" << QDate(2026, 12, 7) << "" << "0306912345678"
-                                  << "Bonifico bancario del 07/12/2026, rif. 0306912345678";
-        QTest::newRow("direct debit") << "Addebito SDD" << QDate(2026, 12, 5) << "M-ROSSI-01"
-                                      << "RT202612C1-ROSSILUCA"
-                                      << "Addebito SDD del 05/12/2026, mandato M-ROSSI-01, rif. RT202612C1-ROSSILUCA";
-        QTest::newRow("debit without its mandate") << "Addebito SDD" << QDate(2026, 12, 5) << "" << "E2E"
-                                                   << "Addebito SDD del 05/12/2026, rif. E2E";
-        QTest::newRow("no reference in the CSV") << "Bonifico bancario" << QDate(2026, 1, 31) << "" << "  "
-                                                 << "Bonifico bancario del 31/01/2026";
-        QTest::newRow("a mandate id with blanks and a comma") << "Addebito SDD" << QDate(2026, 2, 2) << "MAND 1,A"
-                                                              << "X1"
-                                                              << "Addebito SDD del 02/02/2026, mandato MAND 1,A, rif. X1";
-    }
-    void paymentText() {
-        QFETCH(QString, method);
-        QFETCH(QDate, paid);
-        QFETCH(QString, mandate);
-        QFETCH(QString, reference);
-        QFETCH(QString, text);
-        QCOMPARE(PaymentText(PaymentDetails{method, paid, mandate, reference}), text);
-        const std::optional<PaymentDetails> back = ParsePaymentText(text);
-        QVERIFY(back);
-        QCOMPARE(back->method, method);
-        QCOMPARE(back->paid, paid);
-        QCOMPARE(back->mandate, mandate);
-        QCOMPARE(back->reference, reference.trimmed());
-    }
-
-    void paymentTextNotMadeByTheBatch_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("typed by hand") << "Contanti";
-        QTest::newRow("a card's method") << "Bonifico bancario";
-        QTest::newRow("a day that does not exist") << "Bonifico bancario del 31/02/2026, rif. X";
-        QTest::newRow("empty") << "";
-    }
-    void paymentTextNotMadeByTheBatch() {
-        QFETCH(QString, text);
-        QVERIFY(!ParsePaymentText(text));
     }
 
     void batchDate_data() {

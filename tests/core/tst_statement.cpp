@@ -424,7 +424,7 @@ private slots:
         f.Close();
         QCOMPARE(all.size(), 5);
         QCOMPARE(all[0].NumRic, QString("100"));
-        QCOMPARE(all[0].Indirizzo, QString("Addebito SDD del 14/12/2026, mandato M-ROSSI-01, rif. RT202612C1-ROSSILUCA"));
+        QCOMPARE(all[0].Indirizzo, QString("Addebito SDD del 14/12/2026, rif. RT202612C1-ROSSILUCA, mandato M-ROSSI-01"));
         QCOMPARE(all[2].Indirizzo, QString("Bonifico bancario del 14/12/2026, rif. BON1"));
         for (const ReceiptRecord& rec : all)
             QCOMPARE(rec.Data, QString("15/12/2026"));

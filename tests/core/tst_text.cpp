@@ -42,6 +42,14 @@ private slots:
         QTest::newRow("digits and signs") << "a1-Z9"
                                           << "A1-Z9"
                                           << "a1-z9";
+        // Long texts are folded several characters at a time: the neighbours of A-Z and a-z, characters
+        // beyond Latin-1 (a fullwidth A, a Polish L) and a tail shorter than a block must be kept or folded
+        // one by one all the same.
+        QTest::newRow("block edges")
+            << QStringLiteral("@AZ[`az{\u00C0\uFF21\u0141 Rossi MARIO Niccol\u00F2 XY")
+            << QStringLiteral("@AZ[`AZ{\u00C0\uFF21\u0141 ROSSI MARIO NICCOL\u00F2 XY")
+            << QStringLiteral("@az[`az{\u00C0\uFF21\u0141 rossi mario niccol\u00F2 xy");
+        QTest::newRow("empty") << QString() << QString() << QString();
     }
     void caseFolding() {
         QFETCH(QString, in);
@@ -88,6 +96,23 @@ private slots:
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
         QCOMPARE(ToWin1252(FromWin1252(all)), all);
+    }
+    // Runs of text are converted several bytes at a time: every byte must still get its own character
+    // wherever it stands, in runs of every length around the block sizes, and the rest of the run too.
+    void win1252EveryByteEveryPlace() {
+        for (int len = 1; len <= 40; ++len)
+            for (int b = 0; b < 256; ++b)
+                for (int at = 0; at < len; ++at) {
+                    QByteArray bytes(len, 'a');
+                    bytes[at] = char(b);
+                    QString expected(len, u'a');
+                    expected[at] = FromWin1252(bytes.constData() + at, 1).at(0);
+                    QString out(len, u'#');
+                    FromWin1252Into(bytes.constData(), len, out.data());
+                    if (out != expected)
+                        QFAIL(qPrintable(QStringLiteral("byte %1 at %2 of %3: %4").arg(b).arg(at).arg(len).arg(out)));
+                    QCOMPARE(FromWin1252(bytes), expected);
+                }
     }
 
     void fieldEncode_data() {

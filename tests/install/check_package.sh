@@ -13,11 +13,11 @@ info=$(dpkg-deb --info "$deb")
 contents=$(dpkg-deb --contents "$deb")
 for file in ./usr/bin/carvenna ./usr/bin/carvenna_setpassword ./usr/share/carvenna/Guida.pdf \
     ./usr/share/applications/carvenna.desktop \
-    ./usr/share/icons/hicolor/scalable/apps/carvenna.svg; do
+    ./usr/share/icons/hicolor/scalable/apps/carvenna.svg ./usr/lib/carvenna/carvenna_camera.so; do
     grep -q " $file\$" <<<"$contents" || { echo "missing $file"; echo "$contents"; exit 1; }
 done
 depends=$(grep '^ Depends:' <<<"$info")
-for dep in libqt6core6 libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins qt6-translations-l10n fonts-liberation; do
+for dep in libqt6core6 libqt6widgets6 libqt6printsupport6 libqt6multimedia6 libxlsxwriter4 libzip4 qt6-qpa-plugins qt6-translations-l10n fonts-liberation; do
     grep -q "$dep" <<<"$depends" || { echo "Depends lacks $dep: $depends"; exit 1; }
 done
 dpkg-deb -x "$deb" "$tmp/root"

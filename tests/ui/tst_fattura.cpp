@@ -152,7 +152,7 @@ private slots:
         for (const char* expected :
              {"FATTURA N. 27 DEL 05/03/2026", "IT01234567897_00001.xml", "ROSSI MARIO", "Via Verdi 3",
               "20100 Milano (MI)", "Codice fiscale: RSSMRA80A01H501U",
-              "Retta mensile - ROSSI LUCA dal 01/03/2026 al 31/03/2026", "150,00", "Esente art. 10, n. 21, DPR 633/72",
+              "Retta mensile marzo 2026 - ROSSI LUCA", "150,00", "Esente art. 10, n. 21, DPR 633/72",
               "Imposta di bollo di 2,00 euro", "Totale documento: € 150,00", "bonifico (MP05)"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
 
@@ -295,8 +295,8 @@ private slots:
         const QString said = Message();
         QVERIFY(said.contains("Caratteri che la fattura elettronica non ammette, scritti così:\n"));
         QVERIFY2(
-            said.contains("\nRicevuta n. 30 - Causale: \"Retta mensile - VERDI ŠIMON dal 01/03/2026 al 31/03/2026\" "
-                          "scritto come \"Retta mensile - VERDI SIMON dal 01/03/2026 al 31/03/2026\""),
+            said.contains("\nRicevuta n. 30 - Causale: \"Retta mensile marzo 2026 - VERDI ŠIMON\" "
+                          "scritto come \"Retta mensile marzo 2026 - VERDI SIMON\""),
             qPrintable(said));
         QVERIFY(
             said.contains("\nRicevuta n. 30 - Nome del pagatore: \"Giuseppe Tomáš\" scritto come \"Giuseppe Tomás\""));

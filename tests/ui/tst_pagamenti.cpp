@@ -431,7 +431,7 @@ private slots:
             QCOMPARE(r.Ricevente01, QStringLiteral("Asilo Nido Il Girasole"));
             QVERIFY2(r.Ricevente04.contains("01234567897"), qPrintable(r.Ricevente04));
         }
-        QCOMPARE(all[0].Indirizzo, QStringLiteral("Addebito SDD del 14/12/2026, mandato M-ROSSI, rif. RT202612C1-ROSSILUCA"));
+        QCOMPARE(all[0].Indirizzo, QStringLiteral("Addebito SDD del 14/12/2026, rif. RT202612C1-ROSSILUCA, mandato M-ROSSI"));
         QCOMPARE(all[3].Praticante, QStringLiteral("Neri Ugo"));
         QCOMPARE(all[3].Indirizzo, QStringLiteral("Bonifico bancario del 14/12/2026, rif. A4"));
         QCOMPARE(all[3].Importo.trimmed(), QStringLiteral("180"));

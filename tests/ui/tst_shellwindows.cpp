@@ -323,7 +323,8 @@ private slots:
         for (const char* name : {"Rette del mese", "Dati fiscali", "Fattura elettronica", "Annulla ricevuta",
                                  "Storico", "Importa schede", "Copie di sicurezza", "Invio per e-mail",
                                  "Esporta come...", "Attestazioni annuali", "Estratto conto", "Solleciti",
-                                 "Fatture elettroniche", "Mandato SDD", "Addebiti SDD", "Movimenti bancari"})
+                                 "Fatture elettroniche", "Mandato SDD", "Addebiti SDD", "Movimenti bancari",
+                                 "Bonus nido", "Codice fiscale del minore"})
             QVERIFY2(titles.contains(QLatin1String(name)), name);
         QCOMPARE(GuideSectionOf(GuideTopic::CopieSicurezza).title, QStringLiteral("Copie di sicurezza"));
         QVERIFY(Carvenna::GeneralGuide().contains(QStringLiteral("il pulsante Copie del menu principale")) ||

@@ -215,6 +215,7 @@ private slots:
         type(f.w->ui.txtArmi, QStringLiteral("Verdi Leo"));
         type(f.w->ui.txtPorto, QStringLiteral("Torino"));
         type(f.w->ui.txtInizioPor, QStringLiteral("5/5/2021"));
+        type(f.w->ui.txtCodFiscMinore, QString()); // the child's code, left blank
         type(f.w->ui.txtFinePor, QStringLiteral("Bonifico"));
         QCOMPARE(QApplication::focusWidget(), f.w->ui.txtNote);
         QTest::keyClicks(f.w->ui.txtNote, QStringLiteral("Allergico"));
