@@ -6,8 +6,8 @@
 //   carvenna_soak --check <run folder> [--kills N] [--day yyyy-mm-dd]   (the checks alone, on a kept folder)
 //
 // The last line reads "operations: N, kills: N, restores: N, violations: N"; every violation is printed
-// with the seed and round that found it. The same seed gives every workstation the same actions again
-// (the moments at which they meet on the files still differ from run to run).
+// with its seed and round. A run started with that seed replays each workstation's actions (the moments
+// at which they meet on the files still differ from run to run).
 #include "SoakActions.h"
 #include "SoakChecks.h"
 #include <QCoreApplication>
